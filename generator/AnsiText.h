@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace merivox {
+
+// The probe file is text in the system's ANSI code page: the system's own on Windows,
+// Windows-1252 elsewhere.
+std::optional<QByteArray> toAnsi(const QString &text);
+
+// Whether a text typed by the operator can stand in a record line: no line breaks, tabs or
+// other control characters, and every character representable in the file's code page.
+bool isWritableText(const QString &text);
+
+} // namespace merivox

@@ -1,0 +1,71 @@
+#include "NumberText.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace merivox {
+
+std::optional<double> parseNumber(const QString &text, const QLocale &locale)
+{
+    QLocale reader = locale;
+    reader.setNumberOptions(reader.numberOptions() | QLocale::RejectGroupSeparator);
+    bool ok = false;
+    const double value = reader.toDouble(text, &ok);
+    if (!ok || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+QString formatNumber(double value, const QLocale &locale)
+{
+    if (value == 0.0 || !std::isfinite(value)) {
+        // Zero never carries a sign. Non-finite values never reach the record: the builders
+        // refuse them before anything is written.
+        return QStringLiteral("0");
+    }
+
+    // Round to 15 significant digits in scientific form ("d.dddddddddddddde±x"). std::to_chars
+    // ignores the C library's locale, unlike printf, which may write a comma once the
+    // application has set the user's locale. Then lay the digits out as a plain decimal.
+    char buffer[40];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific, 14);
+    const std::string scientific(buffer, result.ptr);
+    const auto ePos = scientific.find('e');
+    std::string digits = scientific.substr(0, 1) + scientific.substr(2, ePos - 2);
+    int exponent = 0;
+    std::from_chars(scientific.data() + ePos + 1 + (scientific[ePos + 1] == '+' ? 1 : 0),
+                    scientific.data() + scientific.size(), exponent);
+    while (digits.size() > 1 && digits.back() == '0') {
+        digits.pop_back();
+    }
+
+    // The decimal point stands after digit number exponent + 1.
+    std::string integerPart;
+    std::string fraction;
+    const int pointAt = exponent + 1;
+    if (pointAt <= 0) {
+        integerPart = "0";
+        fraction = std::string(static_cast<size_t>(-pointAt), '0') + digits;
+    } else if (static_cast<size_t>(pointAt) >= digits.size()) {
+        integerPart = digits + std::string(static_cast<size_t>(pointAt) - digits.size(), '0');
+    } else {
+        integerPart = digits.substr(0, static_cast<size_t>(pointAt));
+        fraction = digits.substr(static_cast<size_t>(pointAt));
+    }
+
+    QString text;
+    if (value < 0) {
+        text += QLatin1Char('-');
+    }
+    text += QLatin1String(integerPart.c_str());
+    if (!fraction.empty()) {
+        text += locale.decimalPoint();
+        text += QLatin1String(fraction.c_str());
+    }
+    return text;
+}
+
+} // namespace merivox
