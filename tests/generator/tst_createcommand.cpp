@@ -1,0 +1,413 @@
+// The Create command against a stand-in editor that records, in order, every message, every
+// emptied field and the request to close.
+#include "CreateCommand.h"
+#include "TestSupport.h"
+
+#include <QTemporaryDir>
+
+#include <map>
+#include <set>
+
+using namespace merivox;
+using namespace merivox::test;
+
+namespace {
+
+using F = DimensionField;
+
+QString fieldName(F field)
+{
+    static const char *const names[] = {"L1", "L2", "L3", "D1", "D2", "ball", "length", "width", "L4"};
+    return QString::fromLatin1(names[int(field)]);
+}
+
+// The fields that the editor enables for each kind.
+std::set<F> enabledFor(const QString &tipType)
+{
+    const std::map<QString, std::set<F>> enabled{
+        {"1", {F::L1, F::L2, F::L3, F::D1, F::D2, F::BallDiameter}},
+        {"2", {F::L1, F::L2, F::L3, F::D1, F::D2, F::BallDiameter, F::L4}},
+        {"3", {F::L1, F::L2, F::L3, F::D1, F::D2, F::BallDiameter}},
+        {"4", {F::L1, F::L2, F::L3, F::D1, F::D2, F::Length, F::Width}},
+        {"5", {F::L1}},
+        {"6", {F::D1, F::Length}},
+    };
+    const auto found = enabled.find(tipType);
+    return found == enabled.end() ? std::set<F>{} : found->second;
+}
+
+class FakeEditor final : public EditorPort, public MessageSink
+{
+public:
+    explicit FakeEditor(const QString &tipType, const QString &folder)
+        : m_enabled(enabledFor(tipType)), m_folder(folder)
+    {
+        state.tip_type = tipType;
+    }
+
+    QString name, thread, thread2;
+    std::map<F, QString> texts;
+    std::set<BallMaterial> selected;
+    bool withoutHalfSphere = false;
+    EditorState state;
+    QStringList log;
+    QByteArray fileAtSuccess;
+
+    QString nameText() const override { return name; }
+    QString threadText() const override { return thread; }
+    QString thread2Text() const override { return thread2; }
+    QString dimensionText(F field) const override
+    {
+        const auto found = texts.find(field);
+        return found == texts.end() ? QString() : found->second;
+    }
+    bool isDimensionEnabled(F field) const override { return m_enabled.count(field) > 0; }
+    void clearDimension(F field) override
+    {
+        texts[field].clear();
+        log << "cleared " + fieldName(field);
+    }
+    bool isBallMaterialSelected(BallMaterial material) const override { return selected.count(material) > 0; }
+    bool isWithoutHalfSphere() const override { return withoutHalfSphere; }
+    QString folder() const override { return m_folder; }
+    void closeEditor() override { log << "closed"; }
+    void showError(const QString &text) override { log << "error: " + text; }
+    void showSuccess(const QString &text) override
+    {
+        fileAtSuccess = readAll(ProbeFileWriterPath());
+        log << "success: " + text;
+    }
+
+    QString ProbeFileWriterPath() const { return QDir(m_folder).filePath(QStringLiteral("usrprobe.dat")); }
+    void run(const QLocale &locale = kEnglish) { runCreateCommand(*this, state, *this, locale); }
+
+private:
+    std::set<F> m_enabled;
+    QString m_folder;
+};
+
+// Valid inputs for a kind: the worked example's figures.
+void fillValid(FakeEditor &editor)
+{
+    editor.name = QStringLiteral("TIP");
+    editor.thread = QStringLiteral("M3");
+    editor.thread2 = QStringLiteral("M2");
+    const std::map<F, QString> values{{F::L1, "10"}, {F::L2, "15"},     {F::L3, "40"},    {F::D1, "4"}, {F::D2, "2"},
+                                      {F::BallDiameter, "3"}, {F::Length, "12"}, {F::Width, "2"}, {F::L4, "45"}};
+    for (const auto &[field, text] : values) {
+        if (editor.isDimensionEnabled(field)) {
+            editor.texts[field] = text;
+        }
+    }
+}
+
+QString error(const char *text)
+{
+    return QStringLiteral("error: ") + QString::fromUtf8(text);
+}
+
+const QString kName = error("Bitte geben Sie einen Namen für die Tastspitze ein");
+const QString kThread = error("Bitte wählen Sie ein Gewinde aus");
+const QString kNameChars = error("Die Benennung enthält Zeichen, die nicht in die Datei geschrieben werden können");
+const QString kThreadChars = error("Das Gewinde enthält Zeichen, die nicht in die Datei geschrieben werden können");
+
+QString notANumber(const char *caption)
+{
+    return error("Bitte nur Zahlen bei ") + QString::fromUtf8(caption) + QStringLiteral(" eintragen");
+}
+
+} // namespace
+
+class TestCreateCommand final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void allFieldsEmpty_data();
+    void allFieldsEmpty();
+    void failedFieldIsEmptiedBeforeTheNextMessage();
+    void onlyEnabledFieldsAreChecked_data();
+    void onlyEnabledFieldsAreChecked();
+    void successAfterTheRecordIsComplete_data();
+    void successAfterTheRecordIsComplete();
+    void ballColour_data();
+    void ballColour();
+    void germanNumbers_data();
+    void germanNumbers();
+    void unwritableText_data();
+    void unwritableText();
+    void fileFailureIsReported();
+    void overflowIsReported();
+    void unknownKindDoesNothing();
+    void blankNamePasses();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_folder;
+    QString folder() const { return m_folder->path(); }
+    bool fileWritten() const { return QFile::exists(m_folder->filePath(QStringLiteral("usrprobe.dat"))); }
+};
+
+void TestCreateCommand::init()
+{
+    m_folder = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_folder->isValid());
+}
+
+void TestCreateCommand::allFieldsEmpty_data()
+{
+    QTest::addColumn<QString>("tipType");
+    QTest::addColumn<QStringList>("expected");
+
+    const QString l1 = notANumber("L1"), l2 = notANumber("L2"), l3 = notANumber("L3"), d1 = notANumber("D1"),
+                  d2 = notANumber("D2"), kd = notANumber("Kugeldurchmesser"), len = notANumber("Länge"),
+                  wid = notANumber("Breite"), l4 = notANumber("L4");
+    const auto c = [](const char *field) { return QStringLiteral("cleared ") + QLatin1String(field); };
+    QTest::newRow("ball") << "1"
+                          << QStringList{kName, kThread, l1, c("L1"), l2, c("L2"), l3, c("L3"), d1, c("D1"), d2, c("D2"),
+                                         kd, c("ball"), "closed"};
+    QTest::newRow("cylinder") << "2"
+                              << QStringList{kName, kThread, l1, c("L1"), l2, c("L2"), l3, c("L3"), d1, c("D1"), d2,
+                                             c("D2"), kd, c("ball"), l4, c("L4"), "closed"};
+    QTest::newRow("half sphere") << "3"
+                                 << QStringList{kName, kThread, l1, c("L1"), l2, c("L2"), l3, c("L3"), d1, c("D1"), d2,
+                                                c("D2"), kd, c("ball"), "closed"};
+    QTest::newRow("disc") << "4"
+                          << QStringList{kName, kThread, l1, c("L1"), l2, c("L2"), l3, c("L3"), d1, c("D1"), d2, c("D2"),
+                                         len, c("length"), wid, c("width"), "closed"};
+    QTest::newRow("cube") << "5" << QStringList{kName, kThread, l1, c("L1"), "closed"};
+    QTest::newRow("extension") << "6" << QStringList{kName, kThread, d1, c("D1"), len, c("length"), "closed"};
+}
+
+void TestCreateCommand::allFieldsEmpty()
+{
+    QFETCH(QString, tipType);
+    QFETCH(QStringList, expected);
+
+    FakeEditor editor(tipType, folder());
+    editor.run();
+    QCOMPARE(editor.log, expected);
+    QVERIFY(!fileWritten());
+}
+
+void TestCreateCommand::failedFieldIsEmptiedBeforeTheNextMessage()
+{
+    FakeEditor editor(QStringLiteral("1"), folder());
+    fillValid(editor);
+    editor.texts[F::L2] = QStringLiteral("15mm");
+    editor.texts[F::D2] = QStringLiteral("zwei");
+    editor.run();
+    QCOMPARE(editor.log, (QStringList{notANumber("L2"), "cleared L2", notANumber("D2"), "cleared D2", "closed"}));
+    QVERIFY(editor.texts[F::L2].isEmpty());
+    QCOMPARE(editor.texts[F::L1], QStringLiteral("10"));
+    QVERIFY(!fileWritten());
+}
+
+void TestCreateCommand::onlyEnabledFieldsAreChecked_data()
+{
+    QTest::addColumn<QString>("tipType");
+    QTest::addColumn<QString>("success");
+    QTest::newRow("cube") << "5" << "success: Würfel wurde erfolgreich erstellt";
+    QTest::newRow("extension") << "6" << "success: Verlängerung wurde erfolgreich erstellt";
+}
+
+void TestCreateCommand::onlyEnabledFieldsAreChecked()
+{
+    QFETCH(QString, tipType);
+    QFETCH(QString, success);
+
+    FakeEditor editor(tipType, folder());
+    fillValid(editor);
+    // What a disabled field holds is never reported; it counts as its number or as 0.
+    for (const F field : kDimensionFields) {
+        if (!editor.isDimensionEnabled(field)) {
+            editor.texts[field] = QStringLiteral("kein Wert");
+        }
+    }
+    editor.run();
+    QCOMPARE(editor.log, (QStringList{success, "closed"}));
+}
+
+void TestCreateCommand::successAfterTheRecordIsComplete_data()
+{
+    QTest::addColumn<QString>("tipType");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("lines");
+
+    QTest::newRow("ball") << "1" << "Tastkugel wurde erfolgreich erstellt" << 11;
+    QTest::newRow("cylinder") << "2" << "Zylindertaster wurde erfolgreich erstellt" << 12;
+    QTest::newRow("half sphere") << "3" << "Halbkugel wurde erfolgreich erstellt" << 11;
+    QTest::newRow("disc") << "4" << "Scheibentaster wurde erfolgreich erstellt" << 11;
+    QTest::newRow("cube") << "5" << "Würfel wurde erfolgreich erstellt" << 14;
+    QTest::newRow("extension") << "6" << "Verlängerung wurde erfolgreich erstellt" << 5;
+}
+
+void TestCreateCommand::successAfterTheRecordIsComplete()
+{
+    QFETCH(QString, tipType);
+    QFETCH(QString, message);
+    QFETCH(int, lines);
+
+    FakeEditor editor(tipType, folder());
+    fillValid(editor);
+    editor.run();
+    QCOMPARE(editor.log, (QStringList{"success: " + message, "closed"}));
+    // When the message shows, the whole record is in the file.
+    QCOMPARE(editor.fileAtSuccess.count("\r\n"), lines);
+    QVERIFY(editor.fileAtSuccess.startsWith("ITEM:TIPMM M3\r\n"));
+    QCOMPARE(readAll(editor.ProbeFileWriterPath()), editor.fileAtSuccess);
+}
+
+void TestCreateCommand::ballColour_data()
+{
+    QTest::addColumn<QList<int>>("selected");
+    QTest::addColumn<QString>("colourLine");
+
+    const auto hm = int(BallMaterial::HardMetal), ruby = int(BallMaterial::Ruby), ceramic = int(BallMaterial::Ceramic);
+    QTest::newRow("hard metal") << QList<int>{hm} << "Color 47 79 79";
+    QTest::newRow("ruby") << QList<int>{ruby} << "Color 255 0 0";
+    QTest::newRow("ceramic") << QList<int>{ceramic} << "Color 250 235 215";
+    QTest::newRow("first in order wins") << QList<int>{ceramic, hm} << "Color 47 79 79";
+    // Nothing chosen: the colour of the last run stays (here left at ceramic by the test).
+    QTest::newRow("none keeps the last colour") << QList<int>{} << "Color 250 235 215";
+}
+
+void TestCreateCommand::ballColour()
+{
+    QFETCH(QList<int>, selected);
+    QFETCH(QString, colourLine);
+
+    FakeEditor editor(QStringLiteral("1"), folder());
+    fillValid(editor);
+    editor.state.ball_rgb = kCeramicBall;
+    for (const int material : selected) {
+        editor.selected.insert(BallMaterial(material));
+    }
+    editor.run();
+    const QList<QByteArray> record = readAll(editor.ProbeFileWriterPath()).split('\n');
+    QCOMPARE(record.value(7), colourLine.toLatin1() + '\r');
+}
+
+void TestCreateCommand::germanNumbers_data()
+{
+    QTest::addColumn<QString>("L1");
+    QTest::addColumn<bool>("passes");
+
+    QTest::newRow("decimal comma") << "2,5" << true;
+    QTest::newRow("blanks around") << " 2,5 " << true;
+    QTest::newRow("decimal point") << "2.5" << false;
+    QTest::newRow("group separator") << "1.000" << false;
+    QTest::newRow("infinite") << "inf" << false;
+    QTest::newRow("not a number") << "nan" << false;
+    QTest::newRow("beyond a double") << "1e999" << false;
+    QTest::newRow("line break after the number") << "2,5\n" << false;
+    QTest::newRow("tab before the number") << "\t2,5" << false;
+}
+
+void TestCreateCommand::germanNumbers()
+{
+    QFETCH(QString, L1);
+    QFETCH(bool, passes);
+
+    FakeEditor editor(QStringLiteral("5"), folder());
+    fillValid(editor);
+    editor.texts[F::L1] = L1;
+    editor.run(kGerman);
+    if (passes) {
+        QCOMPARE(editor.log.value(0), QStringLiteral("success: Würfel wurde erfolgreich erstellt"));
+        QVERIFY(readAll(editor.ProbeFileWriterPath()).contains("Connect 0 0 -2,5 0 0 1 M3\r\n"));
+    } else {
+        QCOMPARE(editor.log, (QStringList{notANumber("L1"), "cleared L1", "closed"}));
+        QVERIFY(!fileWritten());
+    }
+}
+
+void TestCreateCommand::unwritableText_data()
+{
+    QTest::addColumn<QString>("tipType");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("thread");
+    QTest::addColumn<QString>("thread2");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("line break in the name") << "1" << "TIP\r\nendtip" << "M3" << "" << QStringList{kNameChars, "closed"};
+    QTest::newRow("tab in the name") << "1" << "T\tIP" << "M3" << "" << QStringList{kNameChars, "closed"};
+    QTest::newRow("name outside the code page") << "1" << "Ωmega" << "M3" << "" << QStringList{kNameChars, "closed"};
+    QTest::newRow("empty name, bad thread") << "1" << "" << "M3\n" << ""
+                                            << QStringList{kName, kThreadChars, "closed"};
+    QTest::newRow("second thread of an extension") << "6" << "V" << "M3" << "M2\n"
+                                                   << QStringList{kThreadChars, "closed"};
+    QTest::newRow("both threads of an extension") << "6" << "V" << "M3\x1b" << "M2\n"
+                                                  << QStringList{kThreadChars, kThreadChars, "closed"};
+    QTest::newRow("second thread unused by a ball") << "1" << "TIP" << "M3" << "M2\n"
+                                                    << QStringList{"success: Tastkugel wurde erfolgreich erstellt",
+                                                                   "closed"};
+    QTest::newRow("umlauts are fine") << "1" << "Tastspitze für Ölprüfung" << "M3" << ""
+                                      << QStringList{"success: Tastkugel wurde erfolgreich erstellt", "closed"};
+}
+
+void TestCreateCommand::unwritableText()
+{
+    QFETCH(QString, tipType);
+    QFETCH(QString, name);
+    QFETCH(QString, thread);
+    QFETCH(QString, thread2);
+    QFETCH(QStringList, expected);
+
+    FakeEditor editor(tipType, folder());
+    fillValid(editor);
+    editor.name = name;
+    editor.thread = thread;
+    editor.thread2 = thread2;
+    editor.run();
+    QCOMPARE(editor.log, expected);
+    QCOMPARE(fileWritten(), expected.first().startsWith(QStringLiteral("success")));
+}
+
+void TestCreateCommand::fileFailureIsReported()
+{
+    const QString missing = m_folder->filePath(QStringLiteral("weg"));
+    FakeEditor editor(QStringLiteral("1"), missing);
+    fillValid(editor);
+    editor.run();
+    const QString path = QDir::toNativeSeparators(QDir(missing).filePath(QStringLiteral("usrprobe.dat")));
+    QCOMPARE(editor.log,
+             (QStringList{"error: Die Datei " + path + " konnte nicht geschrieben werden.\nDer Ordner existiert nicht.",
+                          "closed"}));
+}
+
+void TestCreateCommand::overflowIsReported()
+{
+    FakeEditor editor(QStringLiteral("2"), folder());
+    fillValid(editor);
+    editor.texts[F::L3] = QStringLiteral("-1e308");
+    editor.texts[F::L4] = QStringLiteral("1e308");
+    editor.run();
+    QCOMPARE(editor.log, (QStringList{error("Die berechneten Maße sind zu groß."), "closed"}));
+    QVERIFY(!fileWritten());
+}
+
+void TestCreateCommand::unknownKindDoesNothing()
+{
+    for (const QString &tipType : {QString(), QStringLiteral("7"), QStringLiteral("01")}) {
+        FakeEditor editor(tipType, folder());
+        fillValid(editor);
+        editor.texts[F::L1] = QStringLiteral("10");
+        editor.run();
+        QCOMPARE(editor.log, QStringList{"closed"});
+        QVERIFY(!fileWritten());
+    }
+}
+
+void TestCreateCommand::blankNamePasses()
+{
+    FakeEditor editor(QStringLiteral("5"), folder());
+    fillValid(editor);
+    editor.name = QStringLiteral("   ");
+    editor.run();
+    QCOMPARE(editor.log.value(0), QStringLiteral("success: Würfel wurde erfolgreich erstellt"));
+    QVERIFY(readAll(editor.ProbeFileWriterPath()).startsWith("ITEM:   MM M3\r\nsolid 6\r\nColor 142 142 142\r\n"));
+}
+
+QTEST_GUILESS_MAIN(TestCreateCommand)
+#include "tst_createcommand.moc"
