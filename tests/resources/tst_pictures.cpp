@@ -173,7 +173,7 @@ void TestPictures::picture()
     qInstallMessageHandler(previous);
 
     QVERIFY2(renderer.isValid(), qPrintable(path));
-    QCOMPARE(warnings, QStringList());
+    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(u'\n')));
     QCOMPARE(renderer.defaultSize(), size);
     QCOMPARE(renderer.viewBoxF(), QRectF(QPointF(0, 0), size));
 
