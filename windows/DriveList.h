@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QComboBox>
+
+namespace merivox {
+
+// The drive list: the drive letters on Windows, the mounted volumes elsewhere. Each entry keeps
+// the root folder of its volume.
+class DriveList final : public QComboBox
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(DriveList)
+
+public:
+    explicit DriveList(QWidget *parent = nullptr);
+
+    // Chooses the volume that holds path, without announcing a change.
+    void selectVolumeOf(const QString &path);
+
+    // The folder to open for the entry at index: the program's working folder when it lies on
+    // that volume, the volume's root otherwise.
+    QString folderAt(int index) const;
+};
+
+} // namespace merivox

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "Builders.h"
+#include "CreateCommand.h"
+#include "MessageBoxSink.h"
+
+#include <QLocale>
+#include <QWidget>
+#include <array>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+
+namespace merivox {
+
+class DriveList;
+class FolderList;
+
+// The editor window (Form2): name, threads and dimensions of one component, the shaft and ball
+// materials, and the folder for usrprobe.dat. It is laid out for one kind when it opens;
+// "Erstellen" hands it to the Create command, which always ends by closing it.
+// Each opening starts empty; tip_type, shaft_rgb and ball_rgb live on in the shared EditorState.
+class EditorWindow final : public QWidget, public EditorPort
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(EditorWindow)
+
+public:
+    EditorWindow(TipKind kind, EditorState &state, const QLocale &locale = QLocale::system());
+
+    // What the Create command reads and does.
+    QString nameText() const override;
+    QString threadText() const override;
+    QString thread2Text() const override;
+    QString dimensionText(DimensionField field) const override;
+    bool isDimensionEnabled(DimensionField field) const override;
+    void clearDimension(DimensionField field) override;
+    bool isBallMaterialSelected(BallMaterial material) const override;
+    bool isWithoutHalfSphere() const override;
+    QString folder() const override;
+    void closeEditor() override;
+
+private:
+    void createInputs();
+    void createOptions();
+    void createDrawingsAndLines();
+    void applyLayout(TipKind kind);
+    void onShaftToggled(QCheckBox *box, bool checked);
+    void onDriveChosen(int index);
+
+    EditorState &m_state;
+    QLocale m_locale;
+    MessageBoxSink m_messages;
+
+    QLineEdit *m_name = nullptr;
+    QComboBox *m_thread = nullptr;
+    QComboBox *m_thread2 = nullptr;
+    std::array<QLineEdit *, std::size(kDimensionFields)> m_dimensions{};
+    QCheckBox *m_withoutHalfSphere = nullptr;
+    std::array<QCheckBox *, 3> m_shaftBoxes{};
+    QButtonGroup *m_ballMaterials = nullptr;
+    DriveList *m_drives = nullptr;
+    FolderList *m_folders = nullptr;
+};
+
+} // namespace merivox

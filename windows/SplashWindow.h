@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+
+namespace merivox {
+
+struct EditorState;
+
+// The splash window (frmSplash): title, version, company and author for five seconds, then it
+// closes and opens the selection window. A key that produces a character closes it at once,
+// and with it the program.
+class SplashWindow final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SplashWindow)
+
+public:
+    // state outlives every window; the selection window and its editors share it.
+    explicit SplashWindow(EditorState &state);
+
+    // Timer1, single shot, 5000 ms, started when the window is first shown.
+    QTimer *timer() { return &m_timer; }
+
+    // "Version 1.0.4": major, minor and revision as plain decimal numbers.
+    static QString versionText();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void openSelectionWindow();
+
+    EditorState &m_state;
+    QTimer m_timer;
+    bool m_loaded = false;
+};
+
+} // namespace merivox
