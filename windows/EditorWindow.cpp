@@ -235,6 +235,9 @@ EditorWindow::EditorWindow(TipKind kind, EditorState &state, const QLocale &loca
     setGeometry(toPixels(kClientArea));
     setFixedSize(size());
 
+    // Both lists start at the working folder; the folder list, now at its size, scrolls to it.
+    m_drives->selectVolumeOf(QDir::currentPath());
+    m_folders->setPath(QDir::currentPath());
     applyLayout(kind);
     m_name->setFocus();
 }
@@ -294,8 +297,6 @@ void EditorWindow::createOptions()
     addLabel(this, "Label13", u"Datei erstellen in:", arial(12), Qt::AlignHCenter);
     m_drives = named(new DriveList(this), "Drive1");
     m_folders = named(new FolderList(this), "Dir1");
-    m_drives->selectVolumeOf(QDir::currentPath());
-    m_folders->setPath(QDir::currentPath());
     connect(m_drives, &QComboBox::currentIndexChanged, this, &EditorWindow::onDriveChosen);
 
     QPushButton *create = addButton(this, "cmd_load", QStringLiteral("Erstellen"));
