@@ -2,121 +2,79 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QList>
 #include <QMessageBox>
-#include <QPointer>
 #include <QTest>
 #include <QTimer>
-#include <QWidget>
 #include <cmath>
 
 namespace merivox::test {
 
-// A layout figure in twips as a logical pixel at 96 dpi.
+// A layout figure in twips as logical pixels at 96 dpi.
 inline int px(int twips)
 {
     return int(std::lround(twips / 15.0));
 }
 
-// One message box as the operator saw it.
-struct SeenBox
+template <typename Widget = QWidget> Widget *child(const QWidget *window, const char *name)
 {
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    int buttonCount = 0;
-    bool ok = false; // the single button is OK
-    bool modal = false;
-};
-
-// Answers every modal message box that opens while it lives: records it and presses OK,
-// as the operator would. Arm it before the action that opens the boxes.
-class BoxAnswerer
-{
-public:
-    BoxAnswerer()
-    {
-        m_timer.setInterval(10);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { answer(); });
-        m_timer.start();
-    }
-
-    const QList<SeenBox> &boxes() const { return m_boxes; }
-
-private:
-    void answer()
-    {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible()) {
-            return;
-        }
-        SeenBox seen;
-        seen.title = box->windowTitle();
-        seen.text = box->text();
-        seen.icon = box->icon();
-        seen.buttonCount = int(box->buttons().size());
-        seen.ok = box->standardButtons() == QMessageBox::Ok;
-        seen.modal = box->isModal();
-        m_boxes.append(seen);
-        if (QAbstractButton *ok = box->button(QMessageBox::Ok)) {
-            ok->click();
-        } else {
-            box->reject();
-        }
-    }
-
-    QTimer m_timer;
-    QList<SeenBox> m_boxes;
-};
-
-inline QList<QWidget *> visibleTopLevels()
-{
-    QList<QWidget *> open;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (widget->isVisible()) {
-            open.append(widget);
-        }
-    }
-    return open;
+    return window->findChild<Widget *>(QString::fromLatin1(name));
 }
 
-// The top-level window with this objectName that is still open, or null.
-template <typename Window = QWidget> Window *openWindow(const QString &name)
+// The open top-level window with this objectName, or null.
+template <typename Window = QWidget> Window *openWindow(const char *name)
 {
-    for (QWidget *widget : visibleTopLevels()) {
-        if (widget->objectName() == name) {
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && widget->objectName() == QLatin1String(name)) {
             return qobject_cast<Window *>(widget);
         }
     }
     return nullptr;
 }
 
-// Lets windows closed with WA_DeleteOnClose go, then reports the names of those still open.
-inline QStringList windowsLeftOpen()
+struct SeenBox
+{
+    QString title;
+    QString text;
+    QMessageBox::Icon icon;
+    bool onlyOk; // a single button, OK
+};
+
+// While it lives, answers every modal message box as the operator would: notes it and presses OK.
+class BoxAnswerer
+{
+public:
+    BoxAnswerer()
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (box && box->isVisible()) {
+                m_boxes.append({box->windowTitle(), box->text(), box->icon(),
+                                box->buttons().size() == 1 && box->button(QMessageBox::Ok)});
+                box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click() : box->reject();
+            }
+        });
+        m_timer.start(10);
+    }
+    const QList<SeenBox> &boxes() const { return m_boxes; }
+
+private:
+    QTimer m_timer;
+    QList<SeenBox> m_boxes;
+};
+
+// For cleanup(): the names of the windows still open; closes and frees them so the next test starts clean.
+inline QStringList closeWindowsLeftOpen()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QStringList names;
-    for (QWidget *widget : visibleTopLevels()) {
-        names.append(widget->objectName().isEmpty() ? QString::fromLatin1(widget->metaObject()->className())
-                                                    : widget->objectName());
-    }
-    return names;
-}
-
-// Closes and frees whatever a failed test left behind, so that the next one starts clean.
-inline void closeAllWindows()
-{
     for (QWidget *widget : QApplication::topLevelWidgets()) {
         if (widget->isVisible()) {
+            names.append(widget->objectName());
             widget->close();
         }
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-template <typename Widget = QWidget> Widget *child(const QWidget *window, const char *name)
-{
-    return window->findChild<Widget *>(QString::fromLatin1(name));
+    return names;
 }
 
 } // namespace merivox::test
