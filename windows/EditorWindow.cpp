@@ -2,6 +2,7 @@
 
 #include "DriveList.h"
 #include "FolderList.h"
+#include "Fonts.h"
 #include "Pictures.h"
 #include "Twips.h"
 #include "WrappingCheckBox.h"
@@ -136,14 +137,6 @@ constexpr const char *kTabOrder[] = {
 
 const QColor kBackground(192, 192, 192);
 const QColor kGreyText(128, 128, 128);
-
-QFont arial(qreal points, bool bold = false)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
 
 template <typename Widget> Widget *named(Widget *widget, const char *name)
 {

@@ -1,6 +1,7 @@
 #include "SelectionWindow.h"
 
 #include "EditorWindow.h"
+#include "Fonts.h"
 #include "Pictures.h"
 #include "Twips.h"
 
@@ -44,14 +45,6 @@ constexpr KindButton kKindButtons[] = {
     {"cmd_wuerf", TipKind::Cube, u"cmd_wuerf", "Label6", u"Würfel", 11.25, Qt::AlignHCenter},
     {"cmd_ver", TipKind::Extension, u"cmd_ver", "Label7", u"Verlängerung", 11.25, Qt::AlignLeft},
 };
-
-QFont arial(qreal points, bool bold = false)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
 
 QLabel *addLabel(QWidget *parent, const char *name, const QString &text, const QFont &font, Qt::Alignment alignment)
 {

@@ -1,5 +1,6 @@
 #include "SplashWindow.h"
 
+#include "Fonts.h"
 #include "Pictures.h"
 #include "SelectionWindow.h"
 #include "Twips.h"
@@ -24,14 +25,6 @@ constexpr TwipRect kLayout[] = {
 };
 
 constexpr int kTimerInterval = 5000;
-
-QFont arial(qreal points, bool bold = false)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
 
 QLabel *addLabel(QWidget *parent, const char *name, const QString &text, const QFont &font)
 {
