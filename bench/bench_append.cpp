@@ -58,7 +58,8 @@ void BenchAppend::buildAndAppend()
 {
     const TipInputs in = ballTip();
     ProbeFileWriter writer;
-    QBENCHMARK {
+    QBENCHMARK
+    {
         const auto record = buildRecord(TipKind::Ball, in, m_locale);
         if (!record || !writer.append(m_folder.path(), *record)) {
             QFAIL("append failed");
@@ -70,7 +71,8 @@ void BenchAppend::plainOpenWriteClose()
 {
     const QByteArray bytes = *ProbeFileWriter::encode(*buildRecord(TipKind::Ball, ballTip(), m_locale));
     const QString path = m_folder.filePath(QStringLiteral("plain.dat"));
-    QBENCHMARK {
+    QBENCHMARK
+    {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(bytes) != bytes.size()) {
             QFAIL("write failed");
@@ -86,7 +88,8 @@ void BenchAppend::plainOpenWriteSyncClose()
 {
     const QByteArray bytes = *ProbeFileWriter::encode(*buildRecord(TipKind::Ball, ballTip(), m_locale));
     const QString path = m_folder.filePath(QStringLiteral("synced.dat"));
-    QBENCHMARK {
+    QBENCHMARK
+    {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(bytes) != bytes.size() ||
             !file.flush() || ::fsync(file.handle()) != 0) {

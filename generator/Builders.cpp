@@ -39,8 +39,7 @@ private:
 // every stylus kind. Both shaft primitives are left out for a stylus that lacks them.
 QStringList stylusTop(const TipInputs &in, Positions &z)
 {
-    QStringList out{lines::item(in.name, in.thread), lines::beginTip(), lines::ribCount(),
-                    lines::color(in.shaft_rgb)};
+    QStringList out{lines::item(in.name, in.thread), lines::beginTip(), lines::ribCount(), lines::color(in.shaft_rgb)};
     if (in.L1.value != 0.0) {
         out << lines::firstCylinder(z.below(in.L1), in.D1.text);
     }
@@ -84,8 +83,7 @@ QStringList halfSphereTip(const TipInputs &in, Positions &z)
         out << lines::cylinder(z.below(in.L2), flatFace, in.D2.text);
     }
     out << lines::color(in.ball_rgb) << lines::cutSphere(flatFace, in.ball_diameter.text)
-        << lines::hotSpot(flatFace, in.ball_diameter.text, in.ball_diameter.text, lines::kBallShape)
-        << lines::endTip();
+        << lines::hotSpot(flatFace, in.ball_diameter.text, in.ball_diameter.text, lines::kBallShape) << lines::endTip();
     return out;
 }
 

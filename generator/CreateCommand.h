@@ -20,9 +20,8 @@ namespace merivox {
 // The dimension fields, in the order in which they are checked.
 enum class DimensionField { L1, L2, L3, D1, D2, BallDiameter, Length, Width, L4 };
 inline constexpr DimensionField kDimensionFields[] = {
-    DimensionField::L1,     DimensionField::L2,    DimensionField::L3,
-    DimensionField::D1,     DimensionField::D2,    DimensionField::BallDiameter,
-    DimensionField::Length, DimensionField::Width, DimensionField::L4,
+    DimensionField::L1,           DimensionField::L2,     DimensionField::L3,    DimensionField::D1, DimensionField::D2,
+    DimensionField::BallDiameter, DimensionField::Length, DimensionField::Width, DimensionField::L4,
 };
 
 // The ball material option buttons, in the order in which they are tested.

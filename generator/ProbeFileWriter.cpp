@@ -211,9 +211,9 @@ public:
     {
         qint64 done = 0;
         while (done < bytes.size()) {
-            const ssize_t n = m_regular ? ::pwrite(m_fd, bytes.constData() + done, size_t(bytes.size() - done),
-                                                   off_t(offset + done))
-                                        : ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
+            const ssize_t n =
+                m_regular ? ::pwrite(m_fd, bytes.constData() + done, size_t(bytes.size() - done), off_t(offset + done))
+                          : ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
             if (n < 0 && errno == EINTR) {
                 continue;
             }
@@ -284,8 +284,8 @@ std::optional<QByteArray> ProbeFileWriter::encode(const TipRecord &record)
 
 bool ProbeFileWriter::fail(const QString &path, const QString &reason)
 {
-    m_error = QStringLiteral("Die Datei %1 konnte nicht geschrieben werden.\n%2")
-                  .arg(QDir::toNativeSeparators(path), reason);
+    m_error =
+        QStringLiteral("Die Datei %1 konnte nicht geschrieben werden.\n%2").arg(QDir::toNativeSeparators(path), reason);
     return false;
 }
 

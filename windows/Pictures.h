@@ -8,14 +8,12 @@
 namespace merivox {
 
 // The program's own pictures, compiled in as SVG at ":/pictures/<name>.svg".
-// A picture that is missing is replaced by a plain stand-in of the asked size.
 QString picturePath(QStringView name);
-bool hasPicture(QStringView name);
 
 // The picture drawn at size (logical pixels), sharp on a screen with the given pixel ratio.
 QPixmap renderPicture(QStringView name, QSize size, qreal devicePixelRatio = 1.0);
 
-// The window icon of the selection and editor windows; empty while the picture is missing.
+// The window icon of the selection and editor windows.
 QIcon programIcon();
 
 } // namespace merivox

@@ -92,8 +92,9 @@ void fillValid(FakeEditor &editor)
     editor.name = QStringLiteral("TIP");
     editor.thread = QStringLiteral("M3");
     editor.thread2 = QStringLiteral("M2");
-    const std::map<F, QString> values{{F::L1, "10"}, {F::L2, "15"},     {F::L3, "40"},    {F::D1, "4"}, {F::D2, "2"},
-                                      {F::BallDiameter, "3"}, {F::Length, "12"}, {F::Width, "2"}, {F::L4, "45"}};
+    const std::map<F, QString> values{{F::L1, "10"},     {F::L2, "15"},   {F::L3, "40"},
+                                      {F::D1, "4"},      {F::D2, "2"},    {F::BallDiameter, "3"},
+                                      {F::Length, "12"}, {F::Width, "2"}, {F::L4, "45"}};
     for (const auto &[field, text] : values) {
         if (editor.isDimensionEnabled(field)) {
             editor.texts[field] = text;
@@ -162,19 +163,19 @@ void TestCreateCommand::allFieldsEmpty_data()
     const QString l1 = notANumber("L1"), l2 = notANumber("L2"), l3 = notANumber("L3"), d1 = notANumber("D1"),
                   d2 = notANumber("D2"), kd = notANumber("Kugeldurchmesser"), len = notANumber("Länge"),
                   wid = notANumber("Breite"), l4 = notANumber("L4");
-    const auto c = [](const char *field) { return QStringLiteral("cleared ") + QLatin1String(field); };
-    QTest::newRow("ball") << "1"
-                          << QStringList{kName, kThread, l1, c("L1"), l2, c("L2"), l3, c("L3"), d1, c("D1"), d2, c("D2"),
-                                         kd, c("ball"), "closed"};
+    const auto c = [](const char *field) {
+        return QStringLiteral("cleared ") + QLatin1String(field);
+    };
+    QTest::newRow("ball") << "1" << QStringList{kName, kThread, l1, c("L1"), l2, c("L2"),   l3,      c("L3"),
+                                                d1,    c("D1"), d2, c("D2"), kd, c("ball"), "closed"};
     QTest::newRow("cylinder") << "2"
-                              << QStringList{kName, kThread, l1, c("L1"), l2, c("L2"), l3, c("L3"), d1, c("D1"), d2,
-                                             c("D2"), kd, c("ball"), l4, c("L4"), "closed"};
-    QTest::newRow("half sphere") << "3"
-                                 << QStringList{kName, kThread, l1, c("L1"), l2, c("L2"), l3, c("L3"), d1, c("D1"), d2,
-                                                c("D2"), kd, c("ball"), "closed"};
-    QTest::newRow("disc") << "4"
-                          << QStringList{kName, kThread, l1, c("L1"), l2, c("L2"), l3, c("L3"), d1, c("D1"), d2, c("D2"),
-                                         len, c("length"), wid, c("width"), "closed"};
+                              << QStringList{kName, kThread, l1, c("L1"),   l2, c("L2"), l3,      c("L3"), d1, c("D1"),
+                                             d2,    c("D2"), kd, c("ball"), l4, c("L4"), "closed"};
+    QTest::newRow("half sphere") << "3" << QStringList{kName, kThread, l1, c("L1"), l2, c("L2"),   l3,      c("L3"),
+                                                       d1,    c("D1"), d2, c("D2"), kd, c("ball"), "closed"};
+    QTest::newRow("disc") << "4" << QStringList{kName, kThread,     l1,  c("L1"),    l2,      c("L2"),
+                                                l3,    c("L3"),     d1,  c("D1"),    d2,      c("D2"),
+                                                len,   c("length"), wid, c("width"), "closed"};
     QTest::newRow("cube") << "5" << QStringList{kName, kThread, l1, c("L1"), "closed"};
     QTest::newRow("extension") << "6" << QStringList{kName, kThread, d1, c("D1"), len, c("length"), "closed"};
 }
@@ -207,8 +208,10 @@ void TestCreateCommand::onlyEnabledFieldsAreChecked_data()
 {
     QTest::addColumn<QString>("tipType");
     QTest::addColumn<QString>("success");
-    QTest::newRow("cube") << "5" << "success: Würfel wurde erfolgreich erstellt";
-    QTest::newRow("extension") << "6" << "success: Verlängerung wurde erfolgreich erstellt";
+    QTest::newRow("cube") << "5"
+                          << "success: Würfel wurde erfolgreich erstellt";
+    QTest::newRow("extension") << "6"
+                               << "success: Verlängerung wurde erfolgreich erstellt";
 }
 
 void TestCreateCommand::onlyEnabledFieldsAreChecked()
@@ -234,12 +237,18 @@ void TestCreateCommand::successAfterTheRecordIsComplete_data()
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("lines");
 
-    QTest::newRow("ball") << "1" << "Tastkugel wurde erfolgreich erstellt" << 11;
-    QTest::newRow("cylinder") << "2" << "Zylindertaster wurde erfolgreich erstellt" << 12;
-    QTest::newRow("half sphere") << "3" << "Halbkugel wurde erfolgreich erstellt" << 11;
-    QTest::newRow("disc") << "4" << "Scheibentaster wurde erfolgreich erstellt" << 11;
-    QTest::newRow("cube") << "5" << "Würfel wurde erfolgreich erstellt" << 14;
-    QTest::newRow("extension") << "6" << "Verlängerung wurde erfolgreich erstellt" << 5;
+    QTest::newRow("ball") << "1"
+                          << "Tastkugel wurde erfolgreich erstellt" << 11;
+    QTest::newRow("cylinder") << "2"
+                              << "Zylindertaster wurde erfolgreich erstellt" << 12;
+    QTest::newRow("half sphere") << "3"
+                                 << "Halbkugel wurde erfolgreich erstellt" << 11;
+    QTest::newRow("disc") << "4"
+                          << "Scheibentaster wurde erfolgreich erstellt" << 11;
+    QTest::newRow("cube") << "5"
+                          << "Würfel wurde erfolgreich erstellt" << 14;
+    QTest::newRow("extension") << "6"
+                               << "Verlängerung wurde erfolgreich erstellt" << 5;
 }
 
 void TestCreateCommand::successAfterTheRecordIsComplete()
@@ -330,20 +339,42 @@ void TestCreateCommand::unwritableText_data()
     QTest::addColumn<QString>("thread2");
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("line break in the name") << "1" << "TIP\r\nendtip" << "M3" << "" << QStringList{kNameChars, "closed"};
-    QTest::newRow("tab in the name") << "1" << "T\tIP" << "M3" << "" << QStringList{kNameChars, "closed"};
-    QTest::newRow("name outside the code page") << "1" << "Ωmega" << "M3" << "" << QStringList{kNameChars, "closed"};
-    QTest::newRow("empty name, bad thread") << "1" << "" << "M3\n" << ""
-                                            << QStringList{kName, kThreadChars, "closed"};
-    QTest::newRow("second thread of an extension") << "6" << "V" << "M3" << "M2\n"
+    QTest::newRow("line break in the name") << "1"
+                                            << "TIP\r\nendtip"
+                                            << "M3"
+                                            << "" << QStringList{kNameChars, "closed"};
+    QTest::newRow("tab in the name") << "1"
+                                     << "T\tIP"
+                                     << "M3"
+                                     << "" << QStringList{kNameChars, "closed"};
+    QTest::newRow("name outside the code page") << "1"
+                                                << "Ωmega"
+                                                << "M3"
+                                                << "" << QStringList{kNameChars, "closed"};
+    QTest::newRow("empty name, bad thread") << "1"
+                                            << ""
+                                            << "M3\n"
+                                            << "" << QStringList{kName, kThreadChars, "closed"};
+    QTest::newRow("second thread of an extension") << "6"
+                                                   << "V"
+                                                   << "M3"
+                                                   << "M2\n"
                                                    << QStringList{kThreadChars, "closed"};
-    QTest::newRow("both threads of an extension") << "6" << "V" << "M3\x1b" << "M2\n"
+    QTest::newRow("both threads of an extension") << "6"
+                                                  << "V"
+                                                  << "M3\x1b"
+                                                  << "M2\n"
                                                   << QStringList{kThreadChars, kThreadChars, "closed"};
-    QTest::newRow("second thread unused by a ball") << "1" << "TIP" << "M3" << "M2\n"
-                                                    << QStringList{"success: Tastkugel wurde erfolgreich erstellt",
-                                                                   "closed"};
-    QTest::newRow("umlauts are fine") << "1" << "Tastspitze für Ölprüfung" << "M3" << ""
-                                      << QStringList{"success: Tastkugel wurde erfolgreich erstellt", "closed"};
+    QTest::newRow("second thread unused by a ball")
+        << "1"
+        << "TIP"
+        << "M3"
+        << "M2\n"
+        << QStringList{"success: Tastkugel wurde erfolgreich erstellt", "closed"};
+    QTest::newRow("umlauts are fine") << "1"
+                                      << "Tastspitze für Ölprüfung"
+                                      << "M3"
+                                      << "" << QStringList{"success: Tastkugel wurde erfolgreich erstellt", "closed"};
 }
 
 void TestCreateCommand::unwritableText()

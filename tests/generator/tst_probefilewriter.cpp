@@ -19,8 +19,8 @@ using namespace merivox::test;
 
 namespace {
 
-const TipRecord kRecord{{"ITEM:AMM M3", "ribcount 10", "Color 142 142 142", "cylinder 0 0 0 0 0 -5 4",
-                         "connect  0  0 -5 0  0  1 M3"}};
+const TipRecord kRecord{
+    {"ITEM:AMM M3", "ribcount 10", "Color 142 142 142", "cylinder 0 0 0 0 0 -5 4", "connect  0  0 -5 0  0  1 M3"}};
 
 // Limits how large a file this process may make, so that a write stops part-way.
 class FileSizeLimit
@@ -102,8 +102,8 @@ void TestProbeFileWriter::writesTheCodePage()
     ProbeFileWriter writer;
     QVERIFY(writer.append(folder.path(), TipRecord{{QStringLiteral("ITEM:Stößel Ü €MM M3")}}));
     // Windows-1252: ö F6, ß DF, Ü DC, and the euro sign at 80, where Latin-1 has none.
-    QCOMPARE(readAll(folder.filePath(QStringLiteral("usrprobe.dat"))),
-             QByteArray("ITEM:St\xF6\xDF" "el \xDC \x80MM M3\r\n"));
+    QCOMPARE(readAll(folder.filePath(QStringLiteral("usrprobe.dat"))), QByteArray("ITEM:St\xF6\xDF"
+                                                                                  "el \xDC \x80MM M3\r\n"));
 }
 
 void TestProbeFileWriter::refusesCharactersOutsideTheCodePage()
@@ -121,9 +121,12 @@ void TestProbeFileWriter::failuresLeaveTheFileAsItWas_data()
     QTest::addColumn<QString>("situation");
     QTest::addColumn<QString>("reason");
 
-    QTest::newRow("folder missing") << "missing" << "Der Ordner existiert nicht.";
-    QTest::newRow("name taken by a folder") << "folder" << "Unter diesem Namen besteht bereits ein Ordner.";
-    QTest::newRow("disk full") << "full" << "Auf dem Datenträger ist nicht genügend Speicherplatz frei.";
+    QTest::newRow("folder missing") << "missing"
+                                    << "Der Ordner existiert nicht.";
+    QTest::newRow("name taken by a folder") << "folder"
+                                            << "Unter diesem Namen besteht bereits ein Ordner.";
+    QTest::newRow("disk full") << "full"
+                               << "Auf dem Datenträger ist nicht genügend Speicherplatz frei.";
 }
 
 void TestProbeFileWriter::failuresLeaveTheFileAsItWas()

@@ -52,8 +52,7 @@ TipInputs cylinderExample(const QString &L3 = QStringLiteral("30"), const QStrin
 
 TipInputs discExample(const QString &L3, const QString &width, const QLocale &locale = kEnglish)
 {
-    TipInputs in =
-        stylus(QStringLiteral("SC1"), QStringLiteral("M3ANALOG"), {"10", "20", L3, "6", "3", "0"}, locale);
+    TipInputs in = stylus(QStringLiteral("SC1"), QStringLiteral("M3ANALOG"), {"10", "20", L3, "6", "3", "0"}, locale);
     in.length = dim(QStringLiteral("12"), locale);
     in.width = dim(width, locale);
     return in;
@@ -69,8 +68,7 @@ TipInputs cube(const QString &L1, const QLocale &locale = kEnglish)
     return in;
 }
 
-TipInputs extension(const QString &D1, const QString &length, const QString &thread2,
-                    const QLocale &locale = kEnglish)
+TipInputs extension(const QString &D1, const QString &length, const QString &thread2, const QLocale &locale = kEnglish)
 {
     TipInputs in;
     in.name = QStringLiteral("V50");
@@ -166,22 +164,24 @@ void TestRecords::records_data()
     {
         TipInputs in = cylinderExample();
         in.Check_zyl = true;
-        QTest::newRow("cylinder without rounded end") << TipKind::Cylinder << in << kEnglish << removed(kCylinderRecord, 9);
+        QTest::newRow("cylinder without rounded end")
+            << TipKind::Cylinder << in << kEnglish << removed(kCylinderRecord, 9);
     }
-    QTest::newRow("half sphere")
-        << TipKind::HalfSphere
-        << stylus(QStringLiteral("HK1"), QStringLiteral("M3ANALOG"), {"10", "20", "30", "6", "3", "8"}) << kEnglish
-        << QStringList{"ITEM:HK1MM M3ANALOG",
-                       "begintip",
-                       "ribcount 10",
-                       "Color 0 0 0",
-                       "cylinder 0 0 0 0 0 -10 6",
-                       "cone 0 0 -10 6 0 0 -20 3",
-                       "cylinder 0 0 -20 0 0 -30 3",
-                       "Color 255 0 0",
-                       "cutsphere 0 0 -30 0 0 1 8 2 -10000",
-                       "hotspot 0 0 -30 0 0 1 8 8 ball",
-                       "endtip"};
+    QTest::newRow("half sphere") << TipKind::HalfSphere
+                                 << stylus(QStringLiteral("HK1"), QStringLiteral("M3ANALOG"),
+                                           {"10", "20", "30", "6", "3", "8"})
+                                 << kEnglish
+                                 << QStringList{"ITEM:HK1MM M3ANALOG",
+                                                "begintip",
+                                                "ribcount 10",
+                                                "Color 0 0 0",
+                                                "cylinder 0 0 0 0 0 -10 6",
+                                                "cone 0 0 -10 6 0 0 -20 3",
+                                                "cylinder 0 0 -20 0 0 -30 3",
+                                                "Color 255 0 0",
+                                                "cutsphere 0 0 -30 0 0 1 8 2 -10000",
+                                                "hotspot 0 0 -30 0 0 1 8 8 ball",
+                                                "endtip"};
     const QStringList discRecord{"ITEM:SC1MM M3ANALOG",
                                  "begintip",
                                  "ribcount 10",
@@ -204,37 +204,23 @@ void TestRecords::records_data()
 
     // Under a German locale: computed numbers with a decimal comma, typed texts kept as typed.
     QTest::newRow("de cube 7,5") << TipKind::Cube << cube(QStringLiteral("7,5"), kGerman) << kGerman
-                                 << QStringList{"ITEM:W10MM M3ANALOG",
-                                                "solid 6",
-                                                "Color 142 142 142",
-                                                "face 4 -3,75 3,75 0 3,75 3,75 0 3,75 -3,75 0 -3,75 -3,75 0",
-                                                "face 4 -3,75 3,75 -7,5 3,75 3,75 -7,5 3,75 -3,75 -7,5 -3,75 -3,75 -7,5",
-                                                "face 4 -3,75 3,75 0 3,75 3,75 0 3,75 3,75 -7,5 -3,75 3,75 -7,5",
-                                                "face 4 -3,75 -3,75 0 3,75 -3,75 0 3,75 -3,75 -7,5 -3,75 -3,75 -7,5",
-                                                "face 4 -3,75 3,75 0 -3,75 -3,75 0 -3,75 -3,75 -7,5 -3,75 3,75 -7,5",
-                                                "face 4 3,75 3,75 0 3,75 -3,75 0 3,75 -3,75 -7,5 3,75 3,75 -7,5",
-                                                "Connect 0 0 -7,5 0 0 1 M3ANALOG",
-                                                "Connect 3,75 0 -3,75 -1 0 0 M3ANALOG",
-                                                "Connect 0 3,75 -3,75 0 -1 0 M3ANALOG",
-                                                "Connect -3,75 0 -3,75 1 0 0 M3ANALOG",
-                                                "Connect 0 -3,75 -3,75 0 1 0 M3ANALOG"};
-    QTest::newRow("de cube 10,0 written as computed") << TipKind::Cube << cube(QStringLiteral("10,0"), kGerman)
-                                                      << kGerman << kCubeRecord;
-    QTest::newRow("de cube 5") << TipKind::Cube << cube(QStringLiteral("5"), kGerman) << kGerman
-                               << QStringList{"ITEM:W10MM M3ANALOG",
-                                              "solid 6",
-                                              "Color 142 142 142",
-                                              "face 4 -2,5 2,5 0 2,5 2,5 0 2,5 -2,5 0 -2,5 -2,5 0",
-                                              "face 4 -2,5 2,5 -5 2,5 2,5 -5 2,5 -2,5 -5 -2,5 -2,5 -5",
-                                              "face 4 -2,5 2,5 0 2,5 2,5 0 2,5 2,5 -5 -2,5 2,5 -5",
-                                              "face 4 -2,5 -2,5 0 2,5 -2,5 0 2,5 -2,5 -5 -2,5 -2,5 -5",
-                                              "face 4 -2,5 2,5 0 -2,5 -2,5 0 -2,5 -2,5 -5 -2,5 2,5 -5",
-                                              "face 4 2,5 2,5 0 2,5 -2,5 0 2,5 -2,5 -5 2,5 2,5 -5",
-                                              "Connect 0 0 -5 0 0 1 M3ANALOG",
-                                              "Connect 2,5 0 -2,5 -1 0 0 M3ANALOG",
-                                              "Connect 0 2,5 -2,5 0 -1 0 M3ANALOG",
-                                              "Connect -2,5 0 -2,5 1 0 0 M3ANALOG",
-                                              "Connect 0 -2,5 -2,5 0 1 0 M3ANALOG"};
+                                 << QStringList{
+                                        "ITEM:W10MM M3ANALOG",
+                                        "solid 6",
+                                        "Color 142 142 142",
+                                        "face 4 -3,75 3,75 0 3,75 3,75 0 3,75 -3,75 0 -3,75 -3,75 0",
+                                        "face 4 -3,75 3,75 -7,5 3,75 3,75 -7,5 3,75 -3,75 -7,5 -3,75 -3,75 -7,5",
+                                        "face 4 -3,75 3,75 0 3,75 3,75 0 3,75 3,75 -7,5 -3,75 3,75 -7,5",
+                                        "face 4 -3,75 -3,75 0 3,75 -3,75 0 3,75 -3,75 -7,5 -3,75 -3,75 -7,5",
+                                        "face 4 -3,75 3,75 0 -3,75 -3,75 0 -3,75 -3,75 -7,5 -3,75 3,75 -7,5",
+                                        "face 4 3,75 3,75 0 3,75 -3,75 0 3,75 -3,75 -7,5 3,75 3,75 -7,5",
+                                        "Connect 0 0 -7,5 0 0 1 M3ANALOG",
+                                        "Connect 3,75 0 -3,75 -1 0 0 M3ANALOG",
+                                        "Connect 0 3,75 -3,75 0 -1 0 M3ANALOG",
+                                        "Connect -3,75 0 -3,75 1 0 0 M3ANALOG",
+                                        "Connect 0 -3,75 -3,75 0 1 0 M3ANALOG"};
+    QTest::newRow("de cube 10,0 written as computed")
+        << TipKind::Cube << cube(QStringLiteral("10,0"), kGerman) << kGerman << kCubeRecord;
     QTest::newRow("cube with a negative edge") << TipKind::Cube << cube(QStringLiteral("-10")) << kEnglish
                                                << QStringList{"ITEM:W10MM M3ANALOG",
                                                               "solid 6",
@@ -252,8 +238,8 @@ void TestRecords::records_data()
                                                               "Connect 0 5 5 0 1 0 M3ANALOG"};
     QTest::newRow("de disc with a fractional middle")
         << TipKind::Disc << discExample(QStringLiteral("30"), QStringLiteral("3"), kGerman) << kGerman
-        << replaced(replaced(replaced(discRecord, 6, "cylinder 0 0 -20 0 0 -27 3"), 8, "cylinder 0 0 -27 0 0 -30 12"), 9,
-                    "hotspot 0 0 -28,5 0 0 1 12 3 disk");
+        << replaced(replaced(replaced(discRecord, 6, "cylinder 0 0 -20 0 0 -27 3"), 8, "cylinder 0 0 -27 0 0 -30 12"),
+                    9, "hotspot 0 0 -28,5 0 0 1 12 3 disk");
     QTest::newRow("de extension 12,5 and D1 4,0")
         << TipKind::Extension
         << extension(QStringLiteral("4,0"), QStringLiteral("12,5"), QStringLiteral("M3ANALOG"), kGerman) << kGerman
@@ -274,8 +260,7 @@ void TestRecords::records_data()
         << QStringList{"ITEM:V50MM M3ANALOG", "ribcount 10", "Color 142 142 142", "cylinder 0 0 0 0 0 0 4",
                        "connect  0  0 0 0  0  1 M2"};
     QTest::newRow("extension of negative length")
-        << TipKind::Extension << extension(QStringLiteral("4"), QStringLiteral("-50"), QStringLiteral("M2"))
-        << kEnglish
+        << TipKind::Extension << extension(QStringLiteral("4"), QStringLiteral("-50"), QStringLiteral("M2")) << kEnglish
         << QStringList{"ITEM:V50MM M3ANALOG", "ribcount 10", "Color 142 142 142", "cylinder 0 0 0 0 0 50 4",
                        "connect  0  0 50 0  0  1 M2"};
 
@@ -357,42 +342,47 @@ void TestRecords::records_data()
                         "cylinder 0 0 -20 0 0 -30 6.0");
     }
     {
-        TipInputs in =
-            stylus(QStringLiteral("HK1"), QStringLiteral("M3ANALOG"), {"0", "0", "0", "3", "3", "8"});
-        QTest::newRow("half sphere at the mounting face")
-            << TipKind::HalfSphere << in << kEnglish
-            << QStringList{"ITEM:HK1MM M3ANALOG", "begintip", "ribcount 10", "Color 0 0 0", "Color 255 0 0",
-                           "cutsphere 0 0 0 0 0 1 8 2 -10000", "hotspot 0 0 0 0 0 1 8 8 ball", "endtip"};
+        TipInputs in = stylus(QStringLiteral("HK1"), QStringLiteral("M3ANALOG"), {"0", "0", "0", "3", "3", "8"});
+        QTest::newRow("half sphere at the mounting face") << TipKind::HalfSphere << in << kEnglish
+                                                          << QStringList{"ITEM:HK1MM M3ANALOG",
+                                                                         "begintip",
+                                                                         "ribcount 10",
+                                                                         "Color 0 0 0",
+                                                                         "Color 255 0 0",
+                                                                         "cutsphere 0 0 0 0 0 1 8 2 -10000",
+                                                                         "hotspot 0 0 0 0 0 1 8 8 ball",
+                                                                         "endtip"};
     }
     {
-        TipInputs in =
-            stylus(QStringLiteral("HK1"), QStringLiteral("M3ANALOG"), {"0", "0", "30", "3", "3", "8"});
-        QTest::newRow("half sphere neck from the face")
-            << TipKind::HalfSphere << in << kEnglish
-            << QStringList{"ITEM:HK1MM M3ANALOG", "begintip", "ribcount 10", "Color 0 0 0",
-                           "cylinder 0 0 0 0 0 -30 3", "Color 255 0 0", "cutsphere 0 0 -30 0 0 1 8 2 -10000",
-                           "hotspot 0 0 -30 0 0 1 8 8 ball", "endtip"};
+        TipInputs in = stylus(QStringLiteral("HK1"), QStringLiteral("M3ANALOG"), {"0", "0", "30", "3", "3", "8"});
+        QTest::newRow("half sphere neck from the face") << TipKind::HalfSphere << in << kEnglish
+                                                        << QStringList{"ITEM:HK1MM M3ANALOG",
+                                                                       "begintip",
+                                                                       "ribcount 10",
+                                                                       "Color 0 0 0",
+                                                                       "cylinder 0 0 0 0 0 -30 3",
+                                                                       "Color 255 0 0",
+                                                                       "cutsphere 0 0 -30 0 0 1 8 2 -10000",
+                                                                       "hotspot 0 0 -30 0 0 1 8 8 ball",
+                                                                       "endtip"};
     }
     {
-        TipInputs in =
-            stylus(QStringLiteral("HK1"), QStringLiteral("M3ANALOG"), {"10", "20", "0", "6", "3", "8"});
-        QTest::newRow("half sphere neck back to the face")
-            << TipKind::HalfSphere << in << kEnglish
-            << QStringList{"ITEM:HK1MM M3ANALOG",
-                           "begintip",
-                           "ribcount 10",
-                           "Color 0 0 0",
-                           "cylinder 0 0 0 0 0 -10 6",
-                           "cone 0 0 -10 6 0 0 -20 3",
-                           "cylinder 0 0 -20 0 0 0 3",
-                           "Color 255 0 0",
-                           "cutsphere 0 0 0 0 0 1 8 2 -10000",
-                           "hotspot 0 0 0 0 0 1 8 8 ball",
-                           "endtip"};
+        TipInputs in = stylus(QStringLiteral("HK1"), QStringLiteral("M3ANALOG"), {"10", "20", "0", "6", "3", "8"});
+        QTest::newRow("half sphere neck back to the face") << TipKind::HalfSphere << in << kEnglish
+                                                           << QStringList{"ITEM:HK1MM M3ANALOG",
+                                                                          "begintip",
+                                                                          "ribcount 10",
+                                                                          "Color 0 0 0",
+                                                                          "cylinder 0 0 0 0 0 -10 6",
+                                                                          "cone 0 0 -10 6 0 0 -20 3",
+                                                                          "cylinder 0 0 -20 0 0 0 3",
+                                                                          "Color 255 0 0",
+                                                                          "cutsphere 0 0 0 0 0 1 8 2 -10000",
+                                                                          "hotspot 0 0 0 0 0 1 8 8 ball",
+                                                                          "endtip"};
     }
     {
-        TipInputs in =
-            stylus(QStringLiteral("HK1"), QStringLiteral("M3ANALOG"), {"10", "0", "0", "6", "6.0", "8"});
+        TipInputs in = stylus(QStringLiteral("HK1"), QStringLiteral("M3ANALOG"), {"10", "0", "0", "6", "6.0", "8"});
         QTest::newRow("half sphere cone and neck for different texts")
             << TipKind::HalfSphere << in << kEnglish
             << QStringList{"ITEM:HK1MM M3ANALOG",
@@ -409,8 +399,8 @@ void TestRecords::records_data()
     }
     QTest::newRow("disc of no thickness")
         << TipKind::Disc << discExample(QStringLiteral("30"), QStringLiteral("0")) << kEnglish
-        << replaced(replaced(replaced(discRecord, 6, "cylinder 0 0 -20 0 0 -30 3"), 8, "cylinder 0 0 -30 0 0 -30 12"), 9,
-                    "hotspot 0 0 -30 0 0 1 12 0 disk");
+        << replaced(replaced(replaced(discRecord, 6, "cylinder 0 0 -20 0 0 -30 3"), 8, "cylinder 0 0 -30 0 0 -30 12"),
+                    9, "hotspot 0 0 -30 0 0 1 12 0 disk");
     QTest::newRow("disc thicker than its depth")
         << TipKind::Disc << discExample(QStringLiteral("2"), QStringLiteral("6")) << kEnglish
         << replaced(replaced(replaced(discRecord, 6, "cylinder 0 0 -20 0 0 4 3"), 8, "cylinder 0 0 4 0 0 -2 12"), 9,

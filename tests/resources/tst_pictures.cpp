@@ -33,13 +33,7 @@ constexpr QSize drawingInsideThinBorder(int widthTwips, int heightTwips)
 
 // White, Blue: the whole outer frame is that background. BlueBehind: blue at the corners,
 // for a picture whose subject runs off an edge on purpose.
-enum Background
-{
-    White,
-    Blue,
-    BlueBehind,
-    Any
-};
+enum Background { White, Blue, BlueBehind, Any };
 
 bool isWhite(QRgb c)
 {
