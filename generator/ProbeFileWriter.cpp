@@ -170,24 +170,37 @@ public:
     bool open(const QString &path)
     {
         const QByteArray native = QFile::encodeName(path);
-        m_fd = ::open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        m_created = m_fd >= 0;
-        if (!m_created && errno == EEXIST) {
-            m_fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
+        // Another copy that created the file may remove it again after a failure while this one
+        // waits for the lock; writing to the removed file would lose the record. So after locking,
+        // make sure the path still names the file that was opened, and start again if not.
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            m_fd = ::open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            m_created = m_fd >= 0;
+            if (!m_created && errno == EEXIST) {
+                m_fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
+            }
+            if (m_fd < 0) {
+                return failed();
+            }
+            int locked;
+            do {
+                locked = ::flock(m_fd, LOCK_EX);
+            } while (locked != 0 && errno == EINTR);
+            struct stat opened;
+            if (locked != 0 || ::fstat(m_fd, &opened) != 0) {
+                return failed();
+            }
+            m_regular = S_ISREG(opened.st_mode);
+            struct stat named;
+            if (::stat(native.constData(), &named) == 0 && named.st_dev == opened.st_dev &&
+                named.st_ino == opened.st_ino) {
+                return true;
+            }
+            ::close(m_fd);
+            m_fd = -1;
         }
-        if (m_fd < 0) {
-            return failed();
-        }
-        int locked;
-        do {
-            locked = ::flock(m_fd, LOCK_EX);
-        } while (locked != 0 && errno == EINTR);
-        struct stat info;
-        if (locked != 0 || ::fstat(m_fd, &info) != 0) {
-            return failed();
-        }
-        m_regular = S_ISREG(info.st_mode);
-        return true;
+        errno = EBUSY;
+        return failed();
     }
     std::optional<qint64> size()
     {

@@ -57,6 +57,7 @@ private slots:
     void halfWrittenRecordIsCutOff_data();
     void halfWrittenRecordIsCutOff();
     void waitsForAnotherCopysLock();
+    void followsAFileReplacedWhileWaiting();
 };
 
 void TestProbeFileWriter::appendsAfterExistingContent_data()
@@ -219,6 +220,30 @@ void TestProbeFileWriter::waitsForAnotherCopysLock()
     QCOMPARE(whileLocked, QByteArray("ITEM:OTHERMM M3\r\n"));
     QVERIFY(appended);
     QCOMPARE(readAll(path), QByteArray("ITEM:OTHERMM M3\r\n") + crlf(kRecord.lines).prepend("endtip\r\n"));
+}
+
+void TestProbeFileWriter::followsAFileReplacedWhileWaiting()
+{
+    // Another copy holds the lock on a file that it then removes (as after a failed first
+    // record), and a new file takes its name: the record must land in the file that the path
+    // names, not in the removed one.
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
+    writeAll(path, QByteArray());
+    const int other = ::open(QFile::encodeName(path).constData(), O_RDWR);
+    QVERIFY(other >= 0);
+    QCOMPARE(::flock(other, LOCK_EX), 0);
+
+    bool appended = false;
+    std::thread copy([&] { appended = ProbeFileWriter().append(folder.path(), kRecord); });
+    QTest::qWait(300);
+    QVERIFY(QFile::remove(path));
+    writeAll(path, "ITEM:NEWMM M3\r\n");
+    ::close(other);
+    copy.join();
+
+    QVERIFY(appended);
+    QCOMPARE(readAll(path), QByteArray("ITEM:NEWMM M3\r\n") + crlf(kRecord.lines));
 }
 
 QTEST_GUILESS_MAIN(TestProbeFileWriter)
