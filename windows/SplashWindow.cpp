@@ -107,8 +107,10 @@ void SplashWindow::closeEvent(QCloseEvent *event)
 void SplashWindow::keyPressEvent(QKeyEvent *event)
 {
     // Escape, Enter and Backspace produce control characters; Shift, the arrows and the
-    // function keys produce none.
-    const bool producesCharacter = !event->text().isEmpty() || event->key() == Qt::Key_Escape ||
+    // function keys produce none, and neither does Delete, which some platforms report as DEL.
+    const QString text = event->text();
+    const bool producesCharacter = (!text.isEmpty() && text != QLatin1String("\x7f")) ||
+                                   event->key() == Qt::Key_Escape ||
                                    event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
                                    event->key() == Qt::Key_Backspace;
     if (producesCharacter) {
