@@ -63,7 +63,17 @@ DriveList::DriveList(QWidget *parent) : QComboBox(parent)
 void DriveList::selectVolumeOf(const QString &path)
 {
     const QSignalBlocker blocker(this);
-    setCurrentIndex(findData(QStorageInfo(path).rootPath(), kRootRole));
+    const QStorageInfo volume(path);
+    int index = findData(volume.rootPath(), kRootRole);
+#ifndef Q_OS_WIN
+    if (index < 0 && volume.isValid()) {
+        // A volume left out of the list, reached through the folder list: offer it from now on,
+        // so that the list names the volume that is open.
+        addItem(volumeName(volume), volume.rootPath());
+        index = count() - 1;
+    }
+#endif
+    setCurrentIndex(index);
 }
 
 QString DriveList::folderAt(int index) const

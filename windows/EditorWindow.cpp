@@ -290,7 +290,10 @@ void EditorWindow::createOptions()
     addLabel(this, "Label13", u"Datei erstellen in:", arial(12), Qt::AlignHCenter);
     m_drives = named(new DriveList(this), "Drive1");
     m_folders = named(new FolderList(this), "Dir1");
-    connect(m_drives, &QComboBox::currentIndexChanged, this, &EditorWindow::onDriveChosen);
+    // Choosing a drive, also the one shown, opens it; the drive list follows the folder list
+    // onto another volume.
+    connect(m_drives, &QComboBox::activated, this, &EditorWindow::onDriveChosen);
+    connect(m_folders, &FolderList::pathChanged, m_drives, &DriveList::selectVolumeOf);
 
     QPushButton *create = addButton(this, "cmd_load", QStringLiteral("Erstellen"));
     connect(create, &QPushButton::clicked, this, [this] { runCreateCommand(*this, m_state, m_messages, m_locale); });

@@ -110,9 +110,8 @@ void SplashWindow::keyPressEvent(QKeyEvent *event)
     // function keys produce none, and neither does Delete, which some platforms report as DEL.
     const QString text = event->text();
     const bool producesCharacter = (!text.isEmpty() && text != QLatin1String("\x7f")) ||
-                                   event->key() == Qt::Key_Escape ||
-                                   event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
-                                   event->key() == Qt::Key_Backspace;
+                                   event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return ||
+                                   event->key() == Qt::Key_Enter || event->key() == Qt::Key_Backspace;
     if (producesCharacter) {
         close();
     } else {

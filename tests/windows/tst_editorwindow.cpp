@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -34,6 +35,13 @@ std::unique_ptr<EditorWindow> openEditor(TipKind kind, EditorState &state)
     return editor;
 }
 
+// The operator picks the entry at index from the drive list.
+void choose(DriveList *drives, int index)
+{
+    drives->setCurrentIndex(index);
+    emit drives->activated(index);
+}
+
 } // namespace
 
 class TestEditorWindow final : public QObject
@@ -54,6 +62,8 @@ private slots:
     void folderListClicks_data();
     void folderListClicks();
     void unreadableDriveKeepsFolder();
+    void choosingTheShownDriveAgainOpensIt();
+    void driveListFollowsTheFolderList();
 
 private:
     EditorState m_state;
@@ -256,7 +266,7 @@ void TestEditorWindow::unreadableDriveKeepsFolder()
     QVERIFY(child<FolderList>(editor.get(), "Dir1")->setPath(folder.path()));
     BoxAnswerer answerer;
     drives->addItem(u"gone"_s, folder.filePath(u"no-medium"_s));
-    drives->setCurrentIndex(drives->count() - 1);
+    choose(drives, drives->count() - 1);
     QTest::qWait(30);
     QCOMPARE(drives->currentText(), u"gone"_s);
     QCOMPARE(editor->folder(), QDir::cleanPath(folder.path()));
@@ -264,8 +274,32 @@ void TestEditorWindow::unreadableDriveKeepsFolder()
 
     drives->addItem(u"other"_s, folder.path()); // a readable volume opens at its root
     QVERIFY(child<FolderList>(editor.get(), "Dir1")->setPath(QDir::tempPath()));
-    drives->setCurrentIndex(drives->count() - 1);
+    choose(drives, drives->count() - 1);
     QCOMPARE(editor->folder(), QDir::cleanPath(folder.path()));
+}
+
+void TestEditorWindow::choosingTheShownDriveAgainOpensIt()
+{
+    auto editor = openEditor(TipKind::Ball, m_state);
+    auto *drives = child<DriveList>(editor.get(), "Drive1");
+    QVERIFY(drives->currentIndex() >= 0); // the volume of the working folder
+    QVERIFY(child<FolderList>(editor.get(), "Dir1")->setPath(QDir::current().absoluteFilePath(u".."_s)));
+    choose(drives, drives->currentIndex());
+    QCOMPARE(editor->folder(), QDir::currentPath());
+}
+
+void TestEditorWindow::driveListFollowsTheFolderList()
+{
+    // /proc is a volume of its own that the drive list leaves out until the operator goes there.
+    if (QStorageInfo(u"/proc"_s).rootPath() != u"/proc"_s) {
+        QSKIP("no separate /proc volume here");
+    }
+    auto editor = openEditor(TipKind::Ball, m_state);
+    auto *drives = child<DriveList>(editor.get(), "Drive1");
+    QVERIFY(child<FolderList>(editor.get(), "Dir1")->setPath(u"/proc"_s));
+    QCOMPARE(drives->currentData().toString(), u"/proc"_s);
+    choose(drives, drives->findData(QStorageInfo(QDir::currentPath()).rootPath()));
+    QCOMPARE(editor->folder(), QDir::currentPath());
 }
 
 QTEST_MAIN(TestEditorWindow)
