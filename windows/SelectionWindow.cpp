@@ -2,6 +2,7 @@
 
 #include "EditorWindow.h"
 #include "Fonts.h"
+#include "PictureButton.h"
 #include "Pictures.h"
 #include "Twips.h"
 
@@ -57,9 +58,9 @@ QLabel *addLabel(QWidget *parent, const char *name, const QString &text, const Q
 }
 
 // No window-wide default button: Enter and Space press only the button that has the focus.
-QPushButton *addButton(QWidget *parent, const char *name)
+template <typename Button = QPushButton> Button *addButton(QWidget *parent, const char *name)
 {
-    auto *button = new QPushButton(parent);
+    auto *button = new Button(parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setAutoDefault(true);
     return button;
@@ -82,7 +83,7 @@ SelectionWindow::SelectionWindow(EditorState &state, const QLocale &locale)
 
     QWidget *previous = nullptr;
     for (const KindButton &entry : kKindButtons) {
-        QPushButton *button = addButton(this, entry.button);
+        auto *button = addButton<PictureButton>(this, entry.button);
         button->setIcon(QIcon(renderPicture(entry.picture, kButtonPictureSize, devicePixelRatioF())));
         button->setIconSize(kButtonPictureSize);
         connect(button, &QPushButton::clicked, this, [this, kind = entry.kind] { openEditor(kind); });

@@ -31,6 +31,24 @@ template <typename Window = QWidget> Window *openWindow(const char *name)
     return nullptr;
 }
 
+// The controls that the Tab key visits, by name, starting at the one that has the focus:
+// the window's focus chain less what is hidden, disabled or takes no focus from Tab.
+inline QStringList tabOrder(QWidget *window)
+{
+    QStringList names;
+    QWidget *start = window->focusWidget();
+    for (QWidget *w = start; w && (names.isEmpty() || w != start); w = w->nextInFocusChain()) {
+        if (w->isWindow() && w != window) {
+            continue;
+        }
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(window) && w->isEnabled() && w != window &&
+            !w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_"))) {
+            names.append(w->objectName());
+        }
+    }
+    return names;
+}
+
 struct SeenBox
 {
     QString title;

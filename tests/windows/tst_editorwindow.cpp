@@ -54,6 +54,8 @@ private slots:
 
     void layoutPerKind_data();
     void layoutPerKind();
+    void keyboardOrder_data();
+    void keyboardOrder();
     void startsEmpty();
     void shaftBoxes_data();
     void shaftBoxes();
@@ -115,6 +117,35 @@ void TestEditorWindow::layoutPerKind()
                              "Dir1", "cmd_load", "cmd_abr"}) {
         QVERIFY2(child(editor.get(), name)->isVisible() && child(editor.get(), name)->isEnabled(), name);
     }
+}
+
+void TestEditorWindow::keyboardOrder_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("order");
+    const QString options = u"Option_HK Option_RK Option_kk Check_SS Check_KFS Check_ks"_s;
+    QTest::newRow("ball") << int(TipKind::Ball)
+                          << "txt_id cb_gew txt_L1 txt_l2 txt_l3 txt_d1 txt_d2 txt_kd cmd_load Drive1 Dir1 " + options +
+                                 " cmd_abr";
+    QTest::newRow("cylinder") << int(TipKind::Cylinder)
+                              << "txt_id cb_gew txt_L1 txt_l2 txt_l3 txt_d1 txt_d2 txt_kd cmd_load Drive1 Dir1 txt_l4 "
+                                 "Check_zyl " +
+                                     options + " cmd_abr";
+    QTest::newRow("disc") << int(TipKind::Disc)
+                          << "txt_id cb_gew txt_L1 txt_l2 txt_l3 txt_d1 txt_d2 txt_l txt_b cmd_load Drive1 Dir1 " +
+                                 options + " cmd_abr";
+    QTest::newRow("cube") << int(TipKind::Cube) << "txt_id cb_gew txt_L1 cmd_load Drive1 Dir1 " + options + " cmd_abr";
+    QTest::newRow("extension") << int(TipKind::Extension)
+                               << "txt_id cb_gew txt_d1 txt_l cmd_load Drive1 Dir1 " + options + " cb_gew2 cmd_abr";
+}
+
+void TestEditorWindow::keyboardOrder()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, order);
+    auto editor = openEditor(TipKind(kind), m_state);
+    QVERIFY(QTest::qWaitForWindowActive(editor.get()));
+    QCOMPARE(tabOrder(editor.get()), order.split(u' '));
 }
 
 void TestEditorWindow::startsEmpty()

@@ -51,6 +51,7 @@ private slots:
     void init();
     void cleanup() { QCOMPARE(closeWindowsLeftOpen(), QStringList()); }
 
+    void keyboardOrderAndFocusMark();
     void kindButtonOpensEditor_data();
     void kindButtonOpensEditor();
     void secondKindButtonChangesNothing();
@@ -72,6 +73,21 @@ void TestSelectionWindow::init()
     m_form = new SelectionWindow(m_state, QLocale::c());
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
+}
+
+void TestSelectionWindow::keyboardOrderAndFocusMark()
+{
+    QTRY_COMPARE(QApplication::focusWidget(), child(m_form, "cmd_kug"));
+    QCOMPARE(tabOrder(m_form),
+             (QStringList{"cmd_kug", "cmd_zyl", "cmd_sph", "cmd_disk", "cmd_wuerf", "cmd_ver", "cmd_close"}));
+
+    // The picture covers the whole button: the focus must still show on it.
+    QWidget *ball = child(m_form, "cmd_kug");
+    const QImage focused = ball->grab().toImage();
+    child(m_form, "cmd_zyl")->setFocus();
+    QTRY_VERIFY(!ball->hasFocus());
+    QVERIFY(ball->grab().toImage() != focused);
+    m_form->close();
 }
 
 void TestSelectionWindow::kindButtonOpensEditor_data()
@@ -171,7 +187,6 @@ void TestSelectionWindow::closingLeavesEditorUsable()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!m_form);
     QVERIFY(editor && editor->isVisible() && editor->isEnabled());
-    QVERIFY(editor->testAttribute(Qt::WA_QuitOnClose)); // the program runs on while it is open
     QTest::keyClicks(child(editor, "txt_id"), QStringLiteral("Rest"));
     QCOMPARE(editor->nameText(), QStringLiteral("Rest"));
     click(editor, "cmd_abr");
