@@ -4,6 +4,9 @@
 
 namespace merivox {
 
+// The component kinds, by the code that tip_type holds.
+enum class TipKind { Ball = 1, Cylinder = 2, HalfSphere = 3, Disc = 4, Cube = 5, Extension = 6 };
+
 // A colour of the record, red, green and blue, each 0 to 255.
 struct Rgb
 {

@@ -1,8 +1,8 @@
 #include "EditorWindow.h"
 
+#include "Controls.h"
 #include "DriveList.h"
 #include "FolderList.h"
-#include "Fonts.h"
 #include "Pictures.h"
 #include "Twips.h"
 #include "WrappingCheckBox.h"
@@ -138,22 +138,6 @@ constexpr const char *kTabOrder[] = {
 const QColor kBackground(192, 192, 192);
 const QColor kGreyText(128, 128, 128);
 
-template <typename Widget> Widget *named(Widget *widget, const char *name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QLabel *addLabel(QWidget *parent, const char *name, QStringView text, const QFont &font,
-                 Qt::Alignment alignment = Qt::AlignLeft)
-{
-    auto *label = named(new QLabel(text.toString(), parent), name);
-    label->setFont(font);
-    label->setAlignment(alignment | Qt::AlignTop);
-    label->setWordWrap(true);
-    return label;
-}
-
 QComboBox *addThreadList(QWidget *parent, const char *name)
 {
     auto *list = named(new QComboBox(parent), name);
@@ -168,12 +152,11 @@ QComboBox *addThreadList(QWidget *parent, const char *name)
     return list;
 }
 
-// No window-wide default button: Enter and Space press only the button that has the focus.
-QPushButton *addButton(QWidget *parent, const char *name, const QString &caption)
+QPushButton *addCommandButton(QWidget *parent, const char *name, const QString &caption)
 {
-    auto *button = named(new QPushButton(caption, parent), name);
+    QPushButton *button = addButton(parent, name);
+    button->setText(caption);
     button->setFont(arial(9, true));
-    button->setAutoDefault(true);
     return button;
 }
 
@@ -207,8 +190,8 @@ EditorWindow::EditorWindow(TipKind kind, EditorState &state, const QLocale &loca
     setAutoFillBackground(true);
 
     addLabel(this, "Label14",
-             u"Hinweis: Sollten Sie eines der dargestellten Elemente an Ihrer Tastspitze nicht vorfinden, "
-             u"setzen Sie den entsprechenden Wert bitte auf 0",
+             QStringLiteral("Hinweis: Sollten Sie eines der dargestellten Elemente an Ihrer Tastspitze nicht "
+                            "vorfinden, setzen Sie den entsprechenden Wert bitte auf 0"),
              arial(12), Qt::AlignHCenter);
     createInputs();
     createDrawingsAndLines();
@@ -238,7 +221,7 @@ EditorWindow::EditorWindow(TipKind kind, EditorState &state, const QLocale &loca
 void EditorWindow::createInputs()
 {
     for (const Input &row : kInputs) {
-        addLabel(this, row.label, row.caption, arial(10.5))->setWordWrap(false); // sized to its text
+        addLabel(this, row.label, row.caption.toString(), arial(10.5), Qt::AlignLeft, false); // sized to its text
         if (row.field) {
             m_dimensions[size_t(*row.field)] = named(new QLineEdit(this), row.input);
         }
@@ -266,7 +249,7 @@ void EditorWindow::createDrawingsAndLines()
 
 void EditorWindow::createOptions()
 {
-    addLabel(this, "Label12", u"Optionen", arial(13.5), Qt::AlignHCenter);
+    addLabel(this, "Label12", QStringLiteral("Optionen"), arial(13.5), Qt::AlignHCenter);
 
     m_withoutHalfSphere = named(new WrappingCheckBox(QStringLiteral("ohne Halbkugel"), this), "Check_zyl");
     m_withoutHalfSphere->setFont(arial(10.5));
@@ -287,7 +270,7 @@ void EditorWindow::createOptions()
         m_ballMaterials->addButton(button, int(option.material));
     }
 
-    addLabel(this, "Label13", u"Datei erstellen in:", arial(12), Qt::AlignHCenter);
+    addLabel(this, "Label13", QStringLiteral("Datei erstellen in:"), arial(12), Qt::AlignHCenter);
     m_drives = named(new DriveList(this), "Drive1");
     m_folders = named(new FolderList(this), "Dir1");
     // Choosing a drive, also the one shown, opens it; the drive list follows the folder list
@@ -295,9 +278,9 @@ void EditorWindow::createOptions()
     connect(m_drives, &QComboBox::activated, this, &EditorWindow::onDriveChosen);
     connect(m_folders, &FolderList::pathChanged, m_drives, &DriveList::selectVolumeOf);
 
-    QPushButton *create = addButton(this, "cmd_load", QStringLiteral("Erstellen"));
+    QPushButton *create = addCommandButton(this, "cmd_load", QStringLiteral("Erstellen"));
     connect(create, &QPushButton::clicked, this, [this] { runCreateCommand(*this, m_state, m_messages, m_locale); });
-    QPushButton *cancel = addButton(this, "cmd_abr", QStringLiteral("Abbrechen"));
+    QPushButton *cancel = addCommandButton(this, "cmd_abr", QStringLiteral("Abbrechen"));
     connect(cancel, &QPushButton::clicked, this, &QWidget::close);
 }
 

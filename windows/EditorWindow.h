@@ -1,6 +1,5 @@
 #pragma once
 
-#include "Builders.h"
 #include "CreateCommand.h"
 #include "MessageBoxSink.h"
 

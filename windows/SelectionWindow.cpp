@@ -1,7 +1,7 @@
 #include "SelectionWindow.h"
 
+#include "Controls.h"
 #include "EditorWindow.h"
-#include "Fonts.h"
 #include "PictureButton.h"
 #include "Pictures.h"
 #include "Twips.h"
@@ -46,25 +46,6 @@ constexpr KindButton kKindButtons[] = {
     {"cmd_wuerf", TipKind::Cube, u"cmd_wuerf", "Label6", u"Würfel", 11.25, Qt::AlignHCenter},
     {"cmd_ver", TipKind::Extension, u"cmd_ver", "Label7", u"Verlängerung", 11.25, Qt::AlignLeft},
 };
-
-QLabel *addLabel(QWidget *parent, const char *name, const QString &text, const QFont &font, Qt::Alignment alignment)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setFont(font);
-    label->setAlignment(alignment | Qt::AlignTop);
-    label->setWordWrap(true);
-    return label;
-}
-
-// No window-wide default button: Enter and Space press only the button that has the focus.
-template <typename Button = QPushButton> Button *addButton(QWidget *parent, const char *name)
-{
-    auto *button = new Button(parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(true);
-    return button;
-}
 
 } // namespace
 

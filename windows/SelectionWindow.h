@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Builders.h"
+#include "CreateCommand.h"
 
 #include <QLocale>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #include "SplashWindow.h"
 
-#include "Fonts.h"
+#include "Controls.h"
 #include "Pictures.h"
 #include "SelectionWindow.h"
 #include "Twips.h"
@@ -26,15 +26,6 @@ constexpr TwipRect kLayout[] = {
 
 constexpr int kTimerInterval = 5000;
 
-QLabel *addLabel(QWidget *parent, const char *name, const QString &text, const QFont &font)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setFont(font);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return label;
-}
-
 // A picture stretched to the size of its box, once the box is placed.
 void stretchPicture(QWidget *window, const char *name, QStringView picture)
 {
@@ -54,13 +45,13 @@ SplashWindow::SplashWindow(EditorState &state) : QWidget(nullptr, Qt::Window | Q
     frame->setObjectName(QStringLiteral("Frame1"));
     frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
 
-    addLabel(frame, "imgLogo", QString(), QFont());
-    addLabel(frame, "lblProductName", QStringLiteral("Produkt"), arial(16.5, true));
-    addLabel(frame, "lblVersion", QStringLiteral("Version"), arial(12, true));
-    addLabel(frame, "e", QStringLiteral("Entwickelt von"), arial(8.25));
-    addLabel(frame, "lblCompany", QStringLiteral("Quentar GmbH"), arial(8.25));
-    addLabel(frame, "Label1", QStringLiteral("Merivox-Team"), arial(7.5));
-    addLabel(frame, "Image1", QString(), QFont());
+    addLabel(frame, "imgLogo", QString(), QFont(), Qt::AlignLeft, false);
+    addLabel(frame, "lblProductName", QStringLiteral("Produkt"), arial(16.5, true), Qt::AlignLeft, false);
+    addLabel(frame, "lblVersion", QStringLiteral("Version"), arial(12, true), Qt::AlignLeft, false);
+    addLabel(frame, "e", QStringLiteral("Entwickelt von"), arial(8.25), Qt::AlignLeft, false);
+    addLabel(frame, "lblCompany", QStringLiteral("Quentar GmbH"), arial(8.25), Qt::AlignLeft, false);
+    addLabel(frame, "Label1", QStringLiteral("Merivox-Team"), arial(7.5), Qt::AlignLeft, false);
+    addLabel(frame, "Image1", QString(), QFont(), Qt::AlignLeft, false);
 
     // Load: the two labels take the version and the application's title.
     findChild<QLabel *>(QStringLiteral("lblVersion"))->setText(versionText());
