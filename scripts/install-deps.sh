@@ -7,6 +7,8 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-svg-dev libgl-dev
     fonts-liberation fontconfig
+    # the Windows file layer: cross-compiled and tested under Wine
+    g++-mingw-w64-x86-64 wine64 doctest-dev
 )
 
 missing=()
@@ -31,5 +33,6 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 echo "Installing: ${missing[*]}"
-"${as_root[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "${missing[@]}"
+# Wait for another apt run instead of failing on its lock.
+"${as_root[@]}" apt-get -o DPkg::Lock::Timeout=600 update -qq
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y -qq "${missing[@]}"
