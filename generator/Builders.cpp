@@ -4,33 +4,37 @@
 #include "RecordLines.h"
 
 #include <cmath>
+#include <utility>
 
 namespace merivox {
 
 namespace {
 
-// Writes computed numbers and remembers whether any of them left the range of a double.
+// Writes computed numbers and remembers whether any of them left the range of a double, also
+// by its text alone: rounded to 15 digits, a number just below the largest double reads back as
+// infinity.
 class Positions
 {
 public:
     explicit Positions(const QLocale &locale) : m_locale(locale) {}
 
-    QString text(double value)
-    {
-        m_finite = m_finite && std::isfinite(value);
-        return formatNumber(value, m_locale);
-    }
+    QString text(double value) { return written(value).first; }
     // A position measured downwards from the mounting face.
     QString below(const Dimension &depth) { return text(-depth.value); }
-    // A number written as text first and read back, as the disc's depths are.
-    double roundTrip(double value)
-    {
-        const auto reread = parseNumber(text(value), m_locale);
-        return reread.value_or(value);
-    }
+    // A number written as text first and read back, as the disc's depths are. A text that does
+    // not read back has already refused the record; its value no longer matters.
+    double roundTrip(double value) { return written(value).second.value_or(0.0); }
     bool allFinite() const { return m_finite; }
 
 private:
+    std::pair<QString, std::optional<double>> written(double value)
+    {
+        QString text = formatNumber(value, m_locale);
+        auto reread = parseNumber(text, m_locale);
+        m_finite = m_finite && std::isfinite(value) && reread.has_value();
+        return {std::move(text), reread};
+    }
+
     QLocale m_locale;
     bool m_finite = true;
 };

@@ -1,5 +1,6 @@
 #include "NumberText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -8,10 +9,24 @@ namespace merivox {
 
 std::optional<double> parseNumber(const QString &text, const QLocale &locale)
 {
+    // Only plain blanks may stand around the number: the locale's parser would also drop tabs and
+    // other white space such as the no-break space, which then went into the record as typed.
+    qsizetype first = 0;
+    qsizetype end = text.size();
+    while (first < end && text[first] == QLatin1Char(' ')) {
+        ++first;
+    }
+    while (end > first && text[end - 1] == QLatin1Char(' ')) {
+        --end;
+    }
+    const QStringView number = QStringView(text).sliced(first, end - first);
+    if (std::any_of(number.begin(), number.end(), [](QChar c) { return c.isSpace(); })) {
+        return std::nullopt;
+    }
     QLocale reader = locale;
     reader.setNumberOptions(reader.numberOptions() | QLocale::RejectGroupSeparator);
     bool ok = false;
-    const double value = reader.toDouble(text, &ok);
+    const double value = reader.toDouble(number, &ok);
     if (!ok || !std::isfinite(value)) {
         return std::nullopt;
     }

@@ -8,7 +8,8 @@
 namespace merivox {
 
 // Reads a dimension typed by the operator. A text is a number when the locale's parser reads
-// all of it as one finite decimal number (blanks around it allowed, group separators not).
+// all of it as one finite decimal number (plain blanks U+0020 around it allowed, any other white
+// space and group separators not).
 std::optional<double> parseNumber(const QString &text, const QLocale &locale);
 
 // Writes a computed number: at most 15 significant digits, trailing zeros dropped, the

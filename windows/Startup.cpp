@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "AppendFile.h"
 #include "CreateCommand.h"
 #include "SplashWindow.h"
 
@@ -9,6 +10,7 @@ namespace merivox {
 
 int runProgram(int argc, char *argv[])
 {
+    ignoreFileSizeSignal();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Merivox"));
 
