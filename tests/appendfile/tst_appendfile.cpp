@@ -178,7 +178,10 @@ public:
 #ifdef _WIN32
         return WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT;
 #else
-        return waitpid(m_pid, &m_status, WNOHANG) == 0;
+        if (m_pid > 0 && waitpid(m_pid, &m_status, WNOHANG) == m_pid) {
+            m_pid = 0; // ended; its status is kept
+        }
+        return m_pid > 0;
 #endif
     }
     // The cause the child's append ended with.

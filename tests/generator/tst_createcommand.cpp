@@ -14,6 +14,7 @@ using namespace merivox::test;
 namespace {
 
 using F = DimensionField;
+using FieldTexts = std::map<F, QString>;
 
 QString fieldName(F field)
 {
@@ -139,6 +140,7 @@ private slots:
     void unwritableText_data();
     void unwritableText();
     void fileFailureIsReported();
+    void overflowIsReported_data();
     void overflowIsReported();
     void unknownKindDoesNothing();
     void blankNamePasses();
@@ -311,6 +313,7 @@ void TestCreateCommand::germanNumbers_data()
     QTest::newRow("beyond a double") << "1e999" << false;
     QTest::newRow("line break after the number") << "2,5\n" << false;
     QTest::newRow("tab before the number") << "\t2,5" << false;
+    QTest::newRow("no-break space after the number") << QStringLiteral("2,5\u00A0") << false;
 }
 
 void TestCreateCommand::germanNumbers()
@@ -407,12 +410,33 @@ void TestCreateCommand::fileFailureIsReported()
                           "closed"}));
 }
 
+void TestCreateCommand::overflowIsReported_data()
+{
+    QTest::addColumn<QString>("tipType");
+    QTest::addColumn<FieldTexts>("texts");
+
+    QTest::newRow("cylinder shank") << "2" << FieldTexts{{F::L3, "-1e308"}, {F::L4, "1e308"}};
+    // Every number finite, but the disc's depths written with 15 digits read back as infinity.
+    QTest::newRow("disc as wide as the largest double") << "4"
+                                                        << FieldTexts{{F::L1, "10"},
+                                                                      {F::L2, "20"},
+                                                                      {F::L3, "0"},
+                                                                      {F::D1, "6"},
+                                                                      {F::D2, "3"},
+                                                                      {F::Length, "12"},
+                                                                      {F::Width, "1.7976931348623157e308"}};
+}
+
 void TestCreateCommand::overflowIsReported()
 {
-    FakeEditor editor(QStringLiteral("2"), folder());
+    QFETCH(QString, tipType);
+    QFETCH(FieldTexts, texts);
+
+    FakeEditor editor(tipType, folder());
     fillValid(editor);
-    editor.texts[F::L3] = QStringLiteral("-1e308");
-    editor.texts[F::L4] = QStringLiteral("1e308");
+    for (const auto &[field, text] : texts) {
+        editor.texts[field] = text;
+    }
     editor.run();
     QCOMPARE(editor.log, (QStringList{error("Die berechneten Maße sind zu groß."), "closed"}));
     QVERIFY(!fileWritten());

@@ -46,6 +46,23 @@ void TestNumberText::parse_data()
     QTest::newRow("en comma decimal") << kEnglish << "2,5" << false << 0.0;
     QTest::newRow("en -inf") << kEnglish << "-inf" << false << 0.0;
     QTest::newRow("en zero") << kEnglish << "0" << true << 0.0;
+    // Blanks around a number are U+0020 only; other white space would go into the record.
+    QTest::newRow("de no-break space before") << kGerman << QStringLiteral("\u00A04,0") << false << 0.0;
+    QTest::newRow("de no-break space after") << kGerman << QStringLiteral("4,0\u00A0") << false << 0.0;
+    QTest::newRow("en no-break space after blank") << kEnglish << QStringLiteral("4.0 \u00A0") << false << 0.0;
+    QTest::newRow("en tab after") << kEnglish << "4.0\t" << false << 0.0;
+    QTest::newRow("en tab before") << kEnglish << "\t4.0" << false << 0.0;
+    QTest::newRow("en line feed after") << kEnglish << "4.0\n" << false << 0.0;
+    QTest::newRow("en carriage return before") << kEnglish << "\r4.0" << false << 0.0;
+    QTest::newRow("en vertical tab") << kEnglish << "\v4.0" << false << 0.0;
+    QTest::newRow("en form feed") << kEnglish << "4.0\f" << false << 0.0;
+    QTest::newRow("en next line U+0085") << kEnglish << QStringLiteral("4.0\u0085") << false << 0.0;
+    QTest::newRow("en figure space U+2007") << kEnglish << QStringLiteral("\u20074.0") << false << 0.0;
+    QTest::newRow("en thin space U+2009") << kEnglish << QStringLiteral("4.0\u2009") << false << 0.0;
+    QTest::newRow("en narrow no-break space U+202F") << kEnglish << QStringLiteral("\u202F4.0") << false << 0.0;
+    QTest::newRow("en ideographic space U+3000") << kEnglish << QStringLiteral("4.0\u3000") << false << 0.0;
+    QTest::newRow("en line separator U+2028") << kEnglish << QStringLiteral("4.0\u2028") << false << 0.0;
+    QTest::newRow("en plain blanks both sides") << kEnglish << "  -4.5  " << true << -4.5;
 }
 
 void TestNumberText::parse()

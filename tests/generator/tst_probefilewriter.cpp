@@ -128,6 +128,11 @@ void TestProbeFileWriter::failuresLeaveTheFileAsItWas_data()
                                             << "Unter diesem Namen besteht bereits ein Ordner.";
     QTest::newRow("disk full") << "full"
                                << "Auf dem Datenträger ist nicht genügend Speicherplatz frei.";
+    QTest::newRow("file size limit") << "limit"
+                                     << "Die Datei hat die erlaubte Größe erreicht.";
+    QTest::newRow("access denied") << "denied"
+                                   << "Zugriff verweigert.";
+    QTest::newRow("any other cause in the system's words") << "loop" << qt_error_string(ELOOP);
 }
 
 void TestProbeFileWriter::failuresLeaveTheFileAsItWas()
@@ -142,18 +147,34 @@ void TestProbeFileWriter::failuresLeaveTheFileAsItWas()
         folder = root.filePath(QStringLiteral("gone"));
     } else if (situation == QLatin1String("folder")) {
         QVERIFY(QDir(root.path()).mkdir(QStringLiteral("usrprobe.dat")));
-    } else {
+    } else if (situation == QLatin1String("full")) {
         QVERIFY(QFile::link(QStringLiteral("/dev/full"), path));
+    } else if (situation == QLatin1String("limit")) {
+        writeAll(path, "ITEM:OLDMM M2\r\n");
+    } else if (situation == QLatin1String("denied")) {
+        if (geteuid() == 0) {
+            QSKIP("root may write into a read-only folder");
+        }
+        QVERIFY(QFile::setPermissions(root.path(), QFile::ReadOwner | QFile::ExeOwner));
+    } else {
+        QVERIFY(QFile::link(path, path)); // a link to itself: too many levels of links
     }
 
     ProbeFileWriter writer;
-    QVERIFY(!writer.append(folder, kRecord));
+    {
+        FileSizeLimit limit(situation == QLatin1String("limit") ? 20 : RLIM_INFINITY);
+        QVERIFY(!writer.append(folder, kRecord));
+    }
+    QFile::setPermissions(root.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QString expectedPath = QDir::toNativeSeparators(QDir(folder).filePath(QStringLiteral("usrprobe.dat")));
     QCOMPARE(writer.errorString(),
              QStringLiteral("Die Datei %1 konnte nicht geschrieben werden.\n%2").arg(expectedPath, reason));
     QVERIFY(!QFileInfo::exists(root.filePath(QStringLiteral("gone"))));
     if (situation == QLatin1String("full")) {
         QCOMPARE(QFileInfo(path).symLinkTarget(), QStringLiteral("/dev/full"));
+    }
+    if (situation == QLatin1String("limit")) {
+        QCOMPARE(readAll(path), QByteArray("ITEM:OLDMM M2\r\n"));
     }
 }
 

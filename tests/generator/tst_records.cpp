@@ -434,6 +434,44 @@ void TestRecords::overflowWritesNothing_data()
     QTest::newRow("shank length") << TipKind::Cylinder << shank;
     QTest::newRow("disc top") << TipKind::Disc << discExample(QStringLiteral("1e308"), QStringLiteral("-1e308"));
     QTest::newRow("disc middle") << TipKind::Disc << discExample(QStringLiteral("-1.7e308"), QStringLiteral("1.7e308"));
+
+    // Computed numbers that are finite themselves but whose 15-digit text reads back as infinity.
+    QTest::newRow("disc width at the largest double")
+        << TipKind::Disc << discExample(QStringLiteral("0"), QStringLiteral("1.7976931348623157e308"));
+    TipInputs halfSphere = stylus(QStringLiteral("HK"), QStringLiteral("M3"), {"10", "20", "30", "6", "3", "4"});
+    const struct
+    {
+        const char *name;
+        TipKind kind;
+        TipInputs inputs;
+        QList<Dimension TipInputs::*> lengths;
+    } kinds[] = {
+        {"ball", TipKind::Ball, ballExample(), {&TipInputs::L1, &TipInputs::L2, &TipInputs::L3}},
+        {"cylinder",
+         TipKind::Cylinder,
+         cylinderExample(),
+         {&TipInputs::L1, &TipInputs::L2, &TipInputs::L3, &TipInputs::L4}},
+        {"half sphere", TipKind::HalfSphere, halfSphere, {&TipInputs::L1, &TipInputs::L2, &TipInputs::L3}},
+        {"disc",
+         TipKind::Disc,
+         discExample(QStringLiteral("30"), QStringLiteral("2")),
+         {&TipInputs::L1, &TipInputs::L2, &TipInputs::L3, &TipInputs::width}},
+        {"cube", TipKind::Cube, cube(QStringLiteral("10")), {&TipInputs::L1}},
+        {"extension",
+         TipKind::Extension,
+         extension(QStringLiteral("4"), QStringLiteral("50"), "M3"),
+         {&TipInputs::length}},
+    };
+    for (const auto &kind : kinds) {
+        for (qsizetype i = 0; i < kind.lengths.size(); ++i) {
+            // The largest double, its negation, and a double whose 15 digits round up past it.
+            for (const char *huge : {"1.7976931348623157e308", "-1.7976931348623157e308", "1.7976931348623155e308"}) {
+                TipInputs in = kind.inputs;
+                in.*kind.lengths[i] = dim(QString::fromLatin1(huge));
+                QTest::addRow("%s, length %lld = %s", kind.name, qlonglong(i + 1), huge) << kind.kind << in;
+            }
+        }
+    }
 }
 
 void TestRecords::overflowWritesNothing()
