@@ -82,13 +82,14 @@ int writeAll(int fd, bool regular, off_t offset, const std::string &bytes)
     return 0;
 }
 
+using FileStatus = struct stat;
+
 // The file opened and locked; the lock goes with the descriptor.
 struct OpenFile
 {
     int fd = -1;
     bool created = false;
-    struct stat info
-    {};
+    FileStatus info{};
     ~OpenFile()
     {
         if (fd >= 0) {

@@ -277,38 +277,39 @@ TEST_CASE("a failed flush leaves the file as it was, and removes a file it creat
     }
 }
 
-TEST_CASE("a second process waits for the lock and appends after the first")
+TEST_CASE("a second process waits for the first one's lock")
 {
-    Folder folder;
-    Child first(folder, "FIRST\r\n", "a", "locked", "locked", false);
-    waitFor(first.marker("locked"));
-    Child second(folder, "SECOND\r\n", "b", "opened", "", false);
-    waitFor(second.marker("opened"));
-    std::this_thread::sleep_for(300ms);
-    CHECK(second.running());
-    CHECK(readFile(folder.file()).empty());
-    first.go();
-    CHECK(first.result() == AppendCause::None);
-    CHECK(second.result() == AppendCause::None);
-    CHECK(readFile(folder.file()) == "FIRST\r\nSECOND\r\n");
-}
-
-TEST_CASE("a failed first record is removed under the lock, so a waiting process's record stays")
-{
-    // The first process creates the file, fails, and stops just before removing it; the second
-    // has opened that same file meanwhile and waits for its lock. When the first lets go, the
-    // second must find the file gone and write into a new one, not into the removed file.
-    Folder folder;
-    Child failing(folder, "FAILED\r\n", "a", "removing", "removing", true);
-    waitFor(failing.marker("removing"));
-    Child waiting(folder, "KEPT\r\n", "b", "opened", "", false);
-    waitFor(waiting.marker("opened"));
-    std::this_thread::sleep_for(200ms);
-    CHECK(waiting.running());
-    failing.go();
-    CHECK(failing.result() == AppendCause::DiskFull);
-    CHECK(waiting.result() == AppendCause::None);
-    CHECK(readFile(folder.file()) == "KEPT\r\n");
+    // The first process stops while it holds the lock; the second has opened the same file and
+    // waits for the lock. In the second row the first created the file, failed, and stops just
+    // before removing it: when it lets go, the second must find the file gone and write into a
+    // new one, not into the removed file.
+    struct Case
+    {
+        const char *name;
+        const char *stopAt;
+        bool fails;
+        AppendCause firstCause;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"both append in turn", "locked", false, AppendCause::None, "FIRST\r\nSECOND\r\n"},
+        {"a failed new file is removed under the lock", "removing", true, AppendCause::DiskFull, "SECOND\r\n"},
+    };
+    for (const Case &c : cases) {
+        CAPTURE(c.name);
+        Folder folder;
+        Child first(folder, "FIRST\r\n", "a", c.stopAt, c.stopAt, c.fails);
+        waitFor(first.marker(c.stopAt));
+        Child second(folder, "SECOND\r\n", "b", "opened", "", false);
+        waitFor(second.marker("opened"));
+        std::this_thread::sleep_for(300ms);
+        CHECK(second.running());
+        CHECK(readFile(folder.file()).empty());
+        first.go();
+        CHECK(first.result() == c.firstCause);
+        CHECK(second.result() == AppendCause::None);
+        CHECK(readFile(folder.file()) == c.after);
+    }
 }
 
 namespace {
