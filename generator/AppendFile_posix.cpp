@@ -106,14 +106,17 @@ int openLocked(const char *path, OpenFile &file)
     for (int attempt = 0; attempt < 100; ++attempt) {
         file.fd = ::open(path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         file.created = file.fd >= 0;
-        if (!file.created && errno == EEXIST) {
+        const bool existed = !file.created && errno == EEXIST;
+        if (existed) {
             file.fd = ::open(path, O_RDWR | O_CLOEXEC);
-            if (file.fd < 0 && errno == ENOENT) {
-                continue; // removed between the two opens
-            }
         }
         if (file.fd < 0) {
-            return errno;
+            const int error = errno;
+            FileStatus name;
+            if (existed && error == ENOENT && ::lstat(path, &name) != 0 && errno == ENOENT) {
+                continue; // removed between the two opens: create it now
+            }
+            return error;
         }
         detail::atStage(AppendStage::Opened);
         int locked;
