@@ -4,7 +4,8 @@
 //
 //   editor window --(EditorPort, EditorState)--> runCreateCommand
 //       checks name, threads and every enabled dimension, one error message each (MessageSink)
-//   --> TipInputs --> buildRecord (one pure builder per kind, Builders.h) --> TipRecord
+//   --> TipInputs and the kind's row of kTipKinds (TipKinds.h)
+//   --> buildRecord (one pure builder per kind, Builders.h) --> TipRecord
 //   --> ProbeFileWriter::append (encode, lock, append the whole record, flush, roll back on failure)
 //   --> usrprobe.dat; then one success message, and the editor is asked to close.
 //
