@@ -1,9 +1,11 @@
 #include "EditorWindow.h"
 
+#include "Accessibility.h"
 #include "Controls.h"
 #include "DriveList.h"
 #include "FolderList.h"
 #include "Pictures.h"
+#include "ScreenPlacement.h"
 #include "Twips.h"
 #include "WrappingCheckBox.h"
 
@@ -101,7 +103,7 @@ constexpr Drawing kDrawings[] = {
 };
 
 constexpr QStringView kThreads[] = {u"M2",       u"M3",       u"M4",           u"M8",       u"KARVO1",
-                                    u"ZEISS1",   u"ZEISS2",   u"KARVO1ANALOG", u"M2ANALOG", u"M3ANALOG",
+                                    u"VELKAN1",  u"VELKAN2",  u"KARVO1ANALOG", u"M2ANALOG", u"M3ANALOG",
                                     u"M4ANALOG", u"M5ANALOG", u"M8AANALOG",    u"M5"};
 
 // The shaft boxes in the order in which a checked box unchecks the other two.
@@ -198,8 +200,12 @@ EditorWindow::EditorWindow(TipKind kind, EditorState &state, const QLocale &loca
     createOptions();
 
     placeControls(this, kLayout);
+    applyLayout(kind);
     for (const Drawing &drawing : kDrawings) {
         auto *picture = findChild<QLabel *>(QString::fromLatin1(drawing.name));
+        if (!picture->isVisibleTo(this)) {
+            continue; // only the kind's own drawing is drawn
+        }
         const int border = drawing.bordered ? 2 : 0;
         picture->setPixmap(renderPicture(QString::fromLatin1(drawing.name),
                                          picture->size() - QSize(2 * border, 2 * border), devicePixelRatioF()));
@@ -210,11 +216,12 @@ EditorWindow::EditorWindow(TipKind kind, EditorState &state, const QLocale &loca
     }
     setGeometry(toPixels(kClientArea));
     setFixedSize(size());
+    keepOnScreen(this);
+    describeEditorWindow(this);
 
     // Both lists start at the working folder; the folder list, now at its size, scrolls to it.
     m_drives->selectVolumeOf(QDir::currentPath());
     m_folders->setPath(QDir::currentPath());
-    applyLayout(kind);
     m_name->setFocus();
 }
 
@@ -273,9 +280,9 @@ void EditorWindow::createOptions()
     addLabel(this, "Label13", QStringLiteral("Datei erstellen in:"), arial(12), Qt::AlignHCenter);
     m_drives = named(new DriveList(this), "Drive1");
     m_folders = named(new FolderList(this), "Dir1");
-    // Choosing a drive, also the one shown, opens it; the drive list follows the folder list
-    // onto another volume.
-    connect(m_drives, &QComboBox::activated, this, &EditorWindow::onDriveChosen);
+    // Choosing another drive opens it (choosing the shown one again keeps the open folder); the
+    // drive list follows the folder list onto another volume.
+    connect(m_drives, &QComboBox::currentIndexChanged, this, &EditorWindow::onDriveChosen);
     connect(m_folders, &FolderList::pathChanged, m_drives, &DriveList::selectVolumeOf);
 
     QPushButton *create = addCommandButton(this, "cmd_load", QStringLiteral("Erstellen"));

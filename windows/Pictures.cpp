@@ -24,7 +24,13 @@ QPixmap renderPicture(QStringView name, QSize size, qreal devicePixelRatio)
 
 QIcon programIcon()
 {
-    return QIcon(picturePath(u"merivox"));
+    // Drawn here at the usual icon sizes: an icon made from the SVG file itself would load the
+    // icon engine and image format plugins.
+    QIcon icon;
+    for (const int side : {16, 24, 32, 48, 64, 128}) {
+        icon.addPixmap(renderPicture(u"merivox", QSize(side, side)));
+    }
+    return icon;
 }
 
 } // namespace merivox

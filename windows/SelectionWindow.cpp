@@ -1,9 +1,11 @@
 #include "SelectionWindow.h"
 
+#include "Accessibility.h"
 #include "Controls.h"
 #include "EditorWindow.h"
 #include "PictureButton.h"
 #include "Pictures.h"
+#include "ScreenPlacement.h"
 #include "Twips.h"
 
 #include <QLabel>
@@ -84,6 +86,8 @@ SelectionWindow::SelectionWindow(EditorState &state, const QLocale &locale)
     placeControls(this, kLayout);
     setGeometry(toPixels(kClientArea));
     setFixedSize(size());
+    keepOnScreen(this);
+    describeSelectionWindow(this);
     findChild<QWidget *>(QStringLiteral("cmd_kug"))->setFocus();
 }
 
