@@ -28,7 +28,7 @@ def application(name, timeout):
     end = time.time() + timeout
     while time.time() < end:
         for app in pyatspi.Registry.getDesktop(0):
-            if app is not None and app.name == name:
+            if app is not None and app.name.lower() == name:
                 return app
         time.sleep(0.5)
     sys.exit(f"no application {name!r} on the accessibility bus")
@@ -45,16 +45,15 @@ def window(app, title, timeout):
 
 
 def controls(node):
-    """The controls below node, not descending into a combo box's own parts."""
+    """The controls below node, a drop-down list's text field and open list included."""
     found = []
     for child in node:
         if child is None:
             continue
-        role = child.getRole()
-        if role in ROLES:
+        if child.getRole() in ROLES:
             found.append(child)
-        if role != pyatspi.ROLE_COMBO_BOX:
-            found.extend(controls(child))
+        if child.getRole() not in (pyatspi.ROLE_LIST, pyatspi.ROLE_TREE, pyatspi.ROLE_TREE_TABLE):
+            found.extend(controls(child))  # the entries of a list are not controls of their own
     return found
 
 
@@ -82,6 +81,7 @@ def main():
         t, u = report(editor)
         total, unnamed = total + t, unnamed + u
     print(f"TOTAL: {total} controls, {unnamed} without a name")
+    sys.exit(1 if unnamed else 0)
 
 
 main()

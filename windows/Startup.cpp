@@ -15,8 +15,10 @@ int runProgram(int argc, char *argv[])
     // Outlives every window: each opening of the editor starts empty, but keeps the kind and
     // the colours that the last one left.
     EditorState state;
-    SplashWindow splash(state);
-    splash.show();
+    // The splash goes once it has closed, with its window and pictures.
+    auto *splash = new SplashWindow(state);
+    splash->setAttribute(Qt::WA_DeleteOnClose);
+    splash->show();
     return QApplication::exec();
 }
 
