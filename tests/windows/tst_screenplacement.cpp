@@ -46,35 +46,30 @@ void TestScreenPlacement::placement_data()
     QTest::addColumn<QRect>("available");
     QTest::addColumn<QPoint>("expected");
 
+    const auto editor = [](const char *name, const QRect &available, QPoint expected) {
+        QTest::newRow(name) << kEditor << kEditorButtons << available << expected;
+    };
     // Fits: the given place, or moved as little as needed.
-    QTest::newRow("editor 1920x1080") << kEditor << kEditorButtons << screen(1920, 1080, 1) << QPoint(116, 86);
-    QTest::newRow("editor 1024x768") << kEditor << kEditorButtons << screen(1024, 768, 1) << QPoint(116, 86);
-    QTest::newRow("editor 1024x768 125%") << kEditor << kEditorButtons << screen(1024, 768, 1.25) << QPoint(42, 3);
-    QTest::newRow("editor 1366x768 panel 100")
-        << kEditor << kEditorButtons << screen(1366, 768, 1, 100) << QPoint(116, 100);
-    QTest::newRow("editor 1920x1080 175%") << kEditor << kEditorButtons << screen(1920, 1080, 1.75) << QPoint(116, 6);
-    QTest::newRow("editor 2560x1440 150%") << kEditor << kEditorButtons << screen(2560, 1440, 1.5) << QPoint(116, 86);
-    QTest::newRow("editor with a frame 1024x768 125%")
+    editor("1920x1080", screen(1920, 1080, 1), {116, 86});
+    editor("1024x768 125%", screen(1024, 768, 1.25), {42, 3});
+    editor("1366x768, panel of 100 at the top", screen(1366, 768, 1, 100), {116, 100});
+    editor("1920x1080 175%", screen(1920, 1080, 1.75), {116, 6});
+    QTest::newRow("with a frame, 1024x768 125%")
         << kEditor.adjusted(-4, -30, 4, 4) << kEditorButtons << screen(1024, 768, 1.25) << QPoint(34, 39);
-    QTest::newRow("editor on a screen to the right")
-        << kEditor.translated(1920, 0) << kEditorButtons.translated(1920, 0) << QRect(1920, 0, 1280, 720)
-        << QPoint(1920 + 116, 86);
-    QTest::newRow("editor left of its screen") << kEditor.translated(-200, -50) << kEditorButtons.translated(-200, -50)
-                                               << screen(1920, 1080, 1) << QPoint(0, 36);
-    // Larger than the screen: top-left corner and buttons kept on it.
-    QTest::newRow("editor 1600x1200 200%") << kEditor << kEditorButtons << screen(1600, 1200, 2) << QPoint(23, 55);
-    QTest::newRow("editor 1440x900 150%") << kEditor << kEditorButtons << screen(1440, 900, 1.5) << QPoint(116, 55);
-    // Smaller still: the buttons win over the corner, by as little as needed.
-    QTest::newRow("editor 1280x800 150%") << kEditor << kEditorButtons << screen(1280, 800, 1.5) << QPoint(76, -12);
-    QTest::newRow("editor 1024x600 150%") << kEditor << kEditorButtons << screen(1024, 600, 1.5) << QPoint(-55, -145);
-    QTest::newRow("editor 1280x720 175%") << kEditor << kEditorButtons << screen(1280, 720, 1.75) << QPoint(-6, -134);
-    QTest::newRow("buttons wider than the screen")
-        << QRect(0, 0, 400, 100) << QRect(50, 10, 300, 20) << QRect(0, 0, 200, 300) << QPoint(-50, 0);
-    // The selection window.
+    QTest::newRow("on a screen to the right") << kEditor.translated(1920, 0) << kEditorButtons.translated(1920, 0)
+                                              << QRect(1920, 0, 1280, 720) << QPoint(1920 + 116, 86);
+    QTest::newRow("left of its screen") << kEditor.translated(-200, -50) << kEditorButtons.translated(-200, -50)
+                                        << screen(1920, 1080, 1) << QPoint(0, 36);
     QTest::newRow("selection 1024x768 200%")
         << kSelection << kSelectionButtons << screen(1024, 768, 2) << QPoint(134, 32);
-    QTest::newRow("selection 800x600 150%")
-        << kSelection << kSelectionButtons << screen(800, 600, 1.5) << QPoint(155, 48);
+    // Larger than the screen: top-left corner and buttons kept on it.
+    editor("1600x1200 200%", screen(1600, 1200, 2), {23, 55});
+    editor("1440x900 150%", screen(1440, 900, 1.5), {116, 55});
+    // Smaller still: the buttons win over the corner, by as little as needed.
+    editor("1280x800 150%", screen(1280, 800, 1.5), {76, -12});
+    editor("1024x600 150%", screen(1024, 600, 1.5), {-55, -145});
+    QTest::newRow("buttons wider than the screen")
+        << QRect(0, 0, 400, 100) << QRect(50, 10, 300, 20) << QRect(0, 0, 200, 300) << QPoint(-50, 0);
 }
 
 void TestScreenPlacement::placement()
