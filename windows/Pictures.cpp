@@ -28,7 +28,7 @@ QIcon programIcon()
     // Drawn here at the usual icon sizes: an icon made from the SVG file itself would load the
     // icon engine and image format plugins.
     QIcon icon;
-    for (const int side : {16, 24, 32, 48, 64}) {
+    for (const int side : {16, 32, 48}) {
         icon.addPixmap(renderPicture(u"merivox", QSize(side, side)));
     }
     return icon;
