@@ -89,8 +89,9 @@ void DriveList::paintEvent(QPaintEvent *)
     initStyleOption(&option);
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
     const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    const QString shown = currentData(kShortRole).toString();
     option.currentText =
-        fontMetrics().elidedText(currentData(kShortRole).toString(), Qt::ElideMiddle, field.width() - 2);
+        fontMetrics().elidedText(shown.isEmpty() ? currentText() : shown, Qt::ElideMiddle, field.width() - 2);
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
