@@ -3,8 +3,11 @@
 #include <QAbstractItemView>
 #include <QDir>
 #include <QFileInfo>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStorageInfo>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 #include <algorithm>
 #include <iterator>
 
@@ -13,6 +16,7 @@ namespace merivox {
 namespace {
 
 constexpr int kRootRole = Qt::UserRole;
+constexpr int kShortRole = Qt::UserRole + 1; // what the closed list shows: the drive letter or the mount point
 
 #ifndef Q_OS_WIN
 // Kernel and memory file systems hold nothing an operator would write a probe file to.
@@ -48,16 +52,47 @@ DriveList::DriveList(QWidget *parent) : QComboBox(parent)
     for (const QFileInfo &drive : QDir::drives()) {
         const QString root = drive.absolutePath();
         addItem(root.left(2).toLower(), root);
+        setItemData(count() - 1, root.left(2).toLower(), kShortRole);
     }
 #else
     const QString working = QStorageInfo(QDir::currentPath()).rootPath();
     for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
         if (isUsefulVolume(volume) || volume.rootPath() == working) {
-            addItem(volumeName(volume), volume.rootPath());
+            addVolume(volumeName(volume), volume.rootPath());
         }
     }
 #endif
-    view()->setMinimumWidth(view()->sizeHintForColumn(0) + 2 * view()->frameWidth() + 8);
+    connect(this, &QComboBox::currentIndexChanged, this, [this] { setToolTip(currentText()); });
+    setToolTip(currentText());
+}
+
+void DriveList::addVolume(const QString &name, const QString &root)
+{
+    addItem(name, root);
+    setItemData(count() - 1, QDir::toNativeSeparators(root), kShortRole);
+}
+
+void DriveList::showPopup()
+{
+    // The open list is as wide as its longest entry, however narrow the closed list is.
+    view()->setMinimumWidth(view()->sizeHintForColumn(0) + 2 * view()->frameWidth() +
+                            view()->verticalScrollBar()->sizeHint().width());
+    QComboBox::showPopup();
+}
+
+void DriveList::paintEvent(QPaintEvent *)
+{
+    // The closed list is narrow: it shows the mount point, shortened in the middle where it has
+    // to be; the whole name is its tool tip and stands in the open list.
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    const QString shown = currentData(kShortRole).toString();
+    option.currentText =
+        fontMetrics().elidedText(shown.isEmpty() ? currentText() : shown, Qt::ElideMiddle, field.width() - 2);
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
 void DriveList::selectVolumeOf(const QString &path)
@@ -69,11 +104,12 @@ void DriveList::selectVolumeOf(const QString &path)
     if (index < 0 && volume.isValid()) {
         // A volume left out of the list, reached through the folder list: offer it from now on,
         // so that the list names the volume that is open.
-        addItem(volumeName(volume), volume.rootPath());
+        addVolume(volumeName(volume), volume.rootPath());
         index = count() - 1;
     }
 #endif
     setCurrentIndex(index);
+    setToolTip(currentText());
 }
 
 QString DriveList::folderAt(int index) const

@@ -5,7 +5,8 @@
 namespace merivox {
 
 // The drive list: the drive letters on Windows, the mounted volumes elsewhere. Each entry keeps
-// the root folder of its volume.
+// the root folder of its volume. Closed, it shows the drive letter or the mount point; open,
+// the whole names.
 class DriveList final : public QComboBox
 {
     Q_OBJECT
@@ -20,6 +21,14 @@ public:
     // The folder to open for the entry at index: the program's working folder when it lies on
     // that volume, the volume's root otherwise.
     QString folderAt(int index) const;
+
+    void showPopup() override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void addVolume(const QString &name, const QString &root);
 };
 
 } // namespace merivox

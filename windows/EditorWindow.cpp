@@ -1,9 +1,11 @@
 #include "EditorWindow.h"
 
+#include "Accessibility.h"
 #include "Controls.h"
 #include "DriveList.h"
 #include "FolderList.h"
 #include "Pictures.h"
+#include "ScreenPlacement.h"
 #include "Twips.h"
 #include "WrappingCheckBox.h"
 
@@ -90,7 +92,7 @@ constexpr Drawing kDrawings[] = {
 };
 
 constexpr QStringView kThreads[] = {u"M2",       u"M3",       u"M4",           u"M8",       u"KARVO1",
-                                    u"ZEISS1",   u"ZEISS2",   u"KARVO1ANALOG", u"M2ANALOG", u"M3ANALOG",
+                                    u"VELKAN1",  u"VELKAN2",  u"KARVO1ANALOG", u"M2ANALOG", u"M3ANALOG",
                                     u"M4ANALOG", u"M5ANALOG", u"M8AANALOG",    u"M5"};
 
 // The shaft boxes in the order in which a checked box unchecks the other two.
@@ -184,7 +186,11 @@ EditorWindow::EditorWindow(TipKind kind, EditorState &state, const QLocale &loca
     createDrawingsAndLines();
     createOptions();
 
+    applyLayout(kind);
     for (const Drawing &drawing : kDrawings) {
+        if (drawing.kind != kind) {
+            continue; // only the kind's own drawing is drawn
+        }
         QLabel *picture = m_drawings.at(drawing.kind);
         const int border = drawing.bordered ? 2 : 0;
         picture->setPixmap(renderPicture(QString::fromLatin1(drawing.name),
@@ -228,11 +234,11 @@ EditorWindow::EditorWindow(TipKind kind, EditorState &state, const QLocale &loca
     }
     setGeometry(toPixels(kClientArea));
     setFixedSize(size());
+    keepOnScreen(this);
 
     // Both lists start at the working folder; the folder list, now at its size, scrolls to it.
     m_drives->selectVolumeOf(QDir::currentPath());
     m_folders->setPath(QDir::currentPath());
-    applyLayout(kind);
     m_name->setFocus();
 }
 
@@ -259,6 +265,7 @@ void EditorWindow::createInputs()
         QLabel *label = addLabel(this, row.label, row.caption.toString(), arial(10.5), Qt::AlignLeft, false);
         placeControl(label, {kLabelLeft, row.top}); // sized to its text
         placeControl(input, {kInputLeft, row.top, kInputWidth, row.height});
+        nameByLabel(input, label);
         m_inputRows[i] = {input, label};
     }
 }
@@ -273,6 +280,7 @@ void EditorWindow::createDrawingsAndLines()
         }
         picture->hide();
         placeControl(picture, drawing.place);
+        describeDrawing(picture, drawing.kind);
         m_drawings[drawing.kind] = picture;
     }
     placeControls({
@@ -311,9 +319,11 @@ void EditorWindow::createOptions()
     QLabel *target = addLabel(this, "Label13", QStringLiteral("Datei erstellen in:"), arial(12), Qt::AlignHCenter);
     m_drives = named(new DriveList(this), "Drive1");
     m_folders = named(new FolderList(this), "Dir1");
-    // Choosing a drive, also the one shown, opens it; the drive list follows the folder list
-    // onto another volume.
-    connect(m_drives, &QComboBox::activated, this, &EditorWindow::onDriveChosen);
+    nameControl(m_drives, QStringLiteral("Laufwerk"));
+    nameControl(m_folders, QStringLiteral("Ordner für usrprobe.dat"));
+    // Choosing another drive opens it (choosing the shown one again keeps the open folder); the
+    // drive list follows the folder list onto another volume.
+    connect(m_drives, &QComboBox::currentIndexChanged, this, &EditorWindow::onDriveChosen);
     connect(m_folders, &FolderList::pathChanged, m_drives, &DriveList::selectVolumeOf);
 
     m_create = addCommandButton(this, "cmd_load", QStringLiteral("Erstellen"));

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QImageReader>
 #include <QStorageInfo>
 #include <QStyle>
 
@@ -21,6 +22,28 @@ QTreeWidgetItem *makeItem(const QString &text, const QString &folder, const QIco
     return item;
 }
 
+// A folder picture: the desktop's icon theme's where it has one, else the style's own, read as
+// PNG directly; the style would have every installed image format plugin loaded to try the file
+// first.
+QIcon folderIcon(const QWidget *widget, const QString &themeName, QLatin1StringView file,
+                 QStyle::StandardPixmap standard)
+{
+    QIcon icon = QIcon::fromTheme(themeName);
+    if (!icon.isNull()) {
+        return icon;
+    }
+    for (const int size : {16, 32}) { // the list shows them at 16 logical pixels
+        QImageReader reader(QStringLiteral(":/qt-project.org/styles/commonstyle/images/%1-%2.png").arg(file).arg(size),
+                            "png");
+        reader.setAutoDetectImageFormat(false);
+        const QImage image = reader.read();
+        if (!image.isNull()) {
+            icon.addPixmap(QPixmap::fromImage(image));
+        }
+    }
+    return icon.isNull() ? widget->style()->standardIcon(standard) : icon;
+}
+
 } // namespace
 
 FolderList::FolderList(QWidget *parent) : QTreeWidget(parent)
@@ -33,6 +56,8 @@ FolderList::FolderList(QWidget *parent) : QTreeWidget(parent)
     setIndentation(10);
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    m_openIcon = folderIcon(this, QStringLiteral("folder-open"), QLatin1StringView("diropen"), QStyle::SP_DirOpenIcon);
+    m_closedIcon = folderIcon(this, QStringLiteral("folder"), QLatin1StringView("dirclosed"), QStyle::SP_DirClosedIcon);
     connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) { setPath(folderOf(item)); });
 }
 
@@ -59,13 +84,11 @@ bool FolderList::setPath(const QString &path)
         chain.prepend(dir.absolutePath());
     }
 
-    const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
     clear();
     QTreeWidgetItem *parentItem = nullptr;
     for (const QString &step : chain) {
         const QString text = parentItem ? QFileInfo(step).fileName() : QDir::toNativeSeparators(step);
-        QTreeWidgetItem *item = makeItem(text, step, openIcon);
+        QTreeWidgetItem *item = makeItem(text, step, m_openIcon);
         if (parentItem) {
             parentItem->addChild(item);
         } else {
@@ -76,7 +99,7 @@ bool FolderList::setPath(const QString &path)
     const QFileInfoList subfolders =
         QDir(folder).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo &subfolder : subfolders) {
-        parentItem->addChild(makeItem(subfolder.fileName(), subfolder.absoluteFilePath(), closedIcon));
+        parentItem->addChild(makeItem(subfolder.fileName(), subfolder.absoluteFilePath(), m_closedIcon));
     }
     expandAll();
     setCurrentItem(parentItem);

@@ -34,6 +34,8 @@ protected:
 
 private:
     QString m_path;
+    QIcon m_openIcon;
+    QIcon m_closedIcon;
 };
 
 } // namespace merivox

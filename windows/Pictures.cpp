@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <utility>
 
 namespace merivox {
 
@@ -19,12 +20,18 @@ QPixmap renderPicture(QStringView name, QSize size, qreal devicePixelRatio)
     QPainter painter(&image);
     QSvgRenderer(picturePath(name)).render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
     painter.end();
-    return QPixmap::fromImage(image);
+    return QPixmap::fromImage(std::move(image)); // takes over the pixels instead of copying them
 }
 
 QIcon programIcon()
 {
-    return QIcon(picturePath(u"merivox"));
+    // Drawn here at the usual icon sizes: an icon made from the SVG file itself would load the
+    // icon engine and image format plugins.
+    QIcon icon;
+    for (const int side : {16, 32, 48}) {
+        icon.addPixmap(renderPicture(u"merivox", QSize(side, side)));
+    }
+    return icon;
 }
 
 } // namespace merivox

@@ -1,9 +1,11 @@
 #include "SelectionWindow.h"
 
+#include "Accessibility.h"
 #include "Controls.h"
 #include "EditorWindow.h"
 #include "PictureButton.h"
 #include "Pictures.h"
+#include "ScreenPlacement.h"
 #include "Twips.h"
 
 #include <QLabel>
@@ -78,6 +80,7 @@ SelectionWindow::SelectionWindow(EditorState &state, const QLocale &locale)
         placeControl(button, entry.buttonPlace);
         QLabel *label = addLabel(this, entry.label, entry.caption.toString(), arial(entry.points), entry.alignment);
         placeControl(label, entry.labelPlace);
+        nameByLabel(button, label); // a picture button is named by the caption below it
         if (previous) {
             setTabOrder(previous, button);
         } else {
@@ -95,6 +98,7 @@ SelectionWindow::SelectionWindow(EditorState &state, const QLocale &locale)
 
     setGeometry(toPixels(kClientArea));
     setFixedSize(size());
+    keepOnScreen(this);
     first->setFocus();
 }
 

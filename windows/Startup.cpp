@@ -28,9 +28,11 @@ int runProgram(int argc, char *argv[])
     // Outlives every window: each opening of the editor starts empty, but keeps the kind and
     // the colours that the last one left.
     EditorState state;
-    SplashWindow splash;
-    leadOnToSelection(splash, state, locale);
-    splash.show();
+    // The splash goes once it has closed, with its window and pictures.
+    auto *splash = new SplashWindow;
+    splash->setAttribute(Qt::WA_DeleteOnClose);
+    leadOnToSelection(*splash, state, locale);
+    splash->show();
     return QApplication::exec();
 }
 

@@ -244,7 +244,7 @@ void TestPictures::iconAtSize_data()
         QTest::addRow("%d px", side) << side;
 }
 
-// The windows set the icon through QIcon, which draws it with the SVG icon engine.
+// The icon as a desktop draws it from the SVG through QIcon and the SVG icon engine.
 void TestPictures::iconAtSize()
 {
     QFETCH(int, side);

@@ -64,7 +64,7 @@ private slots:
     void folderListClicks_data();
     void folderListClicks();
     void unreadableDriveKeepsFolder();
-    void choosingTheShownDriveAgainOpensIt();
+    void choosingTheShownDriveAgainKeepsTheFolder();
     void driveListFollowsTheFolderList();
 
 private:
@@ -166,7 +166,7 @@ void TestEditorWindow::startsEmpty()
         QVERIFY2(!box->isChecked(), qPrintable(box->objectName()));
     }
     const QStringList threads = {u"M2"_s,       u"M3"_s,       u"M4"_s,           u"M8"_s,       u"KARVO1"_s,
-                                 u"ZEISS1"_s,   u"ZEISS2"_s,   u"KARVO1ANALOG"_s, u"M2ANALOG"_s, u"M3ANALOG"_s,
+                                 u"VELKAN1"_s,  u"VELKAN2"_s,  u"KARVO1ANALOG"_s, u"M2ANALOG"_s, u"M3ANALOG"_s,
                                  u"M4ANALOG"_s, u"M5ANALOG"_s, u"M8AANALOG"_s,    u"M5"_s};
     for (const char *name : {"cb_gew", "cb_gew2"}) {
         auto *list = child<QComboBox>(editor.get(), name);
@@ -313,14 +313,22 @@ void TestEditorWindow::unreadableDriveKeepsFolder()
     QCOMPARE(editor->folder(), QDir::cleanPath(folder.path()));
 }
 
-void TestEditorWindow::choosingTheShownDriveAgainOpensIt()
+void TestEditorWindow::choosingTheShownDriveAgainKeepsTheFolder()
 {
     auto editor = openEditor(TipKind::Ball, m_state);
     auto *drives = child<DriveList>(editor.get(), "Drive1");
-    QVERIFY(drives->currentIndex() >= 0); // the volume of the working folder
-    QVERIFY(child<FolderList>(editor.get(), "Dir1")->setPath(QDir::current().absoluteFilePath(u".."_s)));
+    QVERIFY(drives->currentIndex() >= 0);               // the volume of the working folder
+    QCOMPARE(drives->toolTip(), drives->currentText()); // the whole name, which the closed list shortens
+    const QString opened = QDir::cleanPath(QDir::current().absoluteFilePath(u".."_s));
+    QVERIFY(child<FolderList>(editor.get(), "Dir1")->setPath(opened));
+    // The operator opens the list and takes the entry shown, with the keyboard and with the mouse.
+    drives->showPopup();
+    QTRY_VERIFY(drives->view()->isVisible());
+    QTest::keyClick(drives->view(), Qt::Key_Return);
+    QTRY_VERIFY(!drives->view()->isVisible());
+    QCOMPARE(editor->folder(), opened);
     choose(drives, drives->currentIndex());
-    QCOMPARE(editor->folder(), QDir::currentPath());
+    QCOMPARE(editor->folder(), opened);
 }
 
 void TestEditorWindow::driveListFollowsTheFolderList()
