@@ -210,10 +210,9 @@ private:
         }
         if (m_open) {
             m_file.m_records.back().lineCount++;
-            // begintip and endtip carry nothing to misread: they count even with stray fields.
-            if (trouble.isEmpty() || kind == LineKind::BeginTip || kind == LineKind::EndTip) {
-                follow(kind);
-            }
+            // A damaged line still stands where it stands: an endtip with a stray field still
+            // ends its stylus, a face with a corner short is still one of the solid's faces.
+            follow(kind, trouble.isEmpty());
         } else if (trouble.isEmpty()) {
             trouble = QStringLiteral("Zeile außerhalb eines Eintrags (vor ihr fehlt eine Zeile ITEM:): %1.")
                           .arg(quoted(line));
@@ -349,7 +348,8 @@ private:
         }
     }
 
-    void follow(LineKind kind)
+    // What the line tells about its record; intact says whether its fields can be read.
+    void follow(LineKind kind, bool intact)
     {
         switch (kind) {
         case LineKind::BeginTip:
@@ -361,7 +361,9 @@ private:
             break;
         case LineKind::Solid:
             m_state.solid = true;
-            syntax::toInteger(m_fields.at[1], m_state.facesExpected);
+            if (intact) {
+                syntax::toInteger(m_fields.at[1], m_state.facesExpected);
+            }
             break;
         case LineKind::Face:
             m_state.faces++;
@@ -373,7 +375,7 @@ private:
             m_state.other = true;
             break;
         case LineKind::HotSpot:
-            m_state.hotSpot = shapeOf(m_fields.at[9]);
+            m_state.hotSpot = intact ? shapeOf(m_fields.at[9]) : TipShape::Other;
             m_state.other = true;
             break;
         case LineKind::CutSphere:
