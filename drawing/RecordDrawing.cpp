@@ -230,7 +230,8 @@ void RecordDrawing::paintFitted(QPainter &painter, const QRectF &target) const
     const double left = 2 * kGap + metrics.horizontalAdvance(lengthLabel) + 4;
     const double right = 2 * kGap + metrics.horizontalAdvance(widthLabel) + 4;
     const double top = kGap;
-    const double bottom = kGap;
+    // A solid's width is measured below it, a round part's across its widest element.
+    const double bottom = m_widestRound ? kGap : 2 * kGap + 4;
 
     const double topMm = std::min(m_extent.top(), 0.0);
     const double widthMm = std::max(m_extent.width(), 1e-6);
@@ -272,11 +273,14 @@ void RecordDrawing::paintFitted(QPainter &painter, const QRectF &target) const
                              (partTop + partBottom) / 2 + metrics.ascent() / 2 - 1),
                      lengthLabel);
 
-    // Largest width, across the element where it occurs, its label on the right.
+    // Largest width, its label on the right.
     const double xLeft = m_widestRound ? at(-m_widest / 2, 0).x() : partLeft;
     const double xRight = m_widestRound ? at(m_widest / 2, 0).x() : partRight;
-    // A solid's width is measured across its middle.
-    const double dimY = m_widestRound ? at(0, m_widestDepth).y() : (partTop + partBottom) / 2;
+    const double dimY = m_widestRound ? at(0, m_widestDepth).y() : partBottom + 2 * kGap;
+    if (!m_widestRound) {
+        painter.drawLine(QPointF(partLeft, partBottom + 3), QPointF(partLeft, dimY + 4));
+        painter.drawLine(QPointF(partRight, partBottom + 3), QPointF(partRight, dimY + 4));
+    }
     dimensionLine(painter, QPointF(xLeft, dimY), QPointF(xRight, dimY));
     painter.drawLine(QPointF(xRight, dimY), QPointF(partRight + kGap, dimY));
     painter.drawText(QPointF(partRight + kGap + 4, dimY + metrics.ascent() / 2 - 1), widthLabel);
