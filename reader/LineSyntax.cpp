@@ -232,7 +232,8 @@ bool holdsAnotherLine(QByteArrayView field, bool textField)
     if (field.contains(QByteArrayView("ITEM:"))) {
         return true;
     }
-    if (textField) {
+    // Every keyword ends in one of these letters.
+    if (textField && std::strchr("ptdre", field.back()) != nullptr) {
         for (const Keyword &k : kKeywords) {
             if (field.endsWith(k.word)) {
                 return true;

@@ -5,7 +5,7 @@
 #include "ViewerWindow.h"
 
 #include <QApplication>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QTableView>
@@ -169,7 +169,7 @@ void TestViewer::problemChoosesRecord()
     QVERIFY(window.openFile(path));
 
     auto *table = window.findChild<QTableView *>(QStringLiteral("tbl_eintraege"));
-    auto *problems = window.findChild<QListWidget *>(QStringLiteral("lst_probleme"));
+    auto *problems = window.findChild<QListView *>(QStringLiteral("lst_probleme"));
     auto *text = window.findChild<QPlainTextEdit *>(QStringLiteral("txt_eintrag"));
     QVERIFY(table && problems && text);
     QCOMPARE(table->model()->rowCount(), 7);
@@ -177,16 +177,16 @@ void TestViewer::problemChoosesRecord()
     QCOMPARE(table->model()->index(3, 2).data().toString(), QStringLiteral("Scheibentaster"));
     QCOMPARE(table->model()->index(3, 3).data().toString(), QStringLiteral("35–44"));
     QCOMPARE(table->model()->index(3, 4).data().toString(), QStringLiteral("Komma"));
-    QCOMPARE(problems->count(), 4);
+    QCOMPARE(problems->model()->rowCount(), 4);
     QCOMPARE(table->currentIndex().row(), 0);
 
     // A click on each problem chooses the record that holds its line and shows its text.
     const QList<int> records{0, 3, 4, 6};
-    for (int i = 0; i < problems->count(); ++i) {
-        QListWidgetItem *item = problems->item(i);
-        QTest::mouseClick(problems->viewport(), Qt::LeftButton, {}, problems->visualItemRect(item).center());
+    for (int i = 0; i < problems->model()->rowCount(); ++i) {
+        const QModelIndex item = problems->model()->index(i, 0);
+        QTest::mouseClick(problems->viewport(), Qt::LeftButton, {}, problems->visualRect(item).center());
         QCOMPARE(table->currentIndex().row(), records.at(i));
-        const int line = item->data(Qt::UserRole).toInt();
+        const int line = item.data(Qt::UserRole).toInt();
         QVERIFY2(text->toPlainText().contains(QStringLiteral("%1  ").arg(line)), qPrintable(text->toPlainText()));
     }
     // Only read: the file is as it was.
