@@ -54,12 +54,14 @@ ViewerWindow::ViewerWindow(QWidget *parent)
     m_table->setWordWrap(false);
     // Fixed row heights keep a table of many thousand records quick to scroll.
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // The line numbers say where a record stands; row numbers would only take room.
+    m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->horizontalHeader()->setStretchLastSection(true);
-    m_table->setColumnWidth(RecordTableModel::NameColumn, 150);
+    m_table->setColumnWidth(RecordTableModel::NameColumn, 140);
     m_table->setColumnWidth(RecordTableModel::ThreadColumn, 100);
     m_table->setColumnWidth(RecordTableModel::KindColumn, 110);
-    m_table->setColumnWidth(RecordTableModel::LinesColumn, 80);
+    m_table->setColumnWidth(RecordTableModel::LinesColumn, 130);
 
     m_text->setObjectName(QStringLiteral("txt_eintrag"));
     m_text->setAccessibleName(QStringLiteral("Text des Eintrags"));
