@@ -1,0 +1,6 @@
+#include "ViewerStartup.h"
+
+int main(int argc, char *argv[])
+{
+    return merivox::runViewer(argc, argv);
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+// The grammar of one line of the probe file, on its bytes: keywords, fields split at runs of
+// blanks, numbers with a decimal comma or point. The file's code page keeps every keyword and
+// digit in ASCII, so none of this needs the text decoded.
+
+#include "ProbeRecord.h"
+
+#include <QByteArrayView>
+
+#include <array>
+
+namespace merivox::syntax {
+
+// How many fields a line of a kind takes after its keyword. A face takes 1 + 3n (n corners);
+// a connection takes six numbers and then a thread, which is the rest of the line.
+struct FieldRule
+{
+    int numbers = 0;           // leading numeric fields
+    bool trailingWord = false; // a hot spot's shape after its numbers
+    bool restIsText = false;   // the thread of a connection: everything after the numbers
+};
+
+LineKind kindOf(QByteArrayView keyword);
+FieldRule ruleOf(LineKind kind);
+bool isKeyword(QByteArrayView word);
+
+inline bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// The fields of a line, split at runs of blanks. Holds up to kMax views; count tells how many
+// there were in all.
+struct Fields
+{
+    static constexpr int kMax = 48;
+    std::array<QByteArrayView, kMax> at{};
+    int count = 0;
+};
+void split(QByteArrayView line, Fields &out);
+
+// The rest of the line after its first n fields and the blanks that follow them.
+QByteArrayView restAfter(QByteArrayView line, int n);
+
+// Whether the text is one decimal number: an optional sign, digits with at most one decimal
+// comma or point, an optional exponent. separator receives ',' or '.' when there is one, else 0.
+bool isNumber(QByteArrayView text, char &separator);
+// The number's value, NaN when it is not one.
+double toNumber(QByteArrayView text);
+// A whole number (optional sign, digits only) and its value.
+bool toInteger(QByteArrayView text, int &value);
+
+// Whether a field that is not the first holds the start of another line: "ITEM:" anywhere, or a
+// keyword, alone or straight after a number ("4cone"); a text field (a thread, a shape) also when
+// it ends with a keyword ("M3begintip").
+bool holdsAnotherLine(QByteArrayView field, bool textField);
+// Whether an unknown first field is two keywords run together ("begintipribcount").
+bool isTwoKeywords(QByteArrayView first);
+
+// The item line's name and thread: the text between "ITEM:" and the last "MM ", and the text
+// after it. False when the line has no "MM ".
+bool splitItem(QByteArrayView line, QByteArrayView &name, QByteArrayView &thread);
+
+} // namespace merivox::syntax

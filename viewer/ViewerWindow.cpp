@@ -1,0 +1,183 @@
+#include "ViewerWindow.h"
+
+#include "ProblemListModel.h"
+#include "RecordTableModel.h"
+#include "RecordView.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListView>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace merivox {
+
+namespace {
+
+QWidget *titled(const QString &title, QWidget *content)
+{
+    auto *box = new QWidget;
+    auto *layout = new QVBoxLayout(box);
+    layout->setContentsMargins(4, 4, 4, 4);
+    auto *label = new QLabel(title);
+    label->setBuddy(content);
+    layout->addWidget(label);
+    layout->addWidget(content, 1);
+    return box;
+}
+
+} // namespace
+
+ViewerWindow::ViewerWindow(QWidget *parent)
+    : QMainWindow(parent), m_model(new RecordTableModel(this)), m_table(new QTableView), m_drawing(new RecordView),
+      m_text(new QPlainTextEdit), m_problemModel(new ProblemListModel(this)), m_problems(new QListView)
+{
+    setObjectName(QStringLiteral("frmAnsicht"));
+    setWindowTitle(QStringLiteral("Merivox-Ansicht"));
+
+    m_table->setObjectName(QStringLiteral("tbl_eintraege"));
+    m_table->setAccessibleName(QStringLiteral("Einträge"));
+    m_table->setModel(m_model);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setWordWrap(false);
+    // Fixed row heights keep a table of many thousand records quick to scroll.
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // The line numbers say where a record stands; row numbers would only take room.
+    m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->setColumnWidth(RecordTableModel::NameColumn, 140);
+    m_table->setColumnWidth(RecordTableModel::ThreadColumn, 100);
+    m_table->setColumnWidth(RecordTableModel::KindColumn, 110);
+    m_table->setColumnWidth(RecordTableModel::LinesColumn, 130);
+
+    m_text->setObjectName(QStringLiteral("txt_eintrag"));
+    m_text->setAccessibleName(QStringLiteral("Text des Eintrags"));
+    m_text->setReadOnly(true);
+    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+
+    m_problems->setObjectName(QStringLiteral("lst_probleme"));
+    m_problems->setAccessibleName(QStringLiteral("Probleme"));
+    m_problems->setModel(m_problemModel);
+    m_problems->setUniformItemSizes(true);
+    m_problems->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    auto *left = new QSplitter(Qt::Vertical);
+    left->addWidget(titled(QStringLiteral("&Einträge"), m_table));
+    left->addWidget(titled(QStringLiteral("&Probleme"), m_problems));
+    left->setStretchFactor(0, 3);
+    left->setStretchFactor(1, 1);
+    auto *right = new QSplitter(Qt::Vertical);
+    right->addWidget(titled(QStringLiteral("Zeichnung (maßstäblich)"), m_drawing));
+    right->addWidget(titled(QStringLiteral("&Text"), m_text));
+    right->setStretchFactor(0, 3);
+    right->setStretchFactor(1, 2);
+    auto *main = new QSplitter(Qt::Horizontal);
+    main->addWidget(left);
+    main->addWidget(right);
+    main->setStretchFactor(0, 3);
+    main->setStretchFactor(1, 2);
+    setCentralWidget(main);
+
+    QMenu *fileMenu = menuBar()->addMenu(QStringLiteral("&Datei"));
+    QAction *open = fileMenu->addAction(QStringLiteral("Ö&ffnen …"), this, &ViewerWindow::chooseFile);
+    open->setShortcut(QKeySequence::Open);
+    fileMenu->addSeparator();
+    QAction *quit = fileMenu->addAction(QStringLiteral("&Beenden"), this, &QWidget::close);
+    quit->setShortcut(QKeySequence::Quit);
+
+    connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &ViewerWindow::showRecord);
+    connect(m_problems, &QListView::clicked, this, &ViewerWindow::showProblem);
+    connect(m_problems, &QListView::activated, this, &ViewerWindow::showProblem);
+
+    statusBar()->showMessage(QStringLiteral("Keine Datei geöffnet"));
+    resize(1100, 720);
+}
+
+ViewerWindow::~ViewerWindow() = default;
+
+bool ViewerWindow::openFile(const QString &path)
+{
+    QString error;
+    std::optional<ProbeFile> file = ProbeFile::read(path, &error);
+    if (!file) {
+        QMessageBox::critical(this, windowTitle(), error);
+        return false;
+    }
+    m_model->setFile(nullptr);
+    m_problemModel->setFile(nullptr);
+    m_file = std::move(file);
+    m_model->setFile(&*m_file);
+    m_problemModel->setFile(&*m_file);
+    m_drawing->clear();
+    m_text->clear();
+    setWindowTitle(QStringLiteral("%1 – Merivox-Ansicht").arg(QFileInfo(path).fileName()));
+    statusBar()->showMessage(QStringLiteral("%1: %2 Einträge, %3 Probleme")
+                                 .arg(QDir::toNativeSeparators(path))
+                                 .arg(m_file->recordCount())
+                                 .arg(m_file->problems().size()));
+    if (m_file->recordCount() > 0) {
+        selectRecord(0);
+    }
+    return true;
+}
+
+void ViewerWindow::chooseFile()
+{
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Taster-Datei öffnen"), QString(),
+                                                      QStringLiteral("Taster-Dateien (*.dat);;Alle Dateien (*)"));
+    if (!path.isEmpty()) {
+        openFile(path);
+    }
+}
+
+void ViewerWindow::selectRecord(qsizetype record)
+{
+    if (!m_file || record < 0 || record >= m_file->recordCount()) {
+        return;
+    }
+    const QModelIndex index = m_model->index(int(record), 0);
+    m_table->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_table->scrollTo(index);
+}
+
+void ViewerWindow::showRecord(const QModelIndex &current)
+{
+    if (!m_file || !current.isValid()) {
+        m_drawing->clear();
+        m_text->clear();
+        return;
+    }
+    m_drawing->setLines(m_file->lines(current.row()));
+    const ProbeFile::Record &record = m_file->record(current.row());
+    // Each line with its number, as the problems name them.
+    QStringList numbered;
+    const QStringList lines = m_file->text(current.row()).split(QLatin1Char('\n'));
+    const int width = int(QString::number(record.firstLine + record.lineCount).size());
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        numbered << QStringLiteral("%1  %2").arg(record.firstLine + 1 + i, width).arg(lines.at(i));
+    }
+    m_text->setPlainText(numbered.join(QLatin1Char('\n')));
+}
+
+void ViewerWindow::showProblem(const QModelIndex &index)
+{
+    if (m_file && index.isValid()) {
+        selectRecord(m_file->recordAtLine(index.data(ProblemListModel::LineRole).toInt()));
+    }
+}
+
+} // namespace merivox

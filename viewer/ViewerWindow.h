@@ -1,0 +1,51 @@
+#pragma once
+
+#include "ProbeFile.h"
+
+#include <QMainWindow>
+
+#include <optional>
+
+class QListView;
+class QPlainTextEdit;
+class QTableView;
+
+namespace merivox {
+
+class ProblemListModel;
+class RecordTableModel;
+class RecordView;
+
+// Shows a probe file: its records in a table, the chosen record drawn to scale and as text, and
+// the file's problems with their line numbers. Clicking a problem chooses its record. The file
+// is only read, never written.
+class ViewerWindow final : public QMainWindow
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ViewerWindow)
+
+public:
+    explicit ViewerWindow(QWidget *parent = nullptr);
+    ~ViewerWindow() override;
+
+    // Reads the file and shows it; on failure shows why in a message box and keeps what was shown.
+    bool openFile(const QString &path);
+    // Asks for a file and opens it.
+    void chooseFile();
+    // Chooses the record in the table and shows it.
+    void selectRecord(qsizetype record);
+
+private:
+    void showRecord(const QModelIndex &current);
+    void showProblem(const QModelIndex &index);
+
+    std::optional<ProbeFile> m_file;
+    RecordTableModel *m_model = nullptr;
+    QTableView *m_table = nullptr;
+    RecordView *m_drawing = nullptr;
+    QPlainTextEdit *m_text = nullptr;
+    ProblemListModel *m_problemModel = nullptr;
+    QListView *m_problems = nullptr;
+};
+
+} // namespace merivox
