@@ -61,6 +61,9 @@ files=$(dpkg-query -L merivox)
 step "merivox --version from the PATH"
 command -v merivox
 (cd / && env -u DISPLAY -u WAYLAND_DISPLAY merivox --version)
+if command -v merivox-view >/dev/null; then
+    (cd / && env -u DISPLAY -u WAYLAND_DISPLAY merivox-view --version)
+fi
 
 step "apt-get remove --purge merivox"
 DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 remove --purge -y -qq merivox >/dev/null
@@ -78,6 +81,6 @@ done <<<"$files"
 if [ "$left" -ne 0 ] || command -v merivox >/dev/null; then
     exit 1
 fi
-echo "removed; none of its $(grep -c . <<<"$files") paths' files remain"
+echo "merivox removed; none of the files it installed is left"
 
 step "all install checks passed"
