@@ -38,8 +38,7 @@ QByteArray icoFile(const QList<int> &sizes, const QList<QByteArray> &pngs)
     quint32 offset = 6 + 16 * quint32(sizes.size());
     for (qsizetype i = 0; i < sizes.size(); ++i) {
         const auto side = quint8(sizes[i] >= 256 ? 0 : sizes[i]);
-        out << side << side << quint8(0) << quint8(0) << quint16(1) << quint16(32) << quint32(pngs[i].size())
-            << offset;
+        out << side << side << quint8(0) << quint8(0) << quint16(1) << quint16(32) << quint32(pngs[i].size()) << offset;
         offset += quint32(pngs[i].size());
     }
     for (const QByteArray &png : pngs) {
