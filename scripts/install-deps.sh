@@ -9,6 +9,8 @@ packages=(
     fonts-liberation fontconfig
     # the Windows file layer: cross-compiled and tested under Wine
     g++-mingw-w64-x86-64 wine64 doctest-dev
+    # Qt's own texts in German; checks of the installed files; the Debian package
+    qt6-translations-l10n desktop-file-utils appstream icoutils man-db dpkg-dev lintian
 )
 
 missing=()

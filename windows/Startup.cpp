@@ -1,7 +1,9 @@
 #include "Startup.h"
 
 #include "AppendFile.h"
+#include "CommandLine.h"
 #include "CreateCommand.h"
+#include "QtTranslation.h"
 #include "SelectionWindow.h"
 #include "SplashWindow.h"
 
@@ -19,9 +21,15 @@ void leadOnToSelection(SplashWindow &splash, EditorState &state, const QLocale &
 
 int runProgram(int argc, char *argv[])
 {
+    // A write past a file size limit fails with an error instead of ending the program.
     ignoreFileSizeSignal();
+    // --help and --version are answered before any window or display is needed.
+    if (const std::optional<int> exitCode = handleCommandLine(argc, argv)) {
+        return *exitCode;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Merivox"));
+    installQtTranslation(app);
 
     // Chosen once: the editor reads and writes numbers in the operator's locale.
     const QLocale locale = QLocale::system();

@@ -1,0 +1,115 @@
+#include "CommandLine.h"
+#include "QtTranslation.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace merivox;
+
+// The command line is answered before any window or display exists: each case is checked on the
+// function and on the built program, started where no display can be reached.
+class TestCommandLine final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void answers_data();
+    void answers();
+    void withoutArgumentsTheWindowsOpen();
+    void qtTranslation();
+};
+
+void TestCommandLine::answers_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("standardOutput"); // whole text, or its first line when it ends in "…"
+    QTest::addColumn<QString>("standardError");
+
+    const QString version = QStringLiteral("Merivox " MERIVOX_PROJECT_VERSION "\n");
+    const QString usage = QStringLiteral("Aufruf: merivox [OPTION]…");
+    const auto refused = [](const QString &argument) {
+        return QStringLiteral("merivox: unbekanntes Argument „%1“\n„merivox --help“ zeigt, welche Optionen es gibt.\n")
+            .arg(argument);
+    };
+    QTest::newRow("--version") << QStringList{"--version"} << 0 << version << QString();
+    QTest::newRow("-v") << QStringList{"-v"} << 0 << version << QString();
+    QTest::newRow("--help") << QStringList{"--help"} << 0 << usage << QString();
+    QTest::newRow("-h") << QStringList{"-h"} << 0 << usage << QString();
+    QTest::newRow("help wins over version") << QStringList{"--version", "--help"} << 0 << usage << QString();
+    QTest::newRow("unknown long option") << QStringList{"--verbose"} << 2 << QString() << refused("--verbose");
+    QTest::newRow("unknown short option") << QStringList{"-x"} << 2 << QString() << refused("-x");
+    QTest::newRow("known and unknown compacted") << QStringList{"-hx"} << 2 << QString() << refused("-hx");
+    QTest::newRow("value on a flag") << QStringList{"--help=ja"} << 2 << QString() << refused("--help=ja");
+    QTest::newRow("Qt's own option") << QStringList{"-platform", "xcb"} << 2 << QString() << refused("-platform");
+    QTest::newRow("a file") << QStringList{"usrprobe.dat"} << 2 << QString() << refused("usrprobe.dat");
+    QTest::newRow("version and a file") << QStringList{"--version", "Größe"} << 2 << QString() << refused("Größe");
+    QTest::newRow("end of options alone") << QStringList{"--"} << 2 << QString() << refused("--");
+    QTest::newRow("empty argument") << QStringList{""} << 2 << QString() << refused("");
+}
+
+static void compareOutput(const QString &actual, const QString &expected)
+{
+    if (expected.endsWith(u'…')) {
+        QCOMPARE(actual.section(u'\n', 0, 0), expected.chopped(1));
+        QVERIFY(actual.endsWith(u'\n'));
+    } else {
+        QCOMPARE(actual, expected);
+    }
+}
+
+void TestCommandLine::answers()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, standardOutput);
+    QFETCH(QString, standardError);
+
+    const CommandLineAnswer answer = answerCommandLine(QStringList{QStringLiteral("merivox")} + arguments);
+    QVERIFY(!answer.openWindows);
+    QCOMPARE(answer.exitCode, exitCode);
+    compareOutput(answer.standardOutput, standardOutput);
+    QCOMPARE(answer.standardError, standardError);
+
+    // The program itself, on a platform that needs a display, with none to reach: an application
+    // object made before the answer would abort it.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(MERIVOX_PROGRAM), arguments);
+    QVERIFY(program.waitForFinished(30000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), exitCode);
+    compareOutput(QString::fromUtf8(program.readAllStandardOutput()), standardOutput);
+    QCOMPARE(QString::fromUtf8(program.readAllStandardError()), standardError);
+}
+
+void TestCommandLine::withoutArgumentsTheWindowsOpen()
+{
+    QVERIFY(answerCommandLine({QStringLiteral("merivox")}).openWindows);
+    QVERIFY(answerCommandLine({QStringLiteral("/usr/bin/merivox")}).openWindows);
+}
+
+void TestCommandLine::qtTranslation()
+{
+    const auto undo = [] {
+        return QCoreApplication::translate("QLineEdit", "&Undo");
+    };
+    QTemporaryDir empty;
+    QVERIFY(!installQtTranslation(*QCoreApplication::instance(), empty.path()));
+    QCOMPARE(undo(), QStringLiteral("&Undo"));
+
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_de.qm"))) {
+        QSKIP("Qt's German translation is not installed");
+    }
+    QVERIFY(installQtTranslation(*QCoreApplication::instance()));
+    QCOMPARE(undo(), QStringLiteral("&Rückgängig"));
+}
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "tst_commandline.moc"
