@@ -58,38 +58,31 @@ void TestRecordDrawing::size_data()
 {
     QTest::addColumn<TipKind>("kind");
     QTest::addColumn<bool>("withoutRoundEnd");
-    QTest::addColumn<double>("L3"); // 0: as in the worked example
     QTest::addColumn<double>("length");
     QTest::addColumn<double>("width");
     QTest::addColumn<double>("pixelsPerMm"); // 0: not painted (connection marks reach beyond the part)
 
     // The ball's lower half and the cylinder tip's rounded end reach below their last positions;
     // the half sphere hangs its radius below the neck.
-    QTest::newRow("ball") << TipKind::Ball << false << 0.0 << 41.5 << 4.0 << 4.0;
-    QTest::newRow("ball, larger scale") << TipKind::Ball << false << 0.0 << 41.5 << 4.0 << 8.0;
-    QTest::newRow("longer ball") << TipKind::Ball << false << 80.0 << 81.5 << 4.0 << 4.0;
-    QTest::newRow("cylinder") << TipKind::Cylinder << false << 0.0 << 46.0 << 6.0 << 5.0;
-    QTest::newRow("cylinder without rounded end") << TipKind::Cylinder << true << 0.0 << 45.0 << 6.0 << 5.0;
-    QTest::newRow("half sphere") << TipKind::HalfSphere << false << 60.0 << 64.0 << 8.0 << 5.0;
-    QTest::newRow("disc") << TipKind::Disc << false << 0.0 << 30.0 << 12.0 << 6.0;
-    QTest::newRow("cube") << TipKind::Cube << false << 0.0 << 10.0 << 10.0 << 0.0;
-    QTest::newRow("extension") << TipKind::Extension << false << 0.0 << 50.0 << 4.0 << 0.0;
+    QTest::newRow("ball") << TipKind::Ball << false << 41.5 << 4.0 << 4.0;
+    QTest::newRow("cylinder") << TipKind::Cylinder << false << 46.0 << 6.0 << 5.0;
+    QTest::newRow("cylinder without rounded end") << TipKind::Cylinder << true << 45.0 << 6.0 << 5.0;
+    QTest::newRow("half sphere") << TipKind::HalfSphere << false << 34.0 << 8.0 << 8.0;
+    QTest::newRow("disc") << TipKind::Disc << false << 30.0 << 12.0 << 6.0;
+    QTest::newRow("cube") << TipKind::Cube << false << 10.0 << 10.0 << 0.0;
+    QTest::newRow("extension") << TipKind::Extension << false << 50.0 << 4.0 << 0.0;
 }
 
 void TestRecordDrawing::size()
 {
     QFETCH(TipKind, kind);
     QFETCH(bool, withoutRoundEnd);
-    QFETCH(double, L3);
     QFETCH(double, length);
     QFETCH(double, width);
     QFETCH(double, pixelsPerMm);
 
     TipInputs in = example(kind, kEnglishLocale);
     in.Check_zyl = withoutRoundEnd;
-    if (L3 != 0) {
-        in.L3 = typed(L3, kEnglishLocale);
-    }
     const RecordDrawing drawing = drawingOf(kind, in);
     QCOMPARE(drawing.overallLength(), length);
     QCOMPARE(drawing.largestWidth(), width);
@@ -117,8 +110,7 @@ void TestRecordDrawing::recordColours()
     in.shaft_rgb = {10, 200, 30};
     in.ball_rgb = {200, 20, 240};
     const RecordDrawing ball = drawingOf(TipKind::Ball, in);
-    const TipInputs cubeInputs = example(TipKind::Cube, kEnglishLocale);
-    const RecordDrawing cube = drawingOf(TipKind::Cube, cubeInputs);
+    const RecordDrawing cube = drawingOf(TipKind::Cube, example(TipKind::Cube, kEnglishLocale));
 
     constexpr double kScale = 8.0;
     QImage image = blank(400, 400);
