@@ -20,16 +20,25 @@ inline const QLocale kEnglishLocale(QLocale::English, QLocale::UnitedStates);
 inline constexpr std::array<TipKind, 6> kAllKinds{TipKind::Ball, TipKind::Cylinder, TipKind::HalfSphere,
                                                   TipKind::Disc, TipKind::Cube,     TipKind::Extension};
 
-inline Dimension typed(double value, const QLocale &locale)
+inline QLocale plainNumbers(QLocale locale)
 {
-    QLocale plain = locale;
-    plain.setNumberOptions(QLocale::OmitGroupSeparator);
-    const QString text = plain.toString(value, 'g', 10);
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale;
+}
+
+// A dimension as typed in the editor, read as the editor reads it.
+inline Dimension typed(const QString &text, const QLocale &locale)
+{
     const auto read = parseNumber(text, locale);
     if (!read) {
         qFatal("test input %s is not a number", qPrintable(text));
     }
     return {text, *read};
+}
+
+inline Dimension typed(double value, const QLocale &locale)
+{
+    return typed(plainNumbers(locale).toString(value, 'g', 10), locale);
 }
 
 // The inputs of the worked example of a kind; with fraction, a few dimensions get a half, so

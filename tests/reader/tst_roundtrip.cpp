@@ -19,24 +19,8 @@ Dimension randomDimension(QRandomGenerator &random, const QLocale &locale)
 {
     const int decimals = random.bounded(3);
     const double value = random.bounded(1, 20000) / std::pow(10.0, decimals + 1);
-    QLocale plain = locale;
-    plain.setNumberOptions(QLocale::OmitGroupSeparator);
-    QString text = plain.toString(value, 'f', decimals);
-    switch (random.bounded(6)) {
-    case 0:
-        text.prepend(QLatin1Char('+'));
-        break;
-    case 1:
-        text = QStringLiteral(" %1 ").arg(text);
-        break;
-    default:
-        break;
-    }
-    const auto read = parseNumber(text, locale);
-    if (!read) {
-        qFatal("random input %s is not a number", qPrintable(text));
-    }
-    return {text, *read};
+    static const QStringList dressed{"+%1", " %1 ", "%1", "%1", "%1", "%1"};
+    return typed(dressed.at(random.bounded(6)).arg(plainNumbers(locale).toString(value, 'f', decimals)), locale);
 }
 
 QString randomText(QRandomGenerator &random, int length)

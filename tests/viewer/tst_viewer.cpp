@@ -36,30 +36,6 @@ QByteArray damaged()
     return bytes + encoded(built(TipKind::Ball, example(TipKind::Ball, kGermanLocale), kGermanLocale));
 }
 
-struct Run
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Run view(const QStringList &arguments)
-{
-    QProcess process;
-    // --check must work without any display: a window system that cannot connect would abort.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(MERIVOX_VIEW), arguments);
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
-        return {};
-    }
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
-
 } // namespace
 
 class TestViewer final : public QObject
@@ -67,7 +43,6 @@ class TestViewer final : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void commandLine_data();
     void commandLine();
     void problemChoosesRecord();
@@ -87,11 +62,6 @@ QString TestViewer::write(const QString &name, const QByteArray &bytes)
     return path;
 }
 
-void TestViewer::initTestCase()
-{
-    QVERIFY(m_folder.isValid());
-}
-
 void TestViewer::commandLine_data()
 {
     // FILE in the arguments stands for a file holding bytes. An expected text that ends with a
@@ -102,33 +72,30 @@ void TestViewer::commandLine_data()
     QTest::addColumn<QString>("out");
     QTest::addColumn<QString>("err");
 
-    const QStringList check{"--check", "FILE"};
-    QTest::newRow("all six kinds") << check << allKinds() << 0 << "6 Einträge, 0 Probleme\n" << QString();
-    QTest::newRow("empty") << check << QByteArray() << 0 << "0 Einträge, 0 Probleme\n" << QString();
-    QTest::newRow("one record, one problem")
-        << check << QByteArray("ITEM:AMM M3\nbegintip\n") << 1
-        << "1: Eintrag „A“ ist abgeschnitten: endtip fehlt.\n1 Eintrag, 1 Problem\n"
-        << QString();
-    QTest::newRow("damaged") << check << damaged() << 1
-                             << "9: Keine Zahl: „3,,5“ (Feld 4 der Zeile sphere).\n"
-                                "35: Eintrag „SC1“ ist abgeschnitten: endtip fehlt.\n"
-                                "45: Eintrag „W10“ ist abgeschnitten: 1 von 6 Flächen fehlen.\n"
-                                "63: Name „TIP“ mit Gewinde „M3“ steht schon in Zeile 1.\n"
-                                "7 Einträge, 4 Probleme\n"
-                             << QString();
+    const auto row = [](const char *name, const QStringList &arguments, const QByteArray &bytes, int exitCode,
+                        const QString &out, const QString &err) {
+        QTest::newRow(name) << arguments << bytes << exitCode << out << err;
+    };
+    const auto check = [&](const char *name, const QByteArray &bytes, int exitCode, const QString &out) {
+        row(name, {"--check", "FILE"}, bytes, exitCode, out, {});
+    };
+    check("all six kinds", allKinds(), 0, "6 Einträge, 0 Probleme\n");
+    check("empty", {}, 0, "0 Einträge, 0 Probleme\n");
+    check("one record, one problem", "ITEM:AMM M3\nbegintip\n", 1,
+          "1: Eintrag „A“ ist abgeschnitten: endtip fehlt.\n1 Eintrag, 1 Problem\n");
+    check("damaged", damaged(), 1,
+          "9: Keine Zahl: „3,,5“ (Feld 4 der Zeile sphere).\n"
+          "35: Eintrag „SC1“ ist abgeschnitten: endtip fehlt.\n"
+          "45: Eintrag „W10“ ist abgeschnitten: 1 von 6 Flächen fehlen.\n"
+          "63: Name „TIP“ mit Gewinde „M3“ steht schon in Zeile 1.\n"
+          "7 Einträge, 4 Probleme\n");
     const QString missing = m_folder.filePath(QStringLiteral("fehlt.dat"));
-    QTest::newRow("missing file") << QStringList{"--check", missing} << QByteArray() << 2 << QString()
-                                  << missing + QStringLiteral(" existiert nicht.\n");
-    QTest::newRow("folder") << QStringList{"--check", m_folder.path()} << QByteArray() << 2 << QString()
-                            << m_folder.path() + QStringLiteral(" ist ein Ordner, keine Datei.\n");
-    QTest::newRow("check without file") << QStringList{"--check"} << QByteArray() << 2 << QString()
-                                        << "--check braucht eine DATEI.";
-    QTest::newRow("unknown option") << QStringList{"--gibtsnicht"} << QByteArray() << 2 << QString()
-                                    << "Unbekannte Option: --gibtsnicht";
-    QTest::newRow("help") << QStringList{"--help"} << QByteArray() << 0 << "Aufruf: merivox-view [DATEI]" << QString();
-    QTest::newRow("version") << QStringList{"--version"} << QByteArray() << 0
-                             << "merivox-view " MERIVOX_PROJECT_VERSION "\n"
-                             << QString();
+    row("missing file", {"--check", missing}, {}, 2, {}, missing + " existiert nicht.\n");
+    row("folder", {"--check", m_folder.path()}, {}, 2, {}, m_folder.path() + " ist ein Ordner, keine Datei.\n");
+    row("check without file", {"--check"}, {}, 2, {}, "--check braucht eine DATEI.");
+    row("unknown option", {"--gibtsnicht"}, {}, 2, {}, "Unbekannte Option: --gibtsnicht");
+    row("help", {"--help"}, {}, 0, "Aufruf: merivox-view [DATEI]", {});
+    row("version", {"--version"}, {}, 0, "merivox-view " MERIVOX_PROJECT_VERSION "\n", {});
 }
 
 void TestViewer::commandLine()
@@ -140,20 +107,28 @@ void TestViewer::commandLine()
     QFETCH(QString, err);
 
     arguments.replaceInStrings(QStringLiteral("FILE"), write(QStringLiteral("usrprobe.dat"), bytes));
-    const Run run = view(arguments);
-    const auto matches = [](const QString &found, const QString &expected) {
-        return expected.endsWith(QLatin1Char('\n')) || expected.isEmpty() ? found == expected
-                                                                          : found.startsWith(expected);
-    };
-    QVERIFY2(matches(run.out, out), qPrintable(run.out));
-    QVERIFY2(matches(run.err, err), qPrintable(run.err));
-    QCOMPARE(run.exitCode, exitCode);
+    // --check must work without any display: a window system that cannot connect would abort.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(MERIVOX_VIEW), arguments);
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    for (const auto &[found, expected] : {std::pair(QString::fromUtf8(process.readAllStandardOutput()), out),
+                                          std::pair(QString::fromUtf8(process.readAllStandardError()), err)}) {
+        const bool whole = expected.endsWith(QLatin1Char('\n')) || expected.isEmpty();
+        QVERIFY2(whole ? found == expected : found.startsWith(expected), qPrintable(found));
+    }
+    QCOMPARE(process.exitCode(), exitCode);
 }
 
 void TestViewer::problemChoosesRecord()
 {
-    const QString path = write(QStringLiteral("damaged.dat"), damaged());
     const QByteArray before = damaged();
+    const QString path = write(QStringLiteral("damaged.dat"), before);
     ViewerWindow window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -180,8 +155,7 @@ void TestViewer::problemChoosesRecord()
         const int line = item.data(Qt::UserRole).toInt();
         QVERIFY2(text->toPlainText().contains(QStringLiteral("%1  ").arg(line)), qPrintable(text->toPlainText()));
     }
-    // Only read: the file is as it was.
-    QFile file(path);
+    QFile file(path); // only read: the file is as it was
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), before);
 }

@@ -33,20 +33,20 @@ void TestCommandLine::answers_data()
         return QStringLiteral("merivox: unbekanntes Argument „%1“\n„merivox --help“ zeigt, welche Optionen es gibt.\n")
             .arg(argument);
     };
-    QTest::newRow("--version") << QStringList{"--version"} << 0 << version << QString();
-    QTest::newRow("-v") << QStringList{"-v"} << 0 << version << QString();
-    QTest::newRow("--help") << QStringList{"--help"} << 0 << usage << QString();
-    QTest::newRow("-h") << QStringList{"-h"} << 0 << usage << QString();
-    QTest::newRow("help wins over version") << QStringList{"--version", "--help"} << 0 << usage << QString();
-    QTest::newRow("unknown long option") << QStringList{"--verbose"} << 2 << QString() << refused("--verbose");
-    QTest::newRow("unknown short option") << QStringList{"-x"} << 2 << QString() << refused("-x");
-    QTest::newRow("known and unknown compacted") << QStringList{"-hx"} << 2 << QString() << refused("-hx");
-    QTest::newRow("value on a flag") << QStringList{"--help=ja"} << 2 << QString() << refused("--help=ja");
-    QTest::newRow("Qt's own option") << QStringList{"-platform", "xcb"} << 2 << QString() << refused("-platform");
-    QTest::newRow("a file") << QStringList{"usrprobe.dat"} << 2 << QString() << refused("usrprobe.dat");
-    QTest::newRow("version and a file") << QStringList{"--version", "Größe"} << 2 << QString() << refused("Größe");
-    QTest::newRow("end of options alone") << QStringList{"--"} << 2 << QString() << refused("--");
-    QTest::newRow("empty argument") << QStringList{""} << 2 << QString() << refused("");
+    const auto row = [](const QStringList &arguments, int exitCode, const QString &out, const QString &err) {
+        QTest::newRow(qPrintable(arguments.join(u' '))) << arguments << exitCode << out << err;
+    };
+    row({"--version"}, 0, version, {});
+    row({"-v"}, 0, version, {});
+    row({"--help"}, 0, usage, {});
+    row({"-h"}, 0, usage, {});
+    row({"--version", "--help"}, 0, usage, {}); // help wins over version
+    // Unknown, compacted with a known one, a value on a flag, a file, end of options alone, empty.
+    for (const char *wrong : {"--verbose", "-hx", "--help=ja", "usrprobe.dat", "--", ""}) {
+        row({wrong}, 2, {}, refused(wrong));
+    }
+    row({"-platform", "xcb"}, 2, {}, refused("-platform")); // Qt's own option
+    row({"--version", "Größe"}, 2, {}, refused("Größe"));
 }
 
 static void compareOutput(const QString &actual, const QString &expected)
