@@ -11,23 +11,6 @@ namespace merivox {
 
 namespace {
 
-struct KindEntry
-{
-    const char *code;
-    TipKind kind;
-    const char *success;
-};
-
-// Tried in this order; the first whose code matches tip_type is built.
-constexpr KindEntry kKinds[] = {
-    {"1", TipKind::Ball, "Tastkugel wurde erfolgreich erstellt"},
-    {"2", TipKind::Cylinder, "Zylindertaster wurde erfolgreich erstellt"},
-    {"3", TipKind::HalfSphere, "Halbkugel wurde erfolgreich erstellt"},
-    {"4", TipKind::Disc, "Scheibentaster wurde erfolgreich erstellt"},
-    {"6", TipKind::Extension, "Verlängerung wurde erfolgreich erstellt"},
-    {"5", TipKind::Cube, "Würfel wurde erfolgreich erstellt"},
-};
-
 const QString kNameMissing = QStringLiteral("Bitte geben Sie einen Namen für die Tastspitze ein");
 const QString kNameUnwritable =
     QStringLiteral("Die Benennung enthält Zeichen, die nicht in die Datei geschrieben werden können");
@@ -113,7 +96,8 @@ void runCreateCommand(EditorPort &editor, EditorState &state, MessageSink &messa
         check(isWritableText(in.thread), kThreadUnwritable);
     }
     in.thread2 = editor.thread2Text();
-    if (state.tip_type == QLatin1String("6")) {
+    const TipKindDescription *kind = state.tip_type ? findTipKind(*state.tip_type) : nullptr;
+    if (kind && kind->secondThread) {
         check(isWritableText(in.thread2), kThreadUnwritable);
     }
 
@@ -130,25 +114,20 @@ void runCreateCommand(EditorPort &editor, EditorState &state, MessageSink &messa
         }
     }
 
-    if (!failed) {
-        in.tip_type = state.tip_type;
+    // A tip_type outside the table calls no builder and shows nothing.
+    if (!failed && kind) {
+        in.tip_type = kind->kind;
         in.shaft_rgb = state.shaft_rgb;
         in.ball_rgb = state.ball_rgb;
         in.Check_zyl = editor.isWithoutHalfSphere();
         in.folder = editor.folder();
-        for (const KindEntry &entry : kKinds) {
-            if (in.tip_type != QLatin1String(entry.code)) {
-                continue;
-            }
-            ProbeFileWriter writer;
-            if (const auto record = buildRecord(entry.kind, in, locale); !record) {
-                messages.showError(kTooLarge);
-            } else if (!writer.append(in.folder, *record)) {
-                messages.showError(writer.errorString());
-            } else {
-                messages.showSuccess(QString::fromUtf8(entry.success));
-            }
-            break;
+        ProbeFileWriter writer;
+        if (const auto record = buildRecord(kind->kind, in, locale); !record) {
+            messages.showError(kTooLarge);
+        } else if (!writer.append(in.folder, *record)) {
+            messages.showError(writer.errorString());
+        } else {
+            messages.showSuccess(QString::fromUtf8(kind->success));
         }
     }
 

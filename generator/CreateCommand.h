@@ -15,14 +15,9 @@
 #include <QLocale>
 #include <QString>
 
-namespace merivox {
+#include <optional>
 
-// The dimension fields, in the order in which they are checked.
-enum class DimensionField { L1, L2, L3, D1, D2, BallDiameter, Length, Width, L4 };
-inline constexpr DimensionField kDimensionFields[] = {
-    DimensionField::L1,           DimensionField::L2,     DimensionField::L3,    DimensionField::D1, DimensionField::D2,
-    DimensionField::BallDiameter, DimensionField::Length, DimensionField::Width, DimensionField::L4,
-};
+namespace merivox {
 
 // The ball material option buttons, in the order in which they are tested.
 enum class BallMaterial { HardMetal, Ruby, Ceramic };
@@ -31,7 +26,7 @@ enum class BallMaterial { HardMetal, Ruby, Ceramic };
 // empty inputs, while these keep what the last opening left in them.
 struct EditorState
 {
-    QString tip_type;
+    std::optional<TipKind> tip_type; // none until the editor first opens
     Rgb shaft_rgb = kSteelShaft;
     Rgb ball_rgb = kRubyBall;
 };

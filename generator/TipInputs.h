@@ -1,11 +1,10 @@
 #pragma once
 
+#include "TipKinds.h"
+
 #include <QString>
 
 namespace merivox {
-
-// The component kinds, by the code that tip_type holds.
-enum class TipKind { Ball = 1, Cylinder = 2, HalfSphere = 3, Disc = 4, Cube = 5, Extension = 6 };
 
 // A colour of the record, red, green and blue, each 0 to 255.
 struct Rgb
@@ -39,8 +38,8 @@ struct TipInputs
     QString thread;
     QString thread2;
     Dimension L1, L2, L3, L4, D1, D2, ball_diameter, length, width;
-    bool Check_zyl = false; // "ohne Halbkugel": the cylinder tip without its rounded end
-    QString tip_type;
+    bool Check_zyl = false;           // "ohne Halbkugel": the cylinder tip without its rounded end
+    TipKind tip_type = TipKind::Ball; // the kind being built
     Rgb ball_rgb = kRubyBall;
     Rgb shaft_rgb = kSteelShaft;
     QString folder;

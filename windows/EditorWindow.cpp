@@ -21,83 +21,72 @@ namespace merivox {
 
 namespace {
 
-// The client area, its place on the screen and every control, in twips. Input labels are sized
-// to their text. A separator line is 2 pixels (30 twips) wide.
-constexpr TwipRect kClientArea{"Form2", 1740, 1290, 11655, 9165};
-constexpr TwipRect kLayout[] = {
-    {"Label14", 1560, 120, 6735, 975},    {"Label7", 4440, 1800},
-    {"txt_id", 6480, 1800, 2172, 288},    {"Label10", 4440, 2244},
-    {"cb_gew", 6480, 2244, 2172, 315},    {"Label15", 4440, 2724},
-    {"cb_gew2", 6480, 2724, 2172, 288},   {"Label2", 4440, 3204},
-    {"txt_L1", 6480, 3204, 2172, 288},    {"Label5", 4440, 3684},
-    {"txt_l2", 6480, 3684, 2172, 288},    {"Label3", 4440, 4164},
-    {"txt_l3", 6480, 4164, 2172, 288},    {"Label11", 4440, 4680},
-    {"txt_l4", 6480, 4680, 2172, 288},    {"Label6", 4440, 5124},
-    {"txt_d1", 6480, 5124, 2172, 288},    {"Label4", 4440, 5604},
-    {"txt_d2", 6480, 5604, 2172, 288},    {"Label1", 4440, 6084},
-    {"txt_kd", 6480, 6084, 2172, 288},    {"Label8", 4440, 6564},
-    {"txt_l", 6480, 6564, 2172, 288},     {"Label9", 4440, 7044},
-    {"txt_b", 6480, 7044, 2172, 288},     {"image_kd", 0, 1920, 3315, 7080},
-    {"Image_zyl", 0, 1440, 3915, 7590},   {"Image_HK", 0, 1440, 3900, 7635},
-    {"Image_disk", 0, 1440, 3855, 6945},  {"Image_wuerf", 0, 3000, 3855, 3495},
-    {"Image_verl", 0, 1440, 3765, 6885},  {"Label12", 9000, 120, 2535, 375},
-    {"Check_zyl", 9240, 720, 1572, 492},  {"Check_SS", 9240, 1320, 2052, 252},
-    {"Check_KFS", 9240, 1680, 2172, 252}, {"Check_ks", 9240, 2040, 2052, 252},
-    {"Option_HK", 9240, 2400, 1932, 252}, {"Option_RK", 9240, 2760, 1932, 252},
-    {"Option_kk", 9240, 3120, 1932, 252}, {"Label13", 9120, 3600, 2295, 375},
-    {"Drive1", 9000, 4080, 852, 315},     {"Dir1", 9000, 4560, 2532, 2232},
-    {"cmd_load", 9480, 7320, 1572, 372},  {"cmd_abr", 9480, 7800, 1572, 372},
-    {"Line1", 8880, 0, 30, 9240},         {"Line2", 8880, 600, 2760, 30},
-    {"Line3", 8880, 3480, 2760, 30},      {"Line4", 0, 1320, 8880, 30},
-};
+// The client area and its place on the screen, in twips. A separator line is 2 pixels (30 twips)
+// wide.
+constexpr TwipRect kClientArea{1740, 1290, 11655, 9165};
 
-// The inputs with their labels, top to bottom.
+// The inputs with their labels, top to bottom. Labels stand at left 4440, sized to their text;
+// inputs at left 6480, 2172 twips wide.
+constexpr int kLabelLeft = 4440;
+constexpr int kInputLeft = 6480;
+constexpr int kInputWidth = 2172;
+enum class Holds { Name, Thread, SecondThread, Dimension };
 struct Input
 {
     const char *input;
     const char *label;
     QStringView caption;
-    std::optional<DimensionField> field;
+    int top;
+    int height;
+    Holds holds;
+    DimensionField field = DimensionField::L1; // of a dimension
 };
 constexpr Input kInputs[] = {
-    {"txt_id", "Label7", u"Benennung", {}},
-    {"cb_gew", "Label10", u"Gewinde 1", {}},
-    {"cb_gew2", "Label15", u"Gewinde 2", {}},
-    {"txt_L1", "Label2", u"L1", DimensionField::L1},
-    {"txt_l2", "Label5", u"L2", DimensionField::L2},
-    {"txt_l3", "Label3", u"L3", DimensionField::L3},
-    {"txt_l4", "Label11", u"L4", DimensionField::L4},
-    {"txt_d1", "Label6", u"D1", DimensionField::D1},
-    {"txt_d2", "Label4", u"D2", DimensionField::D2},
-    {"txt_kd", "Label1", u"Kugeldurchmesser", DimensionField::BallDiameter},
-    {"txt_l", "Label8", u"Länge", DimensionField::Length},
-    {"txt_b", "Label9", u"Breite", DimensionField::Width},
+    {"txt_id", "Label7", u"Benennung", 1800, 288, Holds::Name},
+    {"cb_gew", "Label10", u"Gewinde 1", 2244, 315, Holds::Thread},
+    {"cb_gew2", "Label15", u"Gewinde 2", 2724, 288, Holds::SecondThread},
+    {"txt_L1", "Label2", u"L1", 3204, 288, Holds::Dimension, DimensionField::L1},
+    {"txt_l2", "Label5", u"L2", 3684, 288, Holds::Dimension, DimensionField::L2},
+    {"txt_l3", "Label3", u"L3", 4164, 288, Holds::Dimension, DimensionField::L3},
+    {"txt_l4", "Label11", u"L4", 4680, 288, Holds::Dimension, DimensionField::L4},
+    {"txt_d1", "Label6", u"D1", 5124, 288, Holds::Dimension, DimensionField::D1},
+    {"txt_d2", "Label4", u"D2", 5604, 288, Holds::Dimension, DimensionField::D2},
+    {"txt_kd", "Label1", u"Kugeldurchmesser", 6084, 288, Holds::Dimension, DimensionField::BallDiameter},
+    {"txt_l", "Label8", u"Länge", 6564, 288, Holds::Dimension, DimensionField::Length},
+    {"txt_b", "Label9", u"Breite", 7044, 288, Holds::Dimension, DimensionField::Width},
 };
 
-// Per kind: its drawing, whether "ohne Halbkugel" is shown, and one letter per input of kInputs,
-// E enabled or D disabled; each label takes the state of its input.
-struct KindLayout
+// Whether a kind uses an input: the name and the first thread serve every kind.
+bool isUsed(const Input &row, const TipKindDescription &kind)
 {
-    TipKind kind;
-    const char *drawing;
-    bool withoutHalfSphereShown;
-    const char *enabled;
-};
-constexpr KindLayout kKindLayouts[] = {
-    {TipKind::Ball, "image_kd", false, "EEDEEEDEEEDD"},       {TipKind::Cylinder, "Image_zyl", true, "EEDEEEEEEEDD"},
-    {TipKind::HalfSphere, "Image_HK", false, "EEDEEEDEEEDD"}, {TipKind::Disc, "Image_disk", false, "EEDEEEDEEDEE"},
-    {TipKind::Cube, "Image_wuerf", false, "EEDEDDDDDDDD"},    {TipKind::Extension, "Image_verl", false, "EEEDDDDEDDED"},
-};
+    switch (row.holds) {
+    case Holds::SecondThread:
+        return kind.secondThread;
+    case Holds::Dimension:
+        return kind.dimensions.contains(row.field);
+    case Holds::Name:
+    case Holds::Thread:
+        break;
+    }
+    return true;
+}
 
-// The dimension drawings; a bordered one has a thin sunken frame of 2 pixels around its picture.
+// The dimension drawing of each kind, in twips; a bordered one has a thin sunken frame of
+// 2 pixels around its picture.
 struct Drawing
 {
+    TipKind kind;
     const char *name;
+    TwipRect place;
     bool bordered;
 };
 constexpr Drawing kDrawings[] = {
-    {"image_kd", true},   {"Image_zyl", true},    {"Image_HK", true},
-    {"Image_disk", true}, {"Image_wuerf", false}, {"Image_verl", false},
+    {TipKind::Ball, "image_kd", {0, 1920, 3315, 7080}, true},
+    {TipKind::Cylinder, "Image_zyl", {0, 1440, 3915, 7590}, true},
+    {TipKind::HalfSphere, "Image_HK", {0, 1440, 3900, 7635}, true},
+    {TipKind::Disc, "Image_disk", {0, 1440, 3855, 6945}, true},
+    {TipKind::Cube, "Image_wuerf", {0, 3000, 3855, 3495}, false},
+    {TipKind::Extension, "Image_verl", {0, 1440, 3765, 6885}, false},
 };
 
 constexpr QStringView kThreads[] = {u"M2",       u"M3",       u"M4",           u"M8",       u"KARVO1",
@@ -110,11 +99,12 @@ struct ShaftBox
     const char *name;
     QStringView caption;
     Rgb colour;
+    TwipRect place;
 };
 constexpr ShaftBox kShaftBoxes[] = {
-    {"Check_KFS", u"Kohlefaserschaft", kCarbonFibreShaft},
-    {"Check_ks", u"Keramikschaft", kCeramicShaft},
-    {"Check_SS", u"Stahlschaft", kSteelShaft},
+    {"Check_KFS", u"Kohlefaserschaft", kCarbonFibreShaft, {9240, 1680, 2172, 252}},
+    {"Check_ks", u"Keramikschaft", kCeramicShaft, {9240, 2040, 2052, 252}},
+    {"Check_SS", u"Stahlschaft", kSteelShaft, {9240, 1320, 2052, 252}},
 };
 
 struct BallOption
@@ -122,17 +112,12 @@ struct BallOption
     const char *name;
     QStringView caption;
     BallMaterial material;
+    TwipRect place;
 };
 constexpr BallOption kBallOptions[] = {
-    {"Option_HK", u"Hartmetallkugel", BallMaterial::HardMetal},
-    {"Option_RK", u"Rubinkugel", BallMaterial::Ruby},
-    {"Option_kk", u"Keramikkugel", BallMaterial::Ceramic},
-};
-
-constexpr const char *kTabOrder[] = {
-    "txt_id",    "cb_gew",    "txt_L1",   "txt_l2",    "txt_l3",   "txt_d1",  "txt_d2",    "txt_kd",
-    "txt_l",     "txt_b",     "cmd_load", "Drive1",    "Dir1",     "txt_l4",  "Check_zyl", "Option_HK",
-    "Option_RK", "Option_kk", "Check_SS", "Check_KFS", "Check_ks", "cb_gew2", "cmd_abr",
+    {"Option_HK", u"Hartmetallkugel", BallMaterial::HardMetal, {9240, 2400, 1932, 252}},
+    {"Option_RK", u"Rubinkugel", BallMaterial::Ruby, {9240, 2760, 1932, 252}},
+    {"Option_kk", u"Keramikkugel", BallMaterial::Ceramic, {9240, 3120, 1932, 252}},
 };
 
 const QColor kBackground(192, 192, 192);
@@ -176,7 +161,7 @@ EditorWindow::EditorWindow(TipKind kind, EditorState &state, const QLocale &loca
                            Qt::MSWindowsFixedSizeDialogHint),
       m_state(state), m_locale(locale), m_messages(this)
 {
-    setObjectName(QString::fromLatin1(kClientArea.name));
+    setObjectName(QStringLiteral("Form2"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Merivox"));
     setWindowIcon(programIcon());
@@ -189,24 +174,57 @@ EditorWindow::EditorWindow(TipKind kind, EditorState &state, const QLocale &loca
     setPalette(colours);
     setAutoFillBackground(true);
 
-    addLabel(this, "Label14",
-             QStringLiteral("Hinweis: Sollten Sie eines der dargestellten Elemente an Ihrer Tastspitze nicht "
-                            "vorfinden, setzen Sie den entsprechenden Wert bitte auf 0"),
-             arial(12), Qt::AlignHCenter);
+    QLabel *hint =
+        addLabel(this, "Label14",
+                 QStringLiteral("Hinweis: Sollten Sie eines der dargestellten Elemente an Ihrer "
+                                "Tastspitze nicht vorfinden, setzen Sie den entsprechenden Wert bitte auf 0"),
+                 arial(12), Qt::AlignHCenter);
+    placeControl(hint, {1560, 120, 6735, 975});
     createInputs();
     createDrawingsAndLines();
     createOptions();
 
-    placeControls(this, kLayout);
     for (const Drawing &drawing : kDrawings) {
-        auto *picture = findChild<QLabel *>(QString::fromLatin1(drawing.name));
+        QLabel *picture = m_drawings.at(drawing.kind);
         const int border = drawing.bordered ? 2 : 0;
         picture->setPixmap(renderPicture(QString::fromLatin1(drawing.name),
                                          picture->size() - QSize(2 * border, 2 * border), devicePixelRatioF()));
     }
-    for (int i = 1; i < int(std::size(kTabOrder)); ++i) {
-        setTabOrder(findChild<QWidget *>(QString::fromLatin1(kTabOrder[i - 1])),
-                    findChild<QWidget *>(QString::fromLatin1(kTabOrder[i])));
+    const auto dimension = [this](DimensionField field) {
+        return m_dimensions[size_t(field)];
+    };
+    const auto ballOption = [this](BallMaterial material) {
+        return m_ballMaterials->button(int(material));
+    };
+    using F = DimensionField;
+    // The keyboard order.
+    QWidget *const tabOrder[] = {
+        m_name,
+        m_thread,
+        dimension(F::L1),
+        dimension(F::L2),
+        dimension(F::L3),
+        dimension(F::D1),
+        dimension(F::D2),
+        dimension(F::BallDiameter),
+        dimension(F::Length),
+        dimension(F::Width),
+        m_create,
+        m_drives,
+        m_folders,
+        dimension(F::L4),
+        m_withoutHalfSphere,
+        ballOption(BallMaterial::HardMetal),
+        ballOption(BallMaterial::Ruby),
+        ballOption(BallMaterial::Ceramic),
+        m_shaftBoxes[2], // Check_SS
+        m_shaftBoxes[0], // Check_KFS
+        m_shaftBoxes[1], // Check_ks
+        m_thread2,
+        m_cancel,
+    };
+    for (size_t i = 1; i < std::size(tabOrder); ++i) {
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
     }
     setGeometry(toPixels(kClientArea));
     setFixedSize(size());
@@ -220,15 +238,29 @@ EditorWindow::EditorWindow(TipKind kind, EditorState &state, const QLocale &loca
 
 void EditorWindow::createInputs()
 {
-    for (const Input &row : kInputs) {
-        addLabel(this, row.label, row.caption.toString(), arial(10.5), Qt::AlignLeft, false); // sized to its text
-        if (row.field) {
-            m_dimensions[size_t(*row.field)] = named(new QLineEdit(this), row.input);
+    static_assert(std::size(kInputs) == std::tuple_size_v<decltype(m_inputRows)>);
+    for (size_t i = 0; i < std::size(kInputs); ++i) {
+        const Input &row = kInputs[i];
+        QWidget *input = nullptr;
+        switch (row.holds) {
+        case Holds::Name:
+            input = m_name = named(new QLineEdit(this), row.input);
+            break;
+        case Holds::Thread:
+            input = m_thread = addThreadList(this, row.input);
+            break;
+        case Holds::SecondThread:
+            input = m_thread2 = addThreadList(this, row.input);
+            break;
+        case Holds::Dimension:
+            input = m_dimensions[size_t(row.field)] = named(new QLineEdit(this), row.input);
+            break;
         }
+        QLabel *label = addLabel(this, row.label, row.caption.toString(), arial(10.5), Qt::AlignLeft, false);
+        placeControl(label, {kLabelLeft, row.top}); // sized to its text
+        placeControl(input, {kInputLeft, row.top, kInputWidth, row.height});
+        m_inputRows[i] = {input, label};
     }
-    m_name = named(new QLineEdit(this), "txt_id");
-    m_thread = addThreadList(this, "cb_gew");
-    m_thread2 = addThreadList(this, "cb_gew2");
 }
 
 void EditorWindow::createDrawingsAndLines()
@@ -240,16 +272,20 @@ void EditorWindow::createDrawingsAndLines()
             picture->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
         }
         picture->hide();
+        placeControl(picture, drawing.place);
+        m_drawings[drawing.kind] = picture;
     }
-    addLine(this, "Line1", QFrame::VLine);
-    addLine(this, "Line2", QFrame::HLine);
-    addLine(this, "Line3", QFrame::HLine);
-    addLine(this, "Line4", QFrame::HLine);
+    placeControls({
+        {addLine(this, "Line1", QFrame::VLine), {8880, 0, 30, 9240}},
+        {addLine(this, "Line2", QFrame::HLine), {8880, 600, 2760, 30}},
+        {addLine(this, "Line3", QFrame::HLine), {8880, 3480, 2760, 30}},
+        {addLine(this, "Line4", QFrame::HLine), {0, 1320, 8880, 30}},
+    });
 }
 
 void EditorWindow::createOptions()
 {
-    addLabel(this, "Label12", QStringLiteral("Optionen"), arial(13.5), Qt::AlignHCenter);
+    QLabel *options = addLabel(this, "Label12", QStringLiteral("Optionen"), arial(13.5), Qt::AlignHCenter);
 
     m_withoutHalfSphere = named(new WrappingCheckBox(QStringLiteral("ohne Halbkugel"), this), "Check_zyl");
     m_withoutHalfSphere->setFont(arial(10.5));
@@ -259,6 +295,7 @@ void EditorWindow::createOptions()
         QCheckBox *box = named(new QCheckBox(kShaftBoxes[i].caption.toString(), this), kShaftBoxes[i].name);
         box->setFont(arial(10.5));
         connect(box, &QCheckBox::toggled, this, [this, box](bool checked) { onShaftToggled(box, checked); });
+        placeControl(box, kShaftBoxes[i].place);
         m_shaftBoxes[i] = box;
     }
 
@@ -267,10 +304,11 @@ void EditorWindow::createOptions()
     for (const BallOption &option : kBallOptions) {
         auto *button = named(new QRadioButton(option.caption.toString(), this), option.name);
         button->setFont(arial(10.5));
+        placeControl(button, option.place);
         m_ballMaterials->addButton(button, int(option.material));
     }
 
-    addLabel(this, "Label13", QStringLiteral("Datei erstellen in:"), arial(12), Qt::AlignHCenter);
+    QLabel *target = addLabel(this, "Label13", QStringLiteral("Datei erstellen in:"), arial(12), Qt::AlignHCenter);
     m_drives = named(new DriveList(this), "Drive1");
     m_folders = named(new FolderList(this), "Dir1");
     // Choosing a drive, also the one shown, opens it; the drive list follows the folder list
@@ -278,25 +316,37 @@ void EditorWindow::createOptions()
     connect(m_drives, &QComboBox::activated, this, &EditorWindow::onDriveChosen);
     connect(m_folders, &FolderList::pathChanged, m_drives, &DriveList::selectVolumeOf);
 
-    QPushButton *create = addCommandButton(this, "cmd_load", QStringLiteral("Erstellen"));
-    connect(create, &QPushButton::clicked, this, [this] { runCreateCommand(*this, m_state, m_messages, m_locale); });
-    QPushButton *cancel = addCommandButton(this, "cmd_abr", QStringLiteral("Abbrechen"));
-    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
+    m_create = addCommandButton(this, "cmd_load", QStringLiteral("Erstellen"));
+    connect(m_create, &QPushButton::clicked, this, [this] { runCreateCommand(*this, m_state, m_messages, m_locale); });
+    m_cancel = addCommandButton(this, "cmd_abr", QStringLiteral("Abbrechen"));
+    connect(m_cancel, &QPushButton::clicked, this, &QWidget::close);
+
+    // The rest of the options column in twips; the shaft boxes and ball options are placed from
+    // their tables.
+    placeControls({
+        {options, {9000, 120, 2535, 375}},             // Label12
+        {m_withoutHalfSphere, {9240, 720, 1572, 492}}, // Check_zyl
+        {target, {9120, 3600, 2295, 375}},             // Label13
+        {m_drives, {9000, 4080, 852, 315}},            // Drive1
+        {m_folders, {9000, 4560, 2532, 2232}},         // Dir1
+        {m_create, {9480, 7320, 1572, 372}},           // cmd_load
+        {m_cancel, {9480, 7800, 1572, 372}},           // cmd_abr
+    });
 }
 
 void EditorWindow::applyLayout(TipKind kind)
 {
-    const auto *layout = std::find_if(std::begin(kKindLayouts), std::end(kKindLayouts),
-                                      [kind](const KindLayout &entry) { return entry.kind == kind; });
-    Q_ASSERT(layout != std::end(kKindLayouts));
+    const TipKindDescription *description = findTipKind(kind);
+    Q_ASSERT(description);
+    // Each label takes the state of its input.
     for (size_t i = 0; i < std::size(kInputs); ++i) {
-        const bool enabled = layout->enabled[i] == 'E';
-        findChild<QWidget *>(QString::fromLatin1(kInputs[i].input))->setEnabled(enabled);
-        findChild<QWidget *>(QString::fromLatin1(kInputs[i].label))->setEnabled(enabled);
+        const bool enabled = isUsed(kInputs[i], *description);
+        m_inputRows[i].input->setEnabled(enabled);
+        m_inputRows[i].label->setEnabled(enabled);
     }
-    findChild<QWidget *>(QString::fromLatin1(layout->drawing))->show();
-    m_withoutHalfSphere->setVisible(layout->withoutHalfSphereShown);
-    m_state.tip_type = QString::number(int(kind));
+    m_drawings.at(kind)->show();
+    m_withoutHalfSphere->setVisible(description->withoutHalfSphere);
+    m_state.tip_type = kind;
 }
 
 void EditorWindow::onShaftToggled(QCheckBox *box, bool checked)

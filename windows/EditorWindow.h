@@ -6,12 +6,14 @@
 #include <QLocale>
 #include <QWidget>
 #include <array>
+#include <map>
 
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
 
 namespace merivox {
@@ -29,7 +31,8 @@ class EditorWindow final : public QWidget, public EditorPort
     Q_DISABLE_COPY_MOVE(EditorWindow)
 
 public:
-    EditorWindow(TipKind kind, EditorState &state, const QLocale &locale = QLocale::system());
+    // state outlives this window; locale reads and writes the numbers.
+    EditorWindow(TipKind kind, EditorState &state, const QLocale &locale);
 
     // What the Create command reads and does.
     QString nameText() const override;
@@ -55,15 +58,26 @@ private:
     QLocale m_locale;
     MessageBoxSink m_messages;
 
+    // One input with its label, top to bottom.
+    struct InputRow
+    {
+        QWidget *input = nullptr;
+        QLabel *label = nullptr;
+    };
+
     QLineEdit *m_name = nullptr;
     QComboBox *m_thread = nullptr;
     QComboBox *m_thread2 = nullptr;
     std::array<QLineEdit *, std::size(kDimensionFields)> m_dimensions{};
+    std::array<InputRow, 12> m_inputRows{};
+    std::map<TipKind, QLabel *> m_drawings;
     QCheckBox *m_withoutHalfSphere = nullptr;
     std::array<QCheckBox *, 3> m_shaftBoxes{};
     QButtonGroup *m_ballMaterials = nullptr;
     DriveList *m_drives = nullptr;
     FolderList *m_folders = nullptr;
+    QPushButton *m_create = nullptr;
+    QPushButton *m_cancel = nullptr;
 };
 
 } // namespace merivox

@@ -13,39 +13,43 @@ namespace merivox {
 
 namespace {
 
-// The client area, its place on the screen and every control, in twips. The caption labels
-// below the buttons have no height of their own in the layout: one line of their text.
-constexpr TwipRect kClientArea{"Form1", 4290, 3150, 5670, 5280};
-constexpr TwipRect kLayout[] = {
-    {"Label1", 150, 0, 5535, 615},      {"cmd_kug", 480, 720, 852, 975},      {"Label2", 360, 1800, 1092, 375},
-    {"cmd_zyl", 2400, 720, 852, 975},   {"Label3", 2280, 1800, 1095, 375},    {"cmd_wuerf", 4200, 720, 975, 975},
-    {"Label6", 4200, 1800, 975, 375},   {"cmd_sph", 480, 2760, 852, 975},     {"Label4", 360, 3840, 1092, 375},
-    {"cmd_disk", 2400, 2760, 852, 975}, {"Label5", 2280, 3840, 1095, 375},    {"cmd_ver", 4200, 2760, 975, 975},
-    {"Label7", 4080, 3840, 1335, 375},  {"cmd_close", 1680, 4560, 2172, 372},
-};
+// The client area and its place on the screen, in twips.
+constexpr TwipRect kClientArea{4290, 3150, 5670, 5280};
 
 constexpr QSize kButtonPictureSize{62, 65};
 
+// A kind button with its caption label below it, each with its place in twips. The caption
+// labels have no height of their own in the layout: one line of their text.
 struct KindButton
 {
     const char *button;
     TipKind kind;
     QStringView picture;
+    TwipRect buttonPlace;
     const char *label;
     QStringView caption;
+    TwipRect labelPlace;
     qreal points;
     Qt::Alignment alignment;
 };
 
-// In keyboard order.
+// In keyboard order; each row gives the button on its first line and its caption on the second.
+// clang-format off
 constexpr KindButton kKindButtons[] = {
-    {"cmd_kug", TipKind::Ball, u"cmd_kug", "Label2", u"Tastkugel", 12, Qt::AlignHCenter},
-    {"cmd_zyl", TipKind::Cylinder, u"cmd_zyl", "Label3", u"Zylinder", 12, Qt::AlignHCenter},
-    {"cmd_sph", TipKind::HalfSphere, u"cmd_sph", "Label4", u"Halbkugel", 12, Qt::AlignHCenter},
-    {"cmd_disk", TipKind::Disc, u"cmd_disk", "Label5", u"Scheibe", 12, Qt::AlignHCenter},
-    {"cmd_wuerf", TipKind::Cube, u"cmd_wuerf", "Label6", u"Würfel", 11.25, Qt::AlignHCenter},
-    {"cmd_ver", TipKind::Extension, u"cmd_ver", "Label7", u"Verlängerung", 11.25, Qt::AlignLeft},
+    {"cmd_kug", TipKind::Ball, u"cmd_kug", {480, 720, 852, 975},
+     "Label2", u"Tastkugel", {360, 1800, 1092, 375}, 12, Qt::AlignHCenter},
+    {"cmd_zyl", TipKind::Cylinder, u"cmd_zyl", {2400, 720, 852, 975},
+     "Label3", u"Zylinder", {2280, 1800, 1095, 375}, 12, Qt::AlignHCenter},
+    {"cmd_sph", TipKind::HalfSphere, u"cmd_sph", {480, 2760, 852, 975},
+     "Label4", u"Halbkugel", {360, 3840, 1092, 375}, 12, Qt::AlignHCenter},
+    {"cmd_disk", TipKind::Disc, u"cmd_disk", {2400, 2760, 852, 975},
+     "Label5", u"Scheibe", {2280, 3840, 1095, 375}, 12, Qt::AlignHCenter},
+    {"cmd_wuerf", TipKind::Cube, u"cmd_wuerf", {4200, 720, 975, 975},
+     "Label6", u"Würfel", {4200, 1800, 975, 375}, 11.25, Qt::AlignHCenter},
+    {"cmd_ver", TipKind::Extension, u"cmd_ver", {4200, 2760, 975, 975},
+     "Label7", u"Verlängerung", {4080, 3840, 1335, 375}, 11.25, Qt::AlignLeft},
 };
+// clang-format on
 
 } // namespace
 
@@ -54,23 +58,30 @@ SelectionWindow::SelectionWindow(EditorState &state, const QLocale &locale)
                            Qt::MSWindowsFixedSizeDialogHint),
       m_state(state), m_locale(locale)
 {
-    setObjectName(QString::fromLatin1(kClientArea.name));
+    setObjectName(QStringLiteral("Form1"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Auswahlfenster"));
     setWindowIcon(programIcon());
 
-    addLabel(this, "Label1", QStringLiteral("Welche Art von Tastspitze oder Element wollen Sie erstellen?"),
-             arial(12, true), Qt::AlignHCenter);
+    QLabel *question =
+        addLabel(this, "Label1", QStringLiteral("Welche Art von Tastspitze oder Element wollen Sie erstellen?"),
+                 arial(12, true), Qt::AlignHCenter);
+    placeControl(question, {150, 0, 5535, 615});
 
+    QWidget *first = nullptr;
     QWidget *previous = nullptr;
     for (const KindButton &entry : kKindButtons) {
         auto *button = addButton<PictureButton>(this, entry.button);
         button->setIcon(QIcon(renderPicture(entry.picture, kButtonPictureSize, devicePixelRatioF())));
         button->setIconSize(kButtonPictureSize);
         connect(button, &QPushButton::clicked, this, [this, kind = entry.kind] { openEditor(kind); });
-        addLabel(this, entry.label, entry.caption.toString(), arial(entry.points), entry.alignment);
+        placeControl(button, entry.buttonPlace);
+        QLabel *label = addLabel(this, entry.label, entry.caption.toString(), arial(entry.points), entry.alignment);
+        placeControl(label, entry.labelPlace);
         if (previous) {
             setTabOrder(previous, button);
+        } else {
+            first = button;
         }
         previous = button;
     }
@@ -79,12 +90,12 @@ SelectionWindow::SelectionWindow(EditorState &state, const QLocale &locale)
     close->setText(QStringLiteral("Schließen"));
     close->setFont(arial(9, true));
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+    placeControl(close, {1680, 4560, 2172, 372});
     setTabOrder(previous, close);
 
-    placeControls(this, kLayout);
     setGeometry(toPixels(kClientArea));
     setFixedSize(size());
-    findChild<QWidget *>(QStringLiteral("cmd_kug"))->setFocus();
+    first->setFocus();
 }
 
 EditorWindow *SelectionWindow::editor() const

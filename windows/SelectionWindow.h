@@ -20,7 +20,7 @@ class SelectionWindow final : public QWidget
 
 public:
     // state outlives this window and every editor; locale reads and writes the numbers.
-    explicit SelectionWindow(EditorState &state, const QLocale &locale = QLocale::system());
+    SelectionWindow(EditorState &state, const QLocale &locale);
 
     // The open editor, or null.
     EditorWindow *editor() const;

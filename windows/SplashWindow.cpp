@@ -2,7 +2,6 @@
 
 #include "Controls.h"
 #include "Pictures.h"
-#include "SelectionWindow.h"
 #include "Twips.h"
 
 #include <QApplication>
@@ -15,29 +14,22 @@ namespace merivox {
 
 namespace {
 
-// The client area and every control, in twips. The controls inside Frame1 are placed relative
-// to the frame.
-constexpr TwipRect kClientArea{"frmSplash", 0, 0, 7380, 4380};
-constexpr TwipRect kLayout[] = {
-    {"Frame1", 150, 120, 7080, 4176}, {"imgLogo", 0, 120, 7092, 1068},    {"lblProductName", 360, 1800},
-    {"lblVersion", 360, 2520},        {"e", 360, 3000, 2412, 252},        {"lblCompany", 360, 3276, 2412, 252},
-    {"Label1", 360, 3600, 1932, 252}, {"Image1", 4200, 1320, 2280, 2772},
-};
+// The client area in twips.
+constexpr TwipRect kClientArea{0, 0, 7380, 4380};
 
 constexpr int kTimerInterval = 5000;
 
 // A picture stretched to the size of its box, once the box is placed.
-void stretchPicture(QWidget *window, const char *name, QStringView picture)
+void stretchPicture(QLabel *label, QStringView picture)
 {
-    auto *label = window->findChild<QLabel *>(QString::fromLatin1(name));
-    label->setPixmap(renderPicture(picture, label->size(), window->devicePixelRatioF()));
+    label->setPixmap(renderPicture(picture, label->size(), label->devicePixelRatioF()));
 }
 
 } // namespace
 
-SplashWindow::SplashWindow(EditorState &state) : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_state(state)
+SplashWindow::SplashWindow() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
 {
-    setObjectName(QString::fromLatin1(kClientArea.name));
+    setObjectName(QStringLiteral("frmSplash"));
     setFixedSize(toPixels(kClientArea).size());
     setFocusPolicy(Qt::StrongFocus);
 
@@ -45,25 +37,37 @@ SplashWindow::SplashWindow(EditorState &state) : QWidget(nullptr, Qt::Window | Q
     frame->setObjectName(QStringLiteral("Frame1"));
     frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
 
-    addLabel(frame, "imgLogo", QString(), QFont(), Qt::AlignLeft, false);
-    addLabel(frame, "lblProductName", QStringLiteral("Produkt"), arial(16.5, true), Qt::AlignLeft, false);
-    addLabel(frame, "lblVersion", QStringLiteral("Version"), arial(12, true), Qt::AlignLeft, false);
-    addLabel(frame, "e", QStringLiteral("Entwickelt von"), arial(8.25), Qt::AlignLeft, false);
-    addLabel(frame, "lblCompany", QStringLiteral("Quentar GmbH"), arial(8.25), Qt::AlignLeft, false);
-    addLabel(frame, "Label1", QStringLiteral("Merivox-Team"), arial(7.5), Qt::AlignLeft, false);
-    addLabel(frame, "Image1", QString(), QFont(), Qt::AlignLeft, false);
+    QLabel *logo = addLabel(frame, "imgLogo", QString(), QFont(), Qt::AlignLeft, false);
+    QLabel *productName =
+        addLabel(frame, "lblProductName", QStringLiteral("Produkt"), arial(16.5, true), Qt::AlignLeft, false);
+    QLabel *version = addLabel(frame, "lblVersion", QStringLiteral("Version"), arial(12, true), Qt::AlignLeft, false);
+    QLabel *developedBy = addLabel(frame, "e", QStringLiteral("Entwickelt von"), arial(8.25), Qt::AlignLeft, false);
+    QLabel *company = addLabel(frame, "lblCompany", QStringLiteral("Quentar GmbH"), arial(8.25), Qt::AlignLeft, false);
+    QLabel *author = addLabel(frame, "Label1", QStringLiteral("Merivox-Team"), arial(7.5), Qt::AlignLeft, false);
+    QLabel *probeHead = addLabel(frame, "Image1", QString(), QFont(), Qt::AlignLeft, false);
 
     // Load: the two labels take the version and the application's title.
-    findChild<QLabel *>(QStringLiteral("lblVersion"))->setText(versionText());
-    findChild<QLabel *>(QStringLiteral("lblProductName"))->setText(QApplication::applicationName());
-    placeControls(this, kLayout);
-    stretchPicture(this, "imgLogo", u"logo");
-    stretchPicture(this, "Image1", u"probe_head");
+    version->setText(versionText());
+    productName->setText(QApplication::applicationName());
+
+    // Every control in twips; the controls inside Frame1 are placed relative to the frame.
+    placeControls({
+        {frame, {150, 120, 7080, 4176}},       // Frame1
+        {logo, {0, 120, 7092, 1068}},          // imgLogo
+        {productName, {360, 1800}},            // lblProductName
+        {version, {360, 2520}},                // lblVersion
+        {developedBy, {360, 3000, 2412, 252}}, // e
+        {company, {360, 3276, 2412, 252}},     // lblCompany
+        {author, {360, 3600, 1932, 252}},      // Label1
+        {probeHead, {4200, 1320, 2280, 2772}}, // Image1
+    });
+    stretchPicture(logo, u"logo");
+    stretchPicture(probeHead, u"probe_head");
 
     m_timer.setObjectName(QStringLiteral("Timer1"));
     m_timer.setSingleShot(true);
     m_timer.setInterval(kTimerInterval);
-    connect(&m_timer, &QTimer::timeout, this, &SplashWindow::openSelectionWindow);
+    connect(&m_timer, &QTimer::timeout, this, &SplashWindow::onTimer);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
@@ -110,13 +114,12 @@ void SplashWindow::keyPressEvent(QKeyEvent *event)
     }
 }
 
-void SplashWindow::openSelectionWindow()
+void SplashWindow::onTimer()
 {
     m_timer.stop();
-    // The selection window is shown before this one closes, so that the program never finds
-    // itself without a window in between.
-    auto *selection = new SelectionWindow(m_state);
-    selection->show();
+    // Whatever the time leads on to is shown before this window closes, so that the program
+    // never finds itself without a window in between.
+    emit timeIsUp();
     close();
 }
 

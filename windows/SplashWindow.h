@@ -5,10 +5,8 @@
 
 namespace merivox {
 
-struct EditorState;
-
-// The splash window (frmSplash): title, version, company and author for five seconds, then it
-// closes and opens the selection window. A key that produces a character closes it at once,
+// The splash window (frmSplash): title, version, company and author for five seconds; then it
+// reports that its time is up and closes. A key that produces a character closes it at once,
 // and with it the program.
 class SplashWindow final : public QWidget
 {
@@ -16,8 +14,7 @@ class SplashWindow final : public QWidget
     Q_DISABLE_COPY_MOVE(SplashWindow)
 
 public:
-    // state outlives every window; the selection window and its editors share it.
-    explicit SplashWindow(EditorState &state);
+    SplashWindow();
 
     // Timer1, single shot, 5000 ms, started when the window is first shown.
     QTimer *timer() { return &m_timer; }
@@ -25,15 +22,18 @@ public:
     // "Version 1.0.4": major, minor and revision as plain decimal numbers.
     static QString versionText();
 
+signals:
+    // Timer1 has fired; the window closes as soon as this returns.
+    void timeIsUp();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void openSelectionWindow();
+    void onTimer();
 
-    EditorState &m_state;
     QTimer m_timer;
     bool m_loaded = false;
 };

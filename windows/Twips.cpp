@@ -10,20 +10,20 @@ QRect toPixels(const TwipRect &place)
                  twipsToPixels(place.height));
 }
 
-void placeControls(QWidget *window, std::span<const TwipRect> table)
+void placeControl(QWidget *control, const TwipRect &place)
 {
-    for (const TwipRect &place : table) {
-        auto *control = window->findChild<QWidget *>(QString::fromLatin1(place.name));
-        Q_ASSERT_X(control, "placeControls", place.name);
-        if (!control) {
-            continue;
-        }
-        if (place.width == 0 && place.height == 0) {
-            control->adjustSize();
-            control->move(twipsToPixels(place.left), twipsToPixels(place.top));
-        } else {
-            control->setGeometry(toPixels(place));
-        }
+    if (place.width == 0 && place.height == 0) {
+        control->adjustSize();
+        control->move(twipsToPixels(place.left), twipsToPixels(place.top));
+    } else {
+        control->setGeometry(toPixels(place));
+    }
+}
+
+void placeControls(std::initializer_list<Placement> table)
+{
+    for (const Placement &entry : table) {
+        placeControl(entry.control, entry.place);
     }
 }
 

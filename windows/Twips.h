@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QRect>
-#include <span>
+#include <initializer_list>
 
 class QWidget;
 
@@ -14,11 +14,10 @@ constexpr int twipsToPixels(int twips)
     return (2 * twips + 15) / 30; // twips / 15, rounded to the nearest pixel
 }
 
-// One control of a layout table: its objectName and its place in twips. A width and height of 0
-// mark a label that is sized to its text and grows to the right from its left edge.
+// A place in twips. A width and height of 0 mark a label that is sized to its text and grows to
+// the right from its left edge.
 struct TwipRect
 {
-    const char *name;
     int left;
     int top;
     int width = 0;
@@ -27,7 +26,15 @@ struct TwipRect
 
 QRect toPixels(const TwipRect &place);
 
-// Moves every control named in the table (searched below window) to its place.
-void placeControls(QWidget *window, std::span<const TwipRect> table);
+// One control of a layout table and its place.
+struct Placement
+{
+    QWidget *control;
+    TwipRect place;
+};
+
+// Moves a control to its place; a label sized to its text takes the size of its text now.
+void placeControl(QWidget *control, const TwipRect &place);
+void placeControls(std::initializer_list<Placement> table);
 
 } // namespace merivox

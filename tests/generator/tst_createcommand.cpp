@@ -21,29 +21,35 @@ QString fieldName(F field)
     return QString::fromLatin1(names[int(field)]);
 }
 
-// The fields that the editor enables for each kind.
-std::set<F> enabledFor(const QString &tipType)
+// The kind of a tip_type code "1" to "6"; none for the empty text.
+std::optional<TipKind> kindOf(const QString &tipType)
 {
-    const std::map<QString, std::set<F>> enabled{
-        {"1", {F::L1, F::L2, F::L3, F::D1, F::D2, F::BallDiameter}},
-        {"2", {F::L1, F::L2, F::L3, F::D1, F::D2, F::BallDiameter, F::L4}},
-        {"3", {F::L1, F::L2, F::L3, F::D1, F::D2, F::BallDiameter}},
-        {"4", {F::L1, F::L2, F::L3, F::D1, F::D2, F::Length, F::Width}},
-        {"5", {F::L1}},
-        {"6", {F::D1, F::Length}},
-    };
-    const auto found = enabled.find(tipType);
-    return found == enabled.end() ? std::set<F>{} : found->second;
+    return tipType.isEmpty() ? std::nullopt : std::optional(TipKind(tipType.toInt()));
+}
+
+// The fields that the editor enables for a kind: those of the kind's description (which
+// tst_tipkinds holds against the layout), none for a kind outside the table.
+std::set<F> enabledFor(std::optional<TipKind> kind)
+{
+    std::set<F> enabled;
+    const TipKindDescription *description = kind ? findTipKind(*kind) : nullptr;
+    for (const F field : kDimensionFields) {
+        if (description && description->dimensions.contains(field)) {
+            enabled.insert(field);
+        }
+    }
+    return enabled;
 }
 
 class FakeEditor final : public EditorPort, public MessageSink
 {
 public:
-    explicit FakeEditor(const QString &tipType, const QString &folder)
-        : m_enabled(enabledFor(tipType)), m_folder(folder)
+    explicit FakeEditor(std::optional<TipKind> kind, const QString &folder)
+        : m_enabled(enabledFor(kind)), m_folder(folder)
     {
-        state.tip_type = tipType;
+        state.tip_type = kind;
     }
+    explicit FakeEditor(const QString &tipType, const QString &folder) : FakeEditor(kindOf(tipType), folder) {}
 
     QString name, thread, thread2;
     std::map<F, QString> texts;
@@ -420,8 +426,10 @@ void TestCreateCommand::overflowIsReported()
 
 void TestCreateCommand::unknownKindDoesNothing()
 {
-    for (const QString &tipType : {QString(), QStringLiteral("7"), QStringLiteral("01")}) {
-        FakeEditor editor(tipType, folder());
+    // Before the editor first opens, and values that no kind has.
+    for (const std::optional<TipKind> kind :
+         {std::optional<TipKind>(), std::optional(TipKind(7)), std::optional(TipKind(0)), std::optional(TipKind(-1))}) {
+        FakeEditor editor(kind, folder());
         fillValid(editor);
         editor.texts[F::L1] = QStringLiteral("10");
         editor.run();

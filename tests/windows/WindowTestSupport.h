@@ -1,13 +1,22 @@
 #pragma once
 
+#include "TipKinds.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <cmath>
+#include <optional>
 
 namespace merivox::test {
+
+// tip_type as its code: "1" to "6", or empty before the editor first opens.
+inline QString tipTypeText(std::optional<TipKind> kind)
+{
+    return kind ? QString::number(int(*kind)) : QString();
+}
 
 // A layout figure in twips as logical pixels at 96 dpi.
 inline int px(int twips)

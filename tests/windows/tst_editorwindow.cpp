@@ -100,7 +100,11 @@ void TestEditorWindow::layoutPerKind()
     QFETCH(bool, withoutHalfSphereShown);
     auto editor = openEditor(TipKind(kind), m_state);
     QVERIFY(QTest::qWaitForWindowExposed(editor.get()));
-    QCOMPARE(m_state.tip_type, QString::number(kind));
+    QCOMPARE(tipTypeText(m_state.tip_type), QString::number(kind));
+    // What the Create command learns from the editor is what the kind's description says.
+    for (const DimensionField field : kDimensionFields) {
+        QCOMPARE(editor->isDimensionEnabled(field), findTipKind(TipKind(kind))->dimensions.contains(field));
+    }
     for (int i = 0; i < int(std::size(kInputs)); ++i) {
         const auto [input, label] = kInputs[i];
         for (const char *name : {input, label}) {

@@ -123,7 +123,7 @@ void TestSelectionWindow::kindButtonOpensEditor()
     click(m_form, qPrintable(button));
     auto *editor = openWindow<EditorWindow>("Form2");
     QVERIFY(editor);
-    QCOMPARE(m_state.tip_type, tipType);
+    QCOMPARE(tipTypeText(m_state.tip_type), tipType);
     QVERIFY(child(editor, qPrintable(drawing))->isVisible());
     QCOMPARE(editor->parentWidget(), nullptr); // a window of its own, not modal
     QVERIFY(!editor->isModal());
@@ -146,7 +146,7 @@ void TestSelectionWindow::secondKindButtonChangesNothing()
     }
     QCOMPARE(editors, 1);
     QCOMPARE(openWindow<EditorWindow>("Form2"), editor);
-    QCOMPARE(m_state.tip_type, QStringLiteral("1"));
+    QCOMPARE(tipTypeText(m_state.tip_type), QStringLiteral("1"));
     QVERIFY(child(editor, "image_kd")->isVisible());
     QVERIFY(!child(editor, "Image_verl")->isVisible() && !child(editor, "Check_zyl")->isVisible());
     QVERIFY(child(editor, "txt_kd")->isEnabled() && !child(editor, "cb_gew2")->isEnabled());
@@ -168,7 +168,7 @@ void TestSelectionWindow::reopenedEditorStartsEmptyButKeepsColour()
     click(m_form, "cmd_zyl"); // straight away, before the old window is freed
     editor = openWindow<EditorWindow>("Form2");
     QVERIFY(editor);
-    QCOMPARE(m_state.tip_type, QStringLiteral("2"));
+    QCOMPARE(tipTypeText(m_state.tip_type), QStringLiteral("2"));
     QVERIFY(child(editor, "Image_zyl")->isVisible() && !child(editor, "image_kd")->isVisible());
     QVERIFY(editor->nameText().isEmpty());
     for (const char *box : {"Check_SS", "Check_KFS", "Check_ks", "Check_zyl", "Option_HK"}) {

@@ -1,5 +1,6 @@
 #include "CreateCommand.h"
 #include "SplashWindow.h"
+#include "Startup.h"
 #include "WindowTestSupport.h"
 
 #include <QLabel>
@@ -27,7 +28,8 @@ private:
 
 void TestSplashWindow::loadFillsLabelsAndTimerOpensSelection()
 {
-    SplashWindow splash(m_state);
+    SplashWindow splash;
+    leadOnToSelection(splash, m_state, QLocale::c());
     QCOMPARE(child<QLabel>(&splash, "lblVersion")->text(), QStringLiteral("Version " MERIVOX_PROJECT_VERSION));
     QCOMPARE(child<QLabel>(&splash, "lblProductName")->text(), QStringLiteral("Merivox"));
     QVERIFY(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
@@ -72,7 +74,8 @@ void TestSplashWindow::keys()
     QFETCH(int, key);
     QFETCH(QString, text);
     QFETCH(bool, closes);
-    SplashWindow splash(m_state);
+    SplashWindow splash;
+    leadOnToSelection(splash, m_state, QLocale::c());
     splash.show();
     QVERIFY(QTest::qWaitForWindowActive(&splash));
     splash.timer()->start(100); // soon, so that a selection window that would follow shows up
@@ -90,7 +93,8 @@ void TestSplashWindow::keys()
 
 void TestSplashWindow::mouseClicksDoNothing()
 {
-    SplashWindow splash(m_state);
+    SplashWindow splash;
+    leadOnToSelection(splash, m_state, QLocale::c());
     splash.show();
     QVERIFY(QTest::qWaitForWindowActive(&splash));
     for (const char *name : {"Frame1", "imgLogo", "lblProductName", "Image1"}) {

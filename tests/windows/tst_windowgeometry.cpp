@@ -39,10 +39,10 @@ private:
 
 void TestWindowGeometry::init()
 {
-    m_splash = std::make_unique<SplashWindow>(m_state);
-    m_selection = std::make_unique<SelectionWindow>(m_state);
+    m_splash = std::make_unique<SplashWindow>();
+    m_selection = std::make_unique<SelectionWindow>(m_state, QLocale::c());
     m_selection->setAttribute(Qt::WA_DeleteOnClose, false);
-    m_editor = std::make_unique<EditorWindow>(TipKind::Cylinder, m_state);
+    m_editor = std::make_unique<EditorWindow>(TipKind::Cylinder, m_state, QLocale::c());
     m_editor->setAttribute(Qt::WA_DeleteOnClose, false);
 }
 
