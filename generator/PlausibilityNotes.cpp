@@ -58,8 +58,9 @@ private:
 
 } // namespace
 
-QList<PlausibilityNote> plausibilityNotes(TipKind kind, const TipInputs &in, const QLocale &locale)
+QList<PlausibilityNote> plausibilityNotes(const TipInputs &in, const QLocale &locale)
 {
+    const TipKind kind = in.tip_type;
     Notes notes;
     const Named L1{QStringLiteral("L1"), in.L1}, L2{QStringLiteral("L2"), in.L2}, L3{QStringLiteral("L3"), in.L3},
         L4{QStringLiteral("L4"), in.L4}, D1{QStringLiteral("D1"), in.D1}, D2{QStringLiteral("D2"), in.D2},

@@ -29,8 +29,8 @@ struct PlausibilityNote
     QString text;
 };
 
-// The notes on checked inputs of one kind, in a fixed order. Numbers in the texts are the
-// operator's own texts; computed ones use the locale.
-QList<PlausibilityNote> plausibilityNotes(TipKind kind, const TipInputs &in, const QLocale &locale);
+// The notes on checked inputs (of the kind in.tip_type), in a fixed order. Numbers in the texts
+// are the operator's own texts; computed ones use the locale.
+QList<PlausibilityNote> plausibilityNotes(const TipInputs &in, const QLocale &locale);
 
 } // namespace merivox

@@ -51,7 +51,7 @@ PreviewContent previewContent(const EditorPort &editor, const EditorState &state
     if (readBack.recordCount() > 0) {
         content.readBack = readBack.lines(0);
     }
-    for (const PlausibilityNote &note : plausibilityNotes(plan.inputs->tip_type, *plan.inputs, locale)) {
+    for (const PlausibilityNote &note : plausibilityNotes(*plan.inputs, locale)) {
         content.notes.append(note.text);
     }
     return content;
@@ -83,9 +83,9 @@ EditorPreview::EditorPreview(QWidget &editor, const EditorPort &port, const Edit
     m_window->installEventFilter(this);
 }
 
-void EditorPreview::watch(const QList<QObject *> &inputs)
+void EditorPreview::watch(std::span<QWidget *const> inputs)
 {
-    for (QObject *input : inputs) {
+    for (QWidget *input : inputs) {
         if (auto *field = qobject_cast<QLineEdit *>(input)) {
             connect(field, &QLineEdit::textChanged, this, &EditorPreview::refresh);
         } else if (auto *list = qobject_cast<QComboBox *>(input)) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CreateCommand.h"
+#include "PreviewWindow.h"
 #include "ProbeRecord.h"
 
 #include <QLocale>
@@ -9,11 +10,11 @@
 #include <QRect>
 #include <QStringList>
 
+#include <span>
+
 class QWidget;
 
 namespace merivox {
-
-class PreviewWindow;
 
 // What the preview shows for the editor's values as they stand: the Create command's own checks
 // and builder run without their effects, and the record's lines are read back by the reader.
@@ -44,9 +45,9 @@ public:
     // editor is the window; port its values for the Create command. Owned by the editor.
     EditorPreview(QWidget &editor, const EditorPort &port, const EditorState &state, const QLocale &locale);
 
-    // Refreshes the preview on every change of these inputs: line edits, editable lists, check
-    // boxes and option buttons.
-    void watch(const QList<QObject *> &inputs);
+    // Refreshes the preview on every change of these inputs: the text of line edits and editable
+    // lists, the state of check boxes and option buttons. Other controls are passed over.
+    void watch(std::span<QWidget *const> inputs);
     void refresh();
 
     PreviewWindow *window() const { return m_window; }

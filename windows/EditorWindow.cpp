@@ -2,6 +2,7 @@
 
 #include "Controls.h"
 #include "DriveList.h"
+#include "EditorPreview.h"
 #include "FolderList.h"
 #include "Pictures.h"
 #include "Twips.h"
@@ -234,6 +235,9 @@ EditorWindow::EditorWindow(TipKind kind, EditorState &state, const QLocale &loca
     m_folders->setPath(QDir::currentPath());
     applyLayout(kind);
     m_name->setFocus();
+
+    // The preview beside the editor follows every input of the keyboard order.
+    (new EditorPreview(*this, *this, m_state, m_locale))->watch(tabOrder);
 }
 
 void EditorWindow::createInputs()

@@ -105,7 +105,8 @@ void PreviewWindow::showRecord(const QStringList &lines, const QList<RecordLine>
 {
     m_drawing->setLines(readBack);
     m_pictureOrMissing->setCurrentWidget(m_drawing);
-    m_notes->setText(notes.isEmpty() ? QString() : QStringLiteral("Hinweis: ") + notes.join(QStringLiteral("\nHinweis: ")));
+    m_notes->setText(notes.isEmpty() ? QString()
+                                     : QStringLiteral("Hinweis: ") + notes.join(QStringLiteral("\nHinweis: ")));
     m_notes->setVisible(!notes.isEmpty());
     const QString text = lines.join(u'\n');
     if (m_text->toPlainText() != text) {

@@ -9,9 +9,10 @@ using namespace merivox::test;
 namespace {
 
 // Inputs written as "L1=10 L2=15 ...", read in the given locale; fields left out hold "0".
-TipInputs inputs(const QString &spec, const QLocale &locale)
+TipInputs inputs(TipKind kind, const QString &spec, const QLocale &locale)
 {
     TipInputs in;
+    in.tip_type = kind;
     Dimension *const fields[] = {&in.L1,     &in.L2,   &in.L3, &in.L4, &in.D1, &in.D2, &in.ball_diameter,
                                  &in.length, &in.width};
     const char *const keys[] = {"L1", "L2", "L3", "L4", "D1", "D2", "kd", "len", "b"};
@@ -135,7 +136,7 @@ void TestPlausibilityNotes::notes()
 
     for (const QLocale &locale : {kEnglish, kGerman}) {
         QList<N> found;
-        for (const PlausibilityNote &note : plausibilityNotes(TipKind(kind), inputs(spec, locale), locale)) {
+        for (const PlausibilityNote &note : plausibilityNotes(inputs(TipKind(kind), spec, locale), locale)) {
             found.append(note.kind);
             QVERIFY(!note.text.isEmpty());
         }
@@ -176,7 +177,7 @@ void TestPlausibilityNotes::wording()
     QFETCH(QString, text);
 
     const QLocale &locale = german ? kGerman : kEnglish;
-    const QList<PlausibilityNote> notes = plausibilityNotes(TipKind(kind), inputs(spec, locale), locale);
+    const QList<PlausibilityNote> notes = plausibilityNotes(inputs(TipKind(kind), spec, locale), locale);
     QCOMPARE(notes.size(), 1);
     QCOMPARE(notes.first().text, text);
 }
