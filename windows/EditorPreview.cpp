@@ -25,10 +25,10 @@ constexpr int kGap = 8;
 
 QString missingEntry(const CreateFailure &failure)
 {
-    if (failure.input.isEmpty()) {
-        return failure.message;
+    if (failure.empty) {
+        return failure.input;
     }
-    return failure.empty ? failure.input : failure.input + QStringLiteral(" (keine Zahl)");
+    return failure.emptied ? failure.input + QStringLiteral(" (keine Zahl)") : failure.message;
 }
 
 } // namespace
