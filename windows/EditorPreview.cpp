@@ -10,6 +10,7 @@
 #include <QEvent>
 #include <QLineEdit>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -126,6 +127,8 @@ bool EditorPreview::eventFilter(QObject *watched, QEvent *event)
         if (m_window && !m_closedByOperator) {
             place();
             m_window->show();
+            // Where it has to overlap the editor's drawing, it stays above the editor.
+            QTimer::singleShot(0, m_window.get(), &QWidget::raise);
         }
         break;
     case QEvent::Hide:
