@@ -4,8 +4,9 @@
 //
 //   editor window --(EditorPort, EditorState)--> runCreateCommand
 //       planCreateCommand: checks name, threads and every enabled dimension
-//       --> TipInputs --> buildRecord (one pure builder per kind, Builders.h) --> TipRecord
-//       then shows one error message per failed check (MessageSink) and empties the field,
+//       --> TipInputs and the kind's row of kTipKinds (TipKinds.h)
+//       --> buildRecord (one pure builder per kind, Builders.h) --> TipRecord
+//   then one error message per failed check (MessageSink), each failed field emptied; or
 //   --> ProbeFileWriter::append (encode, lock, append the whole record, flush, roll back on failure)
 //   --> usrprobe.dat; then one success message, and the editor is asked to close.
 //

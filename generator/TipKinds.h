@@ -26,6 +26,7 @@ inline constexpr DimensionField kDimensionFields[] = {
 class DimensionSet final
 {
 public:
+    // Not explicit: a row of the table lists its fields in braces.
     constexpr DimensionSet(std::initializer_list<DimensionField> fields)
     {
         for (const DimensionField field : fields) {
