@@ -107,8 +107,12 @@ RecordDrawing::RecordDrawing(const QList<RecordLine> &lines) : m_colour(Qt::ligh
                 const double d1 = std::abs(line.value(cone ? 3 : 6));
                 const double d2 = std::abs(line.value(cone ? 7 : 6));
                 add(revolved(a, b, d1 / 2, d2 / 2));
-                widen(d1, a.y(), true);
-                widen(d2, b.y(), true);
+                if (cone) {
+                    widen(d1, a.y(), true);
+                    widen(d2, b.y(), true);
+                } else {
+                    widen(d1, (a.y() + b.y()) / 2, true);
+                }
             }
             break;
         case LineKind::Sphere:
@@ -141,7 +145,7 @@ RecordDrawing::RecordDrawing(const QList<RecordLine> &lines) : m_colour(Qt::ligh
                 path.addPolygon(polygon);
                 add(path);
                 const QRectF box = polygon.boundingRect();
-                widen(box.width(), box.bottom(), false);
+                widen(box.width(), box.center().y(), false);
             }
             break;
         }
@@ -200,7 +204,7 @@ void RecordDrawing::paint(QPainter &painter, const QPointF &origin, double pixel
     for (const Mark &mark : m_marks) {
         const QPointF at = toDevice.map(mark.at);
         if (mark.hotSpot) {
-            painter.setPen(QPen(QColor(0, 90, 200), 1.5));
+            painter.setPen(QPen(Qt::white, 1.5));
             painter.drawLine(at + QPointF(-5, 0), at + QPointF(5, 0));
             painter.drawLine(at + QPointF(0, -5), at + QPointF(0, 5));
         } else {
@@ -220,12 +224,14 @@ void RecordDrawing::paintFitted(QPainter &painter, const QRectF &target) const
     const QString lengthLabel = QStringLiteral("L = ") + millimetres(overallLength());
     const QString widthLabel = (m_widestRound ? QStringLiteral("Ø ") : QStringLiteral("B = ")) + millimetres(m_widest);
 
-    // Room around the part: above for the centre line, right for the length, below for the width.
-    const double gap = 14.0;
-    const double left = gap + metrics.horizontalAdvance(widthLabel) / 2;
-    const double right = 2 * gap + metrics.horizontalAdvance(lengthLabel) + 6;
-    const double top = gap + 6;
-    const double bottom = 2 * gap + metrics.height() + 6;
+    // Room around the part: the length on the left, the width's label on the right, as the
+    // editor's dimension drawings place them.
+    constexpr double kGap = 14.0;
+    const double left = 2 * kGap + metrics.horizontalAdvance(lengthLabel) + 4;
+    const double right = 2 * kGap + metrics.horizontalAdvance(widthLabel) + 4;
+    const double top = kGap;
+    // A solid's width is measured below it, a round part's across its widest element.
+    const double bottom = m_widestRound ? kGap : 2 * kGap + 4;
 
     const double topMm = std::min(m_extent.top(), 0.0);
     const double widthMm = std::max(m_extent.width(), 1e-6);
@@ -238,46 +244,46 @@ void RecordDrawing::paintFitted(QPainter &painter, const QRectF &target) const
     const double usedHeight = heightMm * scale + top + bottom;
     const double x0 = target.left() + (target.width() - usedWidth) / 2 + left - m_extent.left() * scale;
     const double y0 = target.top() + (target.height() - usedHeight) / 2 + top - topMm * scale;
-    const QPointF origin(x0, y0);
     const auto at = [&](double x, double y) {
         return QPointF(x0 + x * scale, y0 + y * scale);
     };
+    const double partTop = y0 + topMm * scale;
+    const double partBottom = y0 + m_extent.bottom() * scale;
+    const double partLeft = x0 + m_extent.left() * scale;
+    const double partRight = x0 + m_extent.right() * scale;
 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    const double partTop = y0 + topMm * scale;
-    const double partBottom = y0 + m_extent.bottom() * scale;
-    const double partRight = x0 + m_extent.right() * scale;
-
     // Centre line of the probe axis, and the mounting face.
-    QPen centre(QColor(120, 120, 120), 1.0, Qt::DashDotLine);
-    painter.setPen(centre);
-    painter.drawLine(QPointF(x0, partTop - gap), QPointF(x0, partBottom + gap / 2));
+    painter.setPen(QPen(QColor(120, 120, 120), 1.0, Qt::DashDotLine));
+    painter.drawLine(QPointF(x0, partTop - kGap / 2), QPointF(x0, partBottom + kGap / 2));
+    paint(painter, QPointF(x0, y0), scale);
     painter.setPen(QPen(Qt::black, 2.0));
-    painter.drawLine(at(m_extent.left(), 0) - QPointF(6, 0), at(m_extent.right(), 0) + QPointF(6, 0));
+    painter.drawLine(QPointF(partLeft - 6, y0), QPointF(partRight + 6, y0));
 
-    paint(painter, origin, scale);
-
-    // Overall length, on the right.
-    painter.setPen(QPen(Qt::black, 1.0));
-    painter.setBrush(Qt::black);
-    const double dimX = partRight + gap;
-    painter.drawLine(QPointF(partRight + 3, partTop), QPointF(dimX + 4, partTop));
-    painter.drawLine(QPointF(partRight + 3, partBottom), QPointF(dimX + 4, partBottom));
+    const QColor dimension(42, 92, 170);
+    painter.setPen(QPen(dimension, 1.0));
+    painter.setBrush(dimension);
+    // Overall length, on the left.
+    const double dimX = partLeft - kGap;
+    painter.drawLine(QPointF(partLeft - 3, partTop), QPointF(dimX - 4, partTop));
+    painter.drawLine(QPointF(partLeft - 3, partBottom), QPointF(dimX - 4, partBottom));
     dimensionLine(painter, QPointF(dimX, partTop), QPointF(dimX, partBottom));
-    painter.drawText(QPointF(dimX + 6, (partTop + partBottom) / 2 + metrics.ascent() / 2 - 1), lengthLabel);
+    painter.drawText(QPointF(dimX - 6 - metrics.horizontalAdvance(lengthLabel),
+                             (partTop + partBottom) / 2 + metrics.ascent() / 2 - 1),
+                     lengthLabel);
 
-    // Largest width, below, measured where it occurs.
-    const double dimY = partBottom + gap;
-    const QPointF widthLeft = at(-m_widest / 2, m_widestDepth);
-    const QPointF widthRight = at(m_widest / 2, m_widestDepth);
-    const double xLeft = m_widestRound ? widthLeft.x() : x0 + m_extent.left() * scale;
-    const double xRight = m_widestRound ? widthRight.x() : partRight;
-    painter.drawLine(QPointF(xLeft, widthLeft.y() + 3), QPointF(xLeft, dimY + 4));
-    painter.drawLine(QPointF(xRight, widthRight.y() + 3), QPointF(xRight, dimY + 4));
+    // Largest width, its label on the right.
+    const double xLeft = m_widestRound ? at(-m_widest / 2, 0).x() : partLeft;
+    const double xRight = m_widestRound ? at(m_widest / 2, 0).x() : partRight;
+    const double dimY = m_widestRound ? at(0, m_widestDepth).y() : partBottom + 2 * kGap;
+    if (!m_widestRound) {
+        painter.drawLine(QPointF(partLeft, partBottom + 3), QPointF(partLeft, dimY + 4));
+        painter.drawLine(QPointF(partRight, partBottom + 3), QPointF(partRight, dimY + 4));
+    }
     dimensionLine(painter, QPointF(xLeft, dimY), QPointF(xRight, dimY));
-    const double labelWidth = metrics.horizontalAdvance(widthLabel);
-    painter.drawText(QPointF((xLeft + xRight - labelWidth) / 2, dimY + 4 + metrics.ascent()), widthLabel);
+    painter.drawLine(QPointF(xRight, dimY), QPointF(partRight + kGap, dimY));
+    painter.drawText(QPointF(partRight + kGap + 4, dimY + metrics.ascent() / 2 - 1), widthLabel);
     painter.restore();
 }
 

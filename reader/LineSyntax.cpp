@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace merivox::syntax {
 
@@ -43,8 +44,13 @@ bool isNumberChar(char c)
 
 LineKind kindOf(QByteArrayView keyword)
 {
+    // Every keyword starts with a letter: numbers, the most common fields, leave at once.
+    if (keyword.size() < 4 || keyword.size() > 9 || isNumberChar(keyword.front())) {
+        return LineKind::Unknown;
+    }
     for (const Keyword &k : kKeywords) {
-        if (k.word == keyword) {
+        if (k.word.size() == keyword.size() && k.word.front() == keyword.front() &&
+            std::memcmp(k.word.data(), keyword.data(), size_t(keyword.size())) == 0) {
             return k.kind;
         }
     }
@@ -216,10 +222,18 @@ bool toInteger(QByteArrayView text, int &value)
 
 bool holdsAnotherLine(QByteArrayView field, bool textField)
 {
+    qsizetype letters = 0;
+    for (const char c : field) {
+        letters += isNumberChar(c) || c == 'e' || c == 'E' ? 0 : 1;
+    }
+    if (letters == 0) {
+        return false; // a number, or what is left of one
+    }
     if (field.contains(QByteArrayView("ITEM:"))) {
         return true;
     }
-    if (textField) {
+    // Every keyword ends in one of these letters.
+    if (textField && std::strchr("ptdre", field.back()) != nullptr) {
         for (const Keyword &k : kKeywords) {
             if (field.endsWith(k.word)) {
                 return true;

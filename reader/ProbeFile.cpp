@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -173,6 +172,7 @@ public:
                     QStringLiteral("Die letzte Zeile hat kein Zeilenende: die Datei endet mitten in einer Zeile."));
         }
         finishRecord();
+        findTwins();
         std::stable_sort(m_file.m_problems.begin(), m_file.m_problems.end(),
                          [](const Problem &a, const Problem &b) { return a.line < b.line; });
     }
@@ -210,10 +210,9 @@ private:
         }
         if (m_open) {
             m_file.m_records.back().lineCount++;
-            // begintip and endtip carry nothing to misread: they count even with stray fields.
-            if (trouble.isEmpty() || kind == LineKind::BeginTip || kind == LineKind::EndTip) {
-                follow(kind);
-            }
+            // A damaged line still stands where it stands: an endtip with a stray field still
+            // ends its stylus, a face with a corner short is still one of the solid's faces.
+            follow(kind, trouble.isEmpty());
         } else if (trouble.isEmpty()) {
             trouble = QStringLiteral("Zeile außerhalb eines Eintrags (vor ihr fehlt eine Zeile ITEM:): %1.")
                           .arg(quoted(line));
@@ -240,14 +239,26 @@ private:
             return QStringLiteral("Unbekannte Zeile: %1.").arg(quoted(line));
         }
         const syntax::FieldRule rule = syntax::ruleOf(kind);
+        const QString trouble = checkLayout(kind, rule);
+        // A damaged line is best explained by the start of another line inside it; in an intact
+        // line only a thread or a shape can hide one ("M3endtip").
         const int shown = std::min(f.count, syntax::Fields::kMax);
-        for (int i = 1; i < shown; ++i) {
+        for (int i = trouble.isEmpty() ? rule.numbers + 1 : 1; i < shown; ++i) {
             const bool text = i > rule.numbers && (rule.trailingWord || rule.restIsText);
             if (syntax::holdsAnotherLine(f.at[i], text)) {
                 return runTogether(f.at[i]);
             }
         }
-        const QString keyword = lineKeyword(kind);
+        return trouble;
+    }
+
+    // The problem with the count or the numbers of a line's fields, or nothing.
+    QString checkLayout(LineKind kind, const syntax::FieldRule &rule)
+    {
+        const syntax::Fields &f = m_fields;
+        const auto keyword = [kind] {
+            return lineKeyword(kind);
+        };
         const int fields = f.count - 1;
         int numbers = rule.numbers;
         if (kind == LineKind::Face) {
@@ -261,23 +272,23 @@ private:
                     .arg(3 * corners)
                     .arg(fields - 1);
             }
-            return checkNumbers(2, fields, keyword);
+            return checkNumbers(2, fields, kind);
         }
         if (rule.trailingWord && fields != numbers + 1) {
             return QStringLiteral("Falsche Zahl der Felder: %1 braucht %2 Zahlen und eine Form, hier %3 Felder.")
-                .arg(keyword)
+                .arg(keyword())
                 .arg(numbers)
                 .arg(fields);
         }
         if (rule.restIsText && fields < numbers) {
             return QStringLiteral("Falsche Zahl der Felder: %1 braucht %2 Zahlen und ein Gewinde, hier %3 Felder.")
-                .arg(keyword)
+                .arg(keyword())
                 .arg(numbers)
                 .arg(fields);
         }
         if (!rule.trailingWord && !rule.restIsText && fields != numbers) {
             return QStringLiteral("Falsche Zahl der Felder: %1 braucht %2, hier %3.")
-                .arg(keyword, numbers == 0 ? QStringLiteral("keine Felder") : QString::number(numbers))
+                .arg(keyword(), numbers == 0 ? QStringLiteral("keine Felder") : QString::number(numbers))
                 .arg(fields);
         }
         if (kind == LineKind::RibCount || kind == LineKind::Solid || kind == LineKind::Color) {
@@ -287,7 +298,7 @@ private:
                     return QStringLiteral("Keine ganze Zahl: %1 (Feld %2 der Zeile %3).")
                         .arg(quoted(f.at[i]))
                         .arg(i)
-                        .arg(keyword);
+                        .arg(keyword());
                 }
                 if (kind == LineKind::Color && (value < 0 || value > 255)) {
                     return QStringLiteral("Farbwert %1 liegt nicht zwischen 0 und 255.").arg(quoted(f.at[i]));
@@ -295,10 +306,10 @@ private:
             }
             return {};
         }
-        return checkNumbers(1, numbers, keyword);
+        return checkNumbers(1, numbers, kind);
     }
 
-    QString checkNumbers(int first, int last, const QString &keyword)
+    QString checkNumbers(int first, int last, LineKind kind)
     {
         for (int i = first; i <= last; ++i) {
             char separator = 0;
@@ -306,7 +317,7 @@ private:
                 return QStringLiteral("Keine Zahl: %1 (Feld %2 der Zeile %3).")
                     .arg(quoted(m_fields.at[i]))
                     .arg(i)
-                    .arg(keyword);
+                    .arg(lineKeyword(kind));
             }
             m_state.point = m_state.point || separator == '.';
             m_state.comma = m_state.comma || separator == ',';
@@ -338,18 +349,52 @@ private:
                 return;
             }
         }
-        const QByteArrayView key = trimmedRight(line.sliced(5));
-        const auto it = m_items.constFind(key);
-        if (it == m_items.cend()) {
-            m_items.insert(key, index);
-        } else {
-            problem(index, QStringLiteral("Name %1 mit Gewinde %2 steht schon in Zeile %3.")
-                               .arg(quoted(name), quoted(trimmedRight(thread)))
-                               .arg(*it + 1));
+        m_items.push_back({hashOf(itemKey(line)), index});
+    }
+
+    // Name and thread as they stand in the item line; blanks after the thread do not count.
+    static QByteArrayView itemKey(QByteArrayView line) { return trimmedRight(line.sliced(5)); }
+
+    // FNV-1a: quick on short keys, and only a first sieve; equal keys are compared byte by byte.
+    static quint64 hashOf(QByteArrayView key)
+    {
+        quint64 hash = 14695981039346656037ull;
+        for (const char c : key) {
+            hash = (hash ^ quint8(c)) * 1099511628211ull;
+        }
+        return hash;
+    }
+
+    // The same name and thread twice: sorting the item lines by their hash brings equal ones
+    // together, which is quicker on many records than a hash table filled line by line.
+    void findTwins()
+    {
+        std::sort(m_items.begin(), m_items.end());
+        for (size_t i = 0; i < m_items.size();) {
+            size_t end = i + 1;
+            while (end < m_items.size() && m_items[end].first == m_items[i].first) {
+                ++end;
+            }
+            for (size_t later = i + 1; later < end; ++later) {
+                const QByteArrayView key = itemKey(m_file.bytesOf(m_items[later].second));
+                for (size_t earlier = i; earlier < later; ++earlier) {
+                    if (itemKey(m_file.bytesOf(m_items[earlier].second)) == key) {
+                        QByteArrayView name;
+                        QByteArrayView thread;
+                        syntax::splitItem(m_file.bytesOf(m_items[later].second), name, thread);
+                        problem(m_items[later].second, QStringLiteral("Name %1 mit Gewinde %2 steht schon in Zeile %3.")
+                                                           .arg(quoted(name), quoted(trimmedRight(thread)))
+                                                           .arg(m_items[earlier].second + 1));
+                        break;
+                    }
+                }
+            }
+            i = end;
         }
     }
 
-    void follow(LineKind kind)
+    // What the line tells about its record; intact says whether its fields can be read.
+    void follow(LineKind kind, bool intact)
     {
         switch (kind) {
         case LineKind::BeginTip:
@@ -361,7 +406,9 @@ private:
             break;
         case LineKind::Solid:
             m_state.solid = true;
-            syntax::toInteger(m_fields.at[1], m_state.facesExpected);
+            if (intact) {
+                syntax::toInteger(m_fields.at[1], m_state.facesExpected);
+            }
             break;
         case LineKind::Face:
             m_state.faces++;
@@ -373,7 +420,7 @@ private:
             m_state.other = true;
             break;
         case LineKind::HotSpot:
-            m_state.hotSpot = shapeOf(m_fields.at[9]);
+            m_state.hotSpot = intact ? shapeOf(m_fields.at[9]) : TipShape::Other;
             m_state.other = true;
             break;
         case LineKind::CutSphere:
@@ -437,7 +484,7 @@ private:
     syntax::Fields m_fields;
     bool m_open = false;
     Open m_state;
-    QHash<QByteArrayView, quint32> m_items;
+    std::vector<std::pair<quint64, quint32>> m_items; // hash of name and thread, line index
 };
 
 std::optional<ProbeFile> ProbeFile::read(const QString &path, QString *error)

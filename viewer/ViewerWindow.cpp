@@ -1,5 +1,6 @@
 #include "ViewerWindow.h"
 
+#include "ProblemListModel.h"
 #include "RecordTableModel.h"
 #include "RecordView.h"
 
@@ -10,7 +11,7 @@
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -22,8 +23,6 @@
 namespace merivox {
 
 namespace {
-
-constexpr int kLineRole = Qt::UserRole;
 
 QWidget *titled(const QString &title, QWidget *content)
 {
@@ -41,7 +40,7 @@ QWidget *titled(const QString &title, QWidget *content)
 
 ViewerWindow::ViewerWindow(QWidget *parent)
     : QMainWindow(parent), m_model(new RecordTableModel(this)), m_table(new QTableView), m_drawing(new RecordView),
-      m_text(new QPlainTextEdit), m_problems(new QListWidget)
+      m_text(new QPlainTextEdit), m_problemModel(new ProblemListModel(this)), m_problems(new QListView)
 {
     setObjectName(QStringLiteral("frmAnsicht"));
     setWindowTitle(QStringLiteral("Merivox-Ansicht"));
@@ -55,12 +54,14 @@ ViewerWindow::ViewerWindow(QWidget *parent)
     m_table->setWordWrap(false);
     // Fixed row heights keep a table of many thousand records quick to scroll.
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // The line numbers say where a record stands; row numbers would only take room.
+    m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->horizontalHeader()->setStretchLastSection(true);
-    m_table->setColumnWidth(RecordTableModel::NameColumn, 150);
+    m_table->setColumnWidth(RecordTableModel::NameColumn, 140);
     m_table->setColumnWidth(RecordTableModel::ThreadColumn, 100);
     m_table->setColumnWidth(RecordTableModel::KindColumn, 110);
-    m_table->setColumnWidth(RecordTableModel::LinesColumn, 80);
+    m_table->setColumnWidth(RecordTableModel::LinesColumn, 130);
 
     m_text->setObjectName(QStringLiteral("txt_eintrag"));
     m_text->setAccessibleName(QStringLiteral("Text des Eintrags"));
@@ -70,7 +71,9 @@ ViewerWindow::ViewerWindow(QWidget *parent)
 
     m_problems->setObjectName(QStringLiteral("lst_probleme"));
     m_problems->setAccessibleName(QStringLiteral("Probleme"));
+    m_problems->setModel(m_problemModel);
     m_problems->setUniformItemSizes(true);
+    m_problems->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
     auto *left = new QSplitter(Qt::Vertical);
     left->addWidget(titled(QStringLiteral("&Einträge"), m_table));
@@ -97,8 +100,8 @@ ViewerWindow::ViewerWindow(QWidget *parent)
     quit->setShortcut(QKeySequence::Quit);
 
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &ViewerWindow::showRecord);
-    connect(m_problems, &QListWidget::itemClicked, this, &ViewerWindow::showProblem);
-    connect(m_problems, &QListWidget::itemActivated, this, &ViewerWindow::showProblem);
+    connect(m_problems, &QListView::clicked, this, &ViewerWindow::showProblem);
+    connect(m_problems, &QListView::activated, this, &ViewerWindow::showProblem);
 
     statusBar()->showMessage(QStringLiteral("Keine Datei geöffnet"));
     resize(1100, 720);
@@ -115,17 +118,12 @@ bool ViewerWindow::openFile(const QString &path)
         return false;
     }
     m_model->setFile(nullptr);
+    m_problemModel->setFile(nullptr);
     m_file = std::move(file);
     m_model->setFile(&*m_file);
+    m_problemModel->setFile(&*m_file);
     m_drawing->clear();
     m_text->clear();
-
-    m_problems->clear();
-    for (const Problem &problem : m_file->problems()) {
-        auto *item = new QListWidgetItem(QStringLiteral("Zeile %1: %2").arg(problem.line).arg(problem.text));
-        item->setData(kLineRole, problem.line);
-        m_problems->addItem(item);
-    }
     setWindowTitle(QStringLiteral("%1 – Merivox-Ansicht").arg(QFileInfo(path).fileName()));
     statusBar()->showMessage(QStringLiteral("%1: %2 Einträge, %3 Probleme")
                                  .arg(QDir::toNativeSeparators(path))
@@ -175,10 +173,10 @@ void ViewerWindow::showRecord(const QModelIndex &current)
     m_text->setPlainText(numbered.join(QLatin1Char('\n')));
 }
 
-void ViewerWindow::showProblem(QListWidgetItem *item)
+void ViewerWindow::showProblem(const QModelIndex &index)
 {
-    if (m_file && item) {
-        selectRecord(m_file->recordAtLine(item->data(kLineRole).toInt()));
+    if (m_file && index.isValid()) {
+        selectRecord(m_file->recordAtLine(index.data(ProblemListModel::LineRole).toInt()));
     }
 }
 

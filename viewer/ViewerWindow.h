@@ -6,13 +6,13 @@
 
 #include <optional>
 
-class QListWidget;
-class QListWidgetItem;
+class QListView;
 class QPlainTextEdit;
 class QTableView;
 
 namespace merivox {
 
+class ProblemListModel;
 class RecordTableModel;
 class RecordView;
 
@@ -37,14 +37,15 @@ public:
 
 private:
     void showRecord(const QModelIndex &current);
-    void showProblem(QListWidgetItem *item);
+    void showProblem(const QModelIndex &index);
 
     std::optional<ProbeFile> m_file;
     RecordTableModel *m_model = nullptr;
     QTableView *m_table = nullptr;
     RecordView *m_drawing = nullptr;
     QPlainTextEdit *m_text = nullptr;
-    QListWidget *m_problems = nullptr;
+    ProblemListModel *m_problemModel = nullptr;
+    QListView *m_problems = nullptr;
 };
 
 } // namespace merivox

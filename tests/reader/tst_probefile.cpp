@@ -1,0 +1,272 @@
+// Reading whole files: records of all six kinds in both locales, each kind of problem with its
+// line, and hand-made lines of every kind that the program itself does not write.
+#include "ProbeFile.h"
+#include "ReaderTestSupport.h"
+
+using namespace merivox;
+using namespace merivox::test;
+
+Q_DECLARE_METATYPE(merivox::LineKind)
+Q_DECLARE_METATYPE(merivox::Decimal)
+
+namespace {
+
+const QByteArray kBall = "ITEM:TIPMM M3\r\n"
+                         "begintip\r\n"
+                         "ribcount 10\r\n"
+                         "Color 142 142 142\r\n"
+                         "cylinder 0 0 0 0 0 -10 4\r\n"
+                         "cone 0 0 -10 4 0 0 -15 2\r\n"
+                         "cylinder 0 0 -15 0 0 -40 2\r\n"
+                         "Color 255 0 0\r\n"
+                         "sphere 0 0 -40 3\r\n"
+                         "hotspot 0 0 -40 0 0 1 3 3 ball\r\n"
+                         "endtip\r\n";
+
+const QByteArray kExtension = "ITEM:V50MM M3ANALOG\r\n"
+                              "ribcount 10\r\n"
+                              "Color 142 142 142\r\n"
+                              "cylinder 0 0 0 0 0 -50 4\r\n"
+                              "connect  0  0 -50 0  0  1 M2ANALOG\r\n";
+
+// The ball record with line n (1-based) replaced by text.
+QByteArray ballWith(int n, const QByteArray &text)
+{
+    QList<QByteArray> lines = kBall.split('\n');
+    lines[n - 1] = text + '\r';
+    return lines.join('\n');
+}
+
+QByteArray cutAfter(const QByteArray &bytes, int lines)
+{
+    qsizetype at = 0;
+    for (int i = 0; i < lines; ++i) {
+        at = bytes.indexOf('\n', at) + 1;
+    }
+    return bytes.left(at);
+}
+
+} // namespace
+
+class TestProbeFile final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void allKinds_data();
+    void allKinds();
+    void problems_data();
+    void problems();
+    void handMadeLines_data();
+    void handMadeLines();
+};
+
+void TestProbeFile::allKinds_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<bool>("fraction");
+    QTest::addColumn<bool>("lfOnly");
+    QTest::addColumn<Decimal>("decimal");
+
+    QTest::newRow("worked examples") << kEnglishLocale << false << false << Decimal::None;
+    QTest::newRow("decimal point") << kEnglishLocale << true << false << Decimal::Point;
+    QTest::newRow("decimal comma") << kGermanLocale << true << false << Decimal::Comma;
+    QTest::newRow("decimal comma, LF alone") << kGermanLocale << true << true << Decimal::Comma;
+}
+
+void TestProbeFile::allKinds()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(bool, fraction);
+    QFETCH(bool, lfOnly);
+    QFETCH(Decimal, decimal);
+
+    QByteArray bytes;
+    QList<QStringList> records;
+    QStringList allLines;
+    for (const TipKind kind : kAllKinds) {
+        records << built(kind, example(kind, locale, fraction), locale);
+        allLines << records.last();
+        bytes += encoded(records.last());
+    }
+    if (lfOnly) {
+        bytes.replace("\r\n", "\n");
+    }
+    const QStringList kinds{"Tastkugel", "Zylindertaster", "Halbkugel", "Scheibentaster", "Würfel", "Verlängerung"};
+    const QStringList names{"TIP", "ZT1", "HK1", "SC1", "W10", "V50"};
+
+    // From the file's bytes and from the same lines in memory, as the editor's preview reads them.
+    for (const ProbeFile &file : {ProbeFile::fromBytes(bytes), ProbeFile::fromLines(allLines)}) {
+        QCOMPARE(file.problems(), QList<Problem>());
+        QCOMPARE(file.recordCount(), 6);
+        QCOMPARE(file.lineCount(), allLines.size());
+        int firstLine = 1;
+        for (int i = 0; i < 6; ++i) {
+            QCOMPARE(kindText(file.record(i)), kinds.at(i));
+            QCOMPARE(file.name(i), names.at(i));
+            QCOMPARE(file.thread(i), i == 0 ? QStringLiteral("M3") : QStringLiteral("M3ANALOG"));
+            QCOMPARE(file.text(i), records.at(i).join(QLatin1Char('\n')));
+            QCOMPARE(int(file.record(i).firstLine) + 1, firstLine);
+            QCOMPARE(file.recordAtLine(firstLine + int(records.at(i).size()) - 1), i);
+            QCOMPARE(file.record(i).decimal, decimal);
+            firstLine += int(records.at(i).size());
+        }
+    }
+}
+
+void TestProbeFile::problems_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("records");
+    // Each problem as "line: start of its text".
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("none") << kBall + kExtension << 2 << QStringList{};
+    QTest::newRow("empty file") << QByteArray() << 0 << QStringList{};
+    QTest::newRow("unknown line") << ballWith(3, "ribcounter 10") << 1
+                                  << QStringList{"3: Unbekannte Zeile: „ribcounter 10“."};
+    QTest::newRow("blank line") << ballWith(5, "  ") << 1 << QStringList{"5: Leere Zeile."};
+    QTest::newRow("line before the first item")
+        << "Color 1 2 3\r\n" + kBall << 1 << QStringList{"1: Zeile außerhalb eines Eintrags"};
+    QTest::newRow("line after endtip") << kBall + "endtip\r\n" + kExtension << 2
+                                       << QStringList{"12: Zeile außerhalb eines Eintrags"};
+    QTest::newRow("endtip missing, next record follows")
+        << cutAfter(kBall, 10) + kExtension << 2 << QStringList{"1: Eintrag „TIP“ ist abgeschnitten: endtip fehlt."};
+    QTest::newRow("file ends inside a line")
+        << kBall.left(kBall.size() - 4) << 1
+        << QStringList{"1: Eintrag „TIP“ ist abgeschnitten: endtip fehlt.", "11: Unbekannte Zeile: „endt“.",
+                       "11: Die letzte Zeile hat kein Zeilenende"};
+    QTest::newRow("extension without connect")
+        << cutAfter(kExtension, 4) << 1 << QStringList{"1: Eintrag „V50“ ist abgeschnitten: connect fehlt."};
+    QTest::newRow("solid with four of six faces")
+        << QByteArray("ITEM:W10MM M3\nsolid 6\nColor 1 2 3\n" +
+                      QByteArray("face 4 0 0 0 1 0 0 1 1 0 0 1 0\n").repeated(4))
+        << 1 << QStringList{"1: Eintrag „W10“ ist abgeschnitten: 2 von 6 Flächen fehlen."};
+    QTest::newRow("item line alone") << "ITEM:XMM M3\r\n" + kBall << 2
+                                     << QStringList{
+                                            "1: Eintrag „X“ ist abgeschnitten: nach der Zeile ITEM: folgt kein Teil."};
+    QTest::newRow("two lines on one line")
+        << ballWith(5, "cylinder 0 0 0 0 0 -10 4cone 0 0 -10 4 0 0 -15 2") << 1
+        << QStringList{"5: Zwei Zeilen in einer (Zeilenende fehlt?): „4cone“ steht mitten in der Zeile."};
+    QTest::newRow("two keywords run together") << ballWith(2, "begintipribcount 10") << 1
+                                               << QStringList{"2: Zwei Zeilen in einer", "1: Eintrag „TIP“ ist abg"};
+    QTest::newRow("two records on one line")
+        << kBall.left(kBall.size() - 2) + kExtension << 1
+        << QStringList{"11: Zwei Zeilen in einer (Zeilenende fehlt?): „endtipITEM:V50MM", "1: Eintrag „TIP“"};
+    QTest::newRow("item line runs into begintip")
+        << "ITEM:AMM M3begintip\r\n" + kBall.mid(kBall.indexOf("ribcount")) << 1
+        << QStringList{"1: Zwei Zeilen in einer (Zeilenende fehlt?): „M3begintip“",
+                       "1: Eintrag „A“ ist abgeschnitten: connect fehlt."};
+    QTest::newRow("item line without MM") << "ITEM:TIP M3" + kBall.mid(kBall.indexOf("\r\n")) << 1
+                                          << QStringList{"1: Falsche Zahl der Felder: der Zeile ITEM: fehlt „MM “"};
+    QTest::newRow("number that does not read") << ballWith(7, "cylinder 0 0 -15 0 0 -4O 2") << 1
+                                               << QStringList{"7: Keine Zahl: „-4O“ (Feld 6 der Zeile cylinder)."};
+    QTest::newRow("group separator") << ballWith(9, "sphere 0 0 -1.000,5 3") << 1
+                                     << QStringList{"9: Keine Zahl: „-1.000,5“"};
+    QTest::newRow("not finite") << ballWith(9, "sphere 0 0 inf 3") << 1 << QStringList{"9: Keine Zahl: „inf“"};
+    QTest::newRow("colour out of range") << ballWith(8, "Color 256 0 0") << 1
+                                         << QStringList{"8: Farbwert „256“ liegt nicht zwischen 0 und 255."};
+    QTest::newRow("too few fields") << ballWith(9, "sphere 0 0 -40") << 1
+                                    << QStringList{"9: Falsche Zahl der Felder: sphere braucht 4, hier 3."};
+    QTest::newRow("too many fields") << ballWith(11, "endtip 1") << 1
+                                     << QStringList{
+                                            "11: Falsche Zahl der Felder: endtip braucht keine Felder, hier 1."};
+    QTest::newRow("hot spot without shape") << ballWith(10, "hotspot 0 0 -40 0 0 1 3 3") << 1
+                                            << QStringList{"10: Falsche Zahl der Felder: hotspot braucht 8 Zahlen"};
+    QTest::newRow("face with a corner short")
+        << QByteArray("ITEM:W10MM M3\nsolid 1\nface 4 0 0 0 1 0 0 1 1 0 0 1\n") << 1
+        << QStringList{"3: Falsche Zahl der Felder: face mit 4 Ecken braucht 12 "
+                       "Koordinaten, hier 11."};
+    QTest::newRow("same name and thread twice")
+        << kBall + kExtension + kBall << 3 << QStringList{"17: Name „TIP“ mit Gewinde „M3“ steht schon in Zeile 1."};
+    QTest::newRow("same name and thread, trailing blank")
+        << kBall + QByteArray(kBall).replace("MM M3", "MM M3 ") << 2 << QStringList{"12: Name „TIP“ mit Gewinde „M3“"};
+    QTest::newRow("same name, other thread")
+        << kBall + QByteArray(kBall).replace("MM M3", "MM M4") << 2 << QStringList{};
+}
+
+void TestProbeFile::problems()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, records);
+    QFETCH(QStringList, expected);
+
+    // CR LF or LF alone: the same problems on the same lines.
+    for (const QByteArray &variant : {bytes, QByteArray(bytes).replace("\r\n", "\n")}) {
+        const ProbeFile file = ProbeFile::fromBytes(variant);
+        QStringList found;
+        for (const Problem &p : file.problems()) {
+            found << QStringLiteral("%1: %2").arg(p.line).arg(p.text);
+        }
+        QCOMPARE(file.recordCount(), records);
+        QCOMPARE(found.size(), expected.size());
+        for (const QString &e : expected) {
+            QVERIFY2(std::any_of(found.cbegin(), found.cend(), [&](const QString &f) { return f.startsWith(e); }),
+                     qPrintable(QStringLiteral("missing „%1“ in\n%2").arg(e, found.join(QLatin1Char('\n')))));
+        }
+    }
+}
+
+void TestProbeFile::handMadeLines_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<LineKind>("kind");
+    QTest::addColumn<QStringList>("fields");
+
+    QTest::newRow("item, name with MM and blanks")
+        << QByteArray("ITEM:2 MM WIDE\xe4MM M3 X") << LineKind::Item << QStringList{"2 MM WIDEä", "M3 X"};
+    QTest::newRow("item, euro sign") << QByteArray("ITEM:\x80-TasterMM M5") << LineKind::Item
+                                     << QStringList{"€-Taster", "M5"};
+    QTest::newRow("begintip") << QByteArray("begintip") << LineKind::BeginTip << QStringList{};
+    QTest::newRow("ribcount, other count") << QByteArray("ribcount 24") << LineKind::RibCount << QStringList{"24"};
+    QTest::newRow("solid, tabs") << QByteArray("solid\t8") << LineKind::Solid << QStringList{"8"};
+    QTest::newRow("Color") << QByteArray("Color  0 128   255") << LineKind::Color << QStringList{"0", "128", "255"};
+    QTest::newRow("cylinder off the axis") << QByteArray("cylinder 1.5 -2 0 1.5 -2 -7,25 3") << LineKind::Cylinder
+                                           << QStringList{"1.5", "-2", "0", "1.5", "-2", "-7,25", "3"};
+    QTest::newRow("cone, exponent") << QByteArray("cone 0 0 -1e1 4 0 0 -15 +2") << LineKind::Cone
+                                    << QStringList{"0", "0", "-1e1", "4", "0", "0", "-15", "+2"};
+    QTest::newRow("sphere") << QByteArray("sphere 0 0 -40 3.175") << LineKind::Sphere
+                            << QStringList{"0", "0", "-40", "3.175"};
+    QTest::newRow("cutsphere, print zone")
+        << QByteArray("cutsphere 0 0 -30 0 0 1 8       2 -10000") << LineKind::CutSphere
+        << QStringList{"0", "0", "-30", "0", "0", "1", "8", "2", "-10000"};
+    QTest::newRow("hotspot, other shape") << QByteArray("hotspot 0 0 -30 0 0 1 8 8 star") << LineKind::HotSpot
+                                          << QStringList{"0", "0", "-30", "0", "0", "1", "8", "8", "star"};
+    QTest::newRow("connect, thread with blank") << QByteArray("connect 0 0 -50 0 0 1 M2 FEIN") << LineKind::LowerConnect
+                                                << QStringList{"0", "0", "-50", "0", "0", "1", "M2 FEIN"};
+    QTest::newRow("connect, no thread") << QByteArray("connect  0  0 -50 0  0  1 ") << LineKind::LowerConnect
+                                        << QStringList{"0", "0", "-50", "0", "0", "1", ""};
+    QTest::newRow("face, triangle") << QByteArray("face 3 0 0 0 1 0 0 0 1 -1") << LineKind::Face
+                                    << QStringList{"3", "0", "0", "0", "1", "0", "0", "0", "1", "-1"};
+    QTest::newRow("Connect") << QByteArray("Connect 5 0 -5 -1 0 0 M3ANALOG") << LineKind::CubeConnect
+                             << QStringList{"5", "0", "-5", "-1", "0", "0", "M3ANALOG"};
+}
+
+void TestProbeFile::handMadeLines()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(LineKind, kind);
+    QFETCH(QStringList, fields);
+
+    // The line inside a complete stylus, or as the item line of one.
+    const QByteArray bytes = kind == LineKind::Item ? line + "\r\nbegintip\r\nendtip\r\n"
+                                                    : "ITEM:HMM M3\r\nbegintip\r\n" + line + "\r\nendtip\r\n";
+    const ProbeFile file = ProbeFile::fromBytes(bytes);
+    QCOMPARE(file.problems(), QList<Problem>());
+    QCOMPARE(file.recordCount(), 1);
+    const RecordLine read = file.lines(0).at(kind == LineKind::Item ? 0 : 2);
+    QCOMPARE(read.kind, kind);
+    QCOMPARE(read.number, kind == LineKind::Item ? 1 : 3);
+    QCOMPARE(read.fields, fields);
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        bool isNumber = false;
+        const double value = QString(fields.at(i)).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&isNumber);
+        QCOMPARE(std::isnan(read.value(i)), !isNumber || kind == LineKind::Item);
+        if (isNumber && kind != LineKind::Item) {
+            QCOMPARE(read.value(i), value);
+        }
+    }
+}
+
+QTEST_GUILESS_MAIN(TestProbeFile)
+#include "tst_probefile.moc"

@@ -1,0 +1,199 @@
+// merivox-view: --check output and exit status, run as its own process without a display, and
+// the window: table, problems, and a click on a problem that chooses its record.
+#include "ProbeFile.h"
+#include "ReaderTestSupport.h"
+#include "ViewerWindow.h"
+
+#include <QApplication>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTableView>
+#include <QTemporaryDir>
+
+using namespace merivox;
+using namespace merivox::test;
+
+namespace {
+
+QByteArray allKinds()
+{
+    QByteArray bytes;
+    for (const TipKind kind : kAllKinds) {
+        bytes += encoded(built(kind, example(kind, kGermanLocale, true), kGermanLocale));
+    }
+    return bytes;
+}
+
+// All six kinds; the ball's sphere has a diameter that does not read, the disc (from line 35)
+// has lost its endtip, the cube (from line 45) a face, and the ball comes again at the end.
+QByteArray damaged()
+{
+    QByteArray bytes = allKinds();
+    bytes.replace("hotspot 0 0 -29 0 0 1 12 2 disk\r\nendtip\r\n", "hotspot 0 0 -29 0 0 1 12 2 disk\r\n");
+    bytes.replace("face 4 5,25 5,25 0 5,25 -5,25 0 5,25 -5,25 -10,5 5,25 5,25 -10,5\r\n", "");
+    bytes.replace("Color 255 0 0\r\nsphere 0 0 -40 3", "Color 255 0 0\r\nsphere 0 0 -40 3,,5");
+    return bytes + encoded(built(TipKind::Ball, example(TipKind::Ball, kGermanLocale), kGermanLocale));
+}
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run view(const QStringList &arguments)
+{
+    QProcess process;
+    // --check must work without any display: a window system that cannot connect would abort.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(MERIVOX_VIEW), arguments);
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
+        return {};
+    }
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+} // namespace
+
+class TestViewer final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void check_data();
+    void check();
+    void commandLine_data();
+    void commandLine();
+    void problemChoosesRecord();
+
+private:
+    QTemporaryDir m_folder;
+    QString write(const QString &name, const QByteArray &bytes);
+};
+
+QString TestViewer::write(const QString &name, const QByteArray &bytes)
+{
+    const QString path = m_folder.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+        qFatal("cannot write the test file");
+    }
+    return path;
+}
+
+void TestViewer::initTestCase()
+{
+    QVERIFY(m_folder.isValid());
+}
+
+void TestViewer::check_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out");
+
+    QTest::newRow("all six kinds") << allKinds() << 0 << "6 Einträge, 0 Probleme\n";
+    QTest::newRow("empty") << QByteArray() << 0 << "0 Einträge, 0 Probleme\n";
+    QTest::newRow("one record, one problem") << QByteArray("ITEM:AMM M3\nbegintip\n") << 1
+                                             << "1: Eintrag „A“ ist abgeschnitten: endtip fehlt.\n"
+                                                "1 Eintrag, 1 Problem\n";
+    QTest::newRow("damaged") << damaged() << 1
+                             << "9: Keine Zahl: „3,,5“ (Feld 4 der Zeile sphere).\n"
+                                "35: Eintrag „SC1“ ist abgeschnitten: endtip fehlt.\n"
+                                "45: Eintrag „W10“ ist abgeschnitten: 1 von 6 Flächen fehlen.\n"
+                                "63: Name „TIP“ mit Gewinde „M3“ steht schon in Zeile 1.\n"
+                                "7 Einträge, 4 Probleme\n";
+}
+
+void TestViewer::check()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+
+    const QString path = write(QStringLiteral("usrprobe.dat"), bytes);
+    const Run run = view({QStringLiteral("--check"), path});
+    QCOMPARE(run.out, out);
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.exitCode, exitCode);
+}
+
+void TestViewer::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+
+    const QString missing = m_folder.filePath(QStringLiteral("fehlt.dat"));
+    QTest::newRow("missing file") << QStringList{"--check", missing} << 2 << QString()
+                                  << missing + QStringLiteral(" existiert nicht.\n");
+    QTest::newRow("folder") << QStringList{"--check", m_folder.path()} << 2 << QString()
+                            << m_folder.path() + QStringLiteral(" ist ein Ordner, keine Datei.\n");
+    QTest::newRow("check without file") << QStringList{"--check"} << 2 << QString() << "--check braucht eine DATEI.";
+    QTest::newRow("unknown option") << QStringList{"--gibtsnicht"} << 2 << QString()
+                                    << "Unbekannte Option: --gibtsnicht";
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "Aufruf: merivox-view [DATEI]" << QString();
+    QTest::newRow("version") << QStringList{"--version"} << 0 << "merivox-view " MERIVOX_PROJECT_VERSION "\n"
+                             << QString();
+}
+
+void TestViewer::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+
+    const Run run = view(arguments);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2(out.isEmpty() ? run.out.isEmpty() : run.out.startsWith(out), qPrintable(run.out));
+    QVERIFY2(err.isEmpty() ? run.err.isEmpty() : run.err.startsWith(err), qPrintable(run.err));
+}
+
+void TestViewer::problemChoosesRecord()
+{
+    const QString path = write(QStringLiteral("damaged.dat"), damaged());
+    const QByteArray before = damaged();
+    ViewerWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.openFile(path));
+
+    auto *table = window.findChild<QTableView *>(QStringLiteral("tbl_eintraege"));
+    auto *problems = window.findChild<QListView *>(QStringLiteral("lst_probleme"));
+    auto *text = window.findChild<QPlainTextEdit *>(QStringLiteral("txt_eintrag"));
+    QVERIFY(table && problems && text);
+    QCOMPARE(table->model()->rowCount(), 7);
+    QCOMPARE(table->model()->index(3, 0).data().toString(), QStringLiteral("SC1"));
+    QCOMPARE(table->model()->index(3, 2).data().toString(), QStringLiteral("Scheibentaster"));
+    QCOMPARE(table->model()->index(3, 3).data().toString(), QStringLiteral("35–44"));
+    QCOMPARE(table->model()->index(3, 4).data().toString(), QStringLiteral("Komma"));
+    QCOMPARE(problems->model()->rowCount(), 4);
+    QCOMPARE(table->currentIndex().row(), 0);
+
+    // A click on each problem chooses the record that holds its line and shows its text.
+    const QList<int> records{0, 3, 4, 6};
+    for (int i = 0; i < problems->model()->rowCount(); ++i) {
+        const QModelIndex item = problems->model()->index(i, 0);
+        QTest::mouseClick(problems->viewport(), Qt::LeftButton, {}, problems->visualRect(item).center());
+        QCOMPARE(table->currentIndex().row(), records.at(i));
+        const int line = item.data(Qt::UserRole).toInt();
+        QVERIFY2(text->toPlainText().contains(QStringLiteral("%1  ").arg(line)), qPrintable(text->toPlainText()));
+    }
+    // Only read: the file is as it was.
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
+}
+
+QTEST_MAIN(TestViewer)
+#include "tst_viewer.moc"
