@@ -66,11 +66,11 @@ QList<PlausibilityNote> plausibilityNotes(const TipInputs &in, const QLocale &lo
         L4{QStringLiteral("L4"), in.L4}, D1{QStringLiteral("D1"), in.D1}, D2{QStringLiteral("D2"), in.D2},
         length{QStringLiteral("Länge"), in.length}, width{QStringLiteral("Breite"), in.width};
 
-    if (kind == TipKind::Cube) {
+    switch (kind) {
+    case TipKind::Cube:
         notes.notPositive(L1, QStringLiteral("der Würfel hat keine Größe"));
         return notes.take();
-    }
-    if (kind == TipKind::Extension) {
+    case TipKind::Extension:
         notes.notPositive(D1, QStringLiteral("die Verlängerung hat keinen Querschnitt"));
         notes.notPositive(length, QStringLiteral("die Verlängerung hat keine Länge"));
         if (in.thread2.trimmed().isEmpty()) {
@@ -78,6 +78,11 @@ QList<PlausibilityNote> plausibilityNotes(const TipInputs &in, const QLocale &lo
                       QStringLiteral("Gewinde 2 ist leer: unten fehlt das Gewinde für das nächste Teil."));
         }
         return notes.take();
+    case TipKind::Ball:
+    case TipKind::Cylinder:
+    case TipKind::HalfSphere:
+    case TipKind::Disc:
+        break;
     }
 
     // A stylus: upper shaft (L1, D1), cone to L2 and D2, neck down to the head.
