@@ -92,7 +92,6 @@ private slots:
     void showsTheBytesThatErstellenAppends();
     void showsWhatIsMissing();
     void followsEveryInput();
-    void notesNeverBlock();
     void opensBesideAndClosesWithTheEditor();
     void operatorMayCloseIt();
     void placement_data();
@@ -107,6 +106,7 @@ void TestPreview::showsTheBytesThatErstellenAppends_data()
     QTest::addColumn<int>("kind");
     QTest::addColumn<bool>("german");
     QTest::addColumn<QString>("inputs");
+    QTest::addColumn<int>("notes"); // plausibility notes shown; they never keep "Erstellen" from writing
 
     const QString materials = u";Check_SS=;Option_RK="_s;
     const struct
@@ -133,9 +133,17 @@ void TestPreview::showsTheBytesThatErstellenAppends_data()
          "txt_id=V12;cb_gew=M3ANALOG;cb_gew2=;txt_d1=4,0;txt_l=12,5"},
     };
     for (const auto &each : kinds) {
-        QTest::addRow("%s, point", each.name) << int(each.kind) << false << QString::fromUtf8(each.point) + materials;
-        QTest::addRow("%s, comma", each.name) << int(each.kind) << true << QString::fromUtf8(each.comma) + materials;
+        QTest::addRow("%s, point", each.name)
+            << int(each.kind) << false << QString::fromUtf8(each.point) + materials << 0;
+        QTest::addRow("%s, comma", each.name) << int(each.kind) << true << QString::fromUtf8(each.comma) + materials
+                                              << int(each.kind == TipKind::Extension); // no Gewinde 2
     }
+    // L2 and L3 swapped, a ball thinner than the stem.
+    QTest::newRow("ball with two notes") << int(TipKind::Ball) << true
+                                         << "txt_id=TIP;cb_gew=M3;txt_L1=10;txt_l2=40;txt_l3=15;txt_d1=4;txt_d2=2;"
+                                            "txt_kd=1,5" +
+                                                materials
+                                         << 2;
 }
 
 void TestPreview::showsTheBytesThatErstellenAppends()
@@ -143,6 +151,7 @@ void TestPreview::showsTheBytesThatErstellenAppends()
     QFETCH(int, kind);
     QFETCH(bool, german);
     QFETCH(QString, inputs);
+    QFETCH(int, notes);
 
     QTemporaryDir folder;
     QPointer<EditorWindow> editor = openEditor(TipKind(kind), m_state, german ? kGerman : QLocale::c(), folder.path());
@@ -151,6 +160,7 @@ void TestPreview::showsTheBytesThatErstellenAppends()
     QVERIFY(preview && preview->isVisible());
     const QString shown = preview->recordText();
     QVERIFY(!shown.isEmpty());
+    QCOMPARE(notesOf(editor)->isVisible() ? notesOf(editor)->text().count(u"Hinweis: "_s) : 0, notes);
     QVERIFY(isEmptyFolder(folder.path())); // the preview needs no file and touches none
 
     BoxAnswerer answerer;
@@ -238,26 +248,6 @@ void TestPreview::followsEveryInput()
     QCOMPARE(lines().last(), u"connect  0  0 -50 0  0  1 M2"_s);
     QVERIFY(!notesOf(editor)->isVisible());
     editor->close();
-}
-
-void TestPreview::notesNeverBlock()
-{
-    QTemporaryDir folder;
-    QPointer<EditorWindow> editor = openEditor(TipKind::Ball, m_state, kGerman, folder.path());
-    // L2 and L3 swapped, a ball thinner than the stem.
-    enter(editor, u"txt_id=TIP;cb_gew=M3;txt_L1=10;txt_l2=40;txt_l3=15;txt_d1=4;txt_d2=2;txt_kd=1,5"_s);
-    QVERIFY(notesOf(editor)->isVisible());
-    QCOMPARE(notesOf(editor)->text(),
-             u"Hinweis: L3 = 15 ist kleiner als L2 = 40: die Längen werden von der Anlagefläche aus gemessen und "
-             u"nehmen zur Spitze hin zu.\nHinweis: Die Kugel (Kugeldurchmesser = 1,5) ist nicht größer als der "
-             u"Schaft (D2 = 2)."_s);
-
-    BoxAnswerer answerer;
-    QTest::mouseClick(child(editor, "cmd_load"), Qt::LeftButton);
-    QTRY_VERIFY(!editor || !editor->isVisible());
-    QCOMPARE(answerer.boxes().size(), 1);
-    QCOMPARE(answerer.boxes().first().text, u"Tastkugel wurde erfolgreich erstellt"_s);
-    QVERIFY(readAll(folder.filePath(u"usrprobe.dat"_s)).startsWith("ITEM:TIPMM M3\r\n"));
 }
 
 void TestPreview::opensBesideAndClosesWithTheEditor()
