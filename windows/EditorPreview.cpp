@@ -55,6 +55,11 @@ PreviewContent previewContent(const EditorPort &editor, const EditorState &state
     for (const PlausibilityNote &note : plausibilityNotes(*plan.inputs, locale)) {
         content.notes.append(note.text);
     }
+    // What the reader stumbles over, software that reads the file may stumble over too.
+    for (const Problem &problem : readBack.problems()) {
+        content.notes.append(
+            QStringLiteral("Zeile %1 liest sich nicht sauber zurück: %2").arg(problem.line).arg(problem.text));
+    }
     return content;
 }
 

@@ -200,6 +200,9 @@ void TestPreview::showsWhatIsMissing()
     QCOMPARE(previewOf(editor)->recordText().count(u'\n'), 10); // eleven lines
     QVERIFY(!notesOf(editor)->isVisible());
 
+    enter(editor, u"txt_id=TIP ITEM:X"_s); // an item line in the name
+    QCOMPARE(notesOf(editor)->text(), u"Hinweis: Zeile 1 liest sich nicht sauber zurück: Zwei Zeilen in einer "
+                                      u"(Zeilenende fehlt?): „ITEM:XMM M3“ steht mitten in der Zeile."_s);
     enter(editor, u"txt_id=Ωmega"_s); // not in the file's code page
     QCOMPARE(missingOf(editor)->text(),
              u"Noch keine Vorschau. Es fehlt:\n\n• Die Benennung enthält Zeichen, die nicht in die Datei "
