@@ -9,7 +9,7 @@ using namespace merivox::test;
 namespace {
 
 // Inputs written as "L1=10 L2=15 ...", read in the given locale; fields left out hold "0".
-TipInputs inputs(TipKind kind, const QString &spec, const QLocale &locale)
+TipInputs inputs(TipKind kind, const QString &entries, const QLocale &locale)
 {
     TipInputs in;
     in.tip_type = kind;
@@ -21,7 +21,7 @@ TipInputs inputs(TipKind kind, const QString &spec, const QLocale &locale)
     }
     in.name = QStringLiteral("T");
     in.thread = in.thread2 = QStringLiteral("M3");
-    for (const QString &pair : spec.split(u' ', Qt::SkipEmptyParts)) {
+    for (const QString &pair : entries.split(u' ', Qt::SkipEmptyParts)) {
         const QString key = pair.section(u'=', 0, 0), value = pair.section(u'=', 1);
         if (key == QLatin1String("g2")) {
             in.thread2 = value;
@@ -55,11 +55,11 @@ private slots:
 void TestPlausibilityNotes::notes_data()
 {
     QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("entries");
     QTest::addColumn<QList<N>>("expected");
 
-    const auto row = [](const char *name, TipKind kind, const char *spec, QList<N> expected) {
-        QTest::newRow(name) << int(kind) << QString::fromLatin1(spec) << expected;
+    const auto row = [](const char *name, TipKind kind, const char *entries, QList<N> expected) {
+        QTest::newRow(name) << int(kind) << QString::fromLatin1(entries) << expected;
     };
     const auto B = TipKind::Ball, C = TipKind::Cylinder, H = TipKind::HalfSphere, D = TipKind::Disc, W = TipKind::Cube,
                V = TipKind::Extension;
@@ -127,12 +127,12 @@ void TestPlausibilityNotes::notes_data()
 void TestPlausibilityNotes::notes()
 {
     QFETCH(int, kind);
-    QFETCH(QString, spec);
+    QFETCH(QString, entries);
     QFETCH(QList<N>, expected);
 
     for (const QLocale &locale : {kEnglish, kGerman}) {
         QList<N> found;
-        for (const PlausibilityNote &note : plausibilityNotes(inputs(TipKind(kind), spec, locale), locale)) {
+        for (const PlausibilityNote &note : plausibilityNotes(inputs(TipKind(kind), entries, locale), locale)) {
             found.append(note.kind);
             QVERIFY(!note.text.isEmpty());
         }
@@ -143,7 +143,7 @@ void TestPlausibilityNotes::notes()
 void TestPlausibilityNotes::wording_data()
 {
     QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("entries");
     QTest::addColumn<bool>("german");
     QTest::addColumn<QString>("text");
 
@@ -166,12 +166,12 @@ void TestPlausibilityNotes::wording_data()
 void TestPlausibilityNotes::wording()
 {
     QFETCH(int, kind);
-    QFETCH(QString, spec);
+    QFETCH(QString, entries);
     QFETCH(bool, german);
     QFETCH(QString, text);
 
     const QLocale &locale = german ? kGerman : kEnglish;
-    const QList<PlausibilityNote> notes = plausibilityNotes(inputs(TipKind(kind), spec, locale), locale);
+    const QList<PlausibilityNote> notes = plausibilityNotes(inputs(TipKind(kind), entries, locale), locale);
     QCOMPARE(notes.size(), 1);
     QCOMPARE(notes.first().text, text);
 }

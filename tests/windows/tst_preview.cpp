@@ -25,9 +25,9 @@ const QLocale kGerman(QLocale::German, QLocale::Germany);
 
 // Types "name=text" pairs into the editor's inputs, by objectName; "Check_..." and "Option_..."
 // are ticked instead.
-void enter(QWidget *editor, const QString &spec)
+void enter(QWidget *editor, const QString &entries)
 {
-    for (const QString &pair : spec.split(u';', Qt::SkipEmptyParts)) {
+    for (const QString &pair : entries.split(u';', Qt::SkipEmptyParts)) {
         const QString name = pair.section(u'=', 0, 0), text = pair.section(u'=', 1);
         QWidget *input = editor->findChild<QWidget *>(name);
         QVERIFY2(input, qPrintable(name));
