@@ -4,8 +4,10 @@
 #include "ViewerWindow.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QTextStream>
 #include <QTimer>
+#include <QTranslator>
 
 #include <cstdio>
 
@@ -96,6 +98,12 @@ int runViewer(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Merivox-Ansicht"));
+    // The program speaks German; Qt's own dialogs (the file dialog, message box buttons) too.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
     ViewerWindow window;
     window.show();
     if (path.isEmpty()) {
