@@ -3,7 +3,6 @@
 #include "PlausibilityNotes.h"
 #include "PreviewWindow.h"
 #include "ProbeFile.h"
-#include "Twips.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -19,9 +18,6 @@ namespace merivox {
 
 namespace {
 
-// The editor's labels and inputs begin 4440 twips from its left edge; left of them lie only the
-// dimension drawing and part of the hint.
-constexpr int kEditorInputsLeft = 4440;
 constexpr int kGap = 8;
 
 QString missingEntry(const CreateFailure &failure)
@@ -81,8 +77,9 @@ QRect previewFrame(const QRect &editorFrame, int inputsLeft, const QRect &screen
     return {screen.left(), top, std::min(width, room), height};
 }
 
-EditorPreview::EditorPreview(QWidget &editor, const EditorPort &port, const EditorState &state, const QLocale &locale)
-    : QObject(&editor), m_editor(editor), m_port(port), m_state(state), m_locale(locale),
+EditorPreview::EditorPreview(QWidget &editor, const EditorPort &port, const EditorState &state, const QLocale &locale,
+                             int inputsLeft)
+    : QObject(&editor), m_editor(editor), m_port(port), m_state(state), m_locale(locale), m_inputsLeft(inputsLeft),
       m_window(new PreviewWindow(&editor))
 {
     m_editor.installEventFilter(this);
@@ -166,7 +163,7 @@ void EditorPreview::place()
                            framed.geometry().top() - framed.frameGeometry().top(),
                            framed.frameGeometry().right() - framed.geometry().right(),
                            framed.frameGeometry().bottom() - framed.geometry().bottom());
-    const int inputsLeft = m_editor.geometry().left() + twipsToPixels(kEditorInputsLeft);
+    const int inputsLeft = m_editor.geometry().left() + m_inputsLeft;
     const QRect frame = previewFrame(m_editor.frameGeometry(), inputsLeft, screen->availableGeometry(),
                                      PreviewWindow::kWidth + margins.left() + margins.right(),
                                      PreviewWindow::kMinimumWidth + margins.left() + margins.right());

@@ -42,8 +42,10 @@ class EditorPreview final : public QObject
     Q_DISABLE_COPY_MOVE(EditorPreview)
 
 public:
-    // editor is the window; port its values for the Create command. Owned by the editor.
-    EditorPreview(QWidget &editor, const EditorPort &port, const EditorState &state, const QLocale &locale);
+    // editor is the window, port its values for the Create command; its labels and inputs begin
+    // inputsLeft pixels from its left edge. Owned by the editor.
+    EditorPreview(QWidget &editor, const EditorPort &port, const EditorState &state, const QLocale &locale,
+                  int inputsLeft);
 
     // Refreshes the preview on every change of these inputs: the text of line edits and editable
     // lists, the state of check boxes and option buttons. Other controls are passed over.
@@ -62,6 +64,7 @@ private:
     const EditorPort &m_port;
     const EditorState &m_state;
     QLocale m_locale;
+    int m_inputsLeft;
     QPointer<PreviewWindow> m_window;
     bool m_editorShown = false; // refresh only while the editor is on screen and whole
     bool m_closedByOperator = false;

@@ -236,8 +236,9 @@ EditorWindow::EditorWindow(TipKind kind, EditorState &state, const QLocale &loca
     applyLayout(kind);
     m_name->setFocus();
 
-    // The preview beside the editor follows every input of the keyboard order.
-    (new EditorPreview(*this, *this, m_state, m_locale))->watch(tabOrder);
+    // The preview beside the editor follows every input of the keyboard order; it may cover the
+    // drawing, never the labels and inputs.
+    (new EditorPreview(*this, *this, m_state, m_locale, twipsToPixels(kLabelLeft)))->watch(tabOrder);
 }
 
 void EditorWindow::createInputs()
