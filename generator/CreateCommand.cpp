@@ -53,52 +53,55 @@ std::optional<double> readDimension(const QString &text, const QLocale &locale)
     return parseNumber(text, locale);
 }
 
-void setBallColour(const EditorPort &editor, EditorState &state)
+Rgb ballColour(const EditorPort &editor, const EditorState &state)
 {
     if (editor.isBallMaterialSelected(BallMaterial::HardMetal)) {
-        state.ball_rgb = kHardMetalBall;
-    } else if (editor.isBallMaterialSelected(BallMaterial::Ruby)) {
-        state.ball_rgb = kRubyBall;
-    } else if (editor.isBallMaterialSelected(BallMaterial::Ceramic)) {
-        state.ball_rgb = kCeramicBall;
+        return kHardMetalBall;
     }
+    if (editor.isBallMaterialSelected(BallMaterial::Ruby)) {
+        return kRubyBall;
+    }
+    if (editor.isBallMaterialSelected(BallMaterial::Ceramic)) {
+        return kCeramicBall;
+    }
+    return state.ball_rgb;
 }
+
+const char *const kCaptions[] = {"L1", "L2", "L3", "D1", "D2", "Kugeldurchmesser", "Länge", "Breite", "L4"};
+static_assert(std::size(kCaptions) == std::size(kDimensionFields));
 
 } // namespace
 
 QString notANumberMessage(DimensionField field)
 {
-    static const char *const captions[] = {"L1", "L2", "L3", "D1", "D2", "Kugeldurchmesser", "Länge", "Breite", "L4"};
-    static_assert(std::size(captions) == std::size(kDimensionFields));
-    return QStringLiteral("Bitte nur Zahlen bei %1 eintragen").arg(QString::fromUtf8(captions[int(field)]));
+    return QStringLiteral("Bitte nur Zahlen bei %1 eintragen").arg(QString::fromUtf8(kCaptions[int(field)]));
 }
 
-void runCreateCommand(EditorPort &editor, EditorState &state, MessageSink &messages, const QLocale &locale)
+CreatePlan planCreateCommand(const EditorPort &editor, const EditorState &state, const QLocale &locale)
 {
-    setBallColour(editor, state);
-
-    TipInputs in;
-    bool failed = false;
-    const auto check = [&](bool passed, const QString &message) {
+    CreatePlan plan;
+    plan.ball_rgb = ballColour(editor, state);
+    const auto check = [&](bool passed, const QString &message, const QString &input, bool empty = false) {
         if (!passed) {
-            failed = true;
-            messages.showError(message);
+            plan.failures.append({message, input, empty, std::nullopt});
         }
         return passed;
     };
 
+    TipInputs in;
     in.name = editor.nameText();
-    if (check(!in.name.isEmpty(), kNameMissing)) {
-        check(isWritableText(in.name), kNameUnwritable);
+    const QString name = QStringLiteral("Benennung"), thread = QStringLiteral("Gewinde 1");
+    if (check(!in.name.isEmpty(), kNameMissing, name, true)) {
+        check(isWritableText(in.name), kNameUnwritable, name);
     }
     in.thread = editor.threadText();
-    if (check(!in.thread.isEmpty(), kThreadMissing)) {
-        check(isWritableText(in.thread), kThreadUnwritable);
+    if (check(!in.thread.isEmpty(), kThreadMissing, thread, true)) {
+        check(isWritableText(in.thread), kThreadUnwritable, thread);
     }
     in.thread2 = editor.thread2Text();
     const TipKindDescription *kind = state.tip_type ? findTipKind(*state.tip_type) : nullptr;
     if (kind && kind->secondThread) {
-        check(isWritableText(in.thread2), kThreadUnwritable);
+        check(isWritableText(in.thread2), kThreadUnwritable, QStringLiteral("Gewinde 2"));
     }
 
     for (const DimensionField field : kDimensionFields) {
@@ -109,28 +112,45 @@ void runCreateCommand(EditorPort &editor, EditorState &state, MessageSink &messa
         } else if (!editor.isDimensionEnabled(field)) {
             dimension = {QStringLiteral("0"), 0.0};
         } else {
-            check(false, notANumberMessage(field));
-            editor.clearDimension(field);
+            plan.failures.append(
+                {notANumberMessage(field), QString::fromUtf8(kCaptions[int(field)]), text.isEmpty(), field});
         }
     }
 
     // A tip_type outside the table calls no builder and shows nothing.
-    if (!failed && kind) {
+    if (plan.failures.isEmpty() && kind) {
         in.tip_type = kind->kind;
         in.shaft_rgb = state.shaft_rgb;
-        in.ball_rgb = state.ball_rgb;
+        in.ball_rgb = plan.ball_rgb;
         in.Check_zyl = editor.isWithoutHalfSphere();
         in.folder = editor.folder();
-        ProbeFileWriter writer;
-        if (const auto record = buildRecord(kind->kind, in, locale); !record) {
-            messages.showError(kTooLarge);
-        } else if (!writer.append(in.folder, *record)) {
-            messages.showError(writer.errorString());
-        } else {
-            messages.showSuccess(QString::fromUtf8(kind->success));
+        plan.record = buildRecord(kind->kind, in, locale);
+        if (!plan.record) {
+            plan.failures.append({kTooLarge, QString(), false, std::nullopt});
+        }
+        plan.inputs = std::move(in);
+    }
+    return plan;
+}
+
+void runCreateCommand(EditorPort &editor, EditorState &state, MessageSink &messages, const QLocale &locale)
+{
+    const CreatePlan plan = planCreateCommand(editor, state, locale);
+    state.ball_rgb = plan.ball_rgb;
+    for (const CreateFailure &failure : plan.failures) {
+        messages.showError(failure.message);
+        if (failure.emptied) {
+            editor.clearDimension(*failure.emptied);
         }
     }
-
+    if (plan.record) {
+        ProbeFileWriter writer;
+        if (!writer.append(plan.inputs->folder, *plan.record)) {
+            messages.showError(writer.errorString());
+        } else {
+            messages.showSuccess(QString::fromUtf8(findTipKind(plan.inputs->tip_type)->success));
+        }
+    }
     editor.closeEditor();
 }
 

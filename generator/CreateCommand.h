@@ -3,16 +3,20 @@
 // How a probe component travels from the editor to the file:
 //
 //   editor window --(EditorPort, EditorState)--> runCreateCommand
-//       checks name, threads and every enabled dimension, one error message each (MessageSink)
-//   --> TipInputs and the kind's row of kTipKinds (TipKinds.h)
-//   --> buildRecord (one pure builder per kind, Builders.h) --> TipRecord
+//       planCreateCommand: checks name, threads and every enabled dimension
+//       --> TipInputs and the kind's row of kTipKinds (TipKinds.h)
+//       --> buildRecord (one pure builder per kind, Builders.h) --> TipRecord
+//   then one error message per failed check (MessageSink), each failed field emptied; or
 //   --> ProbeFileWriter::append (encode, lock, append the whole record, flush, roll back on failure)
 //   --> usrprobe.dat; then one success message, and the editor is asked to close.
 //
-// Nothing here touches a widget: the editor window implements EditorPort and MessageSink.
+// Nothing here touches a widget: the editor window implements EditorPort and MessageSink. The
+// editor's preview runs planCreateCommand alone, so it shows the very record that would be written.
 
 #include "TipInputs.h"
+#include "TipRecord.h"
 
+#include <QList>
 #include <QLocale>
 #include <QString>
 
@@ -58,6 +62,30 @@ public:
     virtual void showError(const QString &text) = 0;
     virtual void showSuccess(const QString &text) = 0;
 };
+
+// One failed check: the error message, and the input at fault by its caption ("Benennung",
+// "L2"; empty for a record that cannot be built). A dimension that is not a number is emptied
+// after its message.
+struct CreateFailure
+{
+    QString message;
+    QString input;
+    bool empty = false; // the input holds no text at all
+    std::optional<DimensionField> emptied;
+};
+
+// What the Create command would do with the editor's values as they stand, without doing any of
+// it: the ball colour that it sets, then either the failed checks in the order of their messages,
+// or the checked inputs with the record to append. With a tip_type outside the kinds there is
+// neither.
+struct CreatePlan
+{
+    Rgb ball_rgb;
+    QList<CreateFailure> failures;
+    std::optional<TipInputs> inputs; // every check passed
+    std::optional<TipRecord> record; // and the record could be built
+};
+CreatePlan planCreateCommand(const EditorPort &editor, const EditorState &state, const QLocale &locale);
 
 // What the "Erstellen" button does: sets the ball colour, checks the inputs, appends one
 // record to usrprobe.dat in the editor's folder when every check passed, reports each

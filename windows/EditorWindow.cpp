@@ -3,6 +3,7 @@
 #include "Accessibility.h"
 #include "Controls.h"
 #include "DriveList.h"
+#include "EditorPreview.h"
 #include "FolderList.h"
 #include "Pictures.h"
 #include "ScreenPlacement.h"
@@ -240,6 +241,10 @@ EditorWindow::EditorWindow(TipKind kind, EditorState &state, const QLocale &loca
     m_drives->selectVolumeOf(QDir::currentPath());
     m_folders->setPath(QDir::currentPath());
     m_name->setFocus();
+
+    // The preview beside the editor follows every input of the keyboard order; it may cover the
+    // drawing, never the labels and inputs.
+    (new EditorPreview(*this, *this, m_state, m_locale, twipsToPixels(kLabelLeft)))->watch(tabOrder);
 }
 
 void EditorWindow::createInputs()

@@ -150,6 +150,8 @@ private slots:
     void overflowIsReported();
     void unknownKindDoesNothing();
     void blankNamePasses();
+    void planHasNoEffects_data();
+    void planHasNoEffects();
 
 private:
     std::unique_ptr<QTemporaryDir> m_folder;
@@ -470,6 +472,69 @@ void TestCreateCommand::blankNamePasses()
     editor.run();
     QCOMPARE(editor.log.value(0), QStringLiteral("success: Würfel wurde erfolgreich erstellt"));
     QVERIFY(readAll(editor.ProbeFileWriterPath()).startsWith("ITEM:   MM M3\r\nsolid 6\r\nColor 142 142 142\r\n"));
+}
+
+void TestCreateCommand::planHasNoEffects_data()
+{
+    QTest::addColumn<QString>("tipType");
+    QTest::addColumn<bool>("filled");
+    QTest::addColumn<QString>("edits"); // "L1=text;L4=text", after the valid figures
+
+    for (const char *tipType : {"1", "2", "3", "4", "5", "6"}) {
+        QTest::addRow("kind %s, valid", tipType) << tipType << true << "";
+        QTest::addRow("kind %s, empty", tipType) << tipType << false << "";
+        QTest::addRow("kind %s, two fields not numbers", tipType) << tipType << true << "L1=1O;length=5x";
+    }
+    QTest::newRow("overflow") << "2" << true << "L3=-1e308;L4=1e308";
+}
+
+// The plan is what the command does, less its effects: the same messages in the same order, the
+// fields it would empty, the record that ends up in the file; and making it changes nothing.
+void TestCreateCommand::planHasNoEffects()
+{
+    QFETCH(QString, tipType);
+    QFETCH(bool, filled);
+    QFETCH(QString, edits);
+
+    FakeEditor editor(tipType, folder());
+    if (filled) {
+        fillValid(editor);
+    }
+    for (const QString &edit : edits.split(u';', Qt::SkipEmptyParts)) {
+        for (const F field : kDimensionFields) {
+            if (fieldName(field) == edit.section(u'=', 0, 0)) {
+                editor.texts[field] = edit.section(u'=', 1);
+            }
+        }
+    }
+    editor.selected.insert(BallMaterial::HardMetal);
+    const EditorState before = editor.state;
+    const auto texts = editor.texts;
+
+    const CreatePlan plan = planCreateCommand(editor, editor.state, kEnglish);
+    QVERIFY(editor.log.isEmpty());
+    QVERIFY(editor.texts == texts);
+    QCOMPARE(editor.state.ball_rgb, before.ball_rgb);
+    QCOMPARE(plan.ball_rgb, kHardMetalBall);
+    QCOMPARE(plan.record.has_value(), plan.failures.isEmpty());
+    QCOMPARE(plan.failures.isEmpty(), filled && edits.isEmpty());
+    QVERIFY(!fileWritten());
+
+    QStringList expected;
+    for (const CreateFailure &failure : plan.failures) {
+        expected << "error: " + failure.message;
+        if (failure.emptied) {
+            expected << "cleared " + fieldName(*failure.emptied);
+        }
+    }
+    if (plan.record) {
+        expected << "success: " + QString::fromUtf8(findTipKind(plan.inputs->tip_type)->success);
+    }
+    expected << "closed";
+    editor.run();
+    QCOMPARE(editor.log, expected);
+    QCOMPARE(editor.state.ball_rgb, kHardMetalBall);
+    QCOMPARE(readAll(editor.ProbeFileWriterPath()), plan.record ? crlf(plan.record->lines) : QByteArray());
 }
 
 QTEST_GUILESS_MAIN(TestCreateCommand)

@@ -1,0 +1,170 @@
+// Times one update of the editor's preview, for the worked example of every kind:
+//   content: the Create command's checks and builder (no effects), reading the lines back,
+//            the plausibility notes, and painting the drawing to scale into an image of the
+//            drawing's size;
+//   window:  a real editor with its preview: one changed character in a field, which refreshes
+//            the preview, and the preview window painted whole into a pixmap.
+// Prints the median, the 95th percentile and the largest of many single updates, in
+// microseconds. One frame at 60 Hz is 16,667 us.
+#include "EditorPreview.h"
+#include "EditorWindow.h"
+#include "PreviewWindow.h"
+#include "RecordDrawing.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QLineEdit>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <vector>
+
+using namespace merivox;
+
+namespace {
+
+struct Example
+{
+    const char *name;
+    TipKind kind;
+    std::map<DimensionField, const char *> texts;
+    const char *changed; // objectName of the field that the window benchmark edits
+};
+
+using F = DimensionField;
+const Example kExamples[] = {
+    {"ball",
+     TipKind::Ball,
+     {{F::L1, "10"}, {F::L2, "15"}, {F::L3, "40"}, {F::D1, "4"}, {F::D2, "2"}, {F::BallDiameter, "3"}},
+     "txt_l3"},
+    {"cylinder",
+     TipKind::Cylinder,
+     {{F::L1, "10"}, {F::L2, "20"}, {F::L3, "30"}, {F::L4, "45"}, {F::D1, "6"}, {F::D2, "3"}, {F::BallDiameter, "2"}},
+     "txt_l4"},
+    {"half sphere",
+     TipKind::HalfSphere,
+     {{F::L1, "10"}, {F::L2, "20"}, {F::L3, "30"}, {F::D1, "6"}, {F::D2, "3"}, {F::BallDiameter, "8"}},
+     "txt_l3"},
+    {"disc",
+     TipKind::Disc,
+     {{F::L1, "10"}, {F::L2, "20"}, {F::L3, "30"}, {F::D1, "6"}, {F::D2, "3"}, {F::Length, "12"}, {F::Width, "2"}},
+     "txt_l3"},
+    {"cube", TipKind::Cube, {{F::L1, "10"}}, "txt_L1"},
+    {"extension", TipKind::Extension, {{F::D1, "4"}, {F::Length, "50"}}, "txt_l"},
+};
+
+class ExampleEditor final : public EditorPort
+{
+public:
+    explicit ExampleEditor(const Example &example) : m_example(example) {}
+    QString nameText() const override { return QStringLiteral("TIP"); }
+    QString threadText() const override { return QStringLiteral("M3ANALOG"); }
+    QString thread2Text() const override { return QStringLiteral("M2ANALOG"); }
+    QString dimensionText(DimensionField field) const override
+    {
+        const auto found = m_example.texts.find(field);
+        return found == m_example.texts.end() ? QString() : QString::fromLatin1(found->second);
+    }
+    bool isDimensionEnabled(DimensionField field) const override
+    {
+        return findTipKind(m_example.kind)->dimensions.contains(field);
+    }
+    void clearDimension(DimensionField) override {}
+    bool isBallMaterialSelected(BallMaterial material) const override { return material == BallMaterial::Ruby; }
+    bool isWithoutHalfSphere() const override { return false; }
+    QString folder() const override { return QStringLiteral("/nonexistent"); }
+    void closeEditor() override {}
+
+private:
+    const Example &m_example;
+};
+
+struct Figures
+{
+    double median, p95, max;
+};
+
+template <typename Update> Figures measure(int runs, Update update)
+{
+    std::vector<double> us;
+    us.reserve(size_t(runs));
+    for (int i = 0; i < 20; ++i) {
+        update(i); // warm up caches, fonts and glyphs
+    }
+    QElapsedTimer timer;
+    for (int i = 0; i < runs; ++i) {
+        timer.start();
+        update(i);
+        us.push_back(double(timer.nsecsElapsed()) / 1000.0);
+    }
+    std::sort(us.begin(), us.end());
+    return {us[us.size() / 2], us[us.size() * 95 / 100], us.back()};
+}
+
+void print(const char *what, const char *kind, const Figures &f)
+{
+    std::printf("%-8s %-12s median %8.1f us   p95 %8.1f us   max %8.1f us\n", what, kind, f.median, f.p95, f.max);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    const QLocale locale(QLocale::German, QLocale::Germany);
+    constexpr int kRuns = 2000;
+
+    for (const Example &example : kExamples) {
+        ExampleEditor editor(example);
+        EditorState state;
+        state.tip_type = example.kind;
+        QImage image(QSize(364, 330), QImage::Format_ARGB32_Premultiplied);
+        const Figures figures = measure(kRuns, [&](int) {
+            const PreviewContent content = previewContent(editor, state, locale);
+            if (content.lines.isEmpty()) {
+                qFatal("no record for %s", example.name);
+            }
+            const RecordDrawing drawing(content.readBack);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            drawing.paintFitted(painter, QRectF(image.rect()).adjusted(6, 6, -6, -6));
+        });
+        print("content", example.name, figures);
+    }
+
+    for (const Example &example : kExamples) {
+        EditorState state;
+        EditorWindow window(example.kind, state, locale);
+        window.show();
+        const auto fill = [&](const char *name, const QString &text) {
+            window.findChild<QLineEdit *>(QString::fromLatin1(name))->setText(text);
+        };
+        const char *const names[] = {"txt_L1", "txt_l2", "txt_l3", "txt_d1", "txt_d2",
+                                     "txt_kd", "txt_l",  "txt_b",  "txt_l4"};
+        fill("txt_id", QStringLiteral("TIP"));
+        window.findChild<QComboBox *>(QStringLiteral("cb_gew"))->setEditText(QStringLiteral("M3ANALOG"));
+        for (const auto &[field, text] : example.texts) {
+            fill(names[int(field)], QString::fromLatin1(text));
+        }
+        PreviewWindow *preview = window.findChild<PreviewWindow *>(QStringLiteral("Vorschau"));
+        QLineEdit *changed = window.findChild<QLineEdit *>(QString::fromLatin1(example.changed));
+        const QString base = changed->text();
+        QPixmap pixmap(preview->size());
+        const Figures figures = measure(kRuns / 4, [&](int i) {
+            changed->setText(base + QString::number(i % 2)); // one character more or another
+            preview->render(&pixmap);
+        });
+        if (preview->recordText().isEmpty()) {
+            qFatal("the preview shows no record for %s", example.name);
+        }
+        print("window", example.name, figures);
+    }
+    return 0;
+}

@@ -1,0 +1,341 @@
+// The preview beside the editor: it shows the bytes that "Erstellen" appends, what is missing,
+// the notes, follows every input, and keeps beside the editor without covering its inputs.
+#include "EditorPreview.h"
+#include "EditorWindow.h"
+#include "FolderList.h"
+#include "PreviewWindow.h"
+#include "WindowTestSupport.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QScreen>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace merivox;
+using namespace merivox::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QLocale kGerman(QLocale::German, QLocale::Germany);
+
+// Types "name=text" pairs into the editor's inputs, by objectName; "Check_..." and "Option_..."
+// are ticked instead.
+void enter(QWidget *editor, const QString &entries)
+{
+    for (const QString &pair : entries.split(u';', Qt::SkipEmptyParts)) {
+        const QString name = pair.section(u'=', 0, 0), text = pair.section(u'=', 1);
+        QWidget *input = editor->findChild<QWidget *>(name);
+        QVERIFY2(input, qPrintable(name));
+        if (auto *field = qobject_cast<QLineEdit *>(input)) {
+            field->setText(text);
+        } else if (auto *list = qobject_cast<QComboBox *>(input)) {
+            list->setEditText(text);
+        } else if (auto *button = qobject_cast<QAbstractButton *>(input)) {
+            button->setChecked(true);
+        }
+    }
+}
+
+PreviewWindow *previewOf(QWidget *editor)
+{
+    return editor->findChild<PreviewWindow *>(u"Vorschau"_s);
+}
+
+QLabel *missingOf(QWidget *editor)
+{
+    return previewOf(editor)->findChild<QLabel *>(u"vorschau_fehlt"_s);
+}
+
+QLabel *notesOf(QWidget *editor)
+{
+    return previewOf(editor)->findChild<QLabel *>(u"vorschau_hinweise"_s);
+}
+
+// An editor opened as the selection window opens it, its folder a fresh temporary one.
+QPointer<EditorWindow> openEditor(TipKind kind, EditorState &state, const QLocale &locale, const QString &folder)
+{
+    QPointer<EditorWindow> editor = new EditorWindow(kind, state, locale);
+    editor->show();
+    if (!child<FolderList>(editor, "Dir1")->setPath(folder)) {
+        qWarning("folder not opened");
+    }
+    return editor;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool isEmptyFolder(const QString &path)
+{
+    return QDir(path).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
+} // namespace
+
+class TestPreview final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QApplication::setApplicationName(u"Merivox"_s); }
+    void cleanup() { QCOMPARE(closeWindowsLeftOpen(), QStringList()); }
+
+    void showsTheBytesThatErstellenAppends_data();
+    void showsTheBytesThatErstellenAppends();
+    void showsWhatIsMissing();
+    void followsEveryInput();
+    void opensBesideAndClosesWithTheEditor();
+    void operatorMayCloseIt();
+    void placement_data();
+    void placement();
+
+private:
+    EditorState m_state;
+};
+
+void TestPreview::showsTheBytesThatErstellenAppends_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("german");
+    QTest::addColumn<QString>("inputs");
+    QTest::addColumn<int>("notes"); // plausibility notes shown; they never keep "Erstellen" from writing
+
+    const QString materials = u";Check_SS=;Option_RK="_s;
+    const struct
+    {
+        const char *name;
+        TipKind kind;
+        const char *point; // inputs in the C locale
+        const char *comma; // the same component typed on a German system
+    } kinds[] = {
+        {"ball", TipKind::Ball, "txt_id=TIP;cb_gew=M3;txt_L1=10;txt_l2=15;txt_l3=40;txt_d1=4;txt_d2=2;txt_kd=3",
+         "txt_id=Prüfkugel;cb_gew=M3;txt_L1=10,5;txt_l2=15;txt_l3=40,25;txt_d1=4;txt_d2=2,0;txt_kd= 3,5"},
+        {"cylinder", TipKind::Cylinder,
+         "txt_id=ZT1;cb_gew=M3ANALOG;txt_L1=10;txt_l2=20;txt_l3=30;txt_l4=45;txt_d1=6;txt_d2=3;txt_kd=2",
+         "txt_id=ZT1;cb_gew=M3ANALOG;txt_L1=10;txt_l2=20;txt_l3=30,5;txt_l4=45,75;txt_d1=6;txt_d2=3;txt_kd=2,5;"
+         "Check_zyl="},
+        {"half sphere", TipKind::HalfSphere,
+         "txt_id=HK1;cb_gew=M3ANALOG;txt_L1=10;txt_l2=20;txt_l3=30;txt_d1=6;txt_d2=3;txt_kd=8",
+         "txt_id=HK1;cb_gew=M3ANALOG;txt_L1=0;txt_l2=0;txt_l3=30;txt_d1=6;txt_d2=6,0;txt_kd=8"},
+        {"disc", TipKind::Disc,
+         "txt_id=SC1;cb_gew=M3ANALOG;txt_L1=10;txt_l2=20;txt_l3=30;txt_d1=6;txt_d2=3;txt_l=12;txt_b=2",
+         "txt_id=SC1;cb_gew=M3ANALOG;txt_L1=10;txt_l2=20;txt_l3=30;txt_d1=6;txt_d2=3;txt_l=12;txt_b=3"},
+        {"cube", TipKind::Cube, "txt_id=W10;cb_gew=M3ANALOG;txt_L1=10", "txt_id=W7;cb_gew=M3ANALOG;txt_L1=7,5"},
+        {"extension", TipKind::Extension, "txt_id=V50;cb_gew=M3ANALOG;cb_gew2=M2ANALOG;txt_d1=4;txt_l=50",
+         "txt_id=V12;cb_gew=M3ANALOG;cb_gew2=;txt_d1=4,0;txt_l=12,5"},
+    };
+    for (const auto &each : kinds) {
+        QTest::addRow("%s, point", each.name)
+            << int(each.kind) << false << QString::fromUtf8(each.point) + materials << 0;
+        QTest::addRow("%s, comma", each.name) << int(each.kind) << true << QString::fromUtf8(each.comma) + materials
+                                              << int(each.kind == TipKind::Extension); // no Gewinde 2
+    }
+    // L2 and L3 swapped, a ball thinner than the stem.
+    QTest::newRow("ball with two notes") << int(TipKind::Ball) << true
+                                         << "txt_id=TIP;cb_gew=M3;txt_L1=10;txt_l2=40;txt_l3=15;txt_d1=4;txt_d2=2;"
+                                            "txt_kd=1,5" +
+                                                materials
+                                         << 2;
+}
+
+void TestPreview::showsTheBytesThatErstellenAppends()
+{
+    QFETCH(int, kind);
+    QFETCH(bool, german);
+    QFETCH(QString, inputs);
+    QFETCH(int, notes);
+
+    QTemporaryDir folder;
+    QPointer<EditorWindow> editor = openEditor(TipKind(kind), m_state, german ? kGerman : QLocale::c(), folder.path());
+    enter(editor, inputs);
+    PreviewWindow *preview = previewOf(editor);
+    QVERIFY(preview && preview->isVisible());
+    const QString shown = preview->recordText();
+    QVERIFY(!shown.isEmpty());
+    QCOMPARE(notesOf(editor)->isVisible() ? notesOf(editor)->text().count(u"Hinweis: "_s) : 0, notes);
+    QVERIFY(isEmptyFolder(folder.path())); // the preview needs no file and touches none
+
+    BoxAnswerer answerer;
+    QTest::mouseClick(child(editor, "cmd_load"), Qt::LeftButton);
+    QTRY_VERIFY(!editor || !editor->isVisible());
+    QCOMPARE(answerer.boxes().size(), 1);
+    QCOMPARE(answerer.boxes().first().icon, QMessageBox::NoIcon);
+
+    QByteArray expected;
+    QStringEncoder windows1252("windows-1252");
+    for (const QString &line : shown.split(u'\n')) {
+        expected += QByteArray(windows1252.encode(line)) + "\r\n";
+    }
+    QVERIFY(!windows1252.hasError());
+    QCOMPARE(readAll(folder.filePath(u"usrprobe.dat"_s)), expected);
+}
+
+void TestPreview::showsWhatIsMissing()
+{
+    QTemporaryDir folder;
+    QPointer<EditorWindow> editor = openEditor(TipKind::Ball, m_state, QLocale::c(), folder.path());
+    BoxAnswerer answerer;
+    QVERIFY(missingOf(editor)->isVisible());
+    QCOMPARE(previewOf(editor)->recordText(), QString());
+    QCOMPARE(missingOf(editor)->text(),
+             u"Noch keine Vorschau. Es fehlt:\n\n• Benennung\n• Gewinde 1\n• L1\n• L2\n• L3\n"
+             u"• D1\n• D2\n• Kugeldurchmesser"_s);
+
+    enter(editor, u"txt_id=TIP;cb_gew=M3;txt_L1=10;txt_l2=15mm;txt_l3=40;txt_d1=4;txt_d2=2"_s);
+    QCOMPARE(missingOf(editor)->text(), u"Noch keine Vorschau. Es fehlt:\n\n• L2 (keine Zahl)\n• Kugeldurchmesser"_s);
+    // Only "Erstellen" empties a field or shows a message.
+    QCOMPARE(child<QLineEdit>(editor, "txt_l2")->text(), u"15mm"_s);
+
+    enter(editor, u"txt_l2=15;txt_kd=3"_s);
+    QVERIFY(!missingOf(editor)->isVisible());
+    QVERIFY(previewOf(editor)->findChild<QWidget *>(u"vorschau_zeichnung"_s)->isVisible());
+    QCOMPARE(previewOf(editor)->recordText().count(u'\n'), 10); // eleven lines
+    QVERIFY(!notesOf(editor)->isVisible());
+
+    enter(editor, u"txt_id=TIP ITEM:X"_s); // an item line in the name
+    QCOMPARE(notesOf(editor)->text(), u"Hinweis: Zeile 1 liest sich nicht sauber zurück: Zwei Zeilen in einer "
+                                      u"(Zeilenende fehlt?): „ITEM:XMM M3“ steht mitten in der Zeile."_s);
+    enter(editor, u"txt_id=Ωmega"_s); // not in the file's code page
+    QCOMPARE(missingOf(editor)->text(),
+             u"Noch keine Vorschau. Es fehlt:\n\n• Die Benennung enthält Zeichen, die nicht in die Datei "
+             u"geschrieben werden können"_s);
+    QTest::qWait(30);
+    QVERIFY(answerer.boxes().isEmpty());
+    QVERIFY(isEmptyFolder(folder.path()));
+    editor->close();
+}
+
+void TestPreview::followsEveryInput()
+{
+    QTemporaryDir folder;
+    QPointer<EditorWindow> editor = openEditor(TipKind::Cylinder, m_state, QLocale::c(), folder.path());
+    enter(editor, u"txt_id=ZT1;cb_gew=M3ANALOG;txt_L1=10;txt_l2=20;txt_l3=30;txt_l4=45;txt_d1=6;txt_d2=3;txt_kd=2"_s);
+    const auto lines = [&] {
+        return previewOf(editor)->recordText().split(u'\n');
+    };
+    QCOMPARE(lines().size(), 12);
+
+    // Typed key by key, each key shows at once.
+    QTest::keyClicks(child(editor, "txt_id"), u"X"_s);
+    QCOMPARE(lines().first(), u"ITEM:ZT1XMM M3ANALOG"_s);
+    child<QComboBox>(editor, "cb_gew")->setCurrentIndex(0);
+    QCOMPARE(lines().first(), u"ITEM:ZT1XMM M2"_s);
+    enter(editor, u"Check_zyl="_s);
+    QCOMPARE(lines().size(), 11); // no rounded end
+    QVERIFY(!lines().join(u'\n').contains(u"sphere"_s));
+    enter(editor, u"Check_KFS=;Option_HK="_s);
+    QCOMPARE(lines().at(3), u"Color 0 0 0"_s);
+    QCOMPARE(lines().at(7), u"Color 47 79 79"_s);
+    enter(editor, u"Check_ks=;Option_kk="_s);
+    QCOMPARE(lines().at(3), u"Color 250 235 215"_s);
+    QCOMPARE(lines().at(7), u"Color 250 235 215"_s);
+    QTest::keyClick(child(editor, "txt_l4"), Qt::Key_Backspace); // 45 -> 4: above L3
+    QCOMPARE(lines().at(8), u"cylinder 0 0 -30 0 0 -4 2"_s);
+    QVERIFY(notesOf(editor)->isVisible());
+    QCOMPARE(notesOf(editor)->text(), u"Hinweis: L4 = 4 ist nicht größer als L3 = 30: der Stift hat keine Länge."_s);
+    editor->close();
+
+    editor = openEditor(TipKind::Extension, m_state, QLocale::c(), folder.path());
+    enter(editor, u"txt_id=V;cb_gew=M3;txt_d1=4;txt_l=50"_s);
+    QCOMPARE(lines().last(), u"connect  0  0 -50 0  0  1 "_s);
+    QVERIFY(notesOf(editor)->text().contains(u"Gewinde 2 ist leer"_s));
+    QTest::keyClicks(child<QComboBox>(editor, "cb_gew2")->lineEdit(), u"M2"_s);
+    QCOMPARE(lines().last(), u"connect  0  0 -50 0  0  1 M2"_s);
+    QVERIFY(!notesOf(editor)->isVisible());
+    editor->close();
+}
+
+void TestPreview::opensBesideAndClosesWithTheEditor()
+{
+    QTemporaryDir folder;
+    QPointer<EditorWindow> editor = openEditor(TipKind::Disc, m_state, QLocale::c(), folder.path());
+    QVERIFY(QTest::qWaitForWindowActive(editor));
+    QPointer<PreviewWindow> preview = previewOf(editor);
+    QVERIFY(preview->isVisible());
+    QVERIFY(preview->isWindow());
+    QCOMPARE(QApplication::activeWindow(), editor.get()); // the editor keeps the focus
+    QCOMPARE(QApplication::focusWidget(), child(editor, "txt_id"));
+    QCOMPARE(preview->windowTitle(), u"Merivox – Vorschau"_s);
+    QCOMPARE(preview->accessibleName(), u"Vorschau des Eintrags"_s);
+
+    // On the screen, and clear of every input, label and button of the editor.
+    const QRect frame = preview->frameGeometry();
+    QVERIFY(editor->screen()->availableGeometry().contains(frame));
+    for (QWidget *control : editor->findChildren<QWidget *>()) {
+        const auto *label = qobject_cast<QLabel *>(control);
+        const bool operated = qobject_cast<QLineEdit *>(control) || qobject_cast<QComboBox *>(control) ||
+                              qobject_cast<QAbstractButton *>(control) ||
+                              (label && label->objectName() != u"Label14"_s && label->pixmap().isNull());
+        if (!operated || !control->isVisible() || control->window() != editor) {
+            continue;
+        }
+        const QRect global(control->mapToGlobal(QPoint(0, 0)), control->size());
+        QVERIFY2(!global.intersects(frame), qPrintable(control->objectName()));
+    }
+
+    editor->close();
+    QVERIFY(!preview->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!editor);
+    QVERIFY(!preview);
+}
+
+void TestPreview::operatorMayCloseIt()
+{
+    QTemporaryDir folder;
+    QPointer<EditorWindow> editor = openEditor(TipKind::Cube, m_state, QLocale::c(), folder.path());
+    PreviewWindow *preview = previewOf(editor);
+    QVERIFY(preview->close());
+    QVERIFY(!preview->isVisible());
+    QVERIFY(editor->isVisible());
+    enter(editor, u"txt_id=W;cb_gew=M3;txt_L1=10"_s); // changes do not bring it back
+    editor->move(editor->pos() + QPoint(5, 5));
+    QVERIFY(!preview->isVisible());
+    editor->close();
+}
+
+void TestPreview::placement_data()
+{
+    QTest::addColumn<QRect>("editor");
+    QTest::addColumn<QRect>("screen");
+    QTest::addColumn<QRect>("expected");
+
+    // An editor of 777 x 611 whose inputs begin 296 pixels from its left edge; 380 wanted, 240 at least.
+    QTest::newRow("room on the right") << QRect(116, 86, 777, 611) << QRect(0, 0, 1920, 1080)
+                                       << QRect(901, 86, 380, 611);
+    QTest::newRow("right side narrower than wanted")
+        << QRect(116, 86, 777, 611) << QRect(0, 0, 1200, 800) << QRect(901, 86, 299, 611);
+    QTest::newRow("room only on the left")
+        << QRect(400, 86, 777, 611) << QRect(0, 0, 1280, 800) << QRect(12, 86, 380, 611);
+    QTest::newRow("no room: over the drawing, clear of the inputs")
+        << QRect(116, 86, 777, 611) << QRect(0, 0, 1024, 768) << QRect(0, 86, 380, 611);
+    QTest::newRow("small screen: narrower still")
+        << QRect(10, 86, 777, 611) << QRect(0, 0, 800, 600) << QRect(0, 0, 298, 600);
+    QTest::newRow("kept on screen vertically")
+        << QRect(116, 300, 777, 611) << QRect(0, 0, 1920, 800) << QRect(901, 189, 380, 611);
+    QTest::newRow("screen with an offset")
+        << QRect(2036, 86, 777, 611) << QRect(1920, 40, 1280, 1024) << QRect(2821, 86, 379, 611);
+}
+
+void TestPreview::placement()
+{
+    QFETCH(QRect, editor);
+    QFETCH(QRect, screen);
+    QFETCH(QRect, expected);
+
+    const QRect frame = previewFrame(editor, editor.left() + 296, screen, 380, 240);
+    QCOMPARE(frame, expected);
+    QVERIFY(screen.contains(frame));
+    QVERIFY(frame.right() < editor.left() + 296 || frame.left() > editor.right());
+}
+
+QTEST_MAIN(TestPreview)
+#include "tst_preview.moc"

@@ -1,0 +1,173 @@
+#include "EditorPreview.h"
+
+#include "PlausibilityNotes.h"
+#include "PreviewWindow.h"
+#include "ProbeFile.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QEvent>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace merivox {
+
+namespace {
+
+constexpr int kGap = 8;
+
+QString missingEntry(const CreateFailure &failure)
+{
+    if (failure.empty) {
+        return failure.input;
+    }
+    return failure.emptied ? failure.input + QStringLiteral(" (keine Zahl)") : failure.message;
+}
+
+} // namespace
+
+PreviewContent previewContent(const EditorPort &editor, const EditorState &state, const QLocale &locale)
+{
+    PreviewContent content;
+    const CreatePlan plan = planCreateCommand(editor, state, locale);
+    for (const CreateFailure &failure : plan.failures) {
+        content.missing.append(missingEntry(failure));
+    }
+    if (!plan.record) {
+        if (content.missing.isEmpty()) {
+            content.missing.append(QStringLiteral("die Art des Teils"));
+        }
+        return content;
+    }
+    content.lines = plan.record->lines;
+    const ProbeFile readBack = ProbeFile::fromLines(content.lines);
+    if (readBack.recordCount() > 0) {
+        content.readBack = readBack.lines(0);
+    }
+    for (const PlausibilityNote &note : plausibilityNotes(*plan.inputs, locale)) {
+        content.notes.append(note.text);
+    }
+    // What the reader stumbles over, software that reads the file may stumble over too.
+    for (const Problem &problem : readBack.problems()) {
+        content.notes.append(
+            QStringLiteral("Zeile %1 liest sich nicht sauber zurück: %2").arg(problem.line).arg(problem.text));
+    }
+    return content;
+}
+
+QRect previewFrame(const QRect &editorFrame, int inputsLeft, const QRect &screen, int width, int minimumWidth)
+{
+    const int height = std::min(editorFrame.height(), screen.height());
+    const int top = std::clamp(editorFrame.top(), screen.top(), screen.bottom() + 1 - height);
+    const int rightRoom = screen.right() - editorFrame.right() - kGap;
+    if (rightRoom >= minimumWidth) {
+        return {editorFrame.right() + 1 + kGap, top, std::min(width, rightRoom), height};
+    }
+    const int leftRoom = editorFrame.left() - kGap - screen.left();
+    if (leftRoom >= minimumWidth) {
+        const int used = std::min(width, leftRoom);
+        return {editorFrame.left() - kGap - used, top, used, height};
+    }
+    // No room on either side: over the selection window and the editor's drawing, never further.
+    const int room = std::max(inputsLeft - kGap - screen.left(), 1);
+    return {screen.left(), top, std::min(width, room), height};
+}
+
+EditorPreview::EditorPreview(QWidget &editor, const EditorPort &port, const EditorState &state, const QLocale &locale,
+                             int inputsLeft)
+    : QObject(&editor), m_editor(editor), m_port(port), m_state(state), m_locale(locale), m_inputsLeft(inputsLeft),
+      m_window(new PreviewWindow(&editor))
+{
+    m_editor.installEventFilter(this);
+    m_window->installEventFilter(this);
+}
+
+void EditorPreview::watch(std::span<QWidget *const> inputs)
+{
+    for (QWidget *input : inputs) {
+        if (auto *field = qobject_cast<QLineEdit *>(input)) {
+            connect(field, &QLineEdit::textChanged, this, &EditorPreview::refresh);
+        } else if (auto *list = qobject_cast<QComboBox *>(input)) {
+            connect(list, &QComboBox::editTextChanged, this, &EditorPreview::refresh);
+        } else if (auto *button = qobject_cast<QAbstractButton *>(input)) {
+            connect(button, &QAbstractButton::toggled, this, &EditorPreview::refresh);
+        }
+    }
+}
+
+void EditorPreview::refresh()
+{
+    if (!m_editorShown || !m_window) {
+        return;
+    }
+    const PreviewContent content = previewContent(m_port, m_state, m_locale);
+    if (content.missing.isEmpty()) {
+        m_window->showRecord(content.lines, content.readBack, content.notes);
+    } else {
+        m_window->showMissing(content.missing);
+    }
+}
+
+bool EditorPreview::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_window) {
+        // Only the operator closes it; the editor merely hides it.
+        if (event->type() == QEvent::Close) {
+            m_closedByOperator = true;
+        }
+        return false;
+    }
+    switch (event->type()) {
+    case QEvent::Show:
+        // Shown before the editor reaches the screen, so that the editor is the window that ends up active.
+        m_editorShown = true;
+        refresh();
+        if (m_window && !m_closedByOperator) {
+            place();
+            m_window->show();
+            // Where it has to overlap the editor's drawing, it stays above the editor.
+            QTimer::singleShot(0, m_window.get(), &QWidget::raise);
+        }
+        break;
+    case QEvent::Hide:
+        m_editorShown = false;
+        if (m_window) {
+            m_window->hide();
+        }
+        break;
+    case QEvent::Move:
+    case QEvent::Resize:
+        if (m_window && m_window->isVisible()) {
+            place();
+        }
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+void EditorPreview::place()
+{
+    const QScreen *screen = m_editor.screen();
+    if (!screen) {
+        return;
+    }
+    // Frame margins: the preview's own once it has a frame, else the editor's.
+    const QWidget &framed = m_window->isVisible() ? static_cast<QWidget &>(*m_window) : m_editor;
+    const QMargins margins(framed.geometry().left() - framed.frameGeometry().left(),
+                           framed.geometry().top() - framed.frameGeometry().top(),
+                           framed.frameGeometry().right() - framed.geometry().right(),
+                           framed.frameGeometry().bottom() - framed.geometry().bottom());
+    const int inputsLeft = m_editor.geometry().left() + m_inputsLeft;
+    const QRect frame = previewFrame(m_editor.frameGeometry(), inputsLeft, screen->availableGeometry(),
+                                     PreviewWindow::kWidth + margins.left() + margins.right(),
+                                     PreviewWindow::kMinimumWidth + margins.left() + margins.right());
+    m_window->setGeometry(frame.marginsRemoved(margins));
+}
+
+} // namespace merivox

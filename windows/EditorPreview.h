@@ -1,0 +1,73 @@
+#pragma once
+
+#include "CreateCommand.h"
+#include "PreviewWindow.h"
+#include "ProbeRecord.h"
+
+#include <QLocale>
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+#include <QStringList>
+
+#include <span>
+
+class QWidget;
+
+namespace merivox {
+
+// What the preview shows for the editor's values as they stand: the Create command's own checks
+// and builder run without their effects, and the record's lines are read back by the reader.
+struct PreviewContent
+{
+    QStringList missing;        // what keeps "Erstellen" from writing; empty when it would write
+    QStringList lines;          // the record that it would append
+    QList<RecordLine> readBack; // those lines as the reader reads them, for the drawing
+    QStringList notes;          // plausibility notes
+};
+PreviewContent previewContent(const EditorPort &editor, const EditorState &state, const QLocale &locale);
+
+// Where the preview goes, as a frame rectangle: beside the editor (right, else left) within the
+// screen's free area; where neither side has room, over the editor's left part, up to inputsLeft,
+// where the editor's inputs begin, so that they and its buttons stay free.
+QRect previewFrame(const QRect &editorFrame, int inputsLeft, const QRect &screen, int width, int minimumWidth);
+
+// Keeps a preview window beside the editor while the editor is open: shows it when the editor
+// shows, places it beside the editor, refreshes it on every change of a watched input, hides it
+// when the editor hides. The window is the editor's child, so it goes with it. The operator may
+// close it; it then stays closed while this editor is open.
+class EditorPreview final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(EditorPreview)
+
+public:
+    // editor is the window, port its values for the Create command; its labels and inputs begin
+    // inputsLeft pixels from its left edge. Owned by the editor.
+    EditorPreview(QWidget &editor, const EditorPort &port, const EditorState &state, const QLocale &locale,
+                  int inputsLeft);
+
+    // Refreshes the preview on every change of these inputs: the text of line edits and editable
+    // lists, the state of check boxes and option buttons. Other controls are passed over.
+    void watch(std::span<QWidget *const> inputs);
+    void refresh();
+
+    PreviewWindow *window() const { return m_window; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void place();
+
+    QWidget &m_editor;
+    const EditorPort &m_port;
+    const EditorState &m_state;
+    QLocale m_locale;
+    int m_inputsLeft;
+    QPointer<PreviewWindow> m_window;
+    bool m_editorShown = false; // refresh only while the editor is on screen and whole
+    bool m_closedByOperator = false;
+};
+
+} // namespace merivox

@@ -1,0 +1,131 @@
+#include "PreviewWindow.h"
+
+#include "Controls.h"
+#include "Pictures.h"
+#include "RecordDrawing.h"
+
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+
+#include <optional>
+
+namespace merivox {
+
+// The drawing of the record, as large as fits, to scale.
+class PreviewDrawing final : public QWidget
+{
+public:
+    explicit PreviewDrawing(QWidget *parent) : QWidget(parent)
+    {
+        setObjectName(QStringLiteral("vorschau_zeichnung"));
+        setAccessibleName(QStringLiteral("Maßstäbliche Zeichnung"));
+        setMinimumSize(160, 200);
+    }
+    void setLines(const QList<RecordLine> &lines)
+    {
+        m_drawing.emplace(lines);
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), Qt::white);
+        if (m_drawing) {
+            m_drawing->paintFitted(painter, QRectF(rect()).adjusted(6, 6, -6, -6));
+        }
+    }
+
+private:
+    std::optional<RecordDrawing> m_drawing;
+};
+
+PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("Vorschau"));
+    setWindowTitle(QStringLiteral("Merivox – Vorschau"));
+    setAccessibleName(QStringLiteral("Vorschau des Eintrags"));
+    setAccessibleDescription(
+        QStringLiteral("Zeigt maßstäblich und als Text, was „Erstellen“ in die Datei schreiben würde."));
+    setWindowIcon(programIcon());
+    // It follows the editor; it neither takes the focus from it nor keeps the program running.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setMinimumWidth(kMinimumWidth);
+
+    m_drawing = new PreviewDrawing(this);
+    m_missing = named(new QLabel(this), "vorschau_fehlt");
+    m_missing->setAccessibleName(QStringLiteral("Fehlende Angaben"));
+    m_missing->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_missing->setWordWrap(true);
+    m_missing->setMargin(12);
+    m_missing->setFont(arial(10.5));
+    m_missing->setAutoFillBackground(true);
+    m_missing->setBackgroundRole(QPalette::Base);
+    m_pictureOrMissing = new QStackedLayout;
+    m_pictureOrMissing->addWidget(m_drawing);
+    m_pictureOrMissing->addWidget(m_missing);
+
+    m_notes = named(new QLabel(this), "vorschau_hinweise");
+    m_notes->setAccessibleName(QStringLiteral("Hinweise zur Plausibilität"));
+    m_notes->setWordWrap(true);
+    m_notes->setFont(arial(10.5));
+    m_notes->setMargin(6);
+    m_notes->setStyleSheet(QStringLiteral("background: #fff4ce; color: #5c3c00; border: 1px solid #d9a400;"));
+    m_notes->hide();
+
+    auto *caption = named(new QLabel(QStringLiteral("Eintrag in usrprobe.dat:"), this), "vorschau_titel");
+    caption->setFont(arial(10.5));
+    m_text = named(new QPlainTextEdit(this), "vorschau_text");
+    m_text->setAccessibleName(QStringLiteral("Text des Eintrags"));
+    m_text->setReadOnly(true);
+    m_text->setFocusPolicy(Qt::ClickFocus); // the editor keeps the Tab key to itself
+    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // The longest record, the cube's, has 14 lines.
+    m_text->setFixedHeight(QFontMetrics(m_text->font()).lineSpacing() * 14 + 12);
+    caption->setBuddy(m_text);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->addLayout(m_pictureOrMissing, 1);
+    layout->addWidget(m_notes);
+    layout->addWidget(caption);
+    layout->addWidget(m_text);
+}
+
+PreviewWindow::~PreviewWindow() = default;
+
+void PreviewWindow::showRecord(const QStringList &lines, const QList<RecordLine> &readBack, const QStringList &notes)
+{
+    m_drawing->setLines(readBack);
+    m_pictureOrMissing->setCurrentWidget(m_drawing);
+    m_notes->setText(notes.isEmpty() ? QString()
+                                     : QStringLiteral("Hinweis: ") + notes.join(QStringLiteral("\nHinweis: ")));
+    m_notes->setVisible(!notes.isEmpty());
+    const QString text = lines.join(u'\n');
+    if (m_text->toPlainText() != text) {
+        m_text->setPlainText(text);
+    }
+}
+
+void PreviewWindow::showMissing(const QStringList &missing)
+{
+    m_missing->setText(QStringLiteral("Noch keine Vorschau. Es fehlt:\n\n• ") + missing.join(QStringLiteral("\n• ")));
+    m_pictureOrMissing->setCurrentWidget(m_missing);
+    m_notes->clear();
+    m_notes->hide();
+    m_text->clear();
+}
+
+QString PreviewWindow::recordText() const
+{
+    return m_text->toPlainText();
+}
+
+} // namespace merivox

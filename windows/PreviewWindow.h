@@ -1,0 +1,49 @@
+#pragma once
+
+#include "ProbeRecord.h"
+
+#include <QStringList>
+#include <QWidget>
+
+class QLabel;
+class QPlainTextEdit;
+class QStackedLayout;
+
+namespace merivox {
+
+class PreviewDrawing;
+
+// The preview beside the editor (Vorschau): the component that "Erstellen" would write, drawn to
+// scale, with the notes on it and the exact record text below; or, while the inputs are not yet
+// complete, what is missing. It only shows what it is given.
+class PreviewWindow final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(PreviewWindow)
+
+public:
+    explicit PreviewWindow(QWidget *parent = nullptr);
+    ~PreviewWindow() override;
+
+    // The record's lines as they would be appended, the same lines as the reader reads them back
+    // (for the drawing), and the plausibility notes.
+    void showRecord(const QStringList &lines, const QList<RecordLine> &readBack, const QStringList &notes);
+    // What keeps "Erstellen" from writing, one entry each.
+    void showMissing(const QStringList &missing);
+
+    // The record text shown, its lines joined by "\n"; empty while something is missing.
+    QString recordText() const;
+
+    QSize sizeHint() const override { return {kWidth, 600}; }
+    static constexpr int kWidth = 380;
+    static constexpr int kMinimumWidth = 240;
+
+private:
+    PreviewDrawing *m_drawing = nullptr;
+    QLabel *m_missing = nullptr;
+    QStackedLayout *m_pictureOrMissing = nullptr;
+    QLabel *m_notes = nullptr;
+    QPlainTextEdit *m_text = nullptr;
+};
+
+} // namespace merivox
