@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Peak memory (VmHWM) of the program once the ball editor has opened, against a bare QWidget
 # window built the same way (bench/bare_window), both shown on one virtual X server in the same
-# run. Prints both figures in kB and their ratio.
+# run. Prints both figures in kB and their ratio. The editor's preview window opens with the
+# editor, so the figure includes it.
 # Usage: scripts/measure-memory.sh [build dir]   (default build/release, which must hold the
 # targets merivox and bare_window; needs xvfb and xdotool)
 set -euo pipefail
