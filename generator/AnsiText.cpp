@@ -1,5 +1,6 @@
 #include "AnsiText.h"
 
+#include <QStringDecoder>
 #include <QStringEncoder>
 
 namespace merivox {
@@ -13,7 +14,25 @@ QStringEncoder makeEncoder()
     return QStringEncoder("windows-1252", QStringConverter::Flag::Stateless);
 #endif
 }
+QStringDecoder makeDecoder()
+{
+#ifdef Q_OS_WIN
+    return QStringDecoder(QStringConverter::System, QStringConverter::Flag::Stateless);
+#else
+    return QStringDecoder("windows-1252", QStringConverter::Flag::Stateless);
+#endif
+}
 } // namespace
+
+QString fromAnsi(QByteArrayView bytes)
+{
+    // Kept per thread: the reader decodes every name and field of a large file through it.
+    thread_local QStringDecoder decoder = makeDecoder();
+    if (!decoder.isValid()) {
+        return QString::fromLatin1(bytes);
+    }
+    return decoder.decode(bytes);
+}
 
 std::optional<QByteArray> toAnsi(const QString &text)
 {

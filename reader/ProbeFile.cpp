@@ -1,11 +1,10 @@
 #include "ProbeFile.h"
 
+#include "AnsiText.h"
 #include "LineSyntax.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <algorithm>
 #include <cstring>
@@ -14,33 +13,6 @@
 namespace merivox {
 
 namespace {
-
-// The file's code page: the system's own on Windows, Windows-1252 elsewhere, as it is written.
-QString fromAnsi(QByteArrayView bytes)
-{
-#ifdef Q_OS_WIN
-    thread_local QStringDecoder decoder(QStringConverter::System, QStringConverter::Flag::Stateless);
-#else
-    thread_local QStringDecoder decoder("windows-1252", QStringConverter::Flag::Stateless);
-#endif
-    if (!decoder.isValid()) {
-        return QString::fromLatin1(bytes);
-    }
-    return decoder.decode(bytes);
-}
-
-QByteArray toAnsi(const QString &text)
-{
-#ifdef Q_OS_WIN
-    QStringEncoder encoder(QStringConverter::System, QStringConverter::Flag::Stateless);
-#else
-    QStringEncoder encoder("windows-1252", QStringConverter::Flag::Stateless);
-#endif
-    if (!encoder.isValid()) {
-        return text.toLatin1();
-    }
-    return encoder.encode(text);
-}
 
 QByteArrayView trimmedRight(QByteArrayView text)
 {
@@ -528,9 +500,10 @@ ProbeFile ProbeFile::fromBytes(QByteArray bytes)
 
 ProbeFile ProbeFile::fromLines(const QStringList &lines)
 {
+    // The bytes that the writer appends for these lines.
     QByteArray bytes;
     for (const QString &line : lines) {
-        bytes += toAnsi(line);
+        bytes += toAnsi(line).value_or(line.toLatin1());
         bytes += "\r\n";
     }
     return fromBytes(std::move(bytes));

@@ -1,13 +1,12 @@
 #include "ViewerStartup.h"
 
 #include "ProbeFile.h"
+#include "QtTranslation.h"
 #include "ViewerWindow.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QTextStream>
 #include <QTimer>
-#include <QTranslator>
 
 #include <cstdio>
 
@@ -99,11 +98,7 @@ int runViewer(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Merivox-Ansicht"));
     // The program speaks German; Qt's own dialogs (the file dialog, message box buttons) too.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTexts);
-    }
+    installQtTranslation(app);
     ViewerWindow window;
     window.show();
     if (path.isEmpty()) {
