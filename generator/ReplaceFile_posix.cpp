@@ -194,7 +194,7 @@ bool noHardLinks(int error)
 
 // Keeps the old content as the .bak: a hard link to the locked file, made under a temporary
 // name and renamed over an earlier .bak of this program's; where the file system has no hard
-// links, a flushed copy.
+// links, a flushed copy. Then the folder is flushed.
 ReplaceResult keepBackup(const fs::path &file, const struct stat &info, std::string_view content)
 {
     const fs::path backup = detail::backupPath(file);
@@ -230,6 +230,10 @@ ReplaceResult keepBackup(const fs::path &file, const struct stat &info, std::str
     if (::rename(temporary.c_str(), backup.c_str()) != 0) {
         const int error = errno;
         ::unlink(temporary.c_str());
+        return failure(error);
+    }
+    // The backup's name is on disk before the path's name can change.
+    if (const int error = syncFolder(file)) {
         return failure(error);
     }
     return {};
