@@ -18,6 +18,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <aclapi.h>
 #else
 #include <csignal>
 #include <sys/stat.h>
@@ -439,6 +441,70 @@ TEST_CASE("the new file keeps the old one's permissions")
         CHECK(readFile(folder.file()) == (replaced ? kFirst + kThird : kSeed));
     }
 }
+
+#ifdef _WIN32
+namespace {
+// The access list of a file as bytes, protected or not.
+std::string accessListOf(const fs::path &path)
+{
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
+                              &descriptor) != ERROR_SUCCESS) {
+        return "unreadable";
+    }
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    GetSecurityDescriptorControl(descriptor, &control, &revision);
+    std::string bytes = (control & SE_DACL_PROTECTED) ? "protected:" : "inherited:";
+    if (dacl) {
+        bytes.append(reinterpret_cast<const char *>(dacl), dacl->AclSize);
+    }
+    LocalFree(descriptor);
+    return bytes;
+}
+
+std::string g_newAccessList;
+} // namespace
+
+TEST_CASE("the new file takes the old one's access list")
+{
+    Folder folder;
+    writeFile(folder.file(), kSeed);
+    // Everyone may do anything, and the users may read: an access list no new file gets by itself.
+    BYTE everyone[SECURITY_MAX_SID_SIZE];
+    BYTE users[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof everyone;
+    REQUIRE(CreateWellKnownSid(WinWorldSid, nullptr, everyone, &size));
+    size = sizeof users;
+    REQUIRE(CreateWellKnownSid(WinBuiltinUsersSid, nullptr, users, &size));
+    std::vector<BYTE> buffer(1024);
+    auto *acl = reinterpret_cast<PACL>(buffer.data());
+    REQUIRE(InitializeAcl(acl, DWORD(buffer.size()), ACL_REVISION));
+    REQUIRE(AddAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, everyone));
+    REQUIRE(AddAccessAllowedAce(acl, ACL_REVISION, FILE_GENERIC_READ, users));
+    std::wstring name = folder.file().wstring();
+    REQUIRE(SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT,
+                                  DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                  acl, nullptr) == ERROR_SUCCESS);
+    // Wine keeps the list, though not its protected flag.
+    const std::string before = accessListOf(folder.file());
+    writeFile(folder.path / "plain.dat", "");
+    REQUIRE(before != accessListOf(folder.path / "plain.dat"));
+
+    g_looked = &folder;
+    g_newAccessList.clear();
+    HookGuard hook([](ReplaceStage stage) {
+        if (stage == ReplaceStage::NewFlushed) {
+            g_newAccessList = accessListOf(detail::temporaryPath(g_looked->file(), GetCurrentProcessId(), false));
+        }
+        return 0;
+    });
+    replacedHere(removeSecond(folder));
+    CHECK(g_newAccessList == before);
+    CHECK(accessListOf(folder.file()) == before);
+}
+#endif
 
 #ifndef _WIN32
 TEST_CASE("a symbolic link at the path is followed and stays a link")
