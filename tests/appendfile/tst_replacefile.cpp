@@ -594,6 +594,8 @@ TEST_CASE("a file another program holds without sharing delete is in use")
                                     OPEN_EXISTING, 0, nullptr);
     REQUIRE(held != INVALID_HANDLE_VALUE);
     CHECK(removeSecond(folder).cause == ReplaceCause::InUse);
+    // Refused at the open, before anything was done: no backup either.
+    CHECK_FALSE(fs::exists(folder.backup()));
     CloseHandle(held);
     CHECK(readFile(folder.file()) == kSeed);
     CHECK(folder.temporaries().empty());
