@@ -80,6 +80,7 @@ inline ReplaceResult insertIntoFile(const std::filesystem::path &path, std::uint
 // step fail (a non-zero result is taken as the step's system error).
 enum class ReplaceStage {
     Locked,       // locked, checked, and the content compared
+    Linking,      // the backup's hard link is next; a non-zero result is taken as the link's error
     BackupKept,   // the .bak holds the old content
     NewWritten,   // the new content is written to the temporary file
     NewFlushed,   // and flushed

@@ -213,14 +213,15 @@ ReplaceResult keepBackup(const fs::path &file, const struct stat &info, std::str
     }
 
     const fs::path temporary = detail::temporaryPath(file, unsigned(::getpid()), true);
-    if (::link(file.c_str(), temporary.c_str()) == 0) {
+    const int refused = detail::atStage(ReplaceStage::Linking);
+    if (refused == 0 && ::link(file.c_str(), temporary.c_str()) == 0) {
         struct stat linked;
         if (::lstat(temporary.c_str(), &linked) != 0 || !sameFile(linked, info)) {
             const int error = errno;
             ::unlink(temporary.c_str());
             return failure(ReplaceCause::Changed, error);
         }
-    } else if (const int error = errno; noHardLinks(error)) {
+    } else if (const int error = refused ? refused : errno; noHardLinks(error)) {
         if (const ReplaceResult copied = writeTemporary(temporary, info, content, false); !copied.ok()) {
             return copied;
         }

@@ -347,13 +347,14 @@ ReplaceResult keepBackup(const fs::path &file, HANDLE locked, std::string_view c
     }
 
     const fs::path temporary = detail::temporaryPath(file, GetCurrentProcessId(), true);
-    if (CreateHardLinkW(temporary.c_str(), file.c_str(), nullptr)) {
+    const DWORD refused = DWORD(detail::atStage(ReplaceStage::Linking));
+    if (refused == 0 && CreateHardLinkW(temporary.c_str(), file.c_str(), nullptr)) {
         const Handle linked = openShared(temporary, 0);
         if (!linked.valid() || !sameFile(linked.handle, locked)) {
             DeleteFileW(temporary.c_str());
             return failure(ReplaceCause::Changed);
         }
-    } else if (const DWORD error = GetLastError(); noHardLinks(error)) {
+    } else if (const DWORD error = refused ? refused : GetLastError(); noHardLinks(error)) {
         Handle copy;
         if (const ReplaceResult copied = writeTemporary(temporary, locked, content, false, copy); !copied.ok()) {
             return copied;

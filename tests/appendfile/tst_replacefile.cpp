@@ -110,7 +110,7 @@ ReplaceResult removeSecond(const Folder &folder)
                           kFirst.size() + kSecond.size());
 }
 
-constexpr const char *kStageNames[] = {"locked", "backup", "written", "flushed", "replaced", "folder"};
+constexpr const char *kStageNames[] = {"locked", "linking", "backup", "written", "flushed", "replaced", "folder"};
 
 std::string g_markers, g_stage;
 bool g_wait = false;
@@ -442,6 +442,52 @@ TEST_CASE("the new file keeps the old one's permissions")
     }
 }
 
+namespace {
+#ifdef _WIN32
+constexpr int kNoLinks = ERROR_NOT_SUPPORTED;
+#else
+constexpr int kNoLinks = EPERM;
+#endif
+int g_refuseLinks = 0;
+unsigned long g_names = 0; // the old file's number of names once the backup is kept
+
+unsigned long namesOf(const fs::path &path)
+{
+#ifdef _WIN32
+    const HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    BY_HANDLE_FILE_INFORMATION info{};
+    GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    return info.nNumberOfLinks;
+#else
+    return fs::hard_link_count(path);
+#endif
+}
+} // namespace
+
+TEST_CASE("where the file system has no hard links, the backup is a flushed copy")
+{
+    HookGuard hook([](ReplaceStage stage) {
+        if (stage == ReplaceStage::BackupKept) {
+            g_names = namesOf(g_looked->file());
+        }
+        return stage == ReplaceStage::Linking ? g_refuseLinks : 0;
+    });
+    // The link refused or not, and the old file's names then: a link is a second name, a copy not.
+    for (const auto &[refused, names] : {std::pair{0, 2ul}, std::pair{kNoLinks, 1ul}}) {
+        CAPTURE(refused);
+        g_refuseLinks = refused;
+        Folder folder;
+        g_looked = &folder;
+        writeFile(folder.file(), kSeed);
+        replacedHere(removeSecond(folder));
+        CHECK(g_names == names);
+        CHECK(readFile(folder.backup()) == kSeed);
+        CHECK(folder.temporaries().empty());
+    }
+}
+
 #ifdef _WIN32
 namespace {
 // The access list of a file as bytes, protected or not.
@@ -532,8 +578,9 @@ TEST_CASE("a kill at each stage leaves the old or the new content whole; the nex
         bool temporary; // a temporary file is left
     };
     const Case cases[] = {
-        {"locked", false, false, false}, {"backup", false, true, false},  {"written", false, true, true},
-        {"flushed", false, true, true},  {"replaced", true, true, false}, {"folder", true, true, false},
+        {"locked", false, false, false}, {"linking", false, false, false}, {"backup", false, true, false},
+        {"written", false, true, true},  {"flushed", false, true, true},   {"replaced", true, true, false},
+        {"folder", true, true, false},
     };
     for (const Case &c : cases) {
         const std::string stage = c.stage;
