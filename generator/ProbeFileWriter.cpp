@@ -7,11 +7,9 @@
 
 namespace merivox {
 
-namespace {
-
-QString reasonText(const AppendResult &result)
+QString ProbeFileWriter::reasonText(AppendCause cause, int systemError)
 {
-    switch (result.cause) {
+    switch (cause) {
     case AppendCause::FolderMissing:
         return QStringLiteral("Der Ordner existiert nicht.");
     case AppendCause::AccessDenied:
@@ -26,10 +24,8 @@ QString reasonText(const AppendResult &result)
     case AppendCause::Other:
         break;
     }
-    return qt_error_string(result.systemError);
+    return qt_error_string(systemError);
 }
-
-} // namespace
 
 QString ProbeFileWriter::filePath(const QString &folder)
 {
@@ -71,7 +67,7 @@ bool ProbeFileWriter::append(const QString &folder, const TipRecord &record)
     const std::filesystem::path native(QDir::toNativeSeparators(path).toStdU16String());
     const AppendResult result = appendToFile(native, std::string_view(bytes->constData(), size_t(bytes->size())));
     if (!result.ok()) {
-        return fail(path, reasonText(result));
+        return fail(path, reasonText(result.cause, result.systemError));
     }
     return true;
 }

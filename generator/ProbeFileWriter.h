@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AppendFile.h"
 #include "TipRecord.h"
 
 #include <QByteArray>
@@ -28,6 +29,10 @@ public:
     // errorString() tells the operator what went wrong.
     bool append(const QString &folder, const TipRecord &record);
     QString errorString() const { return m_error; }
+
+    // The operator's words for what stopped a write to the file; the system's own text where
+    // the cause has no words of its own.
+    static QString reasonText(AppendCause cause, int systemError);
 
 private:
     bool fail(const QString &path, const QString &reason);

@@ -2,6 +2,7 @@
 
 #include "ProbeFile.h"
 #include "QtTranslation.h"
+#include "RemoveCommand.h"
 #include "ViewerWindow.h"
 
 #include <QApplication>
@@ -16,19 +17,26 @@ namespace {
 
 QString helpText()
 {
-    return QStringLiteral("Aufruf: merivox-view [DATEI]\n"
-                          "        merivox-view --check DATEI\n"
-                          "\n"
-                          "Zeigt die Einträge einer Taster-Datei (usrprobe.dat): jeden Eintrag in einer Tabelle,\n"
-                          "maßstäblich gezeichnet und als Text, dazu die Probleme der Datei mit ihren Zeilennummern.\n"
-                          "Ohne DATEI fragt ein Dateidialog nach ihr. Die Datei wird nur gelesen, nie verändert.\n"
-                          "\n"
-                          "Optionen:\n"
-                          "  --check DATEI  prüft die Datei ohne Fenster: jedes Problem als „ZEILE: Text“,\n"
-                          "                 dann „N Einträge, M Probleme“. Rückgabewert 0: keine Probleme,\n"
-                          "                 1: Probleme gefunden, 2: Datei nicht lesbar.\n"
-                          "  -h, --help     zeigt diese Hilfe.\n"
-                          "  -v, --version  zeigt die Version.\n");
+    return QStringLiteral(
+        "Aufruf: merivox-view [DATEI]\n"
+        "        merivox-view --check DATEI\n"
+        "        merivox-view --remove ZEILE DATEI\n"
+        "\n"
+        "Zeigt die Einträge einer Taster-Datei (usrprobe.dat): jeden Eintrag in einer Tabelle,\n"
+        "maßstäblich gezeichnet und als Text, dazu die Probleme der Datei mit ihren Zeilennummern.\n"
+        "Ohne DATEI fragt ein Dateidialog nach ihr. Die Datei wird nur gelesen, außer beim Entfernen\n"
+        "eines Eintrags; die alte Fassung bleibt dabei als DATEI.bak erhalten.\n"
+        "\n"
+        "Optionen:\n"
+        "  --check DATEI  prüft die Datei ohne Fenster: jedes Problem als „ZEILE: Text“,\n"
+        "                 dann „N Einträge, M Probleme“. Rückgabewert 0: keine Probleme,\n"
+        "                 1: Probleme gefunden, 2: Datei nicht lesbar.\n"
+        "  --remove ZEILE DATEI\n"
+        "                 entfernt den Eintrag, zu dem die Zeile gehört, und nur ihn.\n"
+        "                 Rückgabewert 0: entfernt, 1: kein solcher Eintrag, Datei geändert\n"
+        "                 oder in Benutzung, 2: Aufruf falsch, Datei nicht les- oder schreibbar.\n"
+        "  -h, --help     zeigt diese Hilfe.\n"
+        "  -v, --version  zeigt die Version.\n");
 }
 
 QString countText(qsizetype records, qsizetype problems)
@@ -63,6 +71,7 @@ int runViewer(int argc, char *argv[])
     QTextStream err(stderr);
     QString path;
     bool check = false;
+    QString removeLine;
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
         if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
@@ -75,6 +84,12 @@ int runViewer(int argc, char *argv[])
         }
         if (arg == QLatin1String("--check")) {
             check = true;
+        } else if (arg == QLatin1String("--remove")) {
+            if (!removeLine.isEmpty() || i + 1 == argc) {
+                err << QStringLiteral("--remove braucht eine Zeilennummer und eine DATEI.\n\n") << helpText();
+                return 2;
+            }
+            removeLine = QString::fromLocal8Bit(argv[++i]);
         } else if (arg.startsWith(QLatin1Char('-')) && arg != QLatin1String("-")) {
             err << QStringLiteral("Unbekannte Option: %1\n\n").arg(arg) << helpText();
             return 2;
@@ -84,6 +99,16 @@ int runViewer(int argc, char *argv[])
             err << QStringLiteral("Nur eine Datei, bitte.\n\n") << helpText();
             return 2;
         }
+    }
+    if (!removeLine.isEmpty()) {
+        bool number = false;
+        const int line = removeLine.toInt(&number);
+        if (!number || line < 1 || path.isEmpty() || check) {
+            err << QStringLiteral("--remove braucht eine Zeilennummer und eine DATEI.\n\n") << helpText();
+            return 2;
+        }
+        QCoreApplication app(argc, argv);
+        return removeRecordAtLine(path, line, out, err);
     }
     if (check) {
         if (path.isEmpty()) {

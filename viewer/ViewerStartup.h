@@ -5,8 +5,8 @@ class QString;
 
 namespace merivox {
 
-// Everything merivox-view does from its start to its end: --help, --version and --check without
-// a display, otherwise the viewer window with the file named on the command line or chosen in a
+// Everything merivox-view does from its start to its end: --help, --version, --check and --remove
+// without a display, otherwise the viewer window with the file named on the command line or chosen in a
 // file dialog. main only calls this.
 int runViewer(int argc, char *argv[]);
 

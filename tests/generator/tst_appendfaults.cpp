@@ -2,90 +2,23 @@
 // and a copy killed with SIGKILL at random moments. Writers are this executable started again
 // with "--append COUNT TAG FOLDER": it appends COUNT records and names each on stdout once its
 // append is confirmed.
-#include "ProbeFileWriter.h"
+#include "FaultTestSupport.h"
 #include "TestSupport.h"
 
-#include <QCoreApplication>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <map>
 #include <thread>
-#include <unistd.h>
 
 using namespace merivox;
 using namespace merivox::test;
 
 namespace {
 
-// A record of the usual size whose every line names it, so that lines of two records can never
-// pass for one.
-QStringList recordLines(const QString &tag, int number)
-{
-    QStringList lines{QStringLiteral("ITEM:%1-%2MM M3").arg(tag).arg(number)};
-    for (int line = 1; line <= 10; ++line) {
-        lines << QStringLiteral("cylinder 0 0 -%1 0 0 -%2 %3").arg(line).arg(line + 1).arg(number);
-    }
-    return lines;
-}
-
-int appendRecords(int count, const QString &tag, const QString &folder)
-{
-    ProbeFileWriter writer;
-    for (int number = 0; number < count; ++number) {
-        if (!writer.append(folder, TipRecord{recordLines(tag, number)})) {
-            qCritical("%s", qPrintable(writer.errorString()));
-            return 3;
-        }
-        const QByteArray confirmed = QByteArray::number(number) + '\n';
-        if (::write(STDOUT_FILENO, confirmed.constData(), size_t(confirmed.size())) != confirmed.size()) {
-            return 4;
-        }
-    }
-    return 0;
-}
-
-// The file cut into records at their item lines: tag, number, and whether every line is there.
-struct FoundRecord
-{
-    QString tag;
-    int number = -1;
-    bool whole = false;
-};
-
-QList<FoundRecord> recordsIn(const QByteArray &file)
-{
-    QList<FoundRecord> found;
-    QStringList lines;
-    const auto close = [&] {
-        if (lines.isEmpty()) {
-            return;
-        }
-        const QString item = lines.first().mid(5).section(QStringLiteral("MM "), 0, 0);
-        FoundRecord record{item.section(u'-', 0, 0), item.section(u'-', 1).toInt(), false};
-        record.whole = lines == recordLines(record.tag, record.number);
-        found << record;
-        lines.clear();
-    };
-    for (const QByteArray &line : file.split('\n')) {
-        if (line.startsWith("ITEM:")) {
-            close();
-        }
-        if (!line.isEmpty()) {
-            lines << QString::fromLatin1(line.endsWith('\r') ? line.chopped(1) : line);
-        }
-    }
-    close();
-    return found;
-}
-
 QProcess *startWriter(QObject *parent, int count, const QString &tag, const QString &folder)
 {
-    auto *process = new QProcess(parent);
-    process->start(QCoreApplication::applicationFilePath(),
-                   {QStringLiteral("--append"), QString::number(count), tag, folder});
-    return process;
+    return startHelper(parent, {QStringLiteral("--append"), QString::number(count), tag, folder});
 }
 
 // One line for each append that a writer confirmed.

@@ -1,0 +1,107 @@
+#include "ProbeFileEditor.h"
+
+#include "AppendFile.h"
+#include "ProbeFileWriter.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace merivox {
+
+namespace {
+
+std::filesystem::path nativePath(const QString &path)
+{
+    return std::filesystem::path(QDir::toNativeSeparators(path).toStdU16String());
+}
+
+std::string_view bytesOf(const QByteArray &bytes)
+{
+    return {bytes.constData(), size_t(bytes.size())};
+}
+
+} // namespace
+
+QString ProbeFileEditor::reasonText(ReplaceCause cause, int systemError, const QString &path)
+{
+    switch (cause) {
+    case ReplaceCause::Changed:
+        return QStringLiteral("Die Datei wurde geändert, seit sie eingelesen wurde.");
+    case ReplaceCause::BadRange:
+        return QStringLiteral("Der Eintrag steht nicht in der Datei.");
+    case ReplaceCause::InUse:
+        return QStringLiteral("Die Datei wird von einem anderen Programm verwendet, oder das Laufwerk kann sie nicht "
+                              "in einem Schritt ersetzen.");
+    case ReplaceCause::ForeignBackup:
+        return QStringLiteral("Die Sicherung %1 stammt nicht von diesem Programm und wird nicht überschrieben.")
+            .arg(QFileInfo(path + QStringLiteral(".bak")).fileName());
+    case ReplaceCause::NoPermissions:
+        return QStringLiteral("Die Zugriffsrechte der Datei lassen sich nicht auf die neue Fassung übertragen.");
+    case ReplaceCause::FileMissing:
+        return QStringLiteral("Die Datei existiert nicht.");
+    case ReplaceCause::FolderMissing:
+        return ProbeFileWriter::reasonText(AppendCause::FolderMissing, systemError);
+    case ReplaceCause::AccessDenied:
+        return ProbeFileWriter::reasonText(AppendCause::AccessDenied, systemError);
+    case ReplaceCause::DiskFull:
+        return ProbeFileWriter::reasonText(AppendCause::DiskFull, systemError);
+    case ReplaceCause::FileTooLarge:
+        return ProbeFileWriter::reasonText(AppendCause::FileTooLarge, systemError);
+    case ReplaceCause::IsFolder:
+        return ProbeFileWriter::reasonText(AppendCause::IsFolder, systemError);
+    case ReplaceCause::None:
+    case ReplaceCause::Other:
+        break;
+    }
+    return ProbeFileWriter::reasonText(AppendCause::Other, systemError);
+}
+
+ProbeFileEditor::Outcome ProbeFileEditor::finish(const ReplaceResult &result, const QString &failedText)
+{
+    m_cause = result.cause;
+    m_error.clear();
+    if (result.replaced) {
+        m_hashAfter = result.newHash;
+    }
+    if (result.ok()) {
+        return Outcome::Done;
+    }
+    const QString where = QDir::toNativeSeparators(m_path);
+    m_error = result.replaced
+                  ? QStringLiteral("Die Datei %1 wurde ersetzt, aber nicht sicher auf den Datenträger geschrieben.\n%2")
+                        .arg(where, reasonText(result.cause, result.systemError, m_path))
+                  : failedText.arg(where, reasonText(result.cause, result.systemError, m_path));
+    const bool refused = result.cause == ReplaceCause::Changed || result.cause == ReplaceCause::InUse ||
+                         result.cause == ReplaceCause::BadRange;
+    return refused && !result.replaced ? Outcome::Refused : Outcome::Failed;
+}
+
+ProbeFileEditor::Outcome ProbeFileEditor::remove(const QString &path, const QByteArray &seen, qint64 begin, qint64 end)
+{
+    m_path = path;
+    m_canUndo = false;
+    const ReplaceResult result =
+        removeFromFile(nativePath(path), contentHash(bytesOf(seen)), std::uint64_t(begin), std::uint64_t(end));
+    if (result.replaced) {
+        m_removed = seen.mid(begin, end - begin);
+        m_begin = begin;
+        m_canUndo = true;
+    }
+    return finish(result, QStringLiteral("Der Eintrag konnte nicht aus der Datei %1 entfernt werden.\n%2"));
+}
+
+ProbeFileEditor::Outcome ProbeFileEditor::undo()
+{
+    if (!m_canUndo) {
+        return Outcome::Refused;
+    }
+    const ReplaceResult result =
+        insertIntoFile(nativePath(m_path), m_hashAfter, std::uint64_t(m_begin), bytesOf(m_removed));
+    // Once the file has changed since the removal, or the bytes went back, there is nothing to undo.
+    if (result.replaced || result.cause == ReplaceCause::Changed) {
+        m_canUndo = false;
+    }
+    return finish(result, QStringLiteral("Der Eintrag konnte nicht wieder in die Datei %1 eingefügt werden.\n%2"));
+}
+
+} // namespace merivox

@@ -1,0 +1,153 @@
+#include "ReplaceFile.h"
+
+#include <algorithm>
+#include <system_error>
+
+namespace merivox {
+
+namespace fs = std::filesystem;
+
+std::uint64_t contentHash(std::string_view bytes)
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char byte : bytes) {
+        hash ^= std::uint8_t(byte);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+namespace detail {
+
+namespace {
+
+constexpr std::string_view kTag = ".merivox-";
+constexpr std::string_view kTemporaryEnd = ".tmp";
+
+size_t commonPrefix(std::string_view a, std::string_view b)
+{
+    const auto [ia, ib] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+    return size_t(ia - a.begin());
+}
+
+constexpr std::string_view kItem = "ITEM:";
+
+// The start of the line that holds position at.
+size_t lineStart(std::string_view text, size_t at)
+{
+    const size_t end = at == 0 ? std::string_view::npos : text.rfind('\n', at - 1);
+    return end == std::string_view::npos ? 0 : end + 1;
+}
+
+// Whether longer is shorter with one record put in at a line start no later than the first
+// difference, where the current content of the two may also have had anything appended since. A record is a run of
+// whole lines whose first line, and only that, starts with the item keyword; the last line may lack its end.
+bool oneRecordMore(std::string_view shorter, std::string_view longer, size_t same, bool longerIsBackup)
+{
+    const size_t from = lineStart(longer, same);
+    if (longer.substr(from, kItem.size()) != kItem) {
+        return false;
+    }
+    const std::string_view rest = shorter.substr(from);
+    size_t end = from;
+    while (end < longer.size()) {
+        const size_t lineEnd = longer.find('\n', end);
+        end = lineEnd == std::string_view::npos ? longer.size() : lineEnd + 1;
+        const std::string_view after = longer.substr(end);
+        if (longerIsBackup ? rest.starts_with(after) : after.starts_with(rest)) {
+            return true;
+        }
+        if (after.starts_with(kItem)) {
+            break;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+fs::path followLink(const fs::path &path)
+{
+    std::error_code error;
+    if (fs::is_symlink(fs::symlink_status(path, error))) {
+        const fs::path target = fs::canonical(path, error);
+        if (!error) {
+            return target;
+        }
+    }
+    return path;
+}
+
+fs::path backupPath(const fs::path &file)
+{
+    fs::path backup = file;
+    backup += ".bak";
+    return backup;
+}
+
+fs::path temporaryPath(const fs::path &file, unsigned long pid, bool backup)
+{
+    fs::path temporary = backup ? backupPath(file) : file;
+    temporary += std::string(kTag) + std::to_string(pid) + std::string(kTemporaryEnd);
+    return temporary;
+}
+
+bool isTemporaryName(const fs::path &file, const fs::path &name)
+{
+    using Text = fs::path::string_type;
+    const Text text = name.native();
+    const Text end = fs::path(kTemporaryEnd).native();
+    for (const fs::path &base : {file.filename(), backupPath(file).filename()}) {
+        const Text start = base.native() + fs::path(kTag).native();
+        if (text.size() <= start.size() + end.size() || text.compare(0, start.size(), start) != 0 ||
+            text.compare(text.size() - end.size(), end.size(), end) != 0) {
+            continue;
+        }
+        const auto first = text.begin() + std::ptrdiff_t(start.size());
+        const auto last = text.end() - std::ptrdiff_t(end.size());
+        if (std::all_of(first, last, [](auto c) { return c >= '0' && c <= '9'; })) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void removeLeftovers(const fs::path &file)
+{
+    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (isTemporaryName(file, it->path().filename())) {
+            std::error_code ignored;
+            fs::remove(it->path(), ignored);
+        }
+    }
+}
+
+bool isEarlierContent(std::string_view backup, std::string_view current)
+{
+    // Overwriting a backup whose bytes all still stand at the start of the file loses nothing.
+    if (current.starts_with(backup)) {
+        return true;
+    }
+    // A record taken out (then anything appended), or a record put back in.
+    const size_t same = commonPrefix(backup, current);
+    return oneRecordMore(current, backup, same, true) || oneRecordMore(backup, current, same, false);
+}
+
+bool splice(std::string_view content, std::uint64_t begin, std::uint64_t end, std::string_view insert, std::string &out)
+{
+    if (begin > end || end > content.size()) {
+        return false;
+    }
+    out.clear();
+    out.reserve(content.size() - size_t(end - begin) + insert.size());
+    out.append(content.substr(0, size_t(begin)));
+    out.append(insert);
+    out.append(content.substr(size_t(end)));
+    return true;
+}
+
+} // namespace detail
+
+} // namespace merivox

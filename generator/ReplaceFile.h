@@ -1,0 +1,135 @@
+#pragma once
+
+// The operating-system half of taking a record out of the file, or putting one back: the file's
+// whole content replaced in one step, under the same lock that appendToFile takes. No Qt here,
+// for the same reason as AppendFile.h; ReplaceFile_posix.cpp and ReplaceFile_win32.cpp implement
+// it, ReplaceFile.cpp holds what both share.
+//
+// One call, all under the lock, in this order:
+//   1. the path (a symbolic link at it is followed) is opened and locked, and must still name the
+//      locked file; temporary files that a killed copy left beside it are removed;
+//   2. the content is read and its hash compared with the one the caller saw: if it differs,
+//      nothing is changed (ReplaceCause::Changed);
+//   3. the old content is kept as "<name>.bak": a hard link to the old file, or where the file
+//      system has no hard links a flushed copy. An existing .bak is replaced only when it holds an
+//      earlier content of this file (isEarlierContent); otherwise nothing is changed;
+//   4. the new content goes to "<name>.merivox-<pid>.tmp" in the same folder, with the old file's
+//      permissions (Windows: attributes and access list), and is flushed;
+//   5. that file takes the path's place in one step (POSIX rename, Windows rename on its handle
+//      with POSIX semantics), and the folder is flushed.
+// A kill at any moment leaves the path with the old or the new content, whole. A copy waiting
+// for the lock meanwhile finds, once it has it, that the path names another file, and starts
+// again with the new one.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace merivox {
+
+// What stopped a replacement, in the terms the operator's message names.
+enum class ReplaceCause {
+    None,
+    Changed,       // the content is not the one the caller saw; nothing changed
+    BadRange,      // the range lies outside the content the caller saw
+    InUse,         // another program holds the file, or the file system cannot replace it in one step
+    ForeignBackup, // a .bak that this program did not write stands in the way
+    NoPermissions, // the new file could not be given the old one's permissions
+    FileMissing,   // no file at the path
+    FolderMissing,
+    AccessDenied,
+    DiskFull,
+    FileTooLarge,
+    IsFolder,
+    Other,
+};
+
+struct ReplaceResult
+{
+    ReplaceCause cause = ReplaceCause::None;
+    int systemError = 0;       // errno, or GetLastError() on Windows
+    std::uint64_t newHash = 0; // the hash of the content now at the path, when replaced
+    bool replaced = false;     // the new content stands at the path (also when a later flush failed)
+    bool ok() const { return cause == ReplaceCause::None; }
+};
+
+// The hash by which a caller names the content it saw (64-bit FNV-1a).
+std::uint64_t contentHash(std::string_view bytes);
+
+// Replaces the bytes [begin, end) of the file at path by insert, when the file's whole content
+// hashes to expectedHash. Every other byte stays as it was.
+ReplaceResult spliceFile(const std::filesystem::path &path, std::uint64_t expectedHash, std::uint64_t begin,
+                         std::uint64_t end, std::string_view insert);
+
+// Takes the bytes [begin, end) out. Undoing it is insertIntoFile(path, result.newHash, begin,
+// the removed bytes): it succeeds while nobody changed the file since.
+inline ReplaceResult removeFromFile(const std::filesystem::path &path, std::uint64_t expectedHash, std::uint64_t begin,
+                                    std::uint64_t end)
+{
+    return spliceFile(path, expectedHash, begin, end, {});
+}
+
+inline ReplaceResult insertIntoFile(const std::filesystem::path &path, std::uint64_t expectedHash, std::uint64_t at,
+                                    std::string_view bytes)
+{
+    return spliceFile(path, expectedHash, at, at, bytes);
+}
+
+// Points inside spliceFile at which tests look in: to kill the process there, or to make that
+// step fail (a non-zero result is taken as the step's system error).
+enum class ReplaceStage {
+    Locked,       // locked, checked, and the content compared
+    Linking,      // the backup's hard link is next; a non-zero result is taken as the link's error
+    BackupKept,   // the .bak holds the old content
+    NewWritten,   // the new content is written to the temporary file
+    NewFlushed,   // and flushed
+    Replaced,     // the temporary file stands at the path
+    FolderFlushed // the folder's entries are flushed; the lock is still held
+};
+using ReplaceHook = int (*)(ReplaceStage stage);
+
+namespace detail {
+
+inline ReplaceHook replaceHook = nullptr;
+
+inline int atStage(ReplaceStage stage)
+{
+    return replaceHook ? replaceHook(stage) : 0;
+}
+
+// The file that a removal works on: the target of a symbolic link at the path, so that the
+// backup and the temporary file go into the target's folder and the link stays a link.
+std::filesystem::path followLink(const std::filesystem::path &path);
+
+std::filesystem::path backupPath(const std::filesystem::path &file);
+// The temporary file of this process: for the new content, or for a backup on its way to .bak.
+std::filesystem::path temporaryPath(const std::filesystem::path &file, unsigned long pid, bool backup);
+// Whether a name in the file's folder is one of temporaryPath's names, of any process.
+bool isTemporaryName(const std::filesystem::path &file, const std::filesystem::path &name);
+
+// Removes every temporary file of the file's name. Only called under the file's lock: every
+// temporary file is made and used up under it, so one found then is a killed copy's leftover.
+void removeLeftovers(const std::filesystem::path &file);
+
+// Whether an existing .bak may be replaced, because this program wrote it or because replacing
+// it loses nothing: the file's current content starts with all of the .bak's bytes (nothing but
+// appends since, or a copy of the current content), or it is the .bak with one record taken out
+// or put back in at a line start, after which anything may have been appended. That is what a
+// removal, an undo and later appends leave behind. A record here is a run of whole lines of
+// which the first, and only that one, starts with "ITEM:". A .bak that an editor or another
+// program wrote with any other difference is left alone, and nothing is removed.
+bool isEarlierContent(std::string_view backup, std::string_view current);
+
+// Checks the range against the content and builds the new content.
+bool splice(std::string_view content, std::uint64_t begin, std::uint64_t end, std::string_view insert,
+            std::string &out);
+
+} // namespace detail
+
+inline void setReplaceHook(ReplaceHook hook)
+{
+    detail::replaceHook = hook;
+}
+
+} // namespace merivox

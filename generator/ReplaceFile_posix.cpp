@@ -1,0 +1,308 @@
+#include "ReplaceFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace merivox {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+ReplaceCause causeOf(int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return ReplaceCause::FolderMissing;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return ReplaceCause::AccessDenied;
+    case ENOSPC:
+    case EDQUOT:
+        return ReplaceCause::DiskFull;
+    case EFBIG:
+        return ReplaceCause::FileTooLarge;
+    case EISDIR:
+        return ReplaceCause::IsFolder;
+    case EBUSY:
+    case ETXTBSY:
+        return ReplaceCause::InUse;
+    default:
+        return ReplaceCause::Other;
+    }
+}
+
+ReplaceResult failure(int error)
+{
+    return {causeOf(error), error};
+}
+
+ReplaceResult failure(ReplaceCause cause, int error = 0)
+{
+    return {cause, error};
+}
+
+// A descriptor closed when it goes; closing the locked file's descriptor also releases the lock.
+struct Descriptor
+{
+    int fd = -1;
+    Descriptor() = default;
+    explicit Descriptor(int opened) : fd(opened) {}
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    ~Descriptor()
+    {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+};
+
+bool sameFile(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool namesFile(const fs::path &path, const struct stat &opened)
+{
+    struct stat named;
+    return ::stat(path.c_str(), &named) == 0 && sameFile(named, opened);
+}
+
+// Opens the existing file and takes the append layer's lock (flock, exclusive, on the whole
+// file). The file may have been replaced while the lock was awaited: then start again with the
+// file that the path names now.
+int openLocked(const fs::path &path, Descriptor &file, struct stat &info)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        file.fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+        if (file.fd < 0) {
+            return errno;
+        }
+        int locked;
+        do {
+            locked = ::flock(file.fd, LOCK_EX);
+        } while (locked != 0 && errno == EINTR);
+        if (locked != 0 || ::fstat(file.fd, &info) != 0) {
+            return errno;
+        }
+        if (namesFile(path, info)) {
+            return 0;
+        }
+        ::close(file.fd);
+        file.fd = -1;
+    }
+    return EBUSY;
+}
+
+int readAll(int fd, std::string &out)
+{
+    out.clear();
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, off_t(out.size()));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return errno;
+        }
+        if (n == 0) {
+            return 0;
+        }
+        out.append(buffer, size_t(n));
+    }
+}
+
+int writeAll(int fd, std::string_view bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return n < 0 ? errno : EIO;
+        }
+        done += size_t(n);
+    }
+    return 0;
+}
+
+int syncFolder(const fs::path &file)
+{
+    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+    Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.fd < 0) {
+        return errno;
+    }
+    return ::fsync(dir.fd) == 0 || errno == EINVAL ? 0 : errno;
+}
+
+// Writes a new file under a temporary name: created fresh, given the owner and permissions,
+// written and flushed. On failure the temporary file is gone again.
+ReplaceResult writeTemporary(const fs::path &temporary, const struct stat &like, std::string_view bytes, bool stages)
+{
+    Descriptor out(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (out.fd < 0) {
+        return failure(errno);
+    }
+    const auto fail = [&](ReplaceResult result) {
+        ::unlink(temporary.c_str());
+        return result;
+    };
+    struct stat made;
+    if (::fstat(out.fd, &made) != 0) {
+        return fail(failure(errno));
+    }
+    if ((made.st_uid != like.st_uid || made.st_gid != like.st_gid) && ::fchown(out.fd, like.st_uid, like.st_gid) != 0) {
+        return fail(failure(ReplaceCause::NoPermissions, errno));
+    }
+    if (::fchmod(out.fd, like.st_mode & 07777) != 0) {
+        return fail(failure(ReplaceCause::NoPermissions, errno));
+    }
+    if (const int error = writeAll(out.fd, bytes)) {
+        return fail(failure(error));
+    }
+    if (const int error = stages ? detail::atStage(ReplaceStage::NewWritten) : 0) {
+        return fail(failure(error));
+    }
+    if (::fsync(out.fd) != 0) {
+        return fail(failure(errno));
+    }
+    if (const int error = stages ? detail::atStage(ReplaceStage::NewFlushed) : 0) {
+        return fail(failure(error));
+    }
+    if (::close(out.fd) != 0) {
+        out.fd = -1;
+        return fail(failure(errno));
+    }
+    out.fd = -1;
+    return {};
+}
+
+bool noHardLinks(int error)
+{
+    return error == EPERM || error == EOPNOTSUPP || error == ENOTSUP || error == EMLINK || error == EXDEV;
+}
+
+// Keeps the old content as the .bak: a hard link to the locked file, made under a temporary
+// name and renamed over an earlier .bak of this program's; where the file system has no hard
+// links, a flushed copy. Then the folder is flushed.
+ReplaceResult keepBackup(const fs::path &file, const struct stat &info, std::string_view content)
+{
+    const fs::path backup = detail::backupPath(file);
+    struct stat existing;
+    if (::lstat(backup.c_str(), &existing) == 0) {
+        if (sameFile(existing, info)) {
+            return {}; // a killed removal already linked it
+        }
+        std::string earlier;
+        Descriptor in(S_ISREG(existing.st_mode) ? ::open(backup.c_str(), O_RDONLY | O_CLOEXEC) : -1);
+        if (in.fd < 0 || readAll(in.fd, earlier) != 0 || !detail::isEarlierContent(earlier, content)) {
+            return failure(ReplaceCause::ForeignBackup);
+        }
+    } else if (errno != ENOENT) {
+        return failure(errno);
+    }
+
+    const fs::path temporary = detail::temporaryPath(file, unsigned(::getpid()), true);
+    const int refused = detail::atStage(ReplaceStage::Linking);
+    if (refused == 0 && ::link(file.c_str(), temporary.c_str()) == 0) {
+        struct stat linked;
+        if (::lstat(temporary.c_str(), &linked) != 0 || !sameFile(linked, info)) {
+            const int error = errno;
+            ::unlink(temporary.c_str());
+            return failure(ReplaceCause::Changed, error);
+        }
+    } else if (const int error = refused ? refused : errno; noHardLinks(error)) {
+        if (const ReplaceResult copied = writeTemporary(temporary, info, content, false); !copied.ok()) {
+            return copied;
+        }
+    } else {
+        return failure(error);
+    }
+    if (::rename(temporary.c_str(), backup.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        return failure(error);
+    }
+    // The backup's name is on disk before the path's name can change.
+    if (const int error = syncFolder(file)) {
+        return failure(error);
+    }
+    return {};
+}
+
+} // namespace
+
+ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::uint64_t begin, std::uint64_t end,
+                         std::string_view insert)
+{
+    const fs::path file = detail::followLink(path);
+    Descriptor locked;
+    struct stat info;
+    if (const int error = openLocked(file, locked, info)) {
+        return failure(error == ENOENT && fs::is_directory(file.parent_path().empty() ? "." : file.parent_path())
+                           ? ReplaceCause::FileMissing
+                           : causeOf(error),
+                       error);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return failure(S_ISDIR(info.st_mode) ? ReplaceCause::IsFolder : ReplaceCause::Other, 0);
+    }
+    detail::removeLeftovers(file);
+
+    std::string content;
+    if (const int error = readAll(locked.fd, content)) {
+        return failure(error);
+    }
+    if (contentHash(content) != expectedHash) {
+        return failure(ReplaceCause::Changed);
+    }
+    std::string replacement;
+    if (!detail::splice(content, begin, end, insert, replacement)) {
+        return failure(ReplaceCause::BadRange);
+    }
+    if (const int error = detail::atStage(ReplaceStage::Locked)) {
+        return failure(error);
+    }
+
+    if (const ReplaceResult kept = keepBackup(file, info, content); !kept.ok()) {
+        return kept;
+    }
+    if (const int error = detail::atStage(ReplaceStage::BackupKept)) {
+        return failure(error);
+    }
+
+    const fs::path temporary = detail::temporaryPath(file, unsigned(::getpid()), false);
+    if (const ReplaceResult written = writeTemporary(temporary, info, replacement, true); !written.ok()) {
+        return written;
+    }
+    if (::rename(temporary.c_str(), file.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        return failure(error);
+    }
+    ReplaceResult result{ReplaceCause::None, 0, contentHash(replacement), true};
+    int error = detail::atStage(ReplaceStage::Replaced);
+    if (error == 0) {
+        error = syncFolder(file);
+    }
+    if (error == 0) {
+        error = detail::atStage(ReplaceStage::FolderFlushed);
+    }
+    if (error != 0) {
+        result.cause = causeOf(error);
+        result.systemError = error;
+    }
+    return result; // closing the old file's descriptor releases the lock
+}
+
+} // namespace merivox

@@ -1,0 +1,432 @@
+#include "ReplaceFile.h"
+
+#include <windows.h>
+
+#include <aclapi.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace merivox {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// SetFileInformationByHandle's FileRenameInfoEx, spelled out here so that it does not depend on
+// the Windows version the headers are set to. Flags replaces the BOOLEAN of FileRenameInfo.
+constexpr DWORD kReplaceIfExists = 0x1;
+constexpr DWORD kPosixSemantics = 0x2;
+constexpr auto kRenameInfoEx = FILE_INFO_BY_HANDLE_CLASS(22);
+struct RenameInfoEx
+{
+    DWORD Flags;
+    HANDLE RootDirectory;
+    DWORD FileNameLength;
+    WCHAR FileName[1];
+};
+
+ReplaceCause causeOf(DWORD error)
+{
+    switch (error) {
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+        return ReplaceCause::FolderMissing;
+    case ERROR_FILE_NOT_FOUND:
+        return ReplaceCause::FileMissing;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+        return ReplaceCause::AccessDenied;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return ReplaceCause::DiskFull;
+    case ERROR_FILE_TOO_LARGE:
+        return ReplaceCause::FileTooLarge;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return ReplaceCause::InUse;
+    default:
+        return ReplaceCause::Other;
+    }
+}
+
+ReplaceResult failure(DWORD error)
+{
+    return {causeOf(error), int(error)};
+}
+
+ReplaceResult failure(ReplaceCause cause, DWORD error = 0)
+{
+    return {cause, int(error)};
+}
+
+ReplaceResult lastFailure()
+{
+    return failure(GetLastError());
+}
+
+struct Handle
+{
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    Handle() = default;
+    explicit Handle(HANDLE opened) : handle(opened) {}
+    Handle(const Handle &) = delete;
+    Handle &operator=(const Handle &) = delete;
+    ~Handle() { close(); }
+    bool valid() const { return handle != INVALID_HANDLE_VALUE; }
+    void close()
+    {
+        if (valid()) {
+            CloseHandle(handle);
+        }
+        handle = INVALID_HANDLE_VALUE;
+    }
+};
+
+bool sameFile(HANDLE a, HANDLE b)
+{
+    BY_HANDLE_FILE_INFORMATION x{};
+    BY_HANDLE_FILE_INFORMATION y{};
+    return GetFileInformationByHandle(a, &x) && GetFileInformationByHandle(b, &y) &&
+           x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
+           x.nFileIndexLow == y.nFileIndexLow;
+}
+
+Handle openShared(const fs::path &path, DWORD access)
+{
+    return Handle(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+bool namesFile(const fs::path &path, HANDLE file)
+{
+    const Handle named = openShared(path, 0);
+    return named.valid() && sameFile(file, named.handle);
+}
+
+bool deletePending(HANDLE file)
+{
+    FILE_STANDARD_INFO info{};
+    return GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info) && info.DeletePending;
+}
+
+// Opens the existing file as appendToFile does (sharing read, write and delete, with the right
+// to delete) and takes the same lock: LockFileEx, exclusive, on every byte. A file replaced or
+// marked for deletion while the lock was awaited is left for the one the path names now; an open
+// refused because another program holds the file is tried again for a while.
+ReplaceResult openLocked(const fs::path &path, Handle &file)
+{
+    constexpr int kAttempts = 300;
+    constexpr DWORD kPauseMs = 10;
+    DWORD error = ERROR_SHARING_VIOLATION;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        file.handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE | READ_CONTROL,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (!file.valid()) {
+            error = GetLastError();
+            const DWORD attributes = GetFileAttributesW(path.c_str());
+            if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+                (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                return failure(ReplaceCause::IsFolder, error);
+            }
+            if (error == ERROR_SHARING_VIOLATION) {
+                Sleep(kPauseMs);
+                continue;
+            }
+            return failure(error);
+        }
+        OVERLAPPED whole{};
+        if (!LockFileEx(file.handle, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
+            return lastFailure();
+        }
+        if (!deletePending(file.handle) && namesFile(path, file.handle)) {
+            return {};
+        }
+        file.close();
+    }
+    return failure(error);
+}
+
+OVERLAPPED at(ULONGLONG offset)
+{
+    OVERLAPPED position{};
+    position.Offset = DWORD(offset);
+    position.OffsetHigh = DWORD(offset >> 32);
+    return position;
+}
+
+bool readAll(HANDLE file, std::string &out)
+{
+    out.clear();
+    std::vector<char> buffer(65536);
+    for (;;) {
+        OVERLAPPED position = at(out.size());
+        DWORD read = 0;
+        if (!ReadFile(file, buffer.data(), DWORD(buffer.size()), &read, &position)) {
+            return GetLastError() == ERROR_HANDLE_EOF;
+        }
+        if (read == 0) {
+            return true;
+        }
+        out.append(buffer.data(), read);
+    }
+}
+
+bool writeAll(HANDLE file, std::string_view bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        OVERLAPPED position = at(done);
+        DWORD written = 0;
+        const DWORD chunk = DWORD(std::min<size_t>(bytes.size() - done, 1u << 30));
+        if (!WriteFile(file, bytes.data() + done, chunk, &written, &position) || written == 0) {
+            return false;
+        }
+        done += written;
+    }
+    return true;
+}
+
+// Renames the open file to the path in one step, replacing what stands there even while other
+// handles have it open with delete sharing. File systems and Windows versions without this
+// rename (FAT, before Windows 10 1607, some network shares) refuse it, as does a file that
+// another program holds open without delete sharing: all of them count as "in use".
+bool renameOver(HANDLE file, const fs::path &to, DWORD &error)
+{
+    const std::wstring name = fs::absolute(to).wstring();
+    std::vector<char> buffer(sizeof(RenameInfoEx) + name.size() * sizeof(wchar_t));
+    auto *rename = reinterpret_cast<RenameInfoEx *>(buffer.data());
+    rename->Flags = kReplaceIfExists | kPosixSemantics;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = DWORD(name.size() * sizeof(wchar_t));
+    std::memcpy(rename->FileName, name.data(), name.size() * sizeof(wchar_t));
+    if (SetFileInformationByHandle(file, kRenameInfoEx, rename, DWORD(buffer.size()))) {
+        return true;
+    }
+    error = GetLastError();
+    return false;
+}
+
+ReplaceCause renameCause(DWORD error)
+{
+    switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_INVALID_PARAMETER:
+    case ERROR_INVALID_FUNCTION:
+    case ERROR_NOT_SUPPORTED:
+    case ERROR_CALL_NOT_IMPLEMENTED:
+    case ERROR_NOT_SAME_DEVICE:
+        return ReplaceCause::InUse;
+    default:
+        return causeOf(error);
+    }
+}
+
+void markForDeletion(HANDLE file)
+{
+    FILE_DISPOSITION_INFO remove{};
+    remove.DeleteFile = TRUE;
+    SetFileInformationByHandle(file, FileDispositionInfo, &remove, sizeof remove);
+}
+
+// The old file's access list, to be given to the new one.
+struct AccessList
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    PACL dacl = nullptr;
+    bool isProtected = false;
+    AccessList(const AccessList &) = delete;
+    AccessList &operator=(const AccessList &) = delete;
+    AccessList() = default;
+    ~AccessList()
+    {
+        if (descriptor) {
+            LocalFree(descriptor);
+        }
+    }
+};
+
+DWORD readAccessList(HANDLE file, AccessList &list)
+{
+    const DWORD error = GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &list.dacl,
+                                        nullptr, &list.descriptor);
+    if (error != ERROR_SUCCESS) {
+        return error;
+    }
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    if (GetSecurityDescriptorControl(list.descriptor, &control, &revision)) {
+        list.isProtected = (control & SE_DACL_PROTECTED) != 0;
+    }
+    return ERROR_SUCCESS;
+}
+
+DWORD applyAccessList(HANDLE file, const AccessList &list)
+{
+    const SECURITY_INFORMATION what =
+        DACL_SECURITY_INFORMATION |
+        (list.isProtected ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    return SetSecurityInfo(file, SE_FILE_OBJECT, what, nullptr, nullptr, list.dacl, nullptr);
+}
+
+// The attributes a new file takes over from the old one.
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// Writes a new file under a temporary name with the old one's attributes and access list, and
+// flushes it. On success the file stays open (for the rename by handle); on failure it is gone.
+ReplaceResult writeTemporary(const fs::path &temporary, HANDLE like, std::string_view bytes, bool stages, Handle &out)
+{
+    FILE_BASIC_INFO basic{};
+    if (!GetFileInformationByHandleEx(like, FileBasicInfo, &basic, sizeof basic)) {
+        return failure(ReplaceCause::NoPermissions, GetLastError());
+    }
+    AccessList access;
+    if (const DWORD error = readAccessList(like, access)) {
+        return failure(ReplaceCause::NoPermissions, error);
+    }
+    const DWORD attributes = basic.FileAttributes & kKeptAttributes;
+    out.handle = CreateFileW(temporary.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC | READ_CONTROL,
+                             FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                             attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (!out.valid()) {
+        return lastFailure();
+    }
+    const auto fail = [&](ReplaceResult result) {
+        markForDeletion(out.handle);
+        out.close();
+        return result;
+    };
+    if (const DWORD error = applyAccessList(out.handle, access)) {
+        return fail(failure(ReplaceCause::NoPermissions, error));
+    }
+    if (!writeAll(out.handle, bytes)) {
+        return fail(lastFailure());
+    }
+    if (const int error = stages ? detail::atStage(ReplaceStage::NewWritten) : 0) {
+        return fail(failure(DWORD(error)));
+    }
+    if (!FlushFileBuffers(out.handle)) {
+        return fail(lastFailure());
+    }
+    if (const int error = stages ? detail::atStage(ReplaceStage::NewFlushed) : 0) {
+        return fail(failure(DWORD(error)));
+    }
+    return {};
+}
+
+bool noHardLinks(DWORD error)
+{
+    return error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED || error == ERROR_TOO_MANY_LINKS ||
+           error == ERROR_CALL_NOT_IMPLEMENTED;
+}
+
+// Keeps the old content as the .bak: a hard link to the locked file under a temporary name,
+// moved over an earlier .bak of this program's; where the file system has no hard links, a
+// flushed copy.
+ReplaceResult keepBackup(const fs::path &file, HANDLE locked, std::string_view content)
+{
+    const fs::path backup = detail::backupPath(file);
+    const DWORD existing = GetFileAttributesW(backup.c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES) {
+        const Handle earlierFile = openShared(backup, GENERIC_READ);
+        if (earlierFile.valid() && sameFile(earlierFile.handle, locked)) {
+            return {}; // a killed removal already linked it
+        }
+        std::string earlier;
+        if (!earlierFile.valid() || (existing & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
+            !readAll(earlierFile.handle, earlier) || !detail::isEarlierContent(earlier, content)) {
+            return failure(ReplaceCause::ForeignBackup);
+        }
+    } else if (const DWORD error = GetLastError(); error != ERROR_FILE_NOT_FOUND) {
+        return failure(error);
+    }
+
+    const fs::path temporary = detail::temporaryPath(file, GetCurrentProcessId(), true);
+    const DWORD refused = DWORD(detail::atStage(ReplaceStage::Linking));
+    if (refused == 0 && CreateHardLinkW(temporary.c_str(), file.c_str(), nullptr)) {
+        const Handle linked = openShared(temporary, 0);
+        if (!linked.valid() || !sameFile(linked.handle, locked)) {
+            DeleteFileW(temporary.c_str());
+            return failure(ReplaceCause::Changed);
+        }
+    } else if (const DWORD error = refused ? refused : GetLastError(); noHardLinks(error)) {
+        Handle copy;
+        if (const ReplaceResult copied = writeTemporary(temporary, locked, content, false, copy); !copied.ok()) {
+            return copied;
+        }
+    } else {
+        return failure(error);
+    }
+    if (!MoveFileExW(temporary.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = GetLastError();
+        DeleteFileW(temporary.c_str());
+        return failure(error);
+    }
+    return {};
+}
+
+} // namespace
+
+ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::uint64_t begin, std::uint64_t end,
+                         std::string_view insert)
+{
+    const fs::path file = detail::followLink(path);
+    Handle locked;
+    if (const ReplaceResult opened = openLocked(file, locked); !opened.ok()) {
+        return opened;
+    }
+    detail::removeLeftovers(file);
+
+    std::string content;
+    if (!readAll(locked.handle, content)) {
+        return lastFailure();
+    }
+    if (contentHash(content) != expectedHash) {
+        return failure(ReplaceCause::Changed);
+    }
+    std::string replacement;
+    if (!detail::splice(content, begin, end, insert, replacement)) {
+        return failure(ReplaceCause::BadRange);
+    }
+    if (const int error = detail::atStage(ReplaceStage::Locked)) {
+        return failure(DWORD(error));
+    }
+
+    if (const ReplaceResult kept = keepBackup(file, locked.handle, content); !kept.ok()) {
+        return kept;
+    }
+    if (const int error = detail::atStage(ReplaceStage::BackupKept)) {
+        return failure(DWORD(error));
+    }
+
+    const fs::path temporary = detail::temporaryPath(file, GetCurrentProcessId(), false);
+    Handle fresh;
+    if (const ReplaceResult written = writeTemporary(temporary, locked.handle, replacement, true, fresh);
+        !written.ok()) {
+        return written;
+    }
+    DWORD error = 0;
+    if (!renameOver(fresh.handle, file, error)) {
+        markForDeletion(fresh.handle);
+        return failure(renameCause(error), error);
+    }
+    fresh.close();
+    ReplaceResult result{ReplaceCause::None, 0, contentHash(replacement), true};
+    // NTFS journals the rename itself; there is no folder to flush as on POSIX.
+    int stageError = detail::atStage(ReplaceStage::Replaced);
+    if (stageError == 0) {
+        stageError = detail::atStage(ReplaceStage::FolderFlushed);
+    }
+    if (stageError != 0) {
+        result.cause = causeOf(DWORD(stageError));
+        result.systemError = stageError;
+    }
+    return result; // closing the old file's handle releases the lock
+}
+
+} // namespace merivox

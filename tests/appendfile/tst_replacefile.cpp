@@ -1,0 +1,674 @@
+// Replacing the file in one step, the same cases against the POSIX file natively and against the
+// Windows file under Wine: exact bytes out and back in, the content check, the backup and whose
+// backup may be replaced, permissions kept, a kill at each stage, and an append that waits for a
+// removal's lock. Other processes are this executable started again as "remove" or "append".
+#define DOCTEST_CONFIG_IMPLEMENT
+#include <doctest/doctest.h>
+
+#include "AppendFile.h"
+#include "ReplaceFile.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <aclapi.h>
+#else
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+using namespace merivox;
+using namespace std::chrono_literals;
+
+namespace {
+
+#ifdef _WIN32
+constexpr int kDiskFull = ERROR_DISK_FULL;
+#else
+constexpr int kDiskFull = ENOSPC;
+#endif
+
+std::string readFile(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const fs::path &path, const std::string &bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+void waitFor(const fs::path &marker)
+{
+    for (int i = 0; i < 2000 && !fs::exists(marker); ++i) {
+        std::this_thread::sleep_for(5ms);
+    }
+}
+
+struct Folder
+{
+    fs::path path;
+    Folder()
+    {
+        static int count = 0;
+#ifdef _WIN32
+        const auto pid = GetCurrentProcessId();
+#else
+        const auto pid = getpid();
+#endif
+        path = fs::temp_directory_path() / ("replacefile-" + std::to_string(pid) + "-" + std::to_string(++count));
+        fs::create_directories(path);
+    }
+    ~Folder()
+    {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+    fs::path file() const
+    {
+        return path / "usrprobe.dat";
+    }
+    fs::path backup() const
+    {
+        return path / "usrprobe.dat.bak";
+    }
+    // The temporary files of a removal in the folder.
+    std::vector<std::string> temporaries() const
+    {
+        std::vector<std::string> names;
+        for (const auto &entry : fs::directory_iterator(path)) {
+            const std::string name = entry.path().filename().string();
+            if (name.find(".merivox-") != std::string::npos) {
+                names.push_back(name);
+            }
+        }
+        return names;
+    }
+};
+
+// Three records, with the line ends and a damaged line that a removal must leave alone.
+const std::string kFirst = "ITEM:AMM M3\r\nbegintip\r\nendtip\r\n";
+const std::string kSecond = "ITEM:BMM M3\nbegintip\r\nendtip\r\n";
+const std::string kThird = "ITEM:CMM M3\r\nk\xe4put\r\nendtip";
+const std::string kSeed = kFirst + kSecond + kThird;
+
+ReplaceResult removeSecond(const Folder &folder)
+{
+    return removeFromFile(folder.file(), contentHash(readFile(folder.file())), kFirst.size(),
+                          kFirst.size() + kSecond.size());
+}
+
+constexpr const char *kStageNames[] = {"locked", "linking", "backup", "written", "flushed", "replaced", "folder"};
+
+std::string g_markers, g_stage;
+bool g_wait = false;
+
+// In a child: announce the stage by a marker file, then wait there for a "go" file, or for
+// ever (until killed).
+int childHook(ReplaceStage stage)
+{
+    if (g_stage == kStageNames[int(stage)]) {
+        writeFile(g_markers + "-" + g_stage, {});
+        if (g_wait) {
+            waitFor(g_markers + "-go");
+        } else {
+            for (;;) { // until killed
+                std::this_thread::sleep_for(1s);
+            }
+        }
+    }
+    return 0;
+}
+
+int appendHook(AppendStage stage)
+{
+    if (stage == AppendStage::Opened) {
+        writeFile(g_markers + "-opened", {});
+    }
+    return 0;
+}
+
+// remove FILE MARKERS STAGE WAIT: takes out the second record, exits with the cause.
+// append FILE MARKERS: appends one record, exits with the cause.
+int childMain(char **argv)
+{
+    g_markers = argv[3];
+    if (std::strcmp(argv[1], "append") == 0) {
+        setAppendHook(appendHook);
+        return int(appendToFile(argv[2], "ITEM:DMM M3\r\nendtip\r\n").cause);
+    }
+    g_stage = argv[4];
+    g_wait = std::strcmp(argv[5], "wait") == 0;
+    setReplaceHook(childHook);
+    const fs::path file = argv[2];
+    return int(removeFromFile(file, contentHash(readFile(file)), kFirst.size(), kFirst.size() + kSecond.size()).cause);
+}
+
+std::string g_self;
+
+// Whether this system replaces a file in one step. Windows 10 1607 and later do on NTFS; Wine 8
+// and older Windows refuse the rename, and every removal there must end as "in use" with the file
+// unchanged. Found out by a removal of nothing from a scratch file.
+bool g_replaces = true;
+
+// A removal that should have replaced the file: true when it did, false when this system
+// refused it as it must.
+bool replacedHere(const ReplaceResult &result)
+{
+    if (g_replaces) {
+        CHECK(result.ok());
+        CHECK(result.replaced);
+    } else {
+        CHECK(result.cause == ReplaceCause::InUse);
+        CHECK_FALSE(result.replaced);
+    }
+    return result.replaced;
+}
+
+class Child
+{
+public:
+    Child(const Folder &folder, const std::string &mode, const std::vector<std::string> &extra, const std::string &name)
+        : m_markers(folder.path / name)
+    {
+        std::vector<std::string> args{g_self, mode, folder.file().string(), m_markers.string()};
+        args.insert(args.end(), extra.begin(), extra.end());
+#ifdef _WIN32
+        std::string line;
+        for (const std::string &arg : args) {
+            line += "\"" + arg + "\" ";
+        }
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        REQUIRE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info));
+        CloseHandle(m_info.hThread);
+#else
+        m_pid = fork();
+        REQUIRE(m_pid >= 0);
+        if (m_pid == 0) {
+            std::vector<char *> argv;
+            for (const std::string &arg : args) {
+                argv.push_back(const_cast<char *>(arg.c_str()));
+            }
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+#endif
+    }
+    fs::path marker(const std::string &event) const
+    {
+        return m_markers.string() + "-" + event;
+    }
+    void go() const
+    {
+        writeFile(marker("go"), {});
+    }
+    void kill()
+    {
+#ifdef _WIN32
+        TerminateProcess(m_info.hProcess, 9);
+#else
+        ::kill(m_pid, SIGKILL);
+#endif
+        result();
+    }
+    int result()
+    {
+#ifdef _WIN32
+        WaitForSingleObject(m_info.hProcess, INFINITE);
+        DWORD code = 0;
+        GetExitCodeProcess(m_info.hProcess, &code);
+        CloseHandle(m_info.hProcess);
+        return int(code);
+#else
+        int status = 0;
+        const bool exited = waitpid(m_pid, &status, 0) == m_pid && WIFEXITED(status);
+        return exited ? WEXITSTATUS(status) : -1;
+#endif
+    }
+
+private:
+    fs::path m_markers;
+#ifdef _WIN32
+    PROCESS_INFORMATION m_info{};
+#else
+    pid_t m_pid = 0;
+#endif
+};
+
+struct HookGuard
+{
+    explicit HookGuard(ReplaceHook hook) { setReplaceHook(hook); }
+    ~HookGuard() { setReplaceHook(nullptr); }
+};
+
+} // namespace
+
+TEST_CASE("the content hash is 64-bit FNV-1a")
+{
+    CHECK(contentHash("") == 0xcbf29ce484222325ull);
+    CHECK(contentHash("a") == 0xaf63dc4c8601ec8cull);
+    CHECK(contentHash("foobar") == 0x85944171f73967e8ull);
+}
+
+TEST_CASE("which backup holds an earlier content of the file")
+{
+    const std::string a = "ITEM:A\r\n", b = "ITEM:B\r\n", c = "ITEM:C\r\n", d = "ITEM:D\r\n";
+    struct Case
+    {
+        std::string backup, current;
+        bool earlier;
+    };
+    const Case cases[] = {
+        {a + b + c, a + b + c, true},             // a killed removal's link, or nothing since
+        {a + b, a + b + c, true},                 // appended since: every byte still in the file
+        {"", a, true},                            // an empty backup holds nothing to lose
+        {a + b + c, a + c, true},                 // one record taken out
+        {a + b + c, a + c + d, true},             // taken out, then appended to
+        {a + b + c, b + c, true},                 // the first record taken out
+        {a + b + c, a + b, true},                 // the last one
+        {a + b + b + c, a + b + c, true},         // one of two equal records
+        {a + "ITEM:B\r\nx\r\n" + c, a + c, true}, // a record of several lines
+        {a + "ITEM:B\r\nx", a, true},             // the last one without its line end
+        {a + c, a + b + c, true},                 // put back (undo)
+        {a + c, a + b + c + d, true},             // put back, then appended to
+        {a + b + c, b + a + c, false},            // two changes
+        {a + b + c, a + "ITEM:X\r\n" + c, false}, // a line changed in place
+        {a + b + c, a + "x\r\n" + b + c, false},  // a line put in that is not a record
+        {a + b + c + d, a + d, false},            // two records taken out
+        {a, b, true},                             // the only record taken out, another appended
+        {"text of another program", a + b, false},
+    };
+    for (const Case &c : cases) {
+        CAPTURE(c.backup);
+        CAPTURE(c.current);
+        CHECK(detail::isEarlierContent(c.backup, c.current) == c.earlier);
+    }
+}
+
+TEST_CASE("temporary names are recognised only for this file")
+{
+    const fs::path file = fs::path("folder") / "usrprobe.dat";
+    CHECK(detail::temporaryPath(file, 42, false).filename() == "usrprobe.dat.merivox-42.tmp");
+    CHECK(detail::temporaryPath(file, 42, true).filename() == "usrprobe.dat.bak.merivox-42.tmp");
+    const std::pair<const char *, bool> names[] = {
+        {"usrprobe.dat.merivox-42.tmp", true}, {"usrprobe.dat.bak.merivox-7.tmp", true},
+        {"usrprobe.dat.merivox-.tmp", false},  {"usrprobe.dat.merivox-4x.tmp", false},
+        {"other.dat.merivox-42.tmp", false},   {"usrprobe.dat.42.tmp", false}, // an append's name
+        {"usrprobe.dat.bak", false},           {"usrprobe.dat", false},
+    };
+    for (const auto &[name, temporary] : names) {
+        const std::string text = name;
+        CAPTURE(text);
+        CHECK(detail::isTemporaryName(file, name) == temporary);
+    }
+}
+
+TEST_CASE("a record comes out byte for byte, the old content stays as .bak, and goes back in")
+{
+    Folder folder;
+    writeFile(folder.file(), kSeed);
+    const ReplaceResult removed = removeSecond(folder);
+    CHECK(readFile(folder.backup()) == kSeed);
+    CHECK(folder.temporaries().empty());
+    if (!replacedHere(removed)) {
+        CHECK(readFile(folder.file()) == kSeed);
+        return;
+    }
+    CHECK(readFile(folder.file()) == kFirst + kThird);
+    CHECK(removed.newHash == contentHash(kFirst + kThird));
+
+    // Undo by the same steps; the backup it replaces is the one the removal wrote.
+    const ReplaceResult undone = insertIntoFile(folder.file(), removed.newHash, kFirst.size(), kSecond);
+    REQUIRE(undone.ok());
+    CHECK(readFile(folder.file()) == kSeed);
+    CHECK(readFile(folder.backup()) == kFirst + kThird);
+    // The undo's hash no longer matches once the file changed.
+    CHECK(insertIntoFile(folder.file(), removed.newHash, kFirst.size(), kSecond).cause == ReplaceCause::Changed);
+}
+
+TEST_CASE("nothing is changed when the content, the range or the backup is not as expected")
+{
+    struct Case
+    {
+        const char *what;
+        std::uint64_t hash, begin, end;
+        std::string backup; // empty: none
+        ReplaceCause cause;
+    };
+    const Case cases[] = {
+        {"changed", contentHash(kSeed + "x"), 0, 5, "", ReplaceCause::Changed},
+        {"past the end", contentHash(kSeed), 5, kSeed.size() + 1, "", ReplaceCause::BadRange},
+        {"backwards", contentHash(kSeed), 6, 5, "", ReplaceCause::BadRange},
+        {"foreign backup", contentHash(kSeed), 0, 5, "saved by hand\r\n", ReplaceCause::ForeignBackup},
+    };
+    for (const Case &c : cases) {
+        const std::string what = c.what;
+        CAPTURE(what);
+        Folder folder;
+        writeFile(folder.file(), kSeed);
+        if (!c.backup.empty()) {
+            writeFile(folder.backup(), c.backup);
+        }
+        const ReplaceResult result = removeFromFile(folder.file(), c.hash, c.begin, c.end);
+        CHECK(result.cause == c.cause);
+        CHECK_FALSE(result.replaced);
+        CHECK(readFile(folder.file()) == kSeed);
+        CHECK(fs::exists(folder.backup()) == !c.backup.empty());
+        CHECK(readFile(folder.backup()) == c.backup);
+        CHECK(folder.temporaries().empty());
+    }
+    Folder empty;
+    CHECK(removeFromFile(empty.file(), 0, 0, 0).cause == ReplaceCause::FileMissing);
+}
+
+TEST_CASE("a step that fails leaves the old content and no temporary file")
+{
+    for (const ReplaceStage stage : {ReplaceStage::NewWritten, ReplaceStage::NewFlushed}) {
+        const std::string name = kStageNames[int(stage)];
+        CAPTURE(name);
+        static ReplaceStage s_failing;
+        s_failing = stage;
+        HookGuard hook([](ReplaceStage at) { return at == s_failing ? kDiskFull : 0; });
+        Folder folder;
+        writeFile(folder.file(), kSeed);
+        const ReplaceResult result = removeSecond(folder);
+        CHECK(result.cause == ReplaceCause::DiskFull);
+        CHECK(result.systemError == kDiskFull);
+        CHECK(readFile(folder.file()) == kSeed);
+        CHECK(folder.temporaries().empty());
+    }
+}
+
+namespace {
+Folder *g_looked = nullptr;
+std::vector<unsigned> g_seen; // the new file's permissions, looked at once it is flushed
+
+unsigned permissionsOf(const fs::path &path)
+{
+#ifdef _WIN32
+    return GetFileAttributesW(path.c_str());
+#else
+    return unsigned(fs::status(path).permissions());
+#endif
+}
+} // namespace
+
+TEST_CASE("the new file keeps the old one's permissions")
+{
+#ifdef _WIN32
+    const unsigned kinds[] = {FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE, FILE_ATTRIBUTE_ARCHIVE};
+#else
+    const unsigned kinds[] = {0640, 0604, 0660};
+#endif
+    HookGuard hook([](ReplaceStage stage) {
+        if (stage == ReplaceStage::NewFlushed) {
+            for (const auto &entry : fs::directory_iterator(g_looked->path)) {
+                if (entry.path().filename().string().find(".merivox-") != std::string::npos) {
+                    g_seen.push_back(permissionsOf(entry.path()));
+                }
+            }
+        }
+        return 0;
+    });
+    for (const unsigned kind : kinds) {
+        CAPTURE(kind);
+        Folder folder;
+        g_looked = &folder;
+        g_seen.clear();
+        writeFile(folder.file(), kSeed);
+#ifdef _WIN32
+        REQUIRE(SetFileAttributesW(folder.file().c_str(), kind));
+#else
+        fs::permissions(folder.file(), fs::perms(kind));
+#endif
+        const bool replaced = replacedHere(removeSecond(folder));
+        CHECK(g_seen == std::vector<unsigned>{kind});
+        CHECK(permissionsOf(folder.file()) == kind);
+        CHECK(readFile(folder.file()) == (replaced ? kFirst + kThird : kSeed));
+    }
+}
+
+namespace {
+#ifdef _WIN32
+constexpr int kNoLinks = ERROR_NOT_SUPPORTED;
+#else
+constexpr int kNoLinks = EPERM;
+#endif
+int g_refuseLinks = 0;
+unsigned long g_names = 0; // the old file's number of names once the backup is kept
+
+unsigned long namesOf(const fs::path &path)
+{
+#ifdef _WIN32
+    const HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    BY_HANDLE_FILE_INFORMATION info{};
+    GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    return info.nNumberOfLinks;
+#else
+    return fs::hard_link_count(path);
+#endif
+}
+} // namespace
+
+TEST_CASE("where the file system has no hard links, the backup is a flushed copy")
+{
+    HookGuard hook([](ReplaceStage stage) {
+        if (stage == ReplaceStage::BackupKept) {
+            g_names = namesOf(g_looked->file());
+        }
+        return stage == ReplaceStage::Linking ? g_refuseLinks : 0;
+    });
+    // The link refused or not, and the old file's names then: a link is a second name, a copy not.
+    for (const auto &[refused, names] : {std::pair{0, 2ul}, std::pair{kNoLinks, 1ul}}) {
+        CAPTURE(refused);
+        g_refuseLinks = refused;
+        Folder folder;
+        g_looked = &folder;
+        writeFile(folder.file(), kSeed);
+        replacedHere(removeSecond(folder));
+        CHECK(g_names == names);
+        CHECK(readFile(folder.backup()) == kSeed);
+        CHECK(folder.temporaries().empty());
+    }
+}
+
+#ifdef _WIN32
+namespace {
+// The access list of a file as bytes, protected or not.
+std::string accessListOf(const fs::path &path)
+{
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
+                              &descriptor) != ERROR_SUCCESS) {
+        return "unreadable";
+    }
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    GetSecurityDescriptorControl(descriptor, &control, &revision);
+    std::string bytes = (control & SE_DACL_PROTECTED) ? "protected:" : "inherited:";
+    if (dacl) {
+        bytes.append(reinterpret_cast<const char *>(dacl), dacl->AclSize);
+    }
+    LocalFree(descriptor);
+    return bytes;
+}
+
+std::string g_newAccessList;
+} // namespace
+
+TEST_CASE("the new file takes the old one's access list")
+{
+    Folder folder;
+    writeFile(folder.file(), kSeed);
+    // Everyone may do anything, and the users may read: an access list no new file gets by itself.
+    BYTE everyone[SECURITY_MAX_SID_SIZE];
+    BYTE users[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof everyone;
+    REQUIRE(CreateWellKnownSid(WinWorldSid, nullptr, everyone, &size));
+    size = sizeof users;
+    REQUIRE(CreateWellKnownSid(WinBuiltinUsersSid, nullptr, users, &size));
+    std::vector<BYTE> buffer(1024);
+    auto *acl = reinterpret_cast<PACL>(buffer.data());
+    REQUIRE(InitializeAcl(acl, DWORD(buffer.size()), ACL_REVISION));
+    REQUIRE(AddAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, everyone));
+    REQUIRE(AddAccessAllowedAce(acl, ACL_REVISION, FILE_GENERIC_READ, users));
+    std::wstring name = folder.file().wstring();
+    REQUIRE(SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT,
+                                  DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                  acl, nullptr) == ERROR_SUCCESS);
+    // Wine keeps the list, though not its protected flag.
+    const std::string before = accessListOf(folder.file());
+    writeFile(folder.path / "plain.dat", "");
+    REQUIRE(before != accessListOf(folder.path / "plain.dat"));
+
+    g_looked = &folder;
+    g_newAccessList.clear();
+    HookGuard hook([](ReplaceStage stage) {
+        if (stage == ReplaceStage::NewFlushed) {
+            g_newAccessList = accessListOf(detail::temporaryPath(g_looked->file(), GetCurrentProcessId(), false));
+        }
+        return 0;
+    });
+    replacedHere(removeSecond(folder));
+    CHECK(g_newAccessList == before);
+    CHECK(accessListOf(folder.file()) == before);
+}
+#endif
+
+#ifndef _WIN32
+TEST_CASE("a symbolic link at the path is followed and stays a link")
+{
+    Folder folder;
+    fs::create_directory(folder.path / "real");
+    writeFile(folder.path / "real" / "usrprobe.dat", kSeed);
+    fs::create_symlink(fs::path("real") / "usrprobe.dat", folder.file());
+    REQUIRE(removeSecond(folder).ok());
+    CHECK(fs::is_symlink(folder.file()));
+    CHECK(readFile(folder.file()) == kFirst + kThird);
+    CHECK(readFile(folder.path / "real" / "usrprobe.dat.bak") == kSeed);
+    CHECK_FALSE(fs::exists(folder.backup()));
+}
+#endif
+
+TEST_CASE("a kill at each stage leaves the old or the new content whole; the next removal cleans up")
+{
+    const std::string removedContent = kFirst + kThird;
+    struct Case
+    {
+        const char *stage;
+        bool replaced;  // the new content stands at the path
+        bool backup;    // the .bak holds the old content
+        bool temporary; // a temporary file is left
+    };
+    const Case cases[] = {
+        {"locked", false, false, false}, {"linking", false, false, false}, {"backup", false, true, false},
+        {"written", false, true, true},  {"flushed", false, true, true},   {"replaced", true, true, false},
+        {"folder", true, true, false},
+    };
+    for (const Case &c : cases) {
+        const std::string stage = c.stage;
+        CAPTURE(stage);
+        if (c.replaced && !g_replaces) {
+            MESSAGE("a kill after the replace cannot be shown: this system refuses the replace");
+            continue;
+        }
+        Folder folder;
+        writeFile(folder.file(), kSeed);
+        Child remover(folder, "remove", {c.stage, "-"}, "r");
+        waitFor(remover.marker(c.stage));
+        REQUIRE(fs::exists(remover.marker(c.stage)));
+        remover.kill();
+
+        CHECK(readFile(folder.file()) == (c.replaced ? removedContent : kSeed));
+        CHECK(fs::exists(folder.backup()) == c.backup);
+        if (c.backup) {
+            CHECK(readFile(folder.backup()) == kSeed);
+        }
+        CHECK(!folder.temporaries().empty() == c.temporary);
+
+        // The next removal (of the first record) finds the backup its own and the leftover gone.
+        const std::string now = readFile(folder.file());
+        const ReplaceResult next = removeFromFile(folder.file(), contentHash(now), 0, kFirst.size());
+        CHECK(folder.temporaries().empty());
+        CHECK(readFile(folder.backup()) == now);
+        CHECK(readFile(folder.file()) == (replacedHere(next) ? now.substr(kFirst.size()) : now));
+    }
+}
+
+TEST_CASE("an append that meets a removal's lock waits, then appends to the new file")
+{
+    Folder folder;
+    writeFile(folder.file(), kSeed + "\r\n");
+    Child remover(folder, "remove", {"locked", "wait"}, "r");
+    waitFor(remover.marker("locked"));
+    Child appender(folder, "append", {}, "a");
+    waitFor(appender.marker("opened"));
+    std::this_thread::sleep_for(300ms);
+    remover.go();
+    // The removal saw the file without the appended record, and the record went into the file
+    // that stands at the path afterwards: the append waited for the lock.
+    const bool replaced = remover.result() == int(ReplaceCause::None);
+    CHECK(replaced == g_replaces);
+    CHECK(appender.result() == int(AppendCause::None));
+    CHECK(readFile(folder.file()) == (replaced ? kFirst + kThird : kSeed) + "\r\nITEM:DMM M3\r\nendtip\r\n");
+    // The backup is a link to the old file: where that stayed at the path, it has the record too.
+    CHECK(readFile(folder.backup()) == (replaced ? kSeed + "\r\n" : readFile(folder.file())));
+}
+
+#ifdef _WIN32
+TEST_CASE("a file another program holds without sharing delete is in use")
+{
+    Folder folder;
+    writeFile(folder.file(), kSeed);
+    const HANDLE held = CreateFileW(folder.file().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    REQUIRE(held != INVALID_HANDLE_VALUE);
+    CHECK(removeSecond(folder).cause == ReplaceCause::InUse);
+    // Refused at the open, before anything was done: no backup either.
+    CHECK_FALSE(fs::exists(folder.backup()));
+    CloseHandle(held);
+    CHECK(readFile(folder.file()) == kSeed);
+    CHECK(folder.temporaries().empty());
+}
+#endif
+
+int main(int argc, char **argv)
+{
+    if (argc >= 4 && (std::strcmp(argv[1], "remove") == 0 || std::strcmp(argv[1], "append") == 0)) {
+        return childMain(argv);
+    }
+#ifdef _WIN32
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    g_self = self;
+#else
+    g_self = fs::read_symlink("/proc/self/exe").string();
+#endif
+    {
+        Folder scratch;
+        writeFile(scratch.file(), "x");
+        g_replaces = removeFromFile(scratch.file(), contentHash("x"), 0, 0).cause != ReplaceCause::InUse;
+    }
+    if (!g_replaces) {
+        std::printf("This system cannot replace a file in one step: removals are refused as in use.\n");
+    }
+    doctest::Context context(argc, argv);
+    return context.run();
+}

@@ -1,0 +1,281 @@
+// Removing records under faults, with real processes: removals while four copies append, and a
+// removing copy killed with SIGKILL at random moments. Helpers are this executable started
+// again: "--append COUNT TAG FOLDER" appends records; "--remove FOLDER NUMBER..." takes out the
+// seed records of those numbers; "--toggle FOLDER" takes out the first record and puts it back,
+// again and again. Each names every confirmed step on stdout.
+#include "FaultTestSupport.h"
+#include "ReplaceFile.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <thread>
+
+using namespace merivox;
+using namespace merivox::test;
+
+namespace {
+
+const QString kSeedTag = QStringLiteral("S");
+
+std::filesystem::path nativePath(const QString &path)
+{
+    return std::filesystem::path(QDir::toNativeSeparators(path).toStdU16String());
+}
+
+QString fileIn(const QString &folder)
+{
+    return QDir(folder).filePath(QStringLiteral("usrprobe.dat"));
+}
+
+QByteArray seedFile(int count)
+{
+    QByteArray bytes;
+    for (int number = 0; number < count; ++number) {
+        bytes += crlf(recordLines(kSeedTag, number));
+    }
+    return bytes;
+}
+
+// Takes out each seed record named, reading the file and trying again when it changed between
+// the reading and the lock (an append came first). "R n" confirms a removal, "C" counts a
+// refusal because the file changed, "U" one because it was in use.
+int removeRecords(const QString &folder, const QList<int> &numbers)
+{
+    const QString path = fileIn(folder);
+    for (const int number : numbers) {
+        for (int attempt = 0;; ++attempt) {
+            if (attempt == 10000) {
+                return 5;
+            }
+            const QByteArray content = readAll(path);
+            const QList<FoundRecord> records = recordsIn(content);
+            const auto record = std::find_if(records.begin(), records.end(), [&](const FoundRecord &r) {
+                return r.tag == kSeedTag && r.number == number;
+            });
+            if (record == records.end()) {
+                return 6;
+            }
+            const ReplaceResult result =
+                removeFromFile(nativePath(path), contentHash({content.constData(), size_t(content.size())}),
+                               std::uint64_t(record->begin), std::uint64_t(record->end));
+            if (result.ok()) {
+                confirm("R " + QByteArray::number(number));
+                break;
+            }
+            if (result.cause == ReplaceCause::Changed) {
+                confirm("C");
+            } else if (result.cause == ReplaceCause::InUse) {
+                confirm("U");
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            } else {
+                qCritical("removal failed: cause %d, system error %d", int(result.cause), result.systemError);
+                return 3;
+            }
+        }
+    }
+    return 0;
+}
+
+// Takes out the first seed record when the file starts with it, and puts it back when not, for
+// ever: "R" and "U" name each step.
+int toggleFirst(const QString &folder)
+{
+    const std::filesystem::path path = nativePath(fileIn(folder));
+    const QByteArray first = crlf(recordLines(kSeedTag, 0));
+    const std::string record = first.toStdString();
+    for (;;) {
+        const QByteArray content = readAll(fileIn(folder));
+        const std::uint64_t hash = contentHash({content.constData(), size_t(content.size())});
+        const bool out = content.startsWith(first);
+        const ReplaceResult result =
+            out ? removeFromFile(path, hash, 0, record.size()) : insertIntoFile(path, hash, 0, record);
+        if (!result.ok() || !confirm(out ? "R" : "U")) {
+            return 3;
+        }
+    }
+}
+
+QStringList temporariesIn(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral("*.merivox-*.tmp")}, QDir::Files | QDir::Hidden);
+}
+
+} // namespace
+
+class TestRemoveFaults final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void removalsWhileFourAppend();
+    void removerKilledAtRandomMoments();
+};
+
+void TestRemoveFaults::removalsWhileFourAppend()
+{
+    constexpr int kSeed = 250;
+    constexpr int kRemovals = 200;
+    constexpr int kWriters = 4;
+    constexpr int kEach = 250;
+    const quint32 seed = QRandomGenerator::global()->generate();
+    QRandomGenerator random(seed);
+    qInfo("seed %u", seed);
+
+    QTemporaryDir folder;
+    writeAll(fileIn(folder.path()), seedFile(kSeed));
+    QList<int> numbers;
+    for (int number = 0; number < kSeed; ++number) {
+        numbers << number;
+    }
+    std::shuffle(numbers.begin(), numbers.end(), random);
+    numbers.resize(kRemovals);
+
+    QStringList removeArguments{QStringLiteral("--remove"), folder.path()};
+    for (const int number : numbers) {
+        removeArguments << QString::number(number);
+    }
+    QProcess *remover = startHelper(this, removeArguments);
+    QList<QProcess *> writers;
+    for (int w = 0; w < kWriters; ++w) {
+        writers << startHelper(
+            this, {QStringLiteral("--append"), QString::number(kEach), QStringLiteral("W%1").arg(w), folder.path()});
+    }
+    for (QProcess *writer : writers) {
+        QVERIFY(writer->waitForFinished(90000));
+        QCOMPARE(writer->exitCode(), 0);
+        QCOMPARE(writer->readAllStandardOutput().count('\n'), kEach);
+    }
+    QVERIFY(remover->waitForFinished(90000));
+    QCOMPARE(remover->exitCode(), 0);
+    std::set<int> removed;
+    int changed = 0;
+    int inUse = 0;
+    for (const QByteArray &line : remover->readAllStandardOutput().split('\n')) {
+        if (line.startsWith("R ")) {
+            removed.insert(line.mid(2).toInt());
+        }
+        changed += line == "C";
+        inUse += line == "U";
+    }
+    QCOMPARE(int(removed.size()), kRemovals);
+
+    // The seed less exactly the confirmed removals, in its order; every append whole, in order.
+    std::map<QString, int> next;
+    int seedFound = 0;
+    for (const FoundRecord &record : recordsIn(readAll(fileIn(folder.path())))) {
+        QVERIFY2(record.whole, qPrintable(QStringLiteral("%1-%2").arg(record.tag).arg(record.number)));
+        if (record.tag == kSeedTag) {
+            QVERIFY2(!removed.contains(record.number), qPrintable(QString::number(record.number)));
+            QVERIFY(record.number >= next[kSeedTag]);
+            next[kSeedTag] = record.number + 1;
+            ++seedFound;
+        } else {
+            QCOMPARE(record.number, next[record.tag]++);
+        }
+    }
+    QCOMPARE(seedFound, kSeed - kRemovals);
+    for (int w = 0; w < kWriters; ++w) {
+        QCOMPARE(next[QStringLiteral("W%1").arg(w)], kEach);
+    }
+    QVERIFY(temporariesIn(folder.path()).isEmpty());
+    qInfo("%d removals confirmed while %d writers appended %d records; refused and tried again: %d times because "
+          "the file had changed, %d times because it was in use",
+          kRemovals, kWriters, kWriters * kEach, changed, inUse);
+}
+
+void TestRemoveFaults::removerKilledAtRandomMoments()
+{
+    constexpr int kKills = 50;
+    constexpr int kSeed = 50;
+    const quint32 seed = QRandomGenerator::global()->generate();
+    QRandomGenerator random(seed);
+    qInfo("seed %u", seed);
+
+    QTemporaryDir folder;
+    const QString path = fileIn(folder.path());
+    const QByteArray whole = seedFile(kSeed);
+    const QByteArray lessFirst = whole.mid(crlf(recordLines(kSeedTag, 0)).size());
+    writeAll(path, whole);
+
+    QByteArray confirmedState = whole;
+    int confirmedTotal = 0;
+    int withoutConfirmation = 0;
+    int leftBehind = 0;
+    QStringList leftovers;
+    for (int kill = 0; kill < kKills; ++kill) {
+        QProcess *remover = startHelper(this, {QStringLiteral("--toggle"), folder.path()});
+        QVERIFY(remover->waitForReadyRead(30000)); // removing has begun
+        std::this_thread::sleep_for(std::chrono::microseconds(random.bounded(20000)));
+        remover->kill();
+        QVERIFY(remover->waitForFinished(30000));
+        QCOMPARE(remover->exitStatus(), QProcess::CrashExit);
+        const QByteArray steps = remover->readAllStandardOutput();
+        const int confirmed = int(steps.count('\n'));
+        confirmedTotal += confirmed;
+        delete remover;
+
+        // The path holds the old or the new content, whole: the one the last confirmed step
+        // left, unless the next step replaced it without its confirmation.
+        const QByteArray content = readAll(path);
+        if (confirmed > 0) {
+            confirmedState = steps.endsWith("R\n") ? lessFirst : whole;
+        }
+        QVERIFY2(content == whole || content == lessFirst,
+                 qPrintable(QStringLiteral("kill %1: %2 bytes, %3 confirmed: %4")
+                                .arg(kill)
+                                .arg(content.size())
+                                .arg(confirmed)
+                                .arg(QString::fromLatin1(content.left(300)))));
+        if (content != confirmedState) {
+            ++withoutConfirmation;
+            confirmedState = content;
+        }
+        const QString backupPath = path + QStringLiteral(".bak");
+        const QByteArray backup = readAll(backupPath);
+        QVERIFY(backup == whole || backup == lessFirst || (kill == 0 && !QFile::exists(backupPath)));
+
+        // A temporary file that a kill left is gone once the next copy has removed something.
+        if (confirmed > 0) {
+            for (const QString &name : std::as_const(leftovers)) {
+                QVERIFY2(!QFile::exists(QDir(folder.path()).filePath(name)), qPrintable(name));
+            }
+        }
+        leftovers = temporariesIn(folder.path());
+        leftBehind += int(leftovers.size());
+    }
+    const QByteArray content = readAll(path);
+    QVERIFY(removeFromFile(nativePath(path), contentHash({content.constData(), size_t(content.size())}), 0, 0).ok());
+    QVERIFY(temporariesIn(folder.path()).isEmpty());
+    qInfo("%d kills, %d steps confirmed; the file replaced without its confirmation %d times, a temporary file "
+          "left %d times and removed by the next removal",
+          kKills, confirmedTotal, withoutConfirmation, leftBehind);
+}
+
+int main(int argc, char *argv[])
+{
+    if (argc == 5 && qstrcmp(argv[1], "--append") == 0) {
+        return appendRecords(QByteArray(argv[2]).toInt(), QString::fromLatin1(argv[3]),
+                             QString::fromLocal8Bit(argv[4]));
+    }
+    if (argc >= 3 && qstrcmp(argv[1], "--remove") == 0) {
+        QList<int> numbers;
+        for (int i = 3; i < argc; ++i) {
+            numbers << QByteArray(argv[i]).toInt();
+        }
+        return removeRecords(QString::fromLocal8Bit(argv[2]), numbers);
+    }
+    if (argc == 3 && qstrcmp(argv[1], "--toggle") == 0) {
+        return toggleFirst(QString::fromLocal8Bit(argv[2]));
+    }
+    QCoreApplication app(argc, argv);
+    TestRemoveFaults test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_removefaults.moc"

@@ -1,0 +1,157 @@
+// merivox-view --remove LINE FILE: which record a line names, what is refused and why, and the
+// exact bytes left behind; the exit status through the real program.
+#include "RemoveCommand.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QtTest>
+
+using namespace merivox;
+
+namespace {
+
+// Three records with mixed line ends and a stray line between the second and the third; the
+// last line has no line end. Lines: A 1-3, B 4-6, stray 7, C 8-10.
+const QByteArray kA = "ITEM:AMM M3\r\nbegintip\r\nendtip\r\n";
+const QByteArray kB = "ITEM:BMM M4\nbegintip\nendtip\n";
+const QByteArray kStray = "irgendwas\r\n";
+const QByteArray kC = "ITEM:CMM M5\r\nbegintip\r\nendtip";
+const QByteArray kFile = kA + kB + kStray + kC;
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+} // namespace
+
+class TestRemoveCommand final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void removes_data();
+    void removes();
+    void program_data();
+    void program();
+};
+
+void TestRemoveCommand::removes_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+
+    QTest::newRow("item line") << kFile << 4 << 0 << kA + kStray + kC << "Entfernt: B (Gewinde M4), Zeilen 4 bis 6.\n"
+                               << "";
+    QTest::newRow("first record, its last line")
+        << kFile << 3 << 0 << kB + kStray + kC << "Entfernt: A (Gewinde M3), Zeilen 1 bis 3.\n"
+        << "";
+    QTest::newRow("last record without line end")
+        << kFile << 9 << 0 << kA + kB + kStray << "Entfernt: C (Gewinde M5), Zeilen 8 bis 10.\n"
+        << "";
+    QTest::newRow("outside every record") << kFile << 7 << 1 << kFile << ""
+                                          << "Zeile 7: Die Zeile gehört zu keinem Eintrag.\n";
+    QTest::newRow("before the first record") << kStray + kA << 1 << 1 << kStray + kA << ""
+                                             << "Zeile 1: Die Zeile gehört zu keinem Eintrag.\n";
+    QTest::newRow("past the end") << kFile << 11 << 1 << kFile << ""
+                                  << "Zeile 11: Die Datei hat 10 Zeilen.\n";
+    const QByteArray runTogether = "ITEM:AMM M3\r\nbegintip\r\nendtipITEM:BMM M4\r\nbegintip\r\nendtip\r\n";
+    for (const int line : {1, 3, 4}) {
+        QTest::addRow("shared line, asked for line %d", line)
+            << runTogether << line << 1 << runTogether << ""
+            << "Zeile " + QString::number(line) +
+                   ": Der Eintrag teilt sich Zeile 3 mit dem nächsten; er wird nicht "
+                   "entfernt.\n";
+    }
+}
+
+void TestRemoveCommand::removes()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(int, line);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, after);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
+    writeAll(path, before);
+    QString outText;
+    QString errText;
+    QTextStream outStream(&outText);
+    QTextStream errStream(&errText);
+    QCOMPARE(removeRecordAtLine(path, line, outStream, errStream), exitCode);
+    QCOMPARE(outText, out);
+    QCOMPARE(errText, err);
+    QCOMPARE(readAll(path), after);
+    QCOMPARE(QFile::exists(path + QStringLiteral(".bak")), exitCode == 0);
+}
+
+void TestRemoveCommand::program_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // FILE: a file holding kFile; FOLDER: the folder it is in
+    QTest::addColumn<QByteArray>("backup");     // a usrprobe.dat.bak already there, unless empty
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("err"); // the start of standard error
+
+    QTest::newRow("removed") << QStringList{"--remove", "5", "FILE"} << QByteArray() << 0 << "";
+    QTest::newRow("outside") << QStringList{"--remove", "7", "FILE"} << QByteArray() << 1 << "Zeile 7:";
+    QTest::newRow("foreign backup") << QStringList{"--remove", "5", "FILE"} << QByteArray("von Hand\r\n") << 2
+                                    << "Der Eintrag konnte nicht aus der Datei";
+    QTest::newRow("missing file") << QStringList{"--remove", "5", "FOLDER/fehlt.dat"} << QByteArray() << 2
+                                  << "FOLDER/fehlt.dat existiert nicht.";
+    QTest::newRow("no line") << QStringList{"--remove"} << QByteArray() << 2 << "--remove braucht";
+    QTest::newRow("not a number") << QStringList{"--remove", "fünf", "FILE"} << QByteArray() << 2 << "--remove braucht";
+    QTest::newRow("line 0") << QStringList{"--remove", "0", "FILE"} << QByteArray() << 2 << "--remove braucht";
+    QTest::newRow("no file") << QStringList{"--remove", "5"} << QByteArray() << 2 << "--remove braucht";
+}
+
+void TestRemoveCommand::program()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, backup);
+    QFETCH(int, exitCode);
+    QFETCH(QString, err);
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
+    writeAll(path, kFile);
+    if (!backup.isEmpty()) {
+        writeAll(path + QStringLiteral(".bak"), backup);
+    }
+    arguments.replaceInStrings(QStringLiteral("FILE"), path);
+    arguments.replaceInStrings(QStringLiteral("FOLDER"), folder.path());
+    err.replace(QStringLiteral("FOLDER"), folder.path());
+    // No display needed, as for --check.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(MERIVOX_VIEW), arguments);
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    const QString errText = QString::fromUtf8(process.readAllStandardError());
+    QVERIFY2(err.isEmpty() ? errText.isEmpty() : errText.startsWith(err), qPrintable(errText));
+    QCOMPARE(process.exitCode(), exitCode);
+    QCOMPARE(readAll(path), exitCode == 0 ? kA + kStray + kC : kFile);
+}
+
+QTEST_GUILESS_MAIN(TestRemoveCommand)
+#include "tst_removecommand.moc"
