@@ -304,12 +304,30 @@ RecordDrawing::Layout RecordDrawing::layout(const QFontMetricsF &metrics, const 
     // A solid's width is measured below it, a round part's across its widest element.
     out.bottom = m_widestRound ? kGap : 2 * kGap + 4;
     if (hasDetail()) {
-        // The detail at the lower right, beside the tip; the part keeps the rest.
-        const double side = std::clamp(std::min(target.width() * 0.4, target.height() * 0.45), 80.0, 260.0);
-        const double height = side + 2 * (metrics.height() + 4);
-        // Its frame drawn inside the target.
-        out.detail = QRectF(target.right() - side - 2, target.bottom() - height - 2, side, height);
-        out.area.setRight(out.detail.left() - kGap / 2);
+        // The detail goes beside the part where the part leaves room for it, else below it; both
+        // at the lower right, near the tip.
+        const double titles = 2 * (metrics.height() + 4);
+        const double topMm = std::min(m_extent.top(), 0.0);
+        const double widthMm = std::max(m_extent.width(), 1e-6);
+        const double heightMm = std::max(m_extent.bottom() - topMm, 1e-6);
+        const double alone = std::min((target.width() - out.left - out.right) / widthMm,
+                                      (target.height() - out.top - out.bottom) / heightMm);
+        const double free = target.width() - (widthMm * std::max(alone, 0.0) + out.left + out.right);
+        constexpr double kLargest = 260.0;
+        constexpr double kSmallest = 60.0;
+        if (free >= kSmallest + kGap) {
+            const double side = std::min({free - kGap, target.height() - titles - 4, kLargest});
+            if (side >= kSmallest) {
+                out.detail = QRectF(target.right() - side - 2, target.bottom() - side - titles - 2, side, side + titles);
+                out.area.setRight(out.detail.left() - kGap / 2);
+            }
+        } else {
+            const double side = std::min({target.width() - 4, target.height() * 0.4, kLargest});
+            if (side >= kSmallest) {
+                out.detail = QRectF(target.right() - side - 2, target.bottom() - side - titles - 2, side, side + titles);
+                out.area.setBottom(out.detail.top() - kGap / 2);
+            }
+        }
     }
     return out;
 }

@@ -98,11 +98,15 @@ void RecordDrawing::paintDetail(QPainter &painter, const QRectF &box, double pix
         if (!shape.path.boundingRect().intersects(cut)) {
             continue;
         }
+        // A shape of modest size is flattened in pixels, so that a ball stays round; a far larger
+        // one in millimetres, cut down before it is mapped.
+        const QRectF bounds = shape.path.boundingRect();
+        const bool modest = std::max(bounds.width(), bounds.height()) * pixelsPerMm < 1e6;
         QPainterPath path;
-        for (const QPolygonF &polygon : shape.path.toSubpathPolygons()) {
-            const QPolygonF part = clipped(polygon, cut);
+        for (const QPolygonF &polygon : modest ? shape.path.toSubpathPolygons(toDevice) : shape.path.toSubpathPolygons()) {
+            const QPolygonF part = modest ? clipped(polygon, toDevice.mapRect(cut)) : toDevice.map(clipped(polygon, cut));
             if (part.size() >= 3) {
-                path.addPolygon(toDevice.map(part));
+                path.addPolygon(part);
                 path.closeSubpath();
             }
         }
