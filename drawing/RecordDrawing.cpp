@@ -381,9 +381,9 @@ void RecordDrawing::paintScaled(QPainter &painter, const QRectF &target, double 
     paintDimensions(painter, origin, scale);
     if (!room.detail.isEmpty()) {
         const double magnification = detailMagnification(scale, room.detail.width(), paperScale);
-        // The part of the drawing that the detail shows, ringed.
+        // The element that the detail shows, ringed.
         const QPointF element = toDevice.map(QPointF(0.0, m_dimensions.elementDepth));
-        const double ring = std::max(room.detail.width() / 2 / magnification, 6.0);
+        const double ring = std::max(m_dimensions.elementSize * scale / 2 + 2, 6.0);
         painter.setPen(QPen(QColor(120, 120, 120), 1.0));
         painter.setBrush(Qt::NoBrush);
         painter.drawEllipse(element, ring, ring);
