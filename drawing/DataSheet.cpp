@@ -145,8 +145,10 @@ double paintDataSheet(QPainter &painter, double dotsPerMm, const DataSheetSource
         const QRectF extent = drawing.extent();
         const double fit = drawing.fittedScale(QFontMetricsF(painter.font()), drawingBox) / dotsPerMm;
         scale = sheetScale(std::max(drawing.overallLength(), extent.width()), fit);
-        // A scale from the series never exceeds the fit, so the part stays in its box.
-        if (scale > fit * (1 + 1e-9)) {
+        // Only a part that lies in its box at that scale is drawn: the fit has a lower bound,
+        // and a part far wider than long at that bound would not.
+        const double dots = scale * dotsPerMm;
+        if (!(extent.width() * dots <= drawingBox.width()) || !(drawing.overallLength() * dots <= drawingBox.height())) {
             scale = 0.0;
         }
     }

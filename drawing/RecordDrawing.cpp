@@ -1,6 +1,7 @@
 #include "RecordDrawing.h"
 
 #include "DimensionLabels.h"
+#include "PathClip.h"
 
 #include <QFontMetricsF>
 #include <QLocale>
@@ -166,6 +167,14 @@ RecordDrawing::RecordDrawing(const QList<RecordLine> &lines)
 
 void RecordDrawing::add(const QPainterPath &path)
 {
+    // Numbers at the ends of the double's range can leave a path with points that are no
+    // numbers; such a shape is not drawn (a PDF would not read back with it).
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element element = path.elementAt(i);
+        if (!std::isfinite(element.x) || !std::isfinite(element.y)) {
+            return;
+        }
+    }
     const QRectF box = path.boundingRect();
     m_extent = m_shapes.empty() ? box : m_extent.united(box);
     m_shapes.push_back({path, m_colour});
@@ -246,19 +255,24 @@ void RecordDrawing::paint(QPainter &painter, const QPointF &origin, double pixel
     QTransform toDevice;
     toDevice.translate(origin.x(), origin.y());
     toDevice.scale(pixelsPerMm, pixelsPerMm);
-    paintShapes(painter, toDevice);
+    paintShapes(painter, toDevice, {});
     paintMarks(painter, toDevice, {});
     painter.restore();
 }
 
-void RecordDrawing::paintShapes(QPainter &painter, const QTransform &toDevice) const
+void RecordDrawing::paintShapes(QPainter &painter, const QTransform &toDevice, const QRectF &window) const
 {
+    // Beyond the window by more than an outline's width nothing shows.
+    const QRectF reach = window.adjusted(-4, -4, 4, 4);
     for (const Shape &shape : m_shapes) {
         // Outlines in device pixels, so that they stay thin at any scale.
         const QColor outline = shape.colour.lightness() < 80 ? QColor(90, 90, 90) : shape.colour.darker(170);
         painter.setPen(QPen(outline, 1.0));
         painter.setBrush(shape.colour);
-        painter.drawPath(toDevice.map(shape.path));
+        const QPainterPath path = toDevice.map(shape.path);
+        // A shape reaching far out of the window is cut to it first, so that its size costs nothing.
+        const bool far = !window.isNull() && !reach.contains(path.boundingRect());
+        painter.drawPath(far ? clippedToWindow(shape.path, toDevice, reach) : path);
     }
 }
 
@@ -361,6 +375,12 @@ void RecordDrawing::paintScaled(QPainter &painter, const QRectF &target, double 
     const double topMm = std::min(m_extent.top(), 0.0);
     const double widthMm = std::max(m_extent.width(), 1e-6);
     const double heightMm = std::max(m_extent.bottom() - topMm, 1e-6);
+    // Never larger than a million pixels: beyond that no device shows it, and the arithmetic
+    // of the positions would leave the range of a double.
+    scale = std::min(scale, 1e6 / std::max(widthMm, heightMm));
+    if (!(scale > 0.0) || !std::isfinite(widthMm * scale) || !std::isfinite(heightMm * scale)) {
+        return;
+    }
 
     // Centre the part and its dimensions in their area.
     const double usedWidth = widthMm * scale + room.left + room.right;
@@ -373,11 +393,11 @@ void RecordDrawing::paintScaled(QPainter &painter, const QRectF &target, double 
 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    // Centre line of the probe axis.
+    // Centre line of the probe axis; dashed, so only as far as the target reaches.
     painter.setPen(QPen(QColor(120, 120, 120), 1.0, Qt::DashDotLine));
-    painter.drawLine(QPointF(origin.x(), origin.y() + topMm * scale - kGap / 2),
-                     QPointF(origin.x(), origin.y() + m_extent.bottom() * scale + kGap / 2));
-    paintShapes(painter, toDevice);
+    painter.drawLine(QPointF(origin.x(), std::max(origin.y() + topMm * scale - kGap / 2, target.top())),
+                     QPointF(origin.x(), std::min(origin.y() + m_extent.bottom() * scale + kGap / 2, target.bottom())));
+    paintShapes(painter, toDevice, target);
     paintDimensions(painter, origin, scale);
     if (!room.detail.isEmpty()) {
         const double magnification = detailMagnification(scale, room.detail.width(), paperScale);

@@ -91,7 +91,8 @@ private:
     void add(const QPainterPath &path);
     void widen(double width, double atDepth, bool round);
     Layout layout(const QFontMetricsF &metrics, const QRectF &target) const;
-    void paintShapes(QPainter &painter, const QTransform &toDevice) const;
+    // window: device pixels outside which nothing need be drawn; null for all.
+    void paintShapes(QPainter &painter, const QTransform &toDevice, const QRectF &window) const;
     void paintMarks(QPainter &painter, const QTransform &toDevice, const QRectF &within) const;
     void paintDimensions(QPainter &painter, QPointF origin, double scale) const;
     // The magnified detail of the probing element (TipDetail.cpp): the box, its title, the

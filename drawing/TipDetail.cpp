@@ -3,6 +3,7 @@
 // below. Only what lies in the box is drawn, so that its cost does not grow with the size of the
 // rest of the part or with the magnification.
 #include "DimensionLabels.h"
+#include "PathClip.h"
 #include "RecordDrawing.h"
 
 #include <QFontMetricsF>
@@ -12,57 +13,6 @@
 #include <cmath>
 
 namespace merivox {
-
-namespace {
-
-// One edge of the window, as the line a . p >= limit.
-struct Edge
-{
-    QPointF normal;
-    double limit;
-};
-
-// The polygon cut to the window (Sutherland-Hodgman). Corners are first pulled into a margin
-// around the window, so that far-away corners cannot overflow the arithmetic.
-QPolygonF clipped(const QPolygonF &polygon, const QRectF &window)
-{
-    const double margin = 1e4 * std::max(window.width(), window.height());
-    QPolygonF out;
-    out.reserve(polygon.size());
-    for (const QPointF &p : polygon) {
-        out << QPointF(std::clamp(p.x(), window.left() - margin, window.right() + margin),
-                       std::clamp(p.y(), window.top() - margin, window.bottom() + margin));
-    }
-    const Edge edges[] = {{{1, 0}, window.left()},
-                          {{-1, 0}, -window.right()},
-                          {{0, 1}, window.top()},
-                          {{0, -1}, -window.bottom()}};
-    for (const Edge &edge : edges) {
-        if (out.isEmpty()) {
-            break;
-        }
-        const QPolygonF in = out;
-        out.clear();
-        const auto side = [&](QPointF p) {
-            return edge.normal.x() * p.x() + edge.normal.y() * p.y() - edge.limit;
-        };
-        for (qsizetype i = 0; i < in.size(); ++i) {
-            const QPointF a = in.at(i);
-            const QPointF b = in.at((i + 1) % in.size());
-            const double sa = side(a);
-            const double sb = side(b);
-            if (sa >= 0) {
-                out << a;
-            }
-            if ((sa >= 0) != (sb >= 0)) {
-                out << a + (b - a) * (sa / (sa - sb));
-            }
-        }
-    }
-    return out;
-}
-
-} // namespace
 
 void RecordDrawing::paintDetail(QPainter &painter, const QRectF &box, double pixelsPerMm, const QString &title) const
 {
@@ -98,18 +48,7 @@ void RecordDrawing::paintDetail(QPainter &painter, const QRectF &box, double pix
         if (!shape.path.boundingRect().intersects(cut)) {
             continue;
         }
-        // A shape of modest size is flattened in pixels, so that a ball stays round; a far larger
-        // one in millimetres, cut down before it is mapped.
-        const QRectF bounds = shape.path.boundingRect();
-        const bool modest = std::max(bounds.width(), bounds.height()) * pixelsPerMm < 1e6;
-        QPainterPath path;
-        for (const QPolygonF &polygon : modest ? shape.path.toSubpathPolygons(toDevice) : shape.path.toSubpathPolygons()) {
-            const QPolygonF part = modest ? clipped(polygon, toDevice.mapRect(cut)) : toDevice.map(clipped(polygon, cut));
-            if (part.size() >= 3) {
-                path.addPolygon(part);
-                path.closeSubpath();
-            }
-        }
+        const QPainterPath path = clippedToWindow(shape.path, toDevice, toDevice.mapRect(cut));
         const QColor outline = shape.colour.lightness() < 80 ? QColor(90, 90, 90) : shape.colour.darker(170);
         painter.setPen(QPen(outline, 1.0));
         painter.setBrush(shape.colour);

@@ -4,8 +4,10 @@
 #include "ProbeFile.h"
 #include "ReaderTestSupport.h"
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -62,6 +64,8 @@ private slots:
     void sheet_data();
     void sheet();
     void replacedAsAWhole();
+    void hostile_data();
+    void hostile();
 
 private:
     QTemporaryDir m_folder;
@@ -200,6 +204,52 @@ void TestDataSheet::replacedAsAWhole()
     QVERIFY(old.readAll().startsWith("%PDF-"));
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"old.pdf"});
     QVERIFY(pageText(pdf).contains(QStringLiteral("Gedruckt am 07.12.2026")));
+}
+
+void TestDataSheet::hostile_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("scale"); // the scale row of the table
+
+    const auto stylus = [](const char *shaft, const char *head, const char *hotSpot) {
+        return QStringList{"ITEM:XMM M3", "begintip", "ribcount 10", "Color 142 142 142", QString::fromLatin1(shaft),
+                           "Color 255 0 0", QString::fromLatin1(head), QString::fromLatin1(hotSpot), "endtip"};
+    };
+    QTest::newRow("tiny ball at a huge depth")
+        << stylus("cylinder 0 0 0 0 0 -1e300 4", "sphere 0 0 -1e300 1e-300", "hotspot 0 0 -1e300 0 0 1 1e-300 1e-300 ball")
+        << "Maßstab nicht gezeichnet";
+    QTest::newRow("too wide to draw") << stylus("cylinder 0 0 0 0 0 -50 1e308", "sphere 0 0 -50 1e-9",
+                                                "hotspot 0 0 -50 0 0 1 1e-9 1e-9 ball")
+                                      << "Maßstab nicht gezeichnet";
+    QTest::newRow("tiny part") << stylus("cylinder 0 0 0 0 0 -1e-300 1e-300", "sphere 0 0 -1e-300 1e-300",
+                                         "hotspot 0 0 -1e-300 0 0 1 1e-300 1e-300 ball")
+                               << "Maßstab 20000000:1";
+    QStringList many = stylus("cylinder 0 0 0 0 0 -50 4", "sphere 0 0 -50 3", "hotspot 0 0 -50 0 0 1 3 3 ball");
+    for (int i = 0; i < 500; ++i) {
+        many.insert(5, QStringLiteral("cone 0 0 -%1 4 0 0 -%2 3").arg(i * 0.1).arg(i * 0.1 + 0.1));
+    }
+    QTest::newRow("many lines") << many << "weitere Zeilen";
+}
+
+void TestDataSheet::hostile()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(QString, scale);
+    const ProbeFile file = ProbeFile::fromLines(lines);
+    const DataSheetSource source{&file, 0, QStringLiteral("usrprobe.dat"), QDate(2026, 12, 7)};
+
+    // The page painted at the PDF's resolution, quickly whatever the record holds.
+    QImage page(794, 1123, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    QElapsedTimer timer;
+    timer.start();
+    paintDataSheet(painter, 96 / 25.4, source);
+    QVERIFY2(timer.elapsed() < 50, qPrintable(QStringLiteral("%1 ms").arg(timer.elapsed())));
+
+    const QString pdf = m_folder.filePath(QStringLiteral("hostile.pdf"));
+    QVERIFY(writeDataSheet(pdf, source));
+    QVERIFY2(pageText(pdf).contains(scale), qPrintable(pageText(pdf)));
 }
 
 QTEST_MAIN(TestDataSheet)
