@@ -5,6 +5,8 @@
 #include "RecordDimensions.h"
 #include "RecordDrawing.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPageSize>
@@ -230,6 +232,13 @@ bool writeDataSheet(const QString &path, const DataSheetSource &source, QString 
         }
         return false;
     };
+    const QFileInfo target(path);
+    if (target.isDir()) {
+        return fail(QStringLiteral("%1 ist ein Ordner, keine Datei.").arg(path));
+    }
+    if (!target.absoluteDir().exists()) {
+        return fail(QStringLiteral("Der Ordner %1 existiert nicht.").arg(QDir::toNativeSeparators(target.absolutePath())));
+    }
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly)) {
         return fail(QStringLiteral("%1 kann nicht geschrieben werden: %2").arg(path, out.errorString()));

@@ -194,9 +194,10 @@ void TestDataSheet::replacedAsAWhole()
     QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("folder.pdf")));
     QString error;
     QVERIFY(!writeDataSheet(folder.filePath(QStringLiteral("folder.pdf")), source, &error));
-    QVERIFY2(error.contains(QStringLiteral("kann nicht geschrieben werden")), qPrintable(error));
+    QCOMPARE(error, folder.filePath(QStringLiteral("folder.pdf")) + QStringLiteral(" ist ein Ordner, keine Datei."));
     QVERIFY(QFileInfo(folder.filePath(QStringLiteral("folder.pdf"))).isDir());
     QVERIFY(!writeDataSheet(folder.filePath(QStringLiteral("fehlt/sheet.pdf")), source, &error));
+    QCOMPARE(error, QStringLiteral("Der Ordner %1 existiert nicht.").arg(folder.filePath(QStringLiteral("fehlt"))));
 
     // An existing file is replaced by the whole sheet, and no temporary file is left beside it.
     QVERIFY(writeDataSheet(pdf, source, &error));
