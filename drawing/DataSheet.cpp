@@ -150,7 +150,8 @@ double paintDataSheet(QPainter &painter, double dotsPerMm, const DataSheetSource
         // Only a part that lies in its box at that scale is drawn: the fit has a lower bound,
         // and a part far wider than long at that bound would not.
         const double dots = scale * dotsPerMm;
-        if (!(extent.width() * dots <= drawingBox.width()) || !(drawing.overallLength() * dots <= drawingBox.height())) {
+        if (!(extent.width() * dots <= drawingBox.width()) ||
+            !(drawing.overallLength() * dots <= drawingBox.height())) {
             scale = 0.0;
         }
     }
@@ -173,8 +174,7 @@ double paintDataSheet(QPainter &painter, double dotsPerMm, const DataSheetSource
     const double tableLeft = kMargin + 110;
     const double tableWidth = right - tableLeft;
     double y = kMargin + 25;
-    const QList<Row> rows =
-        tableRows(source, dimensions, millimetresText(drawing.overallLength(), separator), scale);
+    const QList<Row> rows = tableRows(source, dimensions, millimetresText(drawing.overallLength(), separator), scale);
     for (const Row &row : rows) {
         if (row.caption.isEmpty()) {
             y += 3;
@@ -237,7 +237,8 @@ bool writeDataSheet(const QString &path, const DataSheetSource &source, QString 
         return fail(QStringLiteral("%1 ist ein Ordner, keine Datei.").arg(path));
     }
     if (!target.absoluteDir().exists()) {
-        return fail(QStringLiteral("Der Ordner %1 existiert nicht.").arg(QDir::toNativeSeparators(target.absolutePath())));
+        return fail(
+            QStringLiteral("Der Ordner %1 existiert nicht.").arg(QDir::toNativeSeparators(target.absolutePath())));
     }
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly)) {

@@ -25,10 +25,8 @@ QPolygonF clipped(const QPolygonF &polygon, const QRectF &window)
         out << QPointF(std::clamp(p.x(), window.left() - margin, window.right() + margin),
                        std::clamp(p.y(), window.top() - margin, window.bottom() + margin));
     }
-    const Edge edges[] = {{{1, 0}, window.left()},
-                          {{-1, 0}, -window.right()},
-                          {{0, 1}, window.top()},
-                          {{0, -1}, -window.bottom()}};
+    const Edge edges[] = {
+        {{1, 0}, window.left()}, {{-1, 0}, -window.right()}, {{0, 1}, window.top()}, {{0, -1}, -window.bottom()}};
     for (const Edge &edge : edges) {
         if (out.isEmpty()) {
             break;

@@ -234,7 +234,8 @@ QString RecordDrawing::elementLabel() const
     if (m_dimensions.elementSize <= 0.0 || kind == ComponentKind::Cube || kind == ComponentKind::Other) {
         return {};
     }
-    return QStringLiteral("Ø ") + millimetresText(m_dimensions.elementSize, labelSeparator(m_dimensions.decimal, m_locale));
+    return QStringLiteral("Ø ") +
+           millimetresText(m_dimensions.elementSize, labelSeparator(m_dimensions.decimal, m_locale));
 }
 
 QString RecordDrawing::shaftLabel() const
@@ -313,7 +314,8 @@ RecordDrawing::Layout RecordDrawing::layout(const QFontMetricsF &metrics, const 
     // Room around the part: the length on the left, the diameters' labels on the right, as the
     // editor's dimension drawings place them.
     out.left = 2 * kGap + metrics.horizontalAdvance(lengthLabel()) + 4;
-    out.right = 2 * kGap + std::max(metrics.horizontalAdvance(elementLabel()), metrics.horizontalAdvance(shaftLabel())) + 4;
+    out.right =
+        2 * kGap + std::max(metrics.horizontalAdvance(elementLabel()), metrics.horizontalAdvance(shaftLabel())) + 4;
     out.top = kGap;
     // A solid's width is measured below it, a round part's across its widest element.
     out.bottom = m_widestRound ? kGap : 2 * kGap + 4;
@@ -332,13 +334,15 @@ RecordDrawing::Layout RecordDrawing::layout(const QFontMetricsF &metrics, const 
         if (free >= kSmallest + kGap) {
             const double side = std::min({free - kGap, target.height() - titles - 4, kLargest});
             if (side >= kSmallest) {
-                out.detail = QRectF(target.right() - side - 2, target.bottom() - side - titles - 2, side, side + titles);
+                out.detail =
+                    QRectF(target.right() - side - 2, target.bottom() - side - titles - 2, side, side + titles);
                 out.area.setRight(out.detail.left() - kGap / 2);
             }
         } else {
             const double side = std::min({target.width() - 4, target.height() * 0.4, kLargest});
             if (side >= kSmallest) {
-                out.detail = QRectF(target.right() - side - 2, target.bottom() - side - titles - 2, side, side + titles);
+                out.detail =
+                    QRectF(target.right() - side - 2, target.bottom() - side - titles - 2, side, side + titles);
                 out.area.setBottom(out.detail.top() - kGap / 2);
             }
         }
@@ -407,8 +411,8 @@ void RecordDrawing::paintScaled(QPainter &painter, const QRectF &target, double 
         painter.setPen(QPen(QColor(120, 120, 120), 1.0));
         painter.setBrush(Qt::NoBrush);
         painter.drawEllipse(element, ring, ring);
-        const QString title = QStringLiteral("Detail ") +
-                              scaleText(paperScale > 0.0 ? paperScale * magnification : magnification);
+        const QString title =
+            QStringLiteral("Detail ") + scaleText(paperScale > 0.0 ? paperScale * magnification : magnification);
         paintDetail(painter, room.detail, scale * magnification, title);
     }
     // The hot spot last: no dimension line covers it.
@@ -440,8 +444,9 @@ void RecordDrawing::paintDimensions(QPainter &painter, QPointF origin, double sc
     painter.drawLine(QPointF(partLeft - 3, partTop), QPointF(dimX - 4, partTop));
     painter.drawLine(QPointF(partLeft - 3, partBottom), QPointF(dimX - 4, partBottom));
     dimensionLine(painter, QPointF(dimX, partTop), QPointF(dimX, partBottom));
-    painter.drawText(QPointF(dimX - 6 - metrics.horizontalAdvance(length), (partTop + partBottom) / 2 + metrics.ascent() / 2 - 1),
-                     length);
+    painter.drawText(
+        QPointF(dimX - 6 - metrics.horizontalAdvance(length), (partTop + partBottom) / 2 + metrics.ascent() / 2 - 1),
+        length);
 
     const double labelX = partRight + kGap + 4;
     const QString shaft = shaftLabel();

@@ -32,8 +32,7 @@ void RecordDrawing::paintDetail(QPainter &painter, const QRectF &box, double pix
     // The window of the part that the box shows, in millimetres around the element.
     const QPointF centre(0.0, m_dimensions.elementDepth);
     const QSizeF half(inner.width() / 2 / pixelsPerMm, inner.height() / 2 / pixelsPerMm);
-    const QRectF window(centre.x() - half.width(), centre.y() - half.height(), 2 * half.width(),
-                        2 * half.height());
+    const QRectF window(centre.x() - half.width(), centre.y() - half.height(), 2 * half.width(), 2 * half.height());
     QTransform toDevice;
     toDevice.translate(inner.center().x(), inner.center().y());
     toDevice.scale(pixelsPerMm, pixelsPerMm);

@@ -14,12 +14,9 @@ struct Material
 // The editor's shaft boxes and ball options with the colours that they stand for. Ceramic has
 // the same colour for the shaft and the ball; the role tells them apart.
 constexpr Material kMaterials[] = {
-    {kSteelShaft, ColourRole::Shaft, u"Stahl"},
-    {kCarbonFibreShaft, ColourRole::Shaft, u"Kohlefaser"},
-    {kCeramicShaft, ColourRole::Shaft, u"Keramik"},
-    {kHardMetalBall, ColourRole::Ball, u"Hartmetall"},
-    {kRubyBall, ColourRole::Ball, u"Rubin"},
-    {kCeramicBall, ColourRole::Ball, u"Keramik"},
+    {kSteelShaft, ColourRole::Shaft, u"Stahl"},     {kCarbonFibreShaft, ColourRole::Shaft, u"Kohlefaser"},
+    {kCeramicShaft, ColourRole::Shaft, u"Keramik"}, {kHardMetalBall, ColourRole::Ball, u"Hartmetall"},
+    {kRubyBall, ColourRole::Ball, u"Rubin"},        {kCeramicBall, ColourRole::Ball, u"Keramik"},
 };
 
 } // namespace
@@ -36,8 +33,8 @@ std::optional<QString> materialName(Rgb colour, ColourRole role)
 
 QString materialText(Rgb colour, ColourRole role)
 {
-    return materialName(colour, role).value_or(
-        QStringLiteral("Farbe %1 %2 %3").arg(colour.red).arg(colour.green).arg(colour.blue));
+    return materialName(colour, role)
+        .value_or(QStringLiteral("Farbe %1 %2 %3").arg(colour.red).arg(colour.green).arg(colour.blue));
 }
 
 } // namespace merivox

@@ -120,14 +120,18 @@ public:
             first = nullptr;
         }
 
-        const Field L1 = first ? depthOf(fieldOf(first, 5)) : cone ? depthOf(fieldOf(cone, 2)) : Field{QStringLiteral("0"), 0.0};
-        const Field L2 = cone ? depthOf(fieldOf(cone, 6)) : neck ? depthOf(fieldOf(neck, 2)) : Field{QStringLiteral("0"), 0.0};
+        const Field L1 = first  ? depthOf(fieldOf(first, 5))
+                         : cone ? depthOf(fieldOf(cone, 2))
+                                : Field{QStringLiteral("0"), 0.0};
+        const Field L2 = cone   ? depthOf(fieldOf(cone, 6))
+                         : neck ? depthOf(fieldOf(neck, 2))
+                                : Field{QStringLiteral("0"), 0.0};
         const Field D1 = first ? fieldOf(first, 6) : cone ? fieldOf(cone, 3) : fieldOf(neck, 6);
         const Field D2 = cone ? fieldOf(cone, 7) : neck ? fieldOf(neck, 6) : D1;
         for (const RecordLine *line : shaft) {
-            m_out.shaftWidth = std::max(
-                {m_out.shaftWidth, std::abs(finiteOr0(line->value(line->kind == LineKind::Cone ? 3 : 6))),
-                 line->kind == LineKind::Cone ? std::abs(finiteOr0(line->value(7))) : 0.0});
+            m_out.shaftWidth =
+                std::max({m_out.shaftWidth, std::abs(finiteOr0(line->value(line->kind == LineKind::Cone ? 3 : 6))),
+                          line->kind == LineKind::Cone ? std::abs(finiteOr0(line->value(7))) : 0.0});
         }
         add(u"L1", L1);
         add(u"L2", L2);

@@ -214,7 +214,8 @@ void ViewerWindow::saveDataSheet()
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
         QMessageBox::information(this, windowTitle(),
                                  QStringLiteral("Das Datenblatt ist gespeichert, aber kein PDF-Programm hat es "
-                                                "geöffnet:\n%1").arg(QDir::toNativeSeparators(path)));
+                                                "geöffnet:\n%1")
+                                     .arg(QDir::toNativeSeparators(path)));
     }
 }
 

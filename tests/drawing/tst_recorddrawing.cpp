@@ -4,22 +4,15 @@
 #include "ReaderTestSupport.h"
 #include "RecordDrawing.h"
 
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-
-#include <functional>
-#include <vector>
 
 using namespace merivox;
 using namespace merivox::test;
 
 Q_DECLARE_METATYPE(merivox::TipKind)
 Q_DECLARE_METATYPE(merivox::Rgb)
-
-using Change = std::function<void(TipInputs &)>;
-Q_DECLARE_METATYPE(Change)
 
 namespace {
 
@@ -50,16 +43,6 @@ QRect inked(const QImage &image)
         }
     }
     return box;
-}
-
-// Sets dimensions as typed in an English locale.
-Change set(std::vector<std::pair<Dimension TipInputs::*, const char *>> values)
-{
-    return [values](TipInputs &in) {
-        for (const auto &[field, text] : values) {
-            in.*field = typed(QString::fromLatin1(text), kEnglishLocale);
-        }
-    };
 }
 
 int countColour(const QImage &image, QColor colour)
@@ -106,8 +89,6 @@ private slots:
     void labels();
     void hotSpotCross_data();
     void hotSpotCross();
-    void hostile_data();
-    void hostile();
 };
 
 void TestRecordDrawing::size_data()
@@ -148,8 +129,11 @@ void TestRecordDrawing::size()
     // Fitted: everything, labels included, inside the target, and the part as large as fits.
     const QRect target(50, 40, 360, 480);
     const QRect fitted = inked(painted(500, 600, [&](QPainter &painter) { drawing.paintFitted(painter, target); }));
-    QVERIFY2(target.contains(fitted), qPrintable(QStringLiteral("%1 %2 %3 %4").arg(fitted.left()).arg(fitted.top())
-                                                     .arg(fitted.right()).arg(fitted.bottom())));
+    QVERIFY2(target.contains(fitted), qPrintable(QStringLiteral("%1 %2 %3 %4")
+                                                     .arg(fitted.left())
+                                                     .arg(fitted.top())
+                                                     .arg(fitted.right())
+                                                     .arg(fitted.bottom())));
     QVERIFY(fitted.height() > target.height() * 0.8 || fitted.width() > target.width() * 0.8);
     if (pixelsPerMm == 0) {
         return;
@@ -186,29 +170,28 @@ void TestRecordDrawing::recordColours()
 void TestRecordDrawing::detail_data()
 {
     QTest::addColumn<TipKind>("kind");
-    QTest::addColumn<Change>("change");
+    QTest::addColumn<InputChange>("change");
     QTest::addColumn<bool>("hasDetail");
     // At 4 pixels per millimetre with a detail box 150 pixels wide: the magnification over the
     // drawing on a screen, and the detail's true scale on paper with the drawing at 1:2.
     QTest::addColumn<double>("onScreen");
     QTest::addColumn<double>("onPaper");
 
-    const Change none = [](TipInputs &) {};
+    const InputChange none = [](TipInputs &) {
+    };
     // Under a twentieth of the overall length: 2 mm on a 41 mm stylus is, 2,1 mm on 41,05 mm is not.
     QTest::newRow("ball") << TipKind::Ball << none << false << 0.0 << 0.0;
-    QTest::newRow("ball 2 on 41") << TipKind::Ball << set({{&TipInputs::ball_diameter, "2"}}) << true << 5.0 << 2.0;
-    QTest::newRow("ball 2.1 on 41.05") << TipKind::Ball << set({{&TipInputs::ball_diameter, "2.1"}}) << false << 0.0
-                                       << 0.0;
+    QTest::newRow("ball 2 on 41") << TipKind::Ball << setTyped({{&TipInputs::ball_diameter, "2"}}) << true << 5.0
+                                  << 2.0;
+    QTest::newRow("ball 2.1 on 41.05") << TipKind::Ball << setTyped({{&TipInputs::ball_diameter, "2.1"}}) << false
+                                       << 0.0 << 0.0;
     QTest::newRow("ball 0.3 on 50") << TipKind::Ball
-                                    << set({{&TipInputs::L3, "50"}, {&TipInputs::ball_diameter, "0.3"}}) << true
+                                    << setTyped({{&TipInputs::L3, "50"}, {&TipInputs::ball_diameter, "0.3"}}) << true
                                     << 20.0 << 20.0;
-    QTest::newRow("ball 0.01") << TipKind::Ball << set({{&TipInputs::ball_diameter, "0.01"}}) << true << 1000.0
-                               << 500.0;
-    QTest::newRow("pin 1") << TipKind::Cylinder << set({{&TipInputs::ball_diameter, "1"}}) << true << 10.0 << 5.0;
-    QTest::newRow("half sphere 1") << TipKind::HalfSphere << set({{&TipInputs::ball_diameter, "1"}}) << true << 10.0
-                                   << 5.0;
-    QTest::newRow("disc 1") << TipKind::Disc << set({{&TipInputs::length, "1"}}) << true << 10.0 << 5.0;
-    QTest::newRow("disc") << TipKind::Disc << none << false << 0.0 << 0.0;
+    QTest::newRow("pin 1") << TipKind::Cylinder << setTyped({{&TipInputs::ball_diameter, "1"}}) << true << 10.0 << 5.0;
+    QTest::newRow("half sphere 1") << TipKind::HalfSphere << setTyped({{&TipInputs::ball_diameter, "1"}}) << true
+                                   << 10.0 << 5.0;
+    QTest::newRow("disc 1") << TipKind::Disc << setTyped({{&TipInputs::length, "1"}}) << true << 10.0 << 5.0;
     QTest::newRow("cube") << TipKind::Cube << none << false << 0.0 << 0.0;
     QTest::newRow("extension") << TipKind::Extension << none << false << 0.0 << 0.0;
 }
@@ -216,7 +199,7 @@ void TestRecordDrawing::detail_data()
 void TestRecordDrawing::detail()
 {
     QFETCH(TipKind, kind);
-    QFETCH(Change, change);
+    QFETCH(InputChange, change);
     QFETCH(bool, hasDetail);
     QFETCH(double, onScreen);
     QFETCH(double, onPaper);
@@ -265,8 +248,6 @@ void TestRecordDrawing::labels_data()
         << TipKind::Ball << true << true << true << false << QStringList{"L = 41.75 mm", "Ø 3.5 mm", "Ø 4 mm"};
     QTest::newRow("mixed, German locale")
         << TipKind::Ball << true << true << true << true << QStringList{"L = 41,75 mm", "Ø 3,5 mm", "Ø 4 mm"};
-    QTest::newRow("cylinder") << TipKind::Cylinder << true << true << false << true
-                              << QStringList{"L = 46 mm", "Ø 2 mm", "Ø 6 mm"};
     QTest::newRow("half sphere wider than its shaft")
         << TipKind::HalfSphere << false << true << false << true << QStringList{"L = 34 mm", "Ø 8 mm", "Ø 6 mm"};
     QTest::newRow("disc") << TipKind::Disc << true << true << false << false
@@ -304,7 +285,6 @@ void TestRecordDrawing::hotSpotCross_data()
     QTest::newRow("ceramic") << kCeramicBall;
     QTest::newRow("steel") << kSteelShaft;
     QTest::newRow("carbon fibre") << kCarbonFibreShaft;
-    QTest::newRow("white") << Rgb{255, 255, 255};
 }
 
 void TestRecordDrawing::hotSpotCross()
@@ -336,11 +316,8 @@ void TestRecordDrawing::hotSpotCross()
     QRect ball;
     for (int y = image.height() / 2; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
-            ball |= image.pixelColor(x, y) == fill && fill != QColor(Qt::white) ? QRect(x, y, 1, 1) : QRect();
+            ball |= image.pixelColor(x, y) == fill ? QRect(x, y, 1, 1) : QRect();
         }
-    }
-    if (ball.isEmpty()) {
-        return; // a white ball on white: its centre cannot be found by its colour
     }
     bool white = false;
     for (int y = ball.center().y() - 1; y <= ball.center().y() + 1; ++y) {
@@ -349,48 +326,7 @@ void TestRecordDrawing::hotSpotCross()
             white = white || (c.red() >= 245 && c.green() >= 245 && c.blue() >= 245);
         }
     }
-    QVERIFY(white);
-}
-
-void TestRecordDrawing::hostile_data()
-{
-    QTest::addColumn<QStringList>("lines");
-    const auto stylus = [](const char *shaft, const char *head, const char *hotSpot) {
-        return QStringList{"ITEM:XMM M3", "begintip", "ribcount 10", "Color 142 142 142", QString::fromLatin1(shaft),
-                           "Color 255 0 0", QString::fromLatin1(head), QString::fromLatin1(hotSpot), "endtip"};
-    };
-    QTest::newRow("tiny ball at a huge depth")
-        << stylus("cylinder 0 0 0 0 0 -1e300 4", "sphere 0 0 -1e300 1e-300", "hotspot 0 0 -1e300 0 0 1 1e-300 1e-300 ball");
-    QTest::newRow("huge diameters") << stylus("cylinder 0 0 0 0 0 -50 1e308", "sphere 0 0 -50 1e-9",
-                                              "hotspot 0 0 -50 0 0 1 1e-9 1e-9 ball");
-    QTest::newRow("huge ball on a tiny shaft") << stylus("cylinder 0 0 0 0 0 -1e-300 1e-300", "sphere 0 0 -1 1e300",
-                                                         "hotspot 0 0 -1 0 0 1 1e300 1e300 ball");
-    QTest::newRow("far off the axis") << stylus("cylinder 1e300 0 0 -1e300 0 -1e300 1", "sphere 1e300 0 -1e300 1e-3",
-                                                "hotspot 0 0 -1e300 0 0 1 1e-3 1e-3 ball");
-    QTest::newRow("disc far below") << stylus("cylinder 0 0 0 0 0 -1e200 3", "cylinder 0 0 -1e200 0 0 -1e200 1e-200",
-                                              "hotspot 0 0 -1e200 0 0 1 1e-200 1 disk");
-}
-
-void TestRecordDrawing::hostile()
-{
-    QFETCH(QStringList, lines);
-    const ProbeFile file = ProbeFile::fromLines(lines);
-    const RecordDrawing drawing(file.lines(0));
-
-    // Every paint of the drawing and its detail stays quick, whatever the numbers say.
-    QImage image(400, 600, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    for (const double scale : {0.0, 1e-300, 1e-3, 4.0, 1e6, 1e300}) {
-        QElapsedTimer timer;
-        timer.start();
-        if (scale == 0.0) {
-            drawing.paintFitted(painter, QRectF(0, 0, 400, 600));
-        } else {
-            drawing.paintScaled(painter, QRectF(0, 0, 400, 600), scale, 0.5);
-        }
-        QVERIFY2(timer.elapsed() < 50, qPrintable(QStringLiteral("%1 ms at %2").arg(timer.elapsed()).arg(scale)));
-    }
+    QVERIFY(!ball.isEmpty() && white);
 }
 
 QTEST_MAIN(TestRecordDrawing)
