@@ -158,7 +158,6 @@ double paintDataSheet(QPainter &painter, double dotsPerMm, const DataSheetSource
     if (scale > 0.0) {
         painter.save();
         painter.setClipRect(drawingBox);
-        drawing.setLocale(QLocale());
         drawing.paintScaled(painter, drawingBox, scale * dotsPerMm, scale);
         painter.restore();
     } else {
