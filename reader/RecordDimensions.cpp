@@ -115,7 +115,7 @@ public:
             }
         }
         // A lone cylinder is the neck when it runs down to the head; the first cylinder otherwise.
-        if (first && !neck && (cone || fieldOf(first, 5).value == headStart.value)) {
+        if (first && !neck && !cone && fieldOf(first, 5).value == headStart.value) {
             neck = first;
             first = nullptr;
         }
@@ -128,11 +128,6 @@ public:
                                 : Field{QStringLiteral("0"), 0.0};
         const Field D1 = first ? fieldOf(first, 6) : cone ? fieldOf(cone, 3) : fieldOf(neck, 6);
         const Field D2 = cone ? fieldOf(cone, 7) : neck ? fieldOf(neck, 6) : D1;
-        for (const RecordLine *line : shaft) {
-            m_out.shaftWidth =
-                std::max({m_out.shaftWidth, std::abs(finiteOr0(line->value(line->kind == LineKind::Cone ? 3 : 6))),
-                          line->kind == LineKind::Cone ? std::abs(finiteOr0(line->value(7))) : 0.0});
-        }
         add(u"L1", L1);
         add(u"L2", L2);
 
@@ -211,7 +206,6 @@ public:
         if (connect && connect->fields.size() > 6) {
             m_out.thread2 = connect->fields.at(6);
         }
-        m_out.shaftWidth = std::abs(finiteOr0(fieldOf(rod, 6).value));
     }
 
 private:

@@ -40,8 +40,6 @@ struct ComponentDimensions
     // of its hot spot or centre below the mounting face. Size 0 when there is none.
     double elementSize = 0.0;
     double elementDepth = 0.0;
-    // The widest diameter of the shaft above the probing element, 0 when it has none.
-    double shaftWidth = 0.0;
 
     Decimal decimal = Decimal::None; // the separator that the record's numbers use
 
