@@ -596,4 +596,28 @@ qsizetype ProbeFile::recordAtLine(int line) const
     return after - m_records.begin() - 1;
 }
 
+std::optional<qsizetype> ProbeFile::recordOfLine(int line, QString *reason) const
+{
+    const auto refuse = [&](const QString &why) -> std::optional<qsizetype> {
+        if (reason) {
+            *reason = why;
+        }
+        return std::nullopt;
+    };
+    if (line < 1 || line > lineCount()) {
+        return refuse(QStringLiteral("Zeile %1 gibt es nicht: die Datei hat %2 Zeilen.").arg(line).arg(lineCount()));
+    }
+    const qsizetype record = recordAtLine(line);
+    if (record < 0 || quint32(line) > m_records[size_t(record)].firstLine + m_records[size_t(record)].lineCount) {
+        return refuse(QStringLiteral("Zeile %1 gehört zu keinem Eintrag: vor ihr steht keine Zeile ITEM:.").arg(line));
+    }
+    // A second item line run into this one: the line belongs to two records.
+    if (bytesOf(quint32(line - 1)).indexOf(QByteArrayView("ITEM:"), 1) > 0) {
+        return refuse(QStringLiteral("Zeile %1 gehört zu zwei Einträgen: in ihr beginnt ein weiterer Eintrag "
+                                     "(Zeilenende fehlt?).")
+                          .arg(line));
+    }
+    return record;
+}
+
 } // namespace merivox

@@ -50,6 +50,9 @@ public:
     QList<RecordLine> lines(qsizetype record) const;
     // The record that holds the line (1-based), or else the last one before it; -1 for none.
     qsizetype recordAtLine(int line) const;
+    // The one record whose lines include the line (1-based). Nothing for a line outside every
+    // record, or one that also holds the start of a second record; reason then says why (German).
+    std::optional<qsizetype> recordOfLine(int line, QString *reason = nullptr) const;
 
     // The text of one line of the file (1-based), without its line end.
     QString lineText(int line) const;

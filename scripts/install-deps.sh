@@ -11,6 +11,8 @@ packages=(
     g++-mingw-w64-x86-64 wine64 doctest-dev
     # Qt's own texts in German; checks of the installed files; the Debian package
     qt6-translations-l10n desktop-file-utils appstream icoutils man-db dpkg-dev lintian
+    # the data sheet read back as text and as a picture
+    poppler-utils
 )
 
 missing=()

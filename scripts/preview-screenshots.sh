@@ -63,6 +63,11 @@ shot cube wuerf "txt_id=W10 cb_gew=M3ANALOG txt_L1=10" "Check_SS"
 shot extension ver "txt_id=V50 cb_gew=M3ANALOG cb_gew2=M2ANALOG txt_d1=4 txt_l=50" "Check_SS"
 shot note kug "txt_id=Prüfkugel cb_gew=M3 txt_L1=10 txt_l2=40 txt_l3=15 txt_d1=4 txt_d2=2 txt_kd=1,5" \
     "Check_SS Option_RK"
+# A 0,3 mm ball on a 50 mm stylus, with its magnified detail; a ceramic ball's hot spot.
+shot small_ball kug "txt_id=Mikrotaster cb_gew=M2 txt_L1=10 txt_l2=20 txt_l3=50 txt_d1=3 txt_d2=0,2 txt_kd=0,3" \
+    "Check_SS Option_RK"
+shot ceramic_ball kug "txt_id=Keramik8 cb_gew=M3 txt_L1=10 txt_l2=15 txt_l3=40 txt_d1=4 txt_d2=2 txt_kd=8" \
+    "Check_KFS Option_kk"
 shot missing kug "txt_id=Prüfkugel txt_L1=10 txt_l2=15mm" "Check_SS"
 # A screen without room beside the editor: the preview covers the selection window and the editor's
 # drawing, never its inputs and buttons.

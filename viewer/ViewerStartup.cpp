@@ -1,11 +1,14 @@
 #include "ViewerStartup.h"
 
+#include "DataSheet.h"
+#include "HeadlessPlatform.h"
 #include "ProbeFile.h"
 #include "QtTranslation.h"
 #include "RemoveCommand.h"
 #include "ViewerWindow.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTextStream>
 #include <QTimer>
 
@@ -21,6 +24,7 @@ QString helpText()
         "Aufruf: merivox-view [DATEI]\n"
         "        merivox-view --check DATEI\n"
         "        merivox-view --remove ZEILE DATEI\n"
+        "        merivox-view --pdf AUSGABE.pdf ZEILE DATEI\n"
         "\n"
         "Zeigt die Einträge einer Taster-Datei (usrprobe.dat): jeden Eintrag in einer Tabelle,\n"
         "maßstäblich gezeichnet und als Text, dazu die Probleme der Datei mit ihren Zeilennummern.\n"
@@ -35,6 +39,11 @@ QString helpText()
         "                 entfernt den Eintrag, zu dem die Zeile gehört, und nur ihn.\n"
         "                 Rückgabewert 0: entfernt, 1: kein solcher Eintrag, Datei geändert\n"
         "                 oder in Benutzung, 2: Aufruf falsch, Datei nicht les- oder schreibbar.\n"
+        "  --pdf AUSGABE.pdf ZEILE DATEI\n"
+        "                 schreibt das Datenblatt (eine A4-Seite) des Eintrags, zu dem die\n"
+        "                 Zeile ZEILE gehört. Rückgabewert 0: geschrieben, 1: die Zeile gehört\n"
+        "                 zu keinem oder zu zwei Einträgen, 2: Datei nicht lesbar oder\n"
+        "                 AUSGABE.pdf nicht schreibbar.\n"
         "  -h, --help     zeigt diese Hilfe.\n"
         "  -v, --version  zeigt die Version.\n");
 }
@@ -65,6 +74,28 @@ int checkFile(const QString &path, QTextStream &out, QTextStream &err)
     return file->problems().isEmpty() ? 0 : 1;
 }
 
+int writeSheetFile(const QString &pdfPath, int line, const QString &path, QTextStream &out, QTextStream &err)
+{
+    QString error;
+    const std::optional<ProbeFile> file = ProbeFile::read(path, &error);
+    if (!file) {
+        err << error << Qt::endl;
+        return 2;
+    }
+    const std::optional<qsizetype> record = file->recordOfLine(line, &error);
+    if (!record) {
+        err << error << Qt::endl;
+        return 1;
+    }
+    const DataSheetSource source{&*file, *record, QFileInfo(path).fileName(), QDate::currentDate()};
+    if (!writeDataSheet(pdfPath, source, &error)) {
+        err << error << Qt::endl;
+        return 2;
+    }
+    out << QStringLiteral("Datenblatt von „%1“ geschrieben: %2").arg(file->name(*record), pdfPath) << Qt::endl;
+    return 0;
+}
+
 int runViewer(int argc, char *argv[])
 {
     QTextStream out(stdout);
@@ -72,6 +103,7 @@ int runViewer(int argc, char *argv[])
     QString path;
     bool check = false;
     QString removeLine;
+    QStringList sheet; // --pdf: the PDF's path and the line
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
         if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
@@ -90,6 +122,13 @@ int runViewer(int argc, char *argv[])
                 return 2;
             }
             removeLine = QString::fromLocal8Bit(argv[++i]);
+        } else if (arg == QLatin1String("--pdf")) {
+            if (i + 2 >= argc) {
+                err << QStringLiteral("--pdf braucht AUSGABE.pdf, ZEILE und DATEI.\n\n") << helpText();
+                return 2;
+            }
+            sheet = {QString::fromLocal8Bit(argv[i + 1]), QString::fromLocal8Bit(argv[i + 2])};
+            i += 2;
         } else if (arg.startsWith(QLatin1Char('-')) && arg != QLatin1String("-")) {
             err << QStringLiteral("Unbekannte Option: %1\n\n").arg(arg) << helpText();
             return 2;
@@ -103,12 +142,26 @@ int runViewer(int argc, char *argv[])
     if (!removeLine.isEmpty()) {
         bool number = false;
         const int line = removeLine.toInt(&number);
-        if (!number || line < 1 || path.isEmpty() || check) {
+        if (!number || line < 1 || path.isEmpty() || check || !sheet.isEmpty()) {
             err << QStringLiteral("--remove braucht eine Zeilennummer und eine DATEI.\n\n") << helpText();
             return 2;
         }
         QCoreApplication app(argc, argv);
         return removeRecordAtLine(path, line, out, err);
+    }
+    if (!sheet.isEmpty()) {
+        bool isNumber = false;
+        const int line = sheet.at(1).toInt(&isNumber);
+        if (path.isEmpty() || check || !isNumber) {
+            err << (isNumber ? QStringLiteral("--pdf braucht AUSGABE.pdf, ZEILE und DATEI.\n\n")
+                             : QStringLiteral("Keine Zeilennummer: %1\n\n").arg(sheet.at(1)))
+                << helpText();
+            return 2;
+        }
+        // Fonts, but no window.
+        chooseHeadlessPlatform();
+        QGuiApplication app(argc, argv);
+        return writeSheetFile(sheet.at(0), line, path, out, err);
     }
     if (check) {
         if (path.isEmpty()) {

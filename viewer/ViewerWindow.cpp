@@ -1,10 +1,12 @@
 #include "ViewerWindow.h"
 
+#include "DataSheet.h"
 #include "ProblemListModel.h"
 #include "RecordTableModel.h"
 #include "RecordView.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -15,9 +17,11 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace merivox {
@@ -95,6 +99,10 @@ ViewerWindow::ViewerWindow(QWidget *parent)
     QMenu *fileMenu = menuBar()->addMenu(QStringLiteral("&Datei"));
     QAction *open = fileMenu->addAction(QStringLiteral("Ö&ffnen …"), this, &ViewerWindow::chooseFile);
     open->setShortcut(QKeySequence::Open);
+    m_sheetAction = fileMenu->addAction(QStringLiteral("Datenblatt als &PDF …"), this, &ViewerWindow::saveDataSheet);
+    m_sheetAction->setObjectName(QStringLiteral("act_datenblatt"));
+    m_sheetAction->setShortcut(QKeySequence::Print);
+    m_sheetAction->setEnabled(false);
     fileMenu->addSeparator();
     QAction *quit = fileMenu->addAction(QStringLiteral("&Beenden"), this, &QWidget::close);
     quit->setShortcut(QKeySequence::Quit);
@@ -120,6 +128,7 @@ bool ViewerWindow::openFile(const QString &path)
     m_model->setFile(nullptr);
     m_problemModel->setFile(nullptr);
     m_file = std::move(file);
+    m_path = path;
     m_model->setFile(&*m_file);
     m_problemModel->setFile(&*m_file);
     m_drawing->clear();
@@ -156,6 +165,7 @@ void ViewerWindow::selectRecord(qsizetype record)
 
 void ViewerWindow::showRecord(const QModelIndex &current)
 {
+    m_sheetAction->setEnabled(m_file && current.isValid());
     if (!m_file || !current.isValid()) {
         m_drawing->clear();
         m_text->clear();
@@ -177,6 +187,35 @@ void ViewerWindow::showProblem(const QModelIndex &index)
 {
     if (m_file && index.isValid()) {
         selectRecord(m_file->recordAtLine(index.data(ProblemListModel::LineRole).toInt()));
+    }
+}
+
+void ViewerWindow::saveDataSheet()
+{
+    const QModelIndex current = m_table->currentIndex();
+    if (!m_file || !current.isValid()) {
+        return;
+    }
+    const QFileInfo source(m_path);
+    QString name = m_file->name(current.row()).trimmed();
+    name.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|]")), QStringLiteral("_"));
+    const QString suggested = source.dir().filePath(QStringLiteral("Datenblatt %1.pdf").arg(name));
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Datenblatt als PDF speichern"), suggested,
+                                                      QStringLiteral("PDF-Dateien (*.pdf)"));
+    if (path.isEmpty()) {
+        return;
+    }
+    QString error;
+    if (!writeDataSheet(path, {&*m_file, current.row(), source.fileName(), QDate::currentDate()}, &error)) {
+        QMessageBox::critical(this, windowTitle(), error);
+        return;
+    }
+    statusBar()->showMessage(QStringLiteral("Datenblatt gespeichert: %1").arg(QDir::toNativeSeparators(path)));
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        QMessageBox::information(this, windowTitle(),
+                                 QStringLiteral("Das Datenblatt ist gespeichert, aber kein PDF-Programm hat es "
+                                                "geöffnet:\n%1")
+                                     .arg(QDir::toNativeSeparators(path)));
     }
 }
 

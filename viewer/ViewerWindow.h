@@ -6,6 +6,7 @@
 
 #include <optional>
 
+class QAction;
 class QListView;
 class QPlainTextEdit;
 class QTableView;
@@ -34,12 +35,17 @@ public:
     void chooseFile();
     // Chooses the record in the table and shows it.
     void selectRecord(qsizetype record);
+    // Asks where to save the chosen record's data sheet, writes it as a PDF and opens it in the
+    // system's PDF viewer, from where it is printed.
+    void saveDataSheet();
 
 private:
     void showRecord(const QModelIndex &current);
     void showProblem(const QModelIndex &index);
 
     std::optional<ProbeFile> m_file;
+    QString m_path;
+    QAction *m_sheetAction = nullptr;
     RecordTableModel *m_model = nullptr;
     QTableView *m_table = nullptr;
     RecordView *m_drawing = nullptr;

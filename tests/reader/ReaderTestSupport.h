@@ -11,6 +11,9 @@
 #include <QTest>
 
 #include <array>
+#include <functional>
+#include <utility>
+#include <vector>
 
 namespace merivox::test {
 
@@ -112,4 +115,34 @@ inline QByteArray encoded(const QStringList &lines)
     return *bytes;
 }
 
+// A change to a worked example's inputs, for tables of cases.
+using InputChange = std::function<void(TipInputs &)>;
+
+// Sets dimensions to texts as typed under the locale.
+inline InputChange setTyped(std::vector<std::pair<Dimension TipInputs::*, const char *>> values,
+                            const QLocale &locale = kEnglishLocale)
+{
+    return [values, locale](TipInputs &in) {
+        for (const auto &[field, text] : values) {
+            in.*field = typed(QString::fromUtf8(text), locale);
+        }
+    };
+}
+
+// A stylus of hand-made lines: one shaft primitive, one head primitive and the hot spot.
+inline QStringList handMadeStylus(const char *shaft, const char *head, const char *hotSpot)
+{
+    return {"ITEM:XMM M3",
+            "begintip",
+            "ribcount 10",
+            "Color 142 142 142",
+            QString::fromLatin1(shaft),
+            "Color 255 0 0",
+            QString::fromLatin1(head),
+            QString::fromLatin1(hotSpot),
+            "endtip"};
+}
+
 } // namespace merivox::test
+
+Q_DECLARE_METATYPE(merivox::test::InputChange)

@@ -4,6 +4,7 @@
 #include "ReaderTestSupport.h"
 #include "ViewerWindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QListView>
 #include <QPlainTextEdit>
@@ -94,6 +95,27 @@ void TestViewer::commandLine_data()
     row("folder", {"--check", m_folder.path()}, {}, 2, {}, m_folder.path() + " ist ein Ordner, keine Datei.\n");
     row("check without file", {"--check"}, {}, 2, {}, "--check braucht eine DATEI.");
     row("unknown option", {"--gibtsnicht"}, {}, 2, {}, "Unbekannte Option: --gibtsnicht");
+    // The data sheet: OUT stands for a PDF in the test's folder. Lines 12-23 are the cylinder tip.
+    const auto pdf = [&](const char *name, const char *line, const QByteArray &bytes, int exitCode, const QString &out,
+                         const QString &err) {
+        row(name, {"--pdf", "OUT", line, "FILE"}, bytes, exitCode, out, err);
+    };
+    pdf("pdf", "13", allKinds(), 0, "Datenblatt von „ZT1“ geschrieben: ", {});
+    pdf("pdf, item line", "12", allKinds(), 0, "Datenblatt von „ZT1“ geschrieben: ", {});
+    pdf("pdf, line outside every record", "1", "Kopf\n" + allKinds(), 1, {},
+        "Zeile 1 gehört zu keinem Eintrag: vor ihr steht keine Zeile ITEM:.\n");
+    QByteArray shared = allKinds();
+    shared.replace("endtip\r\nITEM:ZT1", "endtipITEM:ZT1");
+    pdf("pdf, line shared by two", "11", shared, 1, {},
+        "Zeile 11 gehört zu zwei Einträgen: in ihr beginnt ein weiterer Eintrag (Zeilenende fehlt?).\n");
+    pdf("pdf, line past the end", "99", allKinds(), 1, {}, "Zeile 99 gibt es nicht: die Datei hat 64 Zeilen.\n");
+    pdf("pdf, line not a number", "x", allKinds(), 2, {}, "Keine Zeilennummer: x");
+    row("pdf, missing file", {"--pdf", "OUT", "1", missing}, {}, 2, {}, missing + " existiert nicht.\n");
+    row("pdf, folder as output", {"--pdf", m_folder.path(), "1", "FILE"}, allKinds(), 2, {},
+        m_folder.path() + " ist ein Ordner, keine Datei.\n");
+    row("pdf, missing folder", {"--pdf", m_folder.filePath("fehlt/Datenblatt.pdf"), "1", "FILE"}, allKinds(), 2, {},
+        "Der Ordner " + m_folder.filePath("fehlt") + " existiert nicht.\n");
+    row("pdf without file", {"--pdf", "OUT", "1"}, {}, 2, {}, "--pdf braucht AUSGABE.pdf, ZEILE und DATEI.");
     row("help", {"--help"}, {}, 0, "Aufruf: merivox-view [DATEI]", {});
     row("version", {"--version"}, {}, 0, "merivox-view " MERIVOX_PROJECT_VERSION "\n", {});
 }
@@ -107,11 +129,22 @@ void TestViewer::commandLine()
     QFETCH(QString, err);
 
     arguments.replaceInStrings(QStringLiteral("FILE"), write(QStringLiteral("usrprobe.dat"), bytes));
+    const QString sheet = m_folder.filePath(QStringLiteral("Datenblatt.pdf"));
+    QFile::remove(sheet);
+    // A sheet that is refused leaves an earlier one as it was.
+    write(QStringLiteral("Datenblatt.pdf"), "alt");
+    arguments.replaceInStrings(QStringLiteral("OUT"), sheet);
     // --check must work without any display: a window system that cannot connect would abort.
+    // The sheet needs fonts but no display either; it finds a platform without one by itself.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    if (arguments.contains(QStringLiteral("--pdf"))) {
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        // As a desktop session has it; without it Qt warns on standard error.
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_folder.path());
+    }
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(MERIVOX_VIEW), arguments);
@@ -123,6 +156,9 @@ void TestViewer::commandLine()
         QVERIFY2(whole ? found == expected : found.startsWith(expected), qPrintable(found));
     }
     QCOMPARE(process.exitCode(), exitCode);
+    QFile written(sheet);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll().startsWith("%PDF-"), arguments.contains(QStringLiteral("--pdf")) && exitCode == 0);
 }
 
 void TestViewer::problemChoosesRecord()
@@ -132,7 +168,12 @@ void TestViewer::problemChoosesRecord()
     ViewerWindow window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // The data sheet is offered once a record is chosen.
+    auto *sheet = window.findChild<QAction *>(QStringLiteral("act_datenblatt"));
+    QVERIFY(sheet && !sheet->isEnabled());
+    QCOMPARE(sheet->text(), QStringLiteral("Datenblatt als &PDF …"));
     QVERIFY(window.openFile(path));
+    QVERIFY(sheet->isEnabled());
 
     auto *table = window.findChild<QTableView *>(QStringLiteral("tbl_eintraege"));
     auto *problems = window.findChild<QListView *>(QStringLiteral("lst_probleme"));
