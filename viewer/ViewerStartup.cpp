@@ -1,5 +1,6 @@
 #include "ViewerStartup.h"
 
+#include "Console.h"
 #include "ProbeFile.h"
 #include "QtTranslation.h"
 #include "ViewerWindow.h"
@@ -8,7 +9,6 @@
 #include <QTextStream>
 #include <QTimer>
 
-#include <cstdio>
 
 namespace merivox {
 
@@ -59,8 +59,11 @@ int checkFile(const QString &path, QTextStream &out, QTextStream &err)
 
 int runViewer(int argc, char *argv[])
 {
-    QTextStream out(stdout);
-    QTextStream err(stderr);
+    // Handed to the console when the function returns: on Windows as Unicode text or code-page bytes.
+    ConsoleText outText(ConsoleStream::Output);
+    ConsoleText errText(ConsoleStream::Error);
+    QTextStream &out = outText.stream();
+    QTextStream &err = errText.stream();
     QString path;
     bool check = false;
     for (int i = 1; i < argc; ++i) {

@@ -17,7 +17,12 @@ endif()
 get_filename_component(qt_bin_dir ${qt_core_dll} DIRECTORY)
 # Wine's drive Z: is the root of the file system.
 string(REPLACE "/" "\\" QT_BIN_WINDOWS "Z:${qt_bin_dir}")
-string(REPLACE "/" "\\" FONT_DIR_WINDOWS "Z:${FONT_DIR}")
+# The offscreen platform on Windows takes its fonts from one folder and falls back on any of
+# them for a family it lacks: Liberation Sans alone there stands in for Arial (same metrics),
+# which the pictures name and every Windows has.
+file(GLOB sans_fonts ${FONT_DIR}/LiberationSans-*.ttf)
+file(COPY ${sans_fonts} DESTINATION ${CMAKE_BINARY_DIR}/wine-fonts)
+string(REPLACE "/" "\\" FONT_DIR_WINDOWS "Z:${CMAKE_BINARY_DIR}/wine-fonts")
 
 set(wine_dir ${CMAKE_CURRENT_LIST_DIR})
 configure_file(${wine_dir}/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh @ONLY
