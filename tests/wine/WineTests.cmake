@@ -42,6 +42,8 @@ if(XVFB)
     add_test(NAME xvfb_stop COMMAND ${wine_dir}/xvfb.sh stop ${XVFB_DISPLAY_FILE})
     set_tests_properties(xvfb_start PROPERTIES FIXTURES_SETUP xvfb TIMEOUT 30)
     set_tests_properties(xvfb_stop PROPERTIES FIXTURES_CLEANUP xvfb TIMEOUT 30)
+    # Wine's desktop process starts with the prefix and keeps the display it found then.
+    set_tests_properties(wine_prefix PROPERTIES FIXTURES_REQUIRED xvfb)
 endif()
 
 # merivox_real_platform_test(TEST): the window test TEST once more on Wine's own windows
