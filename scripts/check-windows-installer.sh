@@ -7,22 +7,24 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 installer=$(ls build/windows-cross/merivox-*-win64.exe | head -1)
 version=$(basename "$installer" | sed 's/^merivox-\(.*\)-win64\.exe$/\1/')
+# Debian's wine64 keeps both in /usr/lib/wine (the package wine adds /usr/bin/wine).
 wine=/usr/lib/wine/wine64
-[ -x "$wine" ] || wine=wine
+wineserver=/usr/lib/wine/wineserver
+[ -x "$wine" ] || { wine=wine; wineserver=wineserver; }
 export WINEPREFIX
 WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/merivox-installer.XXXXXX")
 # No Mono or Gecko installers, and no menu entries of the Linux desktop made from the start menu.
 export WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
 unset DISPLAY
-cleanup() { wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"; }
+cleanup() { "$wineserver" -k 2>/dev/null || true; rm -rf "$WINEPREFIX"; }
 trap cleanup EXIT
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
 "$wine" wineboot --init </dev/null >/dev/null 2>&1
-wineserver -w
+"$wineserver" -w
 echo "Installing $installer silently"
 "$wine" "$installer" /S </dev/null >/dev/null 2>&1
-wineserver -w
+"$wineserver" -w
 
 installed="$WINEPREFIX/drive_c/Program Files/Merivox"
 menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Merivox"
@@ -53,7 +55,7 @@ echo "merivox-view.exe --check C:\\usrprobe.dat: $check (exit code $status)"
 echo "Uninstalling silently"
 "$wine" 'C:\Program Files\Merivox\Uninstall.exe' /S </dev/null >/dev/null 2>&1
 # The uninstaller runs on as a copy of itself: wait for every Wine process to end.
-wineserver -w
+"$wineserver" -w
 [ ! -e "$installed" ] || { find "$installed"; fail "left behind in Program Files"; }
 [ ! -e "$menu" ] || { find "$menu"; fail "left behind in the start menu"; }
 if grep -qi merivox "$WINEPREFIX"/system.reg "$WINEPREFIX"/user.reg; then

@@ -1,8 +1,11 @@
 # Windows tests of a cross build: every test program runs under Wine through wine-run.sh, in a
 # Wine prefix of the build's own that the fixture wine_prefix makes at the start of each run.
 # Included by tests/CMakeLists.txt before any test exists, so that every test gets the emulator.
+# Debian's wine64 keeps both in /usr/lib/wine (the package wine adds /usr/bin/wine).
 find_program(WINE NAMES wine64 wine PATHS /usr/lib/wine REQUIRED)
-find_program(WINESERVER NAMES wineserver wineserver64 PATHS /usr/lib/wine REQUIRED)
+get_filename_component(wine_bin_dir ${WINE} DIRECTORY)
+find_program(WINESERVER NAMES wineserver PATHS ${wine_bin_dir} NO_DEFAULT_PATH)
+find_program(WINESERVER NAMES wineserver REQUIRED)
 find_program(XVFB Xvfb)
 find_path(FONT_DIR LiberationSans-Regular.ttf
     PATHS /usr/share/fonts/truetype/liberation /usr/share/fonts/truetype/liberation2
