@@ -36,6 +36,10 @@ echo "Start-menu entries:"
 ls -1 "$menu"
 for link in Merivox.lnk Merivox-Betrachter.lnk; do
     [ -f "$menu/$link" ] || fail "no start-menu entry $link"
+    # "Ausführen in": the public documents folder, which every user may write.
+    start_in=$(strings -el "$menu/$link" | grep -i '^C:.*Documents$' || true)
+    echo "$link starts in: $start_in"
+    [ "$start_in" = 'C:\users\Public\Documents' ] || fail "$link does not start in the public documents"
 done
 
 # Output redirected into a pipe: the ANSI code page with CR LF.
