@@ -13,7 +13,7 @@ packages=(
     # on Wine's own platform under Xvfb), its 64-bit installer
     g++-mingw-w64-x86-64-posix xz-utils xvfb nsis
     # Qt's own texts in German; checks of the installed files; the Debian package
-    qt6-translations-l10n desktop-file-utils appstream icoutils man-db dpkg-dev lintian
+    qt6-translations-l10n desktop-file-utils appstream icoutils man-db dpkg-dev lintian shared-mime-info
 )
 
 missing=()
