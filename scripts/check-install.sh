@@ -32,11 +32,16 @@ for entry in "$stage"/usr/share/applications/*.desktop; do
     echo "ok ${entry#"$stage"}"
 done
 
+step "the probe file's MIME type"
+test -f "$stage"/usr/share/mime/packages/merivox.xml
+grep -q '^MimeType=application/x-merivox-usrprobe;$' "$stage"/usr/share/applications/org.merivox.MerivoxView.desktop
+echo "ok /usr/share/mime/packages/merivox.xml, opened by the viewer's desktop entry"
+
 step "appstreamcli validate --no-net"
 appstreamcli validate --no-net "$stage"/usr/share/metainfo/*.metainfo.xml
 
 step "man renders the pages"
-for page in "$stage"/usr/share/man/man1/*.1.gz; do
+for page in "$stage"/usr/share/man/man1/*.1.gz "$stage"/usr/share/man/de/man1/*.1.gz; do
     warnings=$(man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null)
     if [ -n "$warnings" ]; then
         echo "$warnings" >&2

@@ -1,5 +1,6 @@
 #include "ViewerStartup.h"
 
+#include "Console.h"
 #include "DataSheet.h"
 #include "HeadlessPlatform.h"
 #include "ProbeFile.h"
@@ -12,7 +13,6 @@
 #include <QTextStream>
 #include <QTimer>
 
-#include <cstdio>
 
 namespace merivox {
 
@@ -98,8 +98,11 @@ int writeSheetFile(const QString &pdfPath, int line, const QString &path, QTextS
 
 int runViewer(int argc, char *argv[])
 {
-    QTextStream out(stdout);
-    QTextStream err(stderr);
+    // Handed to the console when the function returns: on Windows as Unicode text or code-page bytes.
+    ConsoleText outText(ConsoleStream::Output);
+    ConsoleText errText(ConsoleStream::Error);
+    QTextStream &out = outText.stream();
+    QTextStream &err = errText.stream();
     QString path;
     bool check = false;
     QString removeLine;

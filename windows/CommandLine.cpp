@@ -1,8 +1,8 @@
 #include "CommandLine.h"
 
-#include <QCommandLineParser>
+#include "Console.h"
 
-#include <cstdio>
+#include <QCommandLineParser>
 
 namespace merivox {
 
@@ -78,9 +78,12 @@ std::optional<int> handleCommandLine(int argc, char *argv[])
     if (answer.openWindows) {
         return std::nullopt;
     }
-    std::fputs(answer.standardOutput.toLocal8Bit().constData(), stdout);
-    std::fputs(answer.standardError.toLocal8Bit().constData(), stderr);
-    std::fflush(stdout);
+    if (!answer.standardOutput.isEmpty()) {
+        writeConsole(ConsoleStream::Output, answer.standardOutput);
+    }
+    if (!answer.standardError.isEmpty()) {
+        writeConsole(ConsoleStream::Error, answer.standardError);
+    }
     return answer.exitCode;
 }
 

@@ -1,5 +1,6 @@
 // merivox-view: --check output and exit status, run as its own process without a display, and
 // the window: table, problems, and a click on a problem that chooses its record.
+#include "../ProgramOutput.h"
 #include "ProbeFile.h"
 #include "ReaderTestSupport.h"
 #include "ViewerWindow.h"
@@ -150,8 +151,8 @@ void TestViewer::commandLine()
     process.start(QStringLiteral(MERIVOX_VIEW), arguments);
     QVERIFY(process.waitForFinished(30000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    for (const auto &[found, expected] : {std::pair(QString::fromUtf8(process.readAllStandardOutput()), out),
-                                          std::pair(QString::fromUtf8(process.readAllStandardError()), err)}) {
+    for (const auto &[found, expected] : {std::pair(programText(process.readAllStandardOutput()), out),
+                                          std::pair(programText(process.readAllStandardError()), err)}) {
         const bool whole = expected.endsWith(QLatin1Char('\n')) || expected.isEmpty();
         QVERIFY2(whole ? found == expected : found.startsWith(expected), qPrintable(found));
     }

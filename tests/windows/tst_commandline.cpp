@@ -1,3 +1,4 @@
+#include "../ProgramOutput.h"
 #include "CommandLine.h"
 #include "QtTranslation.h"
 
@@ -6,6 +7,7 @@
 #include <QtTest>
 
 using namespace merivox;
+using merivox::test::programText;
 
 // The command line is answered before any window or display exists: each case is checked on the
 // function and on the built program, started where no display can be reached.
@@ -85,8 +87,8 @@ void TestCommandLine::answers()
     QVERIFY(program.waitForFinished(30000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), exitCode);
-    compareOutput(QString::fromUtf8(program.readAllStandardOutput()), standardOutput);
-    QCOMPARE(QString::fromUtf8(program.readAllStandardError()), standardError);
+    compareOutput(programText(program.readAllStandardOutput()), standardOutput);
+    QCOMPARE(programText(program.readAllStandardError()), standardError);
 }
 
 void TestCommandLine::withoutArgumentsTheWindowsOpen()

@@ -11,7 +11,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QScreen>
-#include <QStringEncoder>
+#include <algorithm>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -169,12 +169,13 @@ void TestPreview::showsTheBytesThatErstellenAppends()
     QCOMPARE(answerer.boxes().size(), 1);
     QCOMPARE(answerer.boxes().first().icon, QMessageBox::NoIcon);
 
+    // The inputs keep to Latin-1 letters, which Windows-1252 (and with it the file on Windows
+    // here and on Linux) holds at the same codes.
     QByteArray expected;
-    QStringEncoder windows1252("windows-1252");
     for (const QString &line : shown.split(u'\n')) {
-        expected += QByteArray(windows1252.encode(line)) + "\r\n";
+        QVERIFY(std::all_of(line.begin(), line.end(), [](QChar c) { return c.unicode() < 0x80 || (c.unicode() > 0x9f && c.unicode() <= 0xff); }));
+        expected += line.toLatin1() + "\r\n";
     }
-    QVERIFY(!windows1252.hasError());
     QCOMPARE(readAll(folder.filePath(u"usrprobe.dat"_s)), expected);
 }
 

@@ -1,0 +1,80 @@
+// The file's code page on each platform: Windows-1252 on Linux, the system's ANSI code page on
+// Windows (Windows-1252 on a Western system, and under Wine here). A character the code page
+// lacks is refused, never written as "?" or as a look-alike.
+#include "AnsiText.h"
+
+#include "../ProgramOutput.h"
+
+#include <QtTest>
+
+using namespace merivox;
+
+class TestAnsiText final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void encodes_data();
+    void encodes();
+    void decodesEveryByte();
+};
+
+void TestAnsiText::initTestCase()
+{
+    // 0x80 and 0x9F tell Windows-1252 from the other code pages.
+    const bool windows1252 = fromAnsi(QByteArrayView("\x80\x9F")) == u"€Ÿ"_qs;
+    if (test::onWindows() && !windows1252) {
+        QSKIP("the expected bytes are those of Windows-1252; this system's ANSI code page differs");
+    }
+    QVERIFY(windows1252);
+}
+
+void TestAnsiText::encodes_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("writable"); // may stand in a record
+    QTest::addColumn<QByteArray>("bytes"); // in the code page; empty where it has none
+
+    QTest::newRow("plain") << u"ITEM:TIPMM M3"_qs << true << QByteArray("ITEM:TIPMM M3");
+    QTest::newRow("empty") << QString() << true << QByteArray();
+    QTest::newRow("umlauts, sharp s") << u"Stößel Ü"_qs << true << QByteArray("St\xF6\xDF" "el \xDC");
+    // Where Windows-1252 differs from Latin-1: 0x80 to 0x9F.
+    QTest::newRow("euro, quotes, dagger") << u"€„“‚†"_qs << true << QByteArray("\x80\x84\x93\x82\x86");
+    QTest::newRow("typed question mark") << u"M3?"_qs << true << QByteArray("M3?");
+    QTest::newRow("omega") << u"Ωmega"_qs << false << QByteArray();
+    // Characters that Windows would otherwise replace by a look-alike ("best fit").
+    QTest::newRow("A with macron") << u"Ā1"_qs << false << QByteArray();
+    QTest::newRow("full-width a") << u"ａ"_qs << false << QByteArray();
+    QTest::newRow("infinity") << u"∞"_qs << false << QByteArray();
+    QTest::newRow("L with stroke") << u"Łódź"_qs << false << QByteArray();
+    QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << false << QByteArray();
+    QTest::newRow("line break") << u"A\r\nB"_qs << false << QByteArray("A\r\nB");
+    QTest::newRow("tab") << u"A\tB"_qs << false << QByteArray("A\tB");
+}
+
+void TestAnsiText::encodes()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, writable);
+    QFETCH(QByteArray, bytes);
+
+    QCOMPARE(isWritableText(text), writable);
+    const std::optional<QByteArray> encoded = toAnsi(text);
+    // Control characters are in the code page; only isWritableText keeps them out of a record.
+    const bool inCodePage = writable || text.contains(u'\t') || text.contains(u'\n');
+    QCOMPARE(encoded.has_value(), inCodePage);
+    if (encoded) {
+        QCOMPARE(*encoded, bytes);
+        QCOMPARE(fromAnsi(*encoded), text);
+    }
+}
+
+void TestAnsiText::decodesEveryByte()
+{
+    const QString text = fromAnsi(QByteArrayView("\x80\xE4\xFF\x41"));
+    QCOMPARE(text, u"€äÿA"_qs);
+}
+
+QTEST_APPLESS_MAIN(TestAnsiText)
+#include "tst_ansitext.moc"
