@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPolygonF>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -59,14 +60,45 @@ QString millimetres(double value)
     return german.toString(value, 'g', 6) + QStringLiteral(" mm");
 }
 
+// Bounds that keep every paint quick whatever a file holds: a part is drawn only from numbers
+// within a kilometre of the mounting point, from its first few thousand primitives, at a scale
+// between these two, and only where it meets the painted area. Probe components are millimetres
+// to decimetres in size, so none of this ever touches a record the program writes.
+constexpr double kReachMm = 1e6;
+constexpr size_t kMostShapes = 2000;
+constexpr double kLeastPixelsPerMm = 1e-3;
+constexpr double kMostPixelsPerMm = 1e5;
+
 bool allFinite(const RecordLine &line, qsizetype count)
 {
     for (qsizetype i = 0; i < count; ++i) {
-        if (!std::isfinite(line.value(i))) {
+        if (!std::isfinite(line.value(i)) || std::abs(line.value(i)) > kReachMm) {
             return false;
         }
     }
     return true;
+}
+
+// A colour value of the file as a colour channel, however far outside 0 to 255 it lies.
+int channel(double value)
+{
+    return int(std::clamp(value, 0.0, 255.0));
+}
+
+// Whether a shape with this bounding box in device pixels can show in the painted area.
+bool showsIn(const QRectF &box, const QRectF &area)
+{
+    return area.isNull() || box.adjusted(-2, -2, 2, 2).intersects(area);
+}
+
+// The part of the device that a paint can reach.
+QRectF paintedArea(const QPainter &painter)
+{
+    QRectF area = painter.hasClipping() ? painter.clipBoundingRect() : QRectF();
+    if (area.isEmpty() && painter.device()) {
+        area = QRectF(0, 0, painter.device()->width(), painter.device()->height());
+    }
+    return painter.transform().inverted().mapRect(area);
 }
 
 void arrowHead(QPainter &painter, QPointF tip, QPointF direction)
@@ -91,11 +123,13 @@ void dimensionLine(QPainter &painter, QPointF a, QPointF b)
 RecordDrawing::RecordDrawing(const QList<RecordLine> &lines) : m_colour(Qt::lightGray)
 {
     for (const RecordLine &line : lines) {
+        if (m_shapes.size() >= kMostShapes || m_marks.size() >= kMostShapes) {
+            break;
+        }
         switch (line.kind) {
         case LineKind::Color:
             if (allFinite(line, 3)) {
-                m_colour = QColor(qBound(0, int(line.value(0)), 255), qBound(0, int(line.value(1)), 255),
-                                  qBound(0, int(line.value(2)), 255));
+                m_colour = QColor(channel(line.value(0)), channel(line.value(1)), channel(line.value(2)));
             }
             break;
         case LineKind::Cylinder:
@@ -193,7 +227,11 @@ void RecordDrawing::paint(QPainter &painter, const QPointF &origin, double pixel
     QTransform toDevice;
     toDevice.translate(origin.x(), origin.y());
     toDevice.scale(pixelsPerMm, pixelsPerMm);
+    const QRectF area = paintedArea(painter);
     for (const Shape &shape : m_shapes) {
+        if (!showsIn(toDevice.mapRect(shape.path.boundingRect()), area)) {
+            continue;
+        }
         // Outlines in device pixels, so that they stay thin at any scale.
         const QColor outline = shape.colour.lightness() < 80 ? QColor(90, 90, 90) : shape.colour.darker(170);
         painter.setPen(QPen(outline, 1.0));
@@ -203,6 +241,9 @@ void RecordDrawing::paint(QPainter &painter, const QPointF &origin, double pixel
     painter.setBrush(Qt::NoBrush);
     for (const Mark &mark : m_marks) {
         const QPointF at = toDevice.map(mark.at);
+        if (!showsIn(QRectF(at, at), area)) {
+            continue;
+        }
         if (mark.hotSpot) {
             painter.setPen(QPen(Qt::white, 1.5));
             painter.drawLine(at + QPointF(-5, 0), at + QPointF(5, 0));
@@ -236,8 +277,9 @@ void RecordDrawing::paintFitted(QPainter &painter, const QRectF &target) const
     const double topMm = std::min(m_extent.top(), 0.0);
     const double widthMm = std::max(m_extent.width(), 1e-6);
     const double heightMm = std::max(m_extent.bottom() - topMm, 1e-6);
-    const double scale = std::max(
-        std::min((target.width() - left - right) / widthMm, (target.height() - top - bottom) / heightMm), 1e-3);
+    const double scale = std::clamp(
+        std::min((target.width() - left - right) / widthMm, (target.height() - top - bottom) / heightMm),
+        kLeastPixelsPerMm, kMostPixelsPerMm);
 
     // Centre the part and its dimensions in the target.
     const double usedWidth = widthMm * scale + left + right;

@@ -9,6 +9,8 @@ packages=(
     fonts-liberation fontconfig
     # the Windows file layer: cross-compiled and tested under Wine
     g++-mingw-w64-x86-64 wine64 doctest-dev
+    # the reader's fuzz target (scripts/fuzz-reader.sh): clang with libFuzzer and the sanitizers
+    clang
     # Qt's own texts in German; checks of the installed files; the Debian package
     qt6-translations-l10n desktop-file-utils appstream icoutils man-db dpkg-dev lintian
 )

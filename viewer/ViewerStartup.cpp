@@ -2,6 +2,7 @@
 
 #include "ProbeFile.h"
 #include "QtTranslation.h"
+#include "ReaderTexts.h"
 #include "ViewerWindow.h"
 
 #include <QApplication>
@@ -25,36 +26,58 @@ QString helpText()
                           "\n"
                           "Optionen:\n"
                           "  --check DATEI  prüft die Datei ohne Fenster: jedes Problem als „ZEILE: Text“,\n"
-                          "                 dann „N Einträge, M Probleme“. Rückgabewert 0: keine Probleme,\n"
-                          "                 1: Probleme gefunden, 2: Datei nicht lesbar.\n"
+                          "                 jeder Hinweis als „ZEILE: Hinweis: Text“, dann „N Einträge,\n"
+                          "                 M Probleme“ (und „, K Hinweise“, wenn es welche gibt).\n"
+                          "                 Hinweise (LF-Zeilenenden, ein als UTF-8 gespeicherter Name,\n"
+                          "                 Dezimalpunkt und -komma gemischt) sind keine Probleme.\n"
+                          "                 Rückgabewert 0: keine Probleme, 1: Probleme gefunden,\n"
+                          "                 2: Datei nicht lesbar.\n"
                           "  -h, --help     zeigt diese Hilfe.\n"
                           "  -v, --version  zeigt die Version.\n");
 }
 
-QString countText(qsizetype records, qsizetype problems)
+} // namespace
+
+QString countText(qsizetype records, qsizetype problems, qsizetype hints)
 {
-    return QStringLiteral("%1 %2, %3 %4")
-        .arg(records)
-        .arg(records == 1 ? QStringLiteral("Eintrag") : QStringLiteral("Einträge"))
-        .arg(problems)
-        .arg(problems == 1 ? QStringLiteral("Problem") : QStringLiteral("Probleme"));
+    QString text = QStringLiteral("%1, %2").arg(counted(records, QStringLiteral("Eintrag"), QStringLiteral("Einträge")),
+                                                counted(problems, QStringLiteral("Problem"), QStringLiteral("Probleme")));
+    if (hints > 0) {
+        text += QStringLiteral(", ") + counted(hints, QStringLiteral("Hinweis"), QStringLiteral("Hinweise"));
+    }
+    return text;
 }
 
-} // namespace
+QString noteText(const Problem &note)
+{
+    return note.hint ? QStringLiteral("Hinweis: ") + note.text : note.text;
+}
 
 int checkFile(const QString &path, QTextStream &out, QTextStream &err)
 {
-    QString error;
-    const std::optional<ProbeFile> file = ProbeFile::read(path, &error);
-    if (!file) {
-        err << error << Qt::endl;
-        return 2;
-    }
-    for (const Problem &problem : file->problems()) {
-        out << problem.line << ": " << problem.text << '\n';
-    }
-    out << countText(file->recordCount(), file->problems().size()) << Qt::endl;
-    return file->problems().isEmpty() ? 0 : 1;
+    // Every problem is printed, yet a file with millions of them is held in little memory: it is
+    // read again for each batch of lines, from the first line whose notes were not kept.
+    ProbeFile::Keep keep;
+    keep.keep = 10000;
+    std::optional<ProbeFile> file;
+    do {
+        QString error;
+        file = ProbeFile::read(path, &error, keep);
+        if (!file) {
+            err << error << Qt::endl;
+            return 2;
+        }
+        if (keep.fromLine == 1) {
+            // Later readings keep larger batches, as many as the file's own size allows.
+            keep.keep = std::max<qsizetype>(keep.keep, file->lineCount() / 64);
+        }
+        for (const Problem &note : file->notes()) {
+            out << note.line << ": " << noteText(note) << '\n';
+        }
+        keep.fromLine = file->nextLine();
+    } while (keep.fromLine > 0);
+    out << countText(file->recordCount(), file->problemCount(), file->hintCount()) << Qt::endl;
+    return file->problemCount() == 0 ? 0 : 1;
 }
 
 int runViewer(int argc, char *argv[])
@@ -96,7 +119,7 @@ int runViewer(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Merivox-Ansicht"));
+    QApplication::setApplicationName(QStringLiteral("Merivox-Betrachter"));
     // The program speaks German; Qt's own dialogs (the file dialog, message box buttons) too.
     installQtTranslation(app);
     ViewerWindow window;

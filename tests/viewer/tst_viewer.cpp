@@ -81,12 +81,22 @@ void TestViewer::commandLine_data()
     };
     check("all six kinds", allKinds(), 0, "6 Einträge, 0 Probleme\n");
     check("empty", {}, 0, "0 Einträge, 0 Probleme\n");
-    check("one record, one problem", "ITEM:AMM M3\nbegintip\n", 1,
+    check("one record, one problem", "ITEM:AMM M3\r\nbegintip\r\n", 1,
           "1: Eintrag „A“ ist abgeschnitten: endtip fehlt.\n1 Eintrag, 1 Problem\n");
+    check("hints only", "ITEM:W\xc3\xbc" "rfelMM M3\nribcount 10\nColor 1 2 3\ncylinder 0 0 0 0 0 -5.5 4\nconnect 0 0 -5,5 0 0 1 M2\n",
+          0,
+          "1: Hinweis: Der Name „WÃ¼rfel“ sieht nach UTF-8 aus (gemeint wohl „Würfel“): die Datei ist in "
+          "Windows-1252 geschrieben.\n"
+          "1: Hinweis: Die Zeilen enden mit LF allein statt mit CR LF (mit einem Texteditor gespeichert?).\n"
+          "5: Hinweis: Dezimalpunkt und Dezimalkomma gemischt: hier „-5,5“, vorher im Eintrag das andere Zeichen.\n"
+          "1 Eintrag, 0 Probleme, 3 Hinweise\n");
+    check("control characters shown escaped", "ITEM:AMM M3\r\nbegin\x1b[2Jtip\x07" + QByteArray(1, '\0') + "\r\n", 1,
+          "1: Eintrag „A“ ist abgeschnitten: nach der Zeile ITEM: folgt kein Teil.\n"
+          "2: Unbekannte Zeile: „begin\\x1b[2Jtip\\x07\\x00“.\n1 Eintrag, 2 Probleme\n");
     check("damaged", damaged(), 1,
           "9: Keine Zahl: „3,,5“ (Feld 4 der Zeile sphere).\n"
           "35: Eintrag „SC1“ ist abgeschnitten: endtip fehlt.\n"
-          "45: Eintrag „W10“ ist abgeschnitten: 1 von 6 Flächen fehlen.\n"
+          "45: Eintrag „W10“ ist abgeschnitten: 1 von 6 Flächen fehlt.\n"
           "63: Name „TIP“ mit Gewinde „M3“ steht schon in Zeile 1.\n"
           "7 Einträge, 4 Probleme\n");
     const QString missing = m_folder.filePath(QStringLiteral("fehlt.dat"));
