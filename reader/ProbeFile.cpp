@@ -242,7 +242,7 @@ private:
     bool completeBefore(QByteArrayView text, LineKind &kind)
     {
         syntax::split(text, m_fields);
-        if (m_fields.count == 0 || m_fields.at[m_fields.count - 1].isEmpty()) {
+        if (m_fields.count == 0 || m_fields.count > syntax::Fields::kMax) {
             return false;
         }
         kind = syntax::kindOf(m_fields.at[0]);

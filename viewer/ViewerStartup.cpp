@@ -62,6 +62,7 @@ int checkFile(const QString &path, QTextStream &out, QTextStream &err)
     std::optional<ProbeFile> file;
     do {
         QString error;
+        file.reset(); // one reading in memory at a time
         file = ProbeFile::read(path, &error, keep);
         if (!file) {
             err << error << Qt::endl;
