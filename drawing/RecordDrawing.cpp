@@ -61,11 +61,16 @@ QString millimetres(double value)
 }
 
 // Bounds that keep every paint quick whatever a file holds: a part is drawn only from numbers
-// within a kilometre of the mounting point, from its first few thousand primitives, at a scale
-// between these two, and only where it meets the painted area. Probe components are millimetres
-// to decimetres in size, so none of this ever touches a record the program writes.
+// within a kilometre of the mounting point, from its first few hundred primitives, at a scale
+// between these two, and only where it meets the painted area; once the filled shapes have
+// covered the painted area once or twice, the rest show as plain outlines, and once the outlines
+// add up to a hundred times the area's width and height, nothing more is drawn. Probe components
+// are millimetres to decimetres in size and have a dozen primitives, so none of this ever
+// touches a record the program writes.
 constexpr double kReachMm = 1e6;
-constexpr size_t kMostShapes = 2000;
+constexpr size_t kMostShapes = 256;
+constexpr double kFilledAreas = 1.5;
+constexpr double kOutlineLengths = 100.0;
 constexpr double kLeastPixelsPerMm = 1e-3;
 constexpr double kMostPixelsPerMm = 1e5;
 
@@ -228,8 +233,25 @@ void RecordDrawing::paint(QPainter &painter, const QPointF &origin, double pixel
     toDevice.translate(origin.x(), origin.y());
     toDevice.scale(pixelsPerMm, pixelsPerMm);
     const QRectF area = paintedArea(painter);
+    double fillable = kFilledAreas * std::max(area.width() * area.height(), 1.0);
+    double strokable = kOutlineLengths * std::max(area.width() + area.height(), 1.0);
     for (const Shape &shape : m_shapes) {
-        if (!showsIn(toDevice.mapRect(shape.path.boundingRect()), area)) {
+        const QRectF box = toDevice.mapRect(shape.path.boundingRect());
+        if (!showsIn(box, area)) {
+            continue;
+        }
+        const QRectF covered = area.isNull() ? box : box.intersected(area);
+        // No edge of the shape is longer in view than the diagonal of what it covers.
+        strokable -= double(shape.path.elementCount()) * std::hypot(covered.width(), covered.height());
+        if (strokable < 0) {
+            break;
+        }
+        fillable -= covered.width() * covered.height();
+        if (fillable < 0) {
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            painter.setPen(QPen(QColor(90, 90, 90), 0.0));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawPath(toDevice.map(shape.path));
             continue;
         }
         // Outlines in device pixels, so that they stay thin at any scale.
