@@ -71,10 +71,11 @@ ViewerWindow::ViewerWindow(QWidget *parent)
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->horizontalHeader()->setStretchLastSection(true);
-    m_table->setColumnWidth(RecordTableModel::NameColumn, 140);
-    m_table->setColumnWidth(RecordTableModel::ThreadColumn, 100);
-    m_table->setColumnWidth(RecordTableModel::KindColumn, 110);
-    m_table->setColumnWidth(RecordTableModel::LinesColumn, 130);
+    // Narrow enough that the lines column shows at 1024 x 768 and 125 %.
+    m_table->setColumnWidth(RecordTableModel::NameColumn, 100);
+    m_table->setColumnWidth(RecordTableModel::ThreadColumn, 80);
+    m_table->setColumnWidth(RecordTableModel::KindColumn, 100);
+    m_table->setColumnWidth(RecordTableModel::LinesColumn, 120);
 
     m_text->setObjectName(QStringLiteral("txt_eintrag"));
     m_text->setAccessibleName(QStringLiteral("Text des Eintrags"));

@@ -8,6 +8,8 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QScreen>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -46,6 +48,9 @@ private slots:
     void commandLine_data();
     void commandLine();
     void problemChoosesRecord();
+    void window();
+    void midLineProblemChoosesItsRecord();
+    void manyProblems();
 
 private:
     QTemporaryDir m_folder;
@@ -168,6 +173,81 @@ void TestViewer::problemChoosesRecord()
     QFile file(path); // only read: the file is as it was
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), before);
+}
+
+void TestViewer::window()
+{
+    // A cube first: the longest kind of record, fourteen lines, shown whole.
+    const QString path = write(QStringLiteral("cube.dat"), encoded(built(TipKind::Cube, example(TipKind::Cube, kGermanLocale), kGermanLocale)));
+    ViewerWindow window;
+    QCOMPARE(window.windowTitle(), QStringLiteral("Merivox-Betrachter"));
+    QVERIFY(!window.windowIcon().isNull());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.screen()->availableGeometry().contains(window.frameGeometry()));
+    QVERIFY(window.openFile(path));
+    QCOMPARE(window.windowTitle(), QStringLiteral("cube.dat – Merivox-Betrachter"));
+    auto *text = window.findChild<QPlainTextEdit *>(QStringLiteral("txt_eintrag"));
+    QCOMPARE(text->document()->blockCount(), 14);
+    QVERIFY2(text->viewport()->height() >= 14 * text->fontMetrics().lineSpacing(),
+             qPrintable(QString::number(text->viewport()->height())));
+    QVERIFY(window.findChild<QListView *>(QStringLiteral("lst_probleme"))->wordWrap());
+}
+
+void TestViewer::midLineProblemChoosesItsRecord()
+{
+    // The ball twice, the second item line run into the first one's endtip (line 11): the run-together
+    // problem belongs to the first record, the twin problem to the second.
+    QByteArray ball = encoded(built(TipKind::Ball, example(TipKind::Ball, kGermanLocale), kGermanLocale));
+    const QString path = write(QStringLiteral("joined.dat"), ball.first(ball.size() - 2) + ball);
+    ViewerWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.openFile(path));
+    auto *table = window.findChild<QTableView *>(QStringLiteral("tbl_eintraege"));
+    auto *problems = window.findChild<QListView *>(QStringLiteral("lst_probleme"));
+    QCOMPARE(table->model()->rowCount(), 2);
+    QCOMPARE(table->model()->index(1, 3).data().toString(), QStringLiteral("11 (ab ITEM:)–21"));
+    QCOMPARE(problems->model()->rowCount(), 2);
+    const QStringList starts{"Zeile 11: Zwei Zeilen in einer", "Zeile 11 (ab ITEM:): Name „TIP“"};
+    for (int i = 0; i < 2; ++i) {
+        const QModelIndex item = problems->model()->index(i, 0);
+        QVERIFY2(item.data().toString().startsWith(starts.at(i)), qPrintable(item.data().toString()));
+        QTest::mouseClick(problems->viewport(), Qt::LeftButton, {}, problems->visualRect(item).center());
+        QCOMPARE(table->currentIndex().row(), i);
+    }
+}
+
+void TestViewer::manyProblems()
+{
+    // 3000 blank lines: the window keeps a thousand problems and says how many more there are.
+    const QString path = write(QStringLiteral("blank.dat"), "ITEM:AMM M3\r\n" + QByteArray("\r\n").repeated(3000));
+    ViewerWindow window;
+    QVERIFY(window.openFile(path));
+    auto *problems = window.findChild<QListView *>(QStringLiteral("lst_probleme"));
+    QCOMPARE(problems->model()->rowCount(), 1001);
+    QCOMPARE(problems->model()->index(1000, 0).data().toString(),
+             QStringLiteral("… und 2001 mehr, hier nicht gezeigt (merivox-view --check DATEI zeigt alle)."));
+    QVERIFY(window.statusBar()->currentMessage().endsWith(QStringLiteral("1 Eintrag, 3001 Probleme")));
+
+    // --check prints every one of them; batches of kept problems leave none out and none twice.
+    QProcess check;
+    check.start(QStringLiteral(MERIVOX_VIEW), {QStringLiteral("--check"), path});
+    QVERIFY(check.waitForFinished(30000));
+    const QList<QByteArray> lines = check.readAllStandardOutput().split('\n');
+    QCOMPARE(lines.size(), 3001 + 1 + 1);
+    for (int i = 1; i <= 3000; ++i) {
+        QCOMPARE(lines.at(i), QByteArray::number(i + 1) + ": Leere Zeile.");
+    }
+    QCOMPARE(lines.at(3001), QByteArray("1 Eintrag, 3001 Probleme"));
+
+    // A pipe without a writer is refused at once, not waited on.
+    const QString pipe = m_folder.filePath(QStringLiteral("pipe.dat"));
+    QVERIFY(QProcess::execute(QStringLiteral("mkfifo"), {pipe}) == 0);
+    check.start(QStringLiteral(MERIVOX_VIEW), {QStringLiteral("--check"), pipe});
+    QVERIFY(check.waitForFinished(5000));
+    QCOMPARE(check.exitCode(), 2);
+    QVERIFY(check.readAllStandardError().contains("ist keine gewöhnliche Datei"));
 }
 
 QTEST_MAIN(TestViewer)
