@@ -230,16 +230,18 @@ void TestViewer::manyProblems()
              QStringLiteral("… und 2001 mehr, hier nicht gezeigt (merivox-view --check DATEI zeigt alle)."));
     QVERIFY(window.statusBar()->currentMessage().endsWith(QStringLiteral("1 Eintrag, 3001 Probleme")));
 
-    // --check prints every one of them; batches of kept problems leave none out and none twice.
+    // --check prints every problem of 25000 blank lines, read in batches of 10000 kept problems:
+    // none left out, none twice.
+    const QString longer = write(QStringLiteral("blank25.dat"), "ITEM:AMM M3\r\n" + QByteArray("\r\n").repeated(25000));
     QProcess check;
-    check.start(QStringLiteral(MERIVOX_VIEW), {QStringLiteral("--check"), path});
-    QVERIFY(check.waitForFinished(30000));
+    check.start(QStringLiteral(MERIVOX_VIEW), {QStringLiteral("--check"), longer});
+    QVERIFY(check.waitForFinished(60000));
     const QList<QByteArray> lines = check.readAllStandardOutput().split('\n');
-    QCOMPARE(lines.size(), 3001 + 1 + 1);
-    for (int i = 1; i <= 3000; ++i) {
+    QCOMPARE(lines.size(), 25001 + 1 + 1);
+    for (int i = 1; i <= 25000; ++i) {
         QCOMPARE(lines.at(i), QByteArray::number(i + 1) + ": Leere Zeile.");
     }
-    QCOMPARE(lines.at(3001), QByteArray("1 Eintrag, 3001 Probleme"));
+    QCOMPARE(lines.at(25001), QByteArray("1 Eintrag, 25001 Probleme"));
 
     // A pipe without a writer is refused at once, not waited on.
     const QString pipe = m_folder.filePath(QStringLiteral("pipe.dat"));
