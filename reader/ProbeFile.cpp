@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 #include <limits>
 
 namespace merivox {
@@ -229,8 +230,10 @@ private:
             // ends its stylus, a face with a corner short is still one of the solid's faces.
             follow(kind, trouble.isEmpty());
         } else if (trouble.isEmpty()) {
-            trouble = QStringLiteral("Zeile außerhalb eines Eintrags (vor ihr fehlt eine Zeile ITEM:): %1.")
-                          .arg(quoted(line));
+            trouble = say([&] {
+                return QStringLiteral("Zeile außerhalb eines Eintrags (vor ihr fehlt eine Zeile ITEM:): %1.")
+                    .arg(quoted(line));
+            });
         }
         if (!trouble.isEmpty()) {
             problem(index, trouble);
@@ -256,10 +259,10 @@ private:
         return checkFields(kind, text).isEmpty();
     }
 
-    static QString runTogether(QByteArrayView field)
+    QString runTogether(QByteArrayView field) const
     {
-        return QStringLiteral("Zwei Zeilen in einer (Zeilenende fehlt?): %1 steht mitten in der Zeile.")
-            .arg(quoted(field));
+        return say([&] { return QStringLiteral("Zwei Zeilen in einer (Zeilenende fehlt?): %1 steht mitten in der Zeile.")
+            .arg(quoted(field)); });
     }
 
     // The problem of a line other than the item line, or nothing.
@@ -274,7 +277,7 @@ private:
             if (syntax::isTwoKeywords(f.at[0])) {
                 return runTogether(line.sliced(syntax::secondKeywordAt(f.at[0]) + (f.at[0].data() - line.data())));
             }
-            return QStringLiteral("Unbekannte Zeile: %1.").arg(quoted(line));
+            return say([&] { return QStringLiteral("Unbekannte Zeile: %1.").arg(quoted(line)); });
         }
         const syntax::FieldRule rule = syntax::ruleOf(kind);
         const QString trouble = checkLayout(kind, rule);
@@ -305,44 +308,44 @@ private:
         if (kind == LineKind::Face) {
             int corners = 0;
             if (fields < 1 || !syntax::toInteger(f.at[1], corners) || corners < 1) {
-                return QStringLiteral("face: die Zahl der Ecken fehlt oder ist keine ganze Zahl größer 0.");
+                return say([&] { return QStringLiteral("face: die Zahl der Ecken fehlt oder ist keine ganze Zahl größer 0."); });
             }
             if (corners > syntax::Fields::kMax || fields != 1 + 3 * corners || f.count > syntax::Fields::kMax) {
-                return QStringLiteral("Falsche Zahl der Felder: face mit %1 braucht %2 Koordinaten, hier %3.")
+                return say([&] { return QStringLiteral("Falsche Zahl der Felder: face mit %1 braucht %2 Koordinaten, hier %3.")
                     .arg(counted(corners, QStringLiteral("Ecke"), QStringLiteral("Ecken")))
                     .arg(qint64(corners) * 3)
-                    .arg(fields - 1);
+                    .arg(fields - 1); });
             }
             return checkNumbers(2, fields, kind);
         }
         if (rule.trailingWord && fields != numbers + 1) {
-            return QStringLiteral("Falsche Zahl der Felder: %1 braucht %2 Zahlen und eine Form, hier %3.")
+            return say([&] { return QStringLiteral("Falsche Zahl der Felder: %1 braucht %2 Zahlen und eine Form, hier %3.")
                 .arg(keyword())
                 .arg(numbers)
-                .arg(fieldsText(fields));
+                .arg(fieldsText(fields)); });
         }
         if (rule.restIsText && fields < numbers) {
-            return QStringLiteral("Falsche Zahl der Felder: %1 braucht %2 Zahlen und ein Gewinde, hier %3.")
+            return say([&] { return QStringLiteral("Falsche Zahl der Felder: %1 braucht %2 Zahlen und ein Gewinde, hier %3.")
                 .arg(keyword())
                 .arg(numbers)
-                .arg(fieldsText(fields));
+                .arg(fieldsText(fields)); });
         }
         if (!rule.trailingWord && !rule.restIsText && fields != numbers) {
-            return QStringLiteral("Falsche Zahl der Felder: %1 braucht %2, hier %3.")
+            return say([&] { return QStringLiteral("Falsche Zahl der Felder: %1 braucht %2, hier %3.")
                 .arg(keyword(), numbers == 0 ? QStringLiteral("keine Felder") : fieldsText(numbers))
-                .arg(fields);
+                .arg(fields); });
         }
         if (kind == LineKind::RibCount || kind == LineKind::Solid || kind == LineKind::Color) {
             for (int i = 1; i <= numbers; ++i) {
                 int value = 0;
                 if (!syntax::toInteger(f.at[i], value)) {
-                    return QStringLiteral("Keine ganze Zahl: %1 (Feld %2 der Zeile %3).")
+                    return say([&] { return QStringLiteral("Keine ganze Zahl: %1 (Feld %2 der Zeile %3).")
                         .arg(quoted(f.at[i]))
                         .arg(i)
-                        .arg(keyword());
+                        .arg(keyword()); });
                 }
                 if (kind == LineKind::Color && (value < 0 || value > 255)) {
-                    return QStringLiteral("Farbwert %1 liegt nicht zwischen 0 und 255.").arg(quoted(f.at[i]));
+                    return say([&] { return QStringLiteral("Farbwert %1 liegt nicht zwischen 0 und 255.").arg(quoted(f.at[i])); });
                 }
             }
             return {};
@@ -355,25 +358,27 @@ private:
         for (int i = first; i <= last; ++i) {
             char separator = 0;
             if (!syntax::isNumber(m_fields.at[i], separator)) {
-                return QStringLiteral("Keine Zahl: %1 (Feld %2 der Zeile %3).")
+                return say([&] { return QStringLiteral("Keine Zahl: %1 (Feld %2 der Zeile %3).")
                     .arg(quoted(m_fields.at[i]))
                     .arg(i)
-                    .arg(lineKeyword(kind));
+                    .arg(lineKeyword(kind)); });
             }
             if (syntax::isTooLarge(m_fields.at[i])) {
-                return QStringLiteral("Zahl außerhalb des darstellbaren Bereichs: %1 (Feld %2 der Zeile %3).")
+                return say([&] { return QStringLiteral("Zahl außerhalb des darstellbaren Bereichs: %1 (Feld %2 der Zeile %3).")
                     .arg(quoted(m_fields.at[i]))
                     .arg(i)
-                    .arg(lineKeyword(kind));
+                    .arg(lineKeyword(kind)); });
             }
             if (separator != 0 && m_open) {
                 m_state.point = m_state.point || separator == '.';
                 m_state.comma = m_state.comma || separator == ',';
                 if (m_state.point && m_state.comma && !m_state.mixedNoted) {
                     m_state.mixedNoted = true;
-                    hint(m_index, QStringLiteral("Dezimalpunkt und Dezimalkomma gemischt: hier %1, vorher im Eintrag "
-                                                 "das andere Zeichen.")
-                                      .arg(quoted(m_fields.at[i])));
+                    hint(m_index, [&] {
+                        return QStringLiteral("Dezimalpunkt und Dezimalkomma gemischt: hier %1, vorher im Eintrag "
+                                              "das andere Zeichen.")
+                            .arg(quoted(m_fields.at[i]));
+                    });
                 }
             }
         }
@@ -551,25 +556,45 @@ private:
             QByteArrayView name;
             QByteArrayView thread;
             const QByteArrayView item = m_file.partOf(r.firstLine, r);
-            const QString who = syntax::splitItem(item, name, thread) ? quoted(name) : quoted(item);
+            const auto who = [&] { return syntax::splitItem(item, name, thread) ? quoted(name) : quoted(item); };
             m_midLine = r.midLine;
-            problem(r.firstLine, QStringLiteral("Eintrag %1 ist abgeschnitten: %2").arg(who, missing));
+            problem(r.firstLine, [&] { return QStringLiteral("Eintrag %1 ist abgeschnitten: %2").arg(who(), missing); });
             m_midLine = false;
         }
     }
 
-    void problem(quint32 index, const QString &text) { note(index, text, false); }
-    void hint(quint32 index, const QString &text) { note(index, text, true); }
+    // A note's text is given as a text or as a function that makes it, called only when the
+    // note is kept.
+    template <typename Text> void problem(quint32 index, const Text &text) { note(index, text, false); }
+    template <typename Text> void hint(quint32 index, const Text &text) { note(index, text, true); }
+
+    bool keeps(quint32 index) const
+    {
+        const int line = int(index) + 1;
+        return line >= m_from && line < m_ceiling;
+    }
+
+    // The text of a note on the line being read, made only when the note is kept: a reading that
+    // keeps the notes of some lines only passes over the others quickly.
+    template <typename Make> QString say(const Make &make) const
+    {
+        return keeps(m_index) ? QString(make()) : QStringLiteral("-");
+    }
 
     // Counts every problem and hint, and keeps those of the lines asked for, at most about m_keep.
-    void note(quint32 index, const QString &text, bool isHint)
+    template <typename Text> void note(quint32 index, const Text &text, bool isHint)
     {
         ++(isHint ? m_file.m_hintCount : m_file.m_problemCount);
-        const int line = int(index) + 1;
-        if (line < m_from || line >= m_ceiling) {
+        if (!keeps(index)) {
             return;
         }
-        m_notes.append({line, text, isHint, m_midLine});
+        QString made;
+        if constexpr (std::is_invocable_v<Text>) {
+            made = text();
+        } else {
+            made = text;
+        }
+        m_notes.append({int(index) + 1, made, isHint, m_midLine});
         if (m_notes.size() >= 2 * m_keep) {
             trim();
         }

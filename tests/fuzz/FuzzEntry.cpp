@@ -41,7 +41,7 @@ void readAndPaint(const std::uint8_t *data, std::size_t size)
     require(file.problems().size() <= file.problemCount() && file.hints().size() <= file.hintCount());
     for (const Problem &note : file.notes()) {
         require(note.line >= 1 && note.line <= file.lineCount() + 1);
-        require(isShown(note.text));
+        require(isShown(note.text) && note.text != QStringLiteral("-"));
         file.recordAtLine(note.line, note.midLine);
     }
     if (file.nextLine() > 0) {
