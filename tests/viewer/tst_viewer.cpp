@@ -8,6 +8,8 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QProcess>
+
+#include <sys/resource.h>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
@@ -51,6 +53,7 @@ private slots:
     void window();
     void midLineProblemChoosesItsRecord();
     void manyProblems();
+    void memory();
 
 private:
     QTemporaryDir m_folder;
@@ -250,6 +253,42 @@ void TestViewer::manyProblems()
     QVERIFY(check.waitForFinished(5000));
     QCOMPARE(check.exitCode(), 2);
     QVERIFY(check.readAllStandardError().contains("ist keine gewöhnliche Datei"));
+}
+
+// The largest resident size of any child process waited for so far, in bytes.
+static qint64 childPeak()
+{
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return qint64(usage.ru_maxrss) * 1024;
+}
+
+void TestViewer::memory()
+{
+    // Hostile shapes of 1 MiB: every line a problem. The check holds at most three times the file
+    // plus 12 bytes per line above what it needs for an empty file (and a little room for the
+    // allocator), however many problems there are. Children are measured in growing order, since
+    // the system keeps only the largest.
+    const auto check = [](const QString &path) {
+        QProcess process;
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.start(QStringLiteral(MERIVOX_VIEW), {QStringLiteral("--check"), path});
+        return process.waitForFinished(100000) && process.exitStatus() == QProcess::NormalExit;
+    };
+    QVERIFY(check(write(QStringLiteral("empty.dat"), {})));
+    const qint64 base = childPeak();
+    constexpr qint64 kRoom = 8 << 20;
+    for (const QByteArray &line : {QByteArray("\r\n"), QByteArray("a\n"), QByteArray("ITEM:\n")}) {
+        const QByteArray bytes = line.repeated((1 << 20) / line.size());
+        QVERIFY(check(write(QStringLiteral("hostile.dat"), bytes)));
+        const qint64 grown = childPeak() - base;
+        const qint64 bound = 3 * bytes.size() + 12 * (bytes.size() / line.size()) + kRoom;
+        qInfo("%s: %lld bytes above an empty file (%lld), bound %lld", line.trimmed().constData(), grown, base, bound);
+        QVERIFY2(grown <= bound, qPrintable(QStringLiteral("%1: %2 bytes above an empty file, bound %3")
+                                                .arg(QString::fromLatin1(line.trimmed()))
+                                                .arg(grown)
+                                                .arg(bound)));
+    }
 }
 
 QTEST_MAIN(TestViewer)
