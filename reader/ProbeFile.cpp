@@ -5,6 +5,7 @@
 #include "ReadFile.h"
 #include "ReaderTexts.h"
 
+#include <QByteArrayMatcher>
 #include <QDir>
 #include <QFile>
 #include <QScopeGuard>
@@ -133,6 +134,14 @@ public:
         const char *const data = bytes.constData();
         const qsizetype size = bytes.size();
         m_file.m_lines.reserve(size_t(std::count(data, data + size, '\n')) + 1);
+        // Every record starts at an "ITEM:": room for all of them at once, not twice as much
+        // after growing.
+        qsizetype items = 0;
+        const QByteArrayMatcher item(QByteArrayView("ITEM:"));
+        for (qsizetype at = item.indexIn(bytes); at >= 0; at = item.indexIn(bytes, at + 5)) {
+            ++items;
+        }
+        m_file.m_records.reserve(size_t(items));
 
         qsizetype pos = 0;
         qsizetype firstLf = -1; // the first line that ends in LF alone
@@ -388,7 +397,6 @@ private:
     void startRecord(quint32 index, QByteArrayView line, bool midLine)
     {
         m_file.m_records.push_back({index, 1});
-        m_file.m_records.back().midLine = midLine;
         m_open = true;
         m_state = {};
         // Notes on this item line belong to the record that starts mid-line, when it does.
@@ -461,7 +469,7 @@ private:
                         QByteArrayView thread;
                         syntax::splitItem(itemOf(m_items[later].second), name, thread);
                         const Record &r = m_file.m_records[m_items[later].second];
-                        m_midLine = r.midLine;
+                        m_midLine = m_file.startsMidLine(r);
                         problem(r.firstLine, QStringLiteral("Name %1 mit Gewinde %2 steht schon in Zeile %3.")
                                                  .arg(quoted(name), quoted(trimmedRight(thread)))
                                                  .arg(m_file.m_records[m_items[earlier].second].firstLine + 1));
@@ -557,7 +565,7 @@ private:
             QByteArrayView thread;
             const QByteArrayView item = m_file.partOf(r.firstLine, r);
             const auto who = [&] { return syntax::splitItem(item, name, thread) ? quoted(name) : quoted(item); };
-            m_midLine = r.midLine;
+            m_midLine = m_file.startsMidLine(r);
             problem(r.firstLine, [&] { return QStringLiteral("Eintrag %1 ist abgeschnitten: %2").arg(who(), missing); });
             m_midLine = false;
         }
@@ -721,7 +729,7 @@ QByteArrayView ProbeFile::partOf(quint32 index, const Record &record) const
         return bytes;
     }
     const qsizetype item = bytes.indexOf(QByteArrayView("ITEM:"), 1);
-    return record.midLine && index == record.firstLine ? bytes.sliced(item) : bytes.first(item);
+    return index == record.firstLine ? bytes.sliced(item) : bytes.first(item);
 }
 
 QString ProbeFile::name(qsizetype record) const
@@ -777,7 +785,7 @@ QList<RecordLine> ProbeFile::lines(qsizetype record) const
         const QByteArrayView bytes = partOf(i, r);
         RecordLine line;
         line.number = int(i) + 1;
-        line.kind = m_lines[i].split && r.midLine && i == r.firstLine ? LineKind::Item : m_lines[i].kind;
+        line.kind = m_lines[i].split && i == r.firstLine ? LineKind::Item : m_lines[i].kind;
         if (line.kind == LineKind::Item) {
             QByteArrayView name;
             QByteArrayView thread;
@@ -814,7 +822,7 @@ qsizetype ProbeFile::recordAtLine(int line, bool midLine) const
     const auto after = std::upper_bound(m_records.begin(), m_records.end(), index,
                                         [](quint32 i, const Record &r) { return i < r.firstLine; });
     qsizetype found = after - m_records.begin() - 1;
-    if (found > 0 && !midLine && m_records[size_t(found)].midLine && m_records[size_t(found)].firstLine == index) {
+    if (found > 0 && !midLine && startsMidLine(m_records[size_t(found)]) && m_records[size_t(found)].firstLine == index) {
         --found; // the line's own text belongs to the record before
     }
     return found;

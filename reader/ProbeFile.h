@@ -38,9 +38,6 @@ public:
         TipShape shape = TipShape::None;
         Decimal decimal = Decimal::None;
         quint8 faces = 0; // face lines of a solid, at most 255
-        // The item line stands after another line's text on firstLine ("endtipITEM:…"), so
-        // that line belongs to this record and to the one before.
-        bool midLine = false;
     };
 
     using Keep = NotesKept;
@@ -65,6 +62,10 @@ public:
     qsizetype hintCount() const { return m_hintCount; }
     // The first line whose problems or hints were not kept, 0 when all from Keep::fromLine were.
     int nextLine() const { return m_nextLine; }
+
+    // Whether the record's item line stands after another line's text on its first line
+    // ("endtipITEM:…"), so that the line belongs to this record and to the one before.
+    bool startsMidLine(const Record &record) const { return m_lines[record.firstLine].split; }
 
     QString name(qsizetype record) const;
     QString thread(qsizetype record) const;
