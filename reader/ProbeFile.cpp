@@ -207,7 +207,9 @@ private:
             next = line.sliced(item);
             trouble = runTogether(next);
         } else {
-            syntax::split(line, m_fields);
+            if (item > 0) {
+                syntax::split(line, m_fields); // completeBefore split only the text before the item line
+            }
             kind = syntax::kindOf(m_fields.at[0]);
             trouble = checkFields(kind, line);
         }
@@ -222,13 +224,8 @@ private:
             if (m_open) {
                 m_file.m_records.back().lineCount++;
                 follow(kind, true);
-            } else {
-                problem(index, trouble);
-                trouble.clear();
             }
-            if (!trouble.isEmpty()) {
-                problem(index, trouble);
-            }
+            problem(index, trouble);
             finishRecord();
             startRecord(index, next, true);
             return;
