@@ -71,6 +71,7 @@ void TestReadBack::randomInputs()
             (same ? agreeing : noted)++;
         }
     }
+    qInfo("%d read back as meant, %d noted beforehand", agreeing, noted);
     // The inputs reach both outcomes often.
     QVERIFY2(agreeing > 500 && noted > 500, qPrintable(QStringLiteral("%1 agree, %2 noted").arg(agreeing).arg(noted)));
 }
