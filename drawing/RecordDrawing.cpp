@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPolygonF>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <utility>
@@ -60,14 +61,50 @@ constexpr double kGap = 14.0;
 // The probing element gets a detail when it is smaller than this share of the overall length.
 constexpr double kDetailShare = 0.05;
 
+// Bounds that keep every paint quick whatever a file holds: a part is drawn only from numbers
+// within a kilometre of the mounting point, from its first few hundred primitives, at a scale
+// between these two, and only where it meets the painted area; once the filled shapes have
+// covered the painted area once or twice, the rest show as plain outlines, and once the outlines
+// add up to a hundred times the area's width and height, nothing more is drawn. Probe components
+// are millimetres to decimetres in size and have a dozen primitives, so none of this ever
+// touches a record the program writes.
+constexpr double kReachMm = 1e6;
+constexpr size_t kMostShapes = 256;
+constexpr double kFilledAreas = 1.5;
+constexpr double kOutlineLengths = 100.0;
+constexpr double kLeastPixelsPerMm = 1e-3;
+constexpr double kMostPixelsPerMm = 1e5;
+
 bool allFinite(const RecordLine &line, qsizetype count)
 {
     for (qsizetype i = 0; i < count; ++i) {
-        if (!std::isfinite(line.value(i))) {
+        if (!std::isfinite(line.value(i)) || std::abs(line.value(i)) > kReachMm) {
             return false;
         }
     }
     return true;
+}
+
+// A colour value of the file as a colour channel, however far outside 0 to 255 it lies.
+int channel(double value)
+{
+    return int(std::clamp(value, 0.0, 255.0));
+}
+
+// Whether a shape with this bounding box in device pixels can show in the painted area.
+bool showsIn(const QRectF &box, const QRectF &area)
+{
+    return area.isNull() || box.adjusted(-2, -2, 2, 2).intersects(area);
+}
+
+// The part of the device that a paint can reach.
+QRectF paintedArea(const QPainter &painter)
+{
+    QRectF area = painter.hasClipping() ? painter.clipBoundingRect() : QRectF();
+    if (area.isEmpty() && painter.device()) {
+        area = QRectF(0, 0, painter.device()->width(), painter.device()->height());
+    }
+    return painter.transform().inverted().mapRect(area);
 }
 
 void arrowHead(QPainter &painter, QPointF tip, QPointF direction)
@@ -93,12 +130,14 @@ RecordDrawing::RecordDrawing(const QList<RecordLine> &lines)
     : m_colour(Qt::lightGray), m_dimensions(recoverDimensions(lines))
 {
     for (const RecordLine &line : lines) {
+        if (m_shapes.size() >= kMostShapes || m_marks.size() >= kMostShapes) {
+            break;
+        }
         switch (line.kind) {
         case LineKind::Color:
             ++m_colourLines;
             if (allFinite(line, 3)) {
-                m_colour = QColor(qBound(0, int(line.value(0)), 255), qBound(0, int(line.value(1)), 255),
-                                  qBound(0, int(line.value(2)), 255));
+                m_colour = QColor(channel(line.value(0)), channel(line.value(1)), channel(line.value(2)));
             }
             break;
         case LineKind::Cylinder:
@@ -265,7 +304,28 @@ void RecordDrawing::paintShapes(QPainter &painter, const QTransform &toDevice, c
 {
     // Beyond the window by more than an outline's width nothing shows.
     const QRectF reach = window.adjusted(-4, -4, 4, 4);
+    const QRectF area = paintedArea(painter);
+    double fillable = kFilledAreas * std::max(area.width() * area.height(), 1.0);
+    double strokable = kOutlineLengths * std::max(area.width() + area.height(), 1.0);
     for (const Shape &shape : m_shapes) {
+        const QRectF box = toDevice.mapRect(shape.path.boundingRect());
+        if (!showsIn(box, area)) {
+            continue;
+        }
+        const QRectF covered = area.isNull() ? box : box.intersected(area);
+        // No edge of the shape is longer in view than the diagonal of what it covers.
+        strokable -= double(shape.path.elementCount()) * std::hypot(covered.width(), covered.height());
+        if (strokable < 0) {
+            break;
+        }
+        fillable -= covered.width() * covered.height();
+        if (fillable < 0) {
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            painter.setPen(QPen(QColor(90, 90, 90), 0.0));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawPath(toDevice.map(shape.path));
+            continue;
+        }
         // Outlines in device pixels, so that they stay thin at any scale.
         const QColor outline = shape.colour.lightness() < 80 ? QColor(90, 90, 90) : shape.colour.darker(170);
         painter.setPen(QPen(outline, 1.0));
@@ -280,11 +340,15 @@ void RecordDrawing::paintShapes(QPainter &painter, const QTransform &toDevice, c
 void RecordDrawing::paintMarks(QPainter &painter, const QTransform &toDevice, const QRectF &within) const
 {
     painter.setBrush(Qt::NoBrush);
+    const QRectF area = paintedArea(painter);
     for (const Mark &mark : m_marks) {
         if (!within.isNull() && !within.contains(mark.at)) {
             continue;
         }
         const QPointF at = toDevice.map(mark.at);
+        if (!showsIn(QRectF(at, at), area)) {
+            continue;
+        }
         if (mark.hotSpot) {
             // A white cross in a black outline: one of the two stands out on any colour.
             for (const auto &[pen, arm] : {std::pair(QPen(Qt::black, 4.0, Qt::SolidLine, Qt::FlatCap), 5.0),
@@ -356,9 +420,9 @@ double RecordDrawing::fittedScale(const QFontMetricsF &metrics, const QRectF &ta
     const double topMm = std::min(m_extent.top(), 0.0);
     const double widthMm = std::max(m_extent.width(), 1e-6);
     const double heightMm = std::max(m_extent.bottom() - topMm, 1e-6);
-    return std::max(std::min((room.area.width() - room.left - room.right) / widthMm,
-                             (room.area.height() - room.top - room.bottom) / heightMm),
-                    1e-3);
+    return std::clamp(std::min((room.area.width() - room.left - room.right) / widthMm,
+                               (room.area.height() - room.top - room.bottom) / heightMm),
+                      kLeastPixelsPerMm, kMostPixelsPerMm);
 }
 
 void RecordDrawing::paintFitted(QPainter &painter, const QRectF &target) const
@@ -379,9 +443,9 @@ void RecordDrawing::paintScaled(QPainter &painter, const QRectF &target, double 
     const double topMm = std::min(m_extent.top(), 0.0);
     const double widthMm = std::max(m_extent.width(), 1e-6);
     const double heightMm = std::max(m_extent.bottom() - topMm, 1e-6);
-    // Never larger than a million pixels: beyond that no device shows it, and the arithmetic
-    // of the positions would leave the range of a double.
-    scale = std::min(scale, 1e6 / std::max(widthMm, heightMm));
+    // Never larger than a million pixels, nor than the largest scale any part is drawn at: beyond
+    // that no device shows it, and the arithmetic of the positions would leave the range of a double.
+    scale = std::min({scale, 1e6 / std::max(widthMm, heightMm), kMostPixelsPerMm});
     if (!(scale > 0.0) || !std::isfinite(widthMm * scale) || !std::isfinite(heightMm * scale)) {
         return;
     }

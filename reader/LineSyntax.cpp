@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <string>
 
 namespace merivox::syntax {
 
@@ -175,14 +176,74 @@ bool isNumber(QByteArrayView text, char &separator)
     return i == n;
 }
 
+namespace {
+
+// The power of ten of the number's first significant digit, saturated far beyond any double; a
+// number without one (zero) gives the lowest value.
+long long magnitudeOf(QByteArrayView text)
+{
+    constexpr long long kFar = 1'000'000'000;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    if (i < n && (text[i] == '+' || text[i] == '-')) {
+        ++i;
+    }
+    long long magnitude = -kFar;
+    qsizetype integerDigits = 0;
+    for (qsizetype k = i; k < n && isDigit(text[k]); ++k) {
+        ++integerDigits;
+    }
+    long long position = integerDigits - 1; // power of ten of the digit at i
+    for (; i < n && (isDigit(text[i]) || text[i] == '.' || text[i] == ','); ++i) {
+        if (text[i] == '.' || text[i] == ',') {
+            continue;
+        }
+        if (text[i] != '0') {
+            magnitude = position;
+            break;
+        }
+        --position;
+    }
+    if (magnitude == -kFar) {
+        return magnitude;
+    }
+    const qsizetype e = std::max(text.indexOf('e'), text.indexOf('E'));
+    if (e < 0) {
+        return magnitude;
+    }
+    qsizetype k = e + 1;
+    const bool negative = k < n && text[k] == '-';
+    k += k < n && (text[k] == '+' || text[k] == '-') ? 1 : 0;
+    long long exponent = 0;
+    for (; k < n; ++k) {
+        exponent = std::min(exponent * 10 + (text[k] - '0'), kFar);
+    }
+    return magnitude + (negative ? -exponent : exponent);
+}
+
+} // namespace
+
+bool isTooLarge(QByteArrayView number)
+{
+    char separator = 0;
+    return isNumber(number, separator) && std::isnan(toNumber(number));
+}
+
 double toNumber(QByteArrayView text)
 {
     char separator = 0;
-    if (!isNumber(text, separator) || text.size() > 63) {
+    if (!isNumber(text, separator)) {
         return qQNaN();
     }
-    // from_chars reads neither a leading "+" nor a decimal comma.
-    std::array<char, 64> buffer{};
+    // from_chars reads neither a leading "+" nor a decimal comma, and never the locale; numbers
+    // of any length are copied, short ones without allocating.
+    std::array<char, 64> small{};
+    std::string large;
+    char *buffer = small.data();
+    if (text.size() > qsizetype(small.size())) {
+        large.resize(size_t(text.size()));
+        buffer = large.data();
+    }
     qsizetype n = 0;
     for (const char c : text) {
         if (n == 0 && c == '+') {
@@ -191,8 +252,15 @@ double toNumber(QByteArrayView text)
         buffer[n++] = c == ',' ? '.' : c;
     }
     double value = qQNaN();
-    const auto result = std::from_chars(buffer.data(), buffer.data() + n, value);
-    if (result.ec != std::errc() || !std::isfinite(value)) {
+    const auto result = std::from_chars(buffer, buffer + n, value);
+    if (result.ec == std::errc::result_out_of_range) {
+        // Beyond a double is no value; below the smallest one is as good as nothing.
+        if (magnitudeOf(text) > 0) {
+            return qQNaN();
+        }
+        return text.front() == '-' ? -0.0 : 0.0;
+    }
+    if (result.ec != std::errc() || result.ptr != buffer + n || !std::isfinite(value)) {
         return qQNaN();
     }
     return value;
@@ -247,22 +315,53 @@ bool holdsAnotherLine(QByteArrayView field, bool textField)
     return isKeyword(field.sliced(i));
 }
 
-bool isTwoKeywords(QByteArrayView first)
+qsizetype secondKeywordAt(QByteArrayView first)
 {
     for (const Keyword &k : kKeywords) {
         if (first.startsWith(k.word)) {
             const QByteArrayView rest = first.sliced(k.word.size());
             if (rest.startsWith(QByteArrayView("ITEM:"))) {
-                return true;
+                return k.word.size();
             }
             for (const Keyword &next : kKeywords) {
                 if (rest.startsWith(next.word)) {
-                    return true;
+                    return k.word.size();
                 }
             }
         }
     }
-    return false;
+    return 0;
+}
+
+bool isTwoKeywords(QByteArrayView first)
+{
+    return secondKeywordAt(first) > 0;
+}
+
+bool looksLikeUtf8(QByteArrayView text)
+{
+    bool multibyte = false;
+    for (qsizetype i = 0; i < text.size();) {
+        const auto lead = quint8(text[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        const int follow = lead >= 0xc2 && lead <= 0xdf ? 1 : lead >= 0xe0 && lead <= 0xef ? 2
+                                                         : lead >= 0xf0 && lead <= 0xf4 ? 3
+                                                                                        : -1;
+        if (follow < 0 || i + follow >= text.size()) {
+            return false;
+        }
+        for (int k = 1; k <= follow; ++k) {
+            if ((quint8(text[i + k]) & 0xc0) != 0x80) {
+                return false;
+            }
+        }
+        multibyte = true;
+        i += follow + 1;
+    }
+    return multibyte;
 }
 
 bool splitItem(QByteArrayView line, QByteArrayView &name, QByteArrayView &thread)

@@ -46,8 +46,11 @@ QByteArrayView restAfter(QByteArrayView line, int n);
 // Whether the text is one decimal number: an optional sign, digits with at most one decimal
 // comma or point, an optional exponent. separator receives ',' or '.' when there is one, else 0.
 bool isNumber(QByteArrayView text, char &separator);
-// The number's value, NaN when it is not one.
+// The number's value, NaN when it is not one or lies beyond a double (1e400); a value too small
+// for a double (1e-400) is 0. Any length is read, whatever the C library's locale.
 double toNumber(QByteArrayView text);
+// Whether a text that isNumber accepts lies beyond the largest double.
+bool isTooLarge(QByteArrayView number);
 // A whole number (optional sign, digits only) and its value.
 bool toInteger(QByteArrayView text, int &value);
 
@@ -57,6 +60,12 @@ bool toInteger(QByteArrayView text, int &value);
 bool holdsAnotherLine(QByteArrayView field, bool textField);
 // Whether an unknown first field is two keywords run together ("begintipribcount").
 bool isTwoKeywords(QByteArrayView first);
+// Where the second of them starts in it: the length of the first keyword.
+qsizetype secondKeywordAt(QByteArrayView first);
+
+// Whether the text holds bytes above ASCII that together are valid UTF-8: a text saved as UTF-8
+// and read as the file's code page ("WÃ¼rfel").
+bool looksLikeUtf8(QByteArrayView text);
 
 // The item line's name and thread: the text between "ITEM:" and the last "MM ", and the text
 // after it. False when the line has no "MM ".

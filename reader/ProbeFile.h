@@ -17,6 +17,16 @@
 
 namespace merivox {
 
+// Which problems and hints a reading keeps: those from line fromLine on, at most about keep of
+// them (whole lines only); all of them are counted. A file with a million broken lines is then
+// still read in little memory, and a caller that wants every problem reads again from
+// ProbeFile::nextLine().
+struct NotesKept
+{
+    qsizetype keep = 1000;
+    int fromLine = 1;
+};
+
 class ProbeFile final
 {
 public:
@@ -30,17 +40,32 @@ public:
         quint8 faces = 0; // face lines of a solid, at most 255
     };
 
+    using Keep = NotesKept;
+
     // Reads the file at path. Nothing when it cannot be read; error then says why (German).
-    static std::optional<ProbeFile> read(const QString &path, QString *error = nullptr);
+    static std::optional<ProbeFile> read(const QString &path, QString *error = nullptr, Keep keep = {});
     // Reads the bytes of a probe file: the file's code page, lines ended by CR LF or LF.
-    static ProbeFile fromBytes(QByteArray bytes);
+    static ProbeFile fromBytes(QByteArray bytes, Keep keep = {});
     // Reads lines held in memory, as a builder makes them (without line ends).
     static ProbeFile fromLines(const QStringList &lines);
 
     qsizetype lineCount() const { return qsizetype(m_lines.size()); }
     qsizetype recordCount() const { return qsizetype(m_records.size()); }
     const Record &record(qsizetype i) const { return m_records[size_t(i)]; }
+    // The kept problems and hints, each by line.
     const QList<Problem> &problems() const { return m_problems; }
+    const QList<Problem> &hints() const { return m_hints; }
+    // Both together, by line: as the viewer and the check list them.
+    QList<Problem> notes() const;
+    // All that were found, kept or not.
+    qsizetype problemCount() const { return m_problemCount; }
+    qsizetype hintCount() const { return m_hintCount; }
+    // The first line whose problems or hints were not kept, 0 when all from Keep::fromLine were.
+    int nextLine() const { return m_nextLine; }
+
+    // Whether the record's item line stands after another line's text on its first line
+    // ("endtipITEM:…"), so that the line belongs to this record and to the one before.
+    bool startsMidLine(const Record &record) const { return m_lines[record.firstLine].split; }
 
     QString name(qsizetype record) const;
     QString thread(qsizetype record) const;
@@ -48,8 +73,9 @@ public:
     QString text(qsizetype record) const;
     // The record's lines read into fields and numbers.
     QList<RecordLine> lines(qsizetype record) const;
-    // The record that holds the line (1-based), or else the last one before it; -1 for none.
-    qsizetype recordAtLine(int line) const;
+    // The record that holds the line (1-based), or else the last one before it; -1 for none. Of
+    // two records on one line, the one that starts there when midLine, else the earlier one.
+    qsizetype recordAtLine(int line, bool midLine = false) const;
     // The one record whose lines include the line (1-based). Nothing for a line outside every
     // record, or one that also holds the start of a second record; reason then says why (German).
     std::optional<qsizetype> recordOfLine(int line, QString *reason = nullptr) const;
@@ -63,15 +89,22 @@ private:
         quint32 offset = 0;
         quint32 length = 0;
         LineKind kind = LineKind::Unknown;
+        bool split = false; // a record's item line starts in it after the text of this kind
     };
     class Checker;
 
     QByteArrayView bytesOf(quint32 index) const;
+    // The part of line index that belongs to the record.
+    QByteArrayView partOf(quint32 index, const Record &record) const;
 
     QByteArray m_bytes;
     std::vector<Line> m_lines;
     std::vector<Record> m_records;
     QList<Problem> m_problems;
+    QList<Problem> m_hints;
+    qsizetype m_problemCount = 0;
+    qsizetype m_hintCount = 0;
+    int m_nextLine = 0;
 };
 
 // The record's kind for people: "Tastkugel", "Würfel", "Verlängerung" and the like.

@@ -40,10 +40,15 @@ enum class TipShape : quint8 { None, Ball, HalfSphere, Shank, Disk, Other };
 // Which decimal separator the numbers of a record use.
 enum class Decimal : quint8 { None, Point, Comma, Mixed };
 
+// A problem of the file, or a hint: something a text editor typically does to the file that
+// the reader copes with (LF line ends, a name saved as UTF-8, decimal point and comma mixed).
 struct Problem
 {
     int line = 0; // 1-based line number in the file
     QString text; // German
+    bool hint = false;
+    // Of the record that starts after another line's text on the same line ("endtipITEM:…").
+    bool midLine = false;
     friend bool operator==(const Problem &, const Problem &) = default;
 };
 

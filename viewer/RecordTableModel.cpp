@@ -1,5 +1,7 @@
 #include "RecordTableModel.h"
 
+#include "ReaderTexts.h"
+
 namespace merivox {
 
 namespace {
@@ -52,13 +54,17 @@ QVariant RecordTableModel::data(const QModelIndex &index, int role) const
     }
     switch (index.column()) {
     case NameColumn:
-        return m_file->name(index.row());
+        return visible(m_file->name(index.row()));
     case ThreadColumn:
-        return m_file->thread(index.row());
+        return visible(m_file->thread(index.row()));
     case KindColumn:
         return kindText(record);
     case LinesColumn:
-        return QStringLiteral("%1–%2").arg(record.firstLine + 1).arg(record.firstLine + record.lineCount);
+        // A record whose item line follows another line's text starts in the middle of that line.
+        return QStringLiteral("%1%2–%3")
+            .arg(record.firstLine + 1)
+            .arg(m_file->startsMidLine(record) ? QStringLiteral(" (ab ITEM:)") : QString())
+            .arg(record.firstLine + record.lineCount);
     case DecimalColumn:
         return decimalText(record.decimal);
     default:

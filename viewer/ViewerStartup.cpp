@@ -6,6 +6,7 @@
 #include "ProbeFile.h"
 #include "QtTranslation.h"
 #include "RemoveCommand.h"
+#include "ReaderTexts.h"
 #include "ViewerWindow.h"
 
 #include <QApplication>
@@ -33,8 +34,12 @@ QString helpText()
         "\n"
         "Optionen:\n"
         "  --check DATEI  prüft die Datei ohne Fenster: jedes Problem als „ZEILE: Text“,\n"
-        "                 dann „N Einträge, M Probleme“. Rückgabewert 0: keine Probleme,\n"
-        "                 1: Probleme gefunden, 2: Datei nicht lesbar.\n"
+        "                 jeder Hinweis als „ZEILE: Hinweis: Text“, dann „N Einträge,\n"
+        "                 M Probleme“ (und „, K Hinweise“, wenn es welche gibt).\n"
+        "                 Hinweise (LF-Zeilenenden, ein als UTF-8 gespeicherter Name,\n"
+        "                 Dezimalpunkt und -komma gemischt) sind keine Probleme.\n"
+        "                 Rückgabewert 0: keine Probleme, 1: Probleme gefunden,\n"
+        "                 2: Datei nicht lesbar.\n"
         "  --remove ZEILE DATEI\n"
         "                 entfernt den Eintrag, zu dem die Zeile gehört, und nur ihn.\n"
         "                 Rückgabewert 0: entfernt, 1: kein solcher Eintrag, Datei geändert\n"
@@ -48,30 +53,49 @@ QString helpText()
         "  -v, --version  zeigt die Version.\n");
 }
 
-QString countText(qsizetype records, qsizetype problems)
+} // namespace
+
+QString countText(qsizetype records, qsizetype problems, qsizetype hints)
 {
-    return QStringLiteral("%1 %2, %3 %4")
-        .arg(records)
-        .arg(records == 1 ? QStringLiteral("Eintrag") : QStringLiteral("Einträge"))
-        .arg(problems)
-        .arg(problems == 1 ? QStringLiteral("Problem") : QStringLiteral("Probleme"));
+    QString text = QStringLiteral("%1, %2").arg(counted(records, QStringLiteral("Eintrag"), QStringLiteral("Einträge")),
+                                                counted(problems, QStringLiteral("Problem"), QStringLiteral("Probleme")));
+    if (hints > 0) {
+        text += QStringLiteral(", ") + counted(hints, QStringLiteral("Hinweis"), QStringLiteral("Hinweise"));
+    }
+    return text;
 }
 
-} // namespace
+QString noteText(const Problem &note)
+{
+    return note.hint ? QStringLiteral("Hinweis: ") + note.text : note.text;
+}
 
 int checkFile(const QString &path, QTextStream &out, QTextStream &err)
 {
-    QString error;
-    const std::optional<ProbeFile> file = ProbeFile::read(path, &error);
-    if (!file) {
-        err << error << Qt::endl;
-        return 2;
-    }
-    for (const Problem &problem : file->problems()) {
-        out << problem.line << ": " << problem.text << '\n';
-    }
-    out << countText(file->recordCount(), file->problems().size()) << Qt::endl;
-    return file->problems().isEmpty() ? 0 : 1;
+    // Every problem is printed, yet a file with millions of them is held in little memory: it is
+    // read again for each batch of lines, from the first line whose notes were not kept.
+    ProbeFile::Keep keep;
+    keep.keep = 10000;
+    std::optional<ProbeFile> file;
+    do {
+        QString error;
+        file.reset(); // one reading in memory at a time
+        file = ProbeFile::read(path, &error, keep);
+        if (!file) {
+            err << error << Qt::endl;
+            return 2;
+        }
+        if (keep.fromLine == 1) {
+            // Later readings keep larger batches, as many as the file's own size allows.
+            keep.keep = std::max<qsizetype>(keep.keep, file->lineCount() / 64);
+        }
+        for (const Problem &note : file->notes()) {
+            out << note.line << ": " << noteText(note) << '\n';
+        }
+        keep.fromLine = file->nextLine();
+    } while (keep.fromLine > 0);
+    out << countText(file->recordCount(), file->problemCount(), file->hintCount()) << Qt::endl;
+    return file->problemCount() == 0 ? 0 : 1;
 }
 
 int writeSheetFile(const QString &pdfPath, int line, const QString &path, QTextStream &out, QTextStream &err)
@@ -177,7 +201,7 @@ int runViewer(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Merivox-Ansicht"));
+    QApplication::setApplicationName(QStringLiteral("Merivox-Betrachter"));
     // The program speaks German; Qt's own dialogs (the file dialog, message box buttons) too.
     installQtTranslation(app);
     ViewerWindow window;

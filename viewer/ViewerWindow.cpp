@@ -1,9 +1,13 @@
 #include "ViewerWindow.h"
 
 #include "DataSheet.h"
+#include "Pictures.h"
 #include "ProblemListModel.h"
+#include "ReaderTexts.h"
 #include "RecordTableModel.h"
 #include "RecordView.h"
+#include "ScreenPlacement.h"
+#include "ViewerStartup.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -18,6 +22,8 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
@@ -27,6 +33,12 @@
 namespace merivox {
 
 namespace {
+
+// The viewer's one German name: window title, desktop entry and manual page.
+const QString kViewerName = QStringLiteral("Merivox-Betrachter");
+
+// The lines of the longest record the program writes: a cube.
+constexpr int kLongestRecord = 14;
 
 QWidget *titled(const QString &title, QWidget *content)
 {
@@ -47,7 +59,8 @@ ViewerWindow::ViewerWindow(QWidget *parent)
       m_text(new QPlainTextEdit), m_problemModel(new ProblemListModel(this)), m_problems(new QListView)
 {
     setObjectName(QStringLiteral("frmAnsicht"));
-    setWindowTitle(QStringLiteral("Merivox-Ansicht"));
+    setWindowTitle(kViewerName);
+    setWindowIcon(programIcon());
 
     m_table->setObjectName(QStringLiteral("tbl_eintraege"));
     m_table->setAccessibleName(QStringLiteral("Einträge"));
@@ -62,21 +75,28 @@ ViewerWindow::ViewerWindow(QWidget *parent)
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->horizontalHeader()->setStretchLastSection(true);
-    m_table->setColumnWidth(RecordTableModel::NameColumn, 140);
-    m_table->setColumnWidth(RecordTableModel::ThreadColumn, 100);
-    m_table->setColumnWidth(RecordTableModel::KindColumn, 110);
-    m_table->setColumnWidth(RecordTableModel::LinesColumn, 130);
+    // Narrow enough that the lines column shows at 1024 x 768 and 125 %.
+    m_table->setColumnWidth(RecordTableModel::NameColumn, 100);
+    m_table->setColumnWidth(RecordTableModel::ThreadColumn, 80);
+    m_table->setColumnWidth(RecordTableModel::KindColumn, 100);
+    m_table->setColumnWidth(RecordTableModel::LinesColumn, 120);
 
     m_text->setObjectName(QStringLiteral("txt_eintrag"));
     m_text->setAccessibleName(QStringLiteral("Text des Eintrags"));
     m_text->setReadOnly(true);
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // A whole record of the longest kind, without scrolling.
+    m_text->setMinimumHeight(QFontMetrics(m_text->font()).lineSpacing() * kLongestRecord +
+                             int(2 * m_text->document()->documentMargin()) + 2 * m_text->frameWidth() +
+                             m_text->horizontalScrollBar()->sizeHint().height());
 
     m_problems->setObjectName(QStringLiteral("lst_probleme"));
     m_problems->setAccessibleName(QStringLiteral("Probleme"));
     m_problems->setModel(m_problemModel);
-    m_problems->setUniformItemSizes(true);
+    // Long problem texts wrap; a file keeps at most about a thousand of them for the list.
+    m_problems->setWordWrap(true);
+    m_problems->setResizeMode(QListView::Adjust);
     m_problems->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
     auto *left = new QSplitter(Qt::Vertical);
@@ -87,8 +107,9 @@ ViewerWindow::ViewerWindow(QWidget *parent)
     auto *right = new QSplitter(Qt::Vertical);
     right->addWidget(titled(QStringLiteral("Zeichnung (maßstäblich)"), m_drawing));
     right->addWidget(titled(QStringLiteral("&Text"), m_text));
-    right->setStretchFactor(0, 3);
-    right->setStretchFactor(1, 2);
+    right->setStretchFactor(0, 1);
+    right->setStretchFactor(1, 0);
+    m_drawing->setMinimumSize(160, 120);
     auto *main = new QSplitter(Qt::Horizontal);
     main->addWidget(left);
     main->addWidget(right);
@@ -112,7 +133,13 @@ ViewerWindow::ViewerWindow(QWidget *parent)
     connect(m_problems, &QListView::activated, this, &ViewerWindow::showProblem);
 
     statusBar()->showMessage(QStringLiteral("Keine Datei geöffnet"));
-    resize(1100, 720);
+
+    // As large as suits a file of many records, as far as the screen allows with room for the
+    // frame; placed like the program's other windows.
+    const QScreen *screen = this->screen();
+    const QSize room = screen ? screen->availableGeometry().size() - QSize(24, 48) : QSize(1000, 680);
+    resize(std::min(1000, room.width()), std::min(680, room.height()));
+    keepOnScreen(this);
 }
 
 ViewerWindow::~ViewerWindow() = default;
@@ -133,11 +160,11 @@ bool ViewerWindow::openFile(const QString &path)
     m_problemModel->setFile(&*m_file);
     m_drawing->clear();
     m_text->clear();
-    setWindowTitle(QStringLiteral("%1 – Merivox-Ansicht").arg(QFileInfo(path).fileName()));
-    statusBar()->showMessage(QStringLiteral("%1: %2 Einträge, %3 Probleme")
-                                 .arg(QDir::toNativeSeparators(path))
-                                 .arg(m_file->recordCount())
-                                 .arg(m_file->problems().size()));
+    setWindowTitle(QStringLiteral("%1 – %2").arg(QFileInfo(path).fileName(), kViewerName));
+    statusBar()->showMessage(
+        QStringLiteral("%1: %2")
+            .arg(QDir::toNativeSeparators(path),
+                 countText(m_file->recordCount(), m_file->problemCount(), m_file->hintCount())));
     if (m_file->recordCount() > 0) {
         selectRecord(0);
     }
@@ -178,15 +205,16 @@ void ViewerWindow::showRecord(const QModelIndex &current)
     const QStringList lines = m_file->text(current.row()).split(QLatin1Char('\n'));
     const int width = int(QString::number(record.firstLine + record.lineCount).size());
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        numbered << QStringLiteral("%1  %2").arg(record.firstLine + 1 + i, width).arg(lines.at(i));
+        numbered << QStringLiteral("%1  %2").arg(record.firstLine + 1 + i, width).arg(visible(lines.at(i)));
     }
     m_text->setPlainText(numbered.join(QLatin1Char('\n')));
 }
 
 void ViewerWindow::showProblem(const QModelIndex &index)
 {
-    if (m_file && index.isValid()) {
-        selectRecord(m_file->recordAtLine(index.data(ProblemListModel::LineRole).toInt()));
+    if (m_file && index.isValid() && index.data(ProblemListModel::LineRole).isValid()) {
+        selectRecord(m_file->recordAtLine(index.data(ProblemListModel::LineRole).toInt(),
+                                          index.data(ProblemListModel::MidLineRole).toBool()));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "PlausibilityNotes.h"
 #include "PreviewWindow.h"
 #include "ProbeFile.h"
+#include "ReadBack.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -51,11 +52,8 @@ PreviewContent previewContent(const EditorPort &editor, const EditorState &state
     for (const PlausibilityNote &note : plausibilityNotes(*plan.inputs, locale)) {
         content.notes.append(note.text);
     }
-    // What the reader stumbles over, software that reads the file may stumble over too.
-    for (const Problem &problem : readBack.problems()) {
-        content.notes.append(
-            QStringLiteral("Zeile %1 liest sich nicht sauber zurück: %2").arg(problem.line).arg(problem.text));
-    }
+    // What will not read back as it was meant, said before it is written.
+    content.notes.append(readBackNotes(content.lines, plan.inputs->name, plan.inputs->thread, locale));
     return content;
 }
 

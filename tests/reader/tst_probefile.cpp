@@ -125,8 +125,8 @@ void TestProbeFile::problems_data()
         {"5: Zwei Zeilen in einer (Zeilenende fehlt?): „4cone“ steht mitten in der Zeile."});
     row("two keywords run together", ballWith(2, "begintipribcount 10"), 1,
         {"2: Zwei Zeilen in einer", "1: Eintrag „TIP“ ist abg"});
-    row("two records on one line", kBall.left(kBall.size() - 2) + kExtension, 1,
-        {"11: Zwei Zeilen in einer (Zeilenende fehlt?): „endtipITEM:V50MM", "1: Eintrag „TIP“"});
+    row("two records on one line", kBall.left(kBall.size() - 2) + kExtension, 2,
+        {"11: Zwei Zeilen in einer (Zeilenende fehlt?): „ITEM:V50MM M3ANALOG“ steht mitten in der Zeile."});
     row("item line runs into begintip", "ITEM:AMM M3begintip\r\n" + kBall.mid(kBall.indexOf("ribcount")), 1,
         {"1: Zwei Zeilen in einer (Zeilenende fehlt?): „M3begintip“",
          "1: Eintrag „A“ ist abgeschnitten: connect fehlt."});
@@ -137,7 +137,7 @@ void TestProbeFile::problems_data()
     row("group separator", ballWith(9, "sphere 0 0 -1.000,5 3"), 1, {"9: Keine Zahl: „-1.000,5“"});
     row("not finite", ballWith(9, "sphere 0 0 inf 3"), 1, {"9: Keine Zahl: „inf“"});
     row("colour out of range", ballWith(8, "Color 256 0 0"), 1, {"8: Farbwert „256“ liegt nicht zwischen 0 und 255."});
-    row("too few fields", ballWith(9, "sphere 0 0 -40"), 1, {"9: Falsche Zahl der Felder: sphere braucht 4, hier 3."});
+    row("too few fields", ballWith(9, "sphere 0 0 -40"), 1, {"9: Falsche Zahl der Felder: sphere braucht 4 Felder, hier 3."});
     row("too many fields", ballWith(11, "endtip 1"), 1,
         {"11: Falsche Zahl der Felder: endtip braucht keine Felder, hier 1."});
     row("hot spot without shape", ballWith(10, "hotspot 0 0 -40 0 0 1 3 3"), 1,

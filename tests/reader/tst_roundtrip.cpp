@@ -1,6 +1,7 @@
 // Records made by the builders read back: every field equals, as text and as number, what the
 // builder wrote; for every kind, both decimal separators, the worked examples and random inputs.
 #include "ProbeFile.h"
+#include "RandomInputs.h"
 #include "ReaderTestSupport.h"
 
 #include <QRandomGenerator>
@@ -21,16 +22,6 @@ Dimension randomDimension(QRandomGenerator &random, const QLocale &locale)
     const double value = random.bounded(1, 20000) / std::pow(10.0, decimals + 1);
     static const QStringList dressed{"+%1", " %1 ", "%1", "%1", "%1", "%1"};
     return typed(dressed.at(random.bounded(6)).arg(plainNumbers(locale).toString(value, 'f', decimals)), locale);
-}
-
-QString randomText(QRandomGenerator &random, int length)
-{
-    static const QString characters = QStringLiteral("ABCXYZabcxyz0123456789 _-äöüÄÖÜß€µ°M");
-    QString text;
-    for (int i = 0; i < length; ++i) {
-        text += characters.at(random.bounded(int(characters.size())));
-    }
-    return text;
 }
 
 TipInputs randomInputs(QRandomGenerator &random, const QLocale &locale)

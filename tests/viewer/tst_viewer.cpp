@@ -10,6 +10,10 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QProcess>
+
+#include <sys/resource.h>
+#include <QScreen>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -48,6 +52,10 @@ private slots:
     void commandLine_data();
     void commandLine();
     void problemChoosesRecord();
+    void window();
+    void midLineProblemChoosesItsRecord();
+    void manyProblems();
+    void memory();
 
 private:
     QTemporaryDir m_folder;
@@ -83,12 +91,22 @@ void TestViewer::commandLine_data()
     };
     check("all six kinds", allKinds(), 0, "6 Einträge, 0 Probleme\n");
     check("empty", {}, 0, "0 Einträge, 0 Probleme\n");
-    check("one record, one problem", "ITEM:AMM M3\nbegintip\n", 1,
+    check("one record, one problem", "ITEM:AMM M3\r\nbegintip\r\n", 1,
           "1: Eintrag „A“ ist abgeschnitten: endtip fehlt.\n1 Eintrag, 1 Problem\n");
+    check("hints only", "ITEM:W\xc3\xbc" "rfelMM M3\nribcount 10\nColor 1 2 3\ncylinder 0 0 0 0 0 -5.5 4\nconnect 0 0 -5,5 0 0 1 M2\n",
+          0,
+          "1: Hinweis: Der Name „WÃ¼rfel“ sieht nach UTF-8 aus (gemeint wohl „Würfel“): die Datei ist in "
+          "Windows-1252 geschrieben.\n"
+          "1: Hinweis: Die Zeilen enden mit LF allein statt mit CR LF (mit einem Texteditor gespeichert?).\n"
+          "5: Hinweis: Dezimalpunkt und Dezimalkomma gemischt: hier „-5,5“, vorher im Eintrag das andere Zeichen.\n"
+          "1 Eintrag, 0 Probleme, 3 Hinweise\n");
+    check("control characters shown escaped", "ITEM:AMM M3\r\nbegin\x1b[2Jtip\x07" + QByteArray(1, '\0') + "\r\n", 1,
+          "1: Eintrag „A“ ist abgeschnitten: nach der Zeile ITEM: folgt kein Teil.\n"
+          "2: Unbekannte Zeile: „begin\\x1b[2Jtip\\x07\\x00“.\n1 Eintrag, 2 Probleme\n");
     check("damaged", damaged(), 1,
           "9: Keine Zahl: „3,,5“ (Feld 4 der Zeile sphere).\n"
           "35: Eintrag „SC1“ ist abgeschnitten: endtip fehlt.\n"
-          "45: Eintrag „W10“ ist abgeschnitten: 1 von 6 Flächen fehlen.\n"
+          "45: Eintrag „W10“ ist abgeschnitten: 1 von 6 Flächen fehlt.\n"
           "63: Name „TIP“ mit Gewinde „M3“ steht schon in Zeile 1.\n"
           "7 Einträge, 4 Probleme\n");
     const QString missing = m_folder.filePath(QStringLiteral("fehlt.dat"));
@@ -200,6 +218,119 @@ void TestViewer::problemChoosesRecord()
     QFile file(path); // only read: the file is as it was
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), before);
+}
+
+void TestViewer::window()
+{
+    // A cube first: the longest kind of record, fourteen lines, shown whole.
+    const QString path = write(QStringLiteral("cube.dat"), encoded(built(TipKind::Cube, example(TipKind::Cube, kGermanLocale), kGermanLocale)));
+    ViewerWindow window;
+    QCOMPARE(window.windowTitle(), QStringLiteral("Merivox-Betrachter"));
+    QVERIFY(!window.windowIcon().isNull());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.screen()->availableGeometry().contains(window.frameGeometry()));
+    QVERIFY(window.openFile(path));
+    QCOMPARE(window.windowTitle(), QStringLiteral("cube.dat – Merivox-Betrachter"));
+    auto *text = window.findChild<QPlainTextEdit *>(QStringLiteral("txt_eintrag"));
+    QCOMPARE(text->document()->blockCount(), 14);
+    QVERIFY2(text->viewport()->height() >= 14 * text->fontMetrics().lineSpacing(),
+             qPrintable(QString::number(text->viewport()->height())));
+    QVERIFY(window.findChild<QListView *>(QStringLiteral("lst_probleme"))->wordWrap());
+}
+
+void TestViewer::midLineProblemChoosesItsRecord()
+{
+    // The ball twice, the second item line run into the first one's endtip (line 11): the run-together
+    // problem belongs to the first record, the twin problem to the second.
+    QByteArray ball = encoded(built(TipKind::Ball, example(TipKind::Ball, kGermanLocale), kGermanLocale));
+    const QString path = write(QStringLiteral("joined.dat"), ball.first(ball.size() - 2) + ball);
+    ViewerWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.openFile(path));
+    auto *table = window.findChild<QTableView *>(QStringLiteral("tbl_eintraege"));
+    auto *problems = window.findChild<QListView *>(QStringLiteral("lst_probleme"));
+    QCOMPARE(table->model()->rowCount(), 2);
+    QCOMPARE(table->model()->index(1, 3).data().toString(), QStringLiteral("11 (ab ITEM:)–21"));
+    QCOMPARE(problems->model()->rowCount(), 2);
+    const QStringList starts{"Zeile 11: Zwei Zeilen in einer", "Zeile 11 (ab ITEM:): Name „TIP“"};
+    for (int i = 0; i < 2; ++i) {
+        const QModelIndex item = problems->model()->index(i, 0);
+        QVERIFY2(item.data().toString().startsWith(starts.at(i)), qPrintable(item.data().toString()));
+        QTest::mouseClick(problems->viewport(), Qt::LeftButton, {}, problems->visualRect(item).center());
+        QCOMPARE(table->currentIndex().row(), i);
+    }
+}
+
+void TestViewer::manyProblems()
+{
+    // 3000 blank lines: the window keeps a thousand problems and says how many more there are.
+    const QString path = write(QStringLiteral("blank.dat"), "ITEM:AMM M3\r\n" + QByteArray("\r\n").repeated(3000));
+    ViewerWindow window;
+    QVERIFY(window.openFile(path));
+    auto *problems = window.findChild<QListView *>(QStringLiteral("lst_probleme"));
+    QCOMPARE(problems->model()->rowCount(), 1001);
+    QCOMPARE(problems->model()->index(1000, 0).data().toString(),
+             QStringLiteral("… und 2001 mehr, hier nicht gezeigt (merivox-view --check DATEI zeigt alle)."));
+    QVERIFY(window.statusBar()->currentMessage().endsWith(QStringLiteral("1 Eintrag, 3001 Probleme")));
+
+    // --check prints every problem of 25000 blank lines, read in batches of 10000 kept problems:
+    // none left out, none twice.
+    const QString longer = write(QStringLiteral("blank25.dat"), "ITEM:AMM M3\r\n" + QByteArray("\r\n").repeated(25000));
+    QProcess check;
+    check.start(QStringLiteral(MERIVOX_VIEW), {QStringLiteral("--check"), longer});
+    QVERIFY(check.waitForFinished(60000));
+    const QList<QByteArray> lines = check.readAllStandardOutput().split('\n');
+    QCOMPARE(lines.size(), 25001 + 1 + 1);
+    for (int i = 1; i <= 25000; ++i) {
+        QCOMPARE(lines.at(i), QByteArray::number(i + 1) + ": Leere Zeile.");
+    }
+    QCOMPARE(lines.at(25001), QByteArray("1 Eintrag, 25001 Probleme"));
+
+    // A pipe without a writer is refused at once, not waited on.
+    const QString pipe = m_folder.filePath(QStringLiteral("pipe.dat"));
+    QVERIFY(QProcess::execute(QStringLiteral("mkfifo"), {pipe}) == 0);
+    check.start(QStringLiteral(MERIVOX_VIEW), {QStringLiteral("--check"), pipe});
+    QVERIFY(check.waitForFinished(5000));
+    QCOMPARE(check.exitCode(), 2);
+    QVERIFY(check.readAllStandardError().contains("ist keine gewöhnliche Datei"));
+}
+
+// The largest resident size of any child process waited for so far, in bytes.
+static qint64 childPeak()
+{
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return qint64(usage.ru_maxrss) * 1024;
+}
+
+void TestViewer::memory()
+{
+    // Hostile shapes of 1 MiB: every line a problem. The check holds at most three times the file
+    // plus 12 bytes per line above what it needs for an empty file (and a little room for the
+    // allocator), however many problems there are. Children are measured in growing order, since
+    // the system keeps only the largest.
+    const auto check = [](const QString &path) {
+        QProcess process;
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.start(QStringLiteral(MERIVOX_VIEW), {QStringLiteral("--check"), path});
+        return process.waitForFinished(100000) && process.exitStatus() == QProcess::NormalExit;
+    };
+    QVERIFY(check(write(QStringLiteral("empty.dat"), {})));
+    const qint64 base = childPeak();
+    constexpr qint64 kRoom = 8 << 20;
+    for (const QByteArray &line : {QByteArray("\r\n"), QByteArray("a\n"), QByteArray("ITEM:\n")}) {
+        const QByteArray bytes = line.repeated((1 << 20) / line.size());
+        QVERIFY(check(write(QStringLiteral("hostile.dat"), bytes)));
+        const qint64 grown = childPeak() - base;
+        const qint64 bound = 3 * bytes.size() + 12 * (bytes.size() / line.size()) + kRoom;
+        qInfo("%s: %lld bytes above an empty file (%lld), bound %lld", line.trimmed().constData(), grown, base, bound);
+        QVERIFY2(grown <= bound, qPrintable(QStringLiteral("%1: %2 bytes above an empty file, bound %3")
+                                                .arg(QString::fromLatin1(line.trimmed()))
+                                                .arg(grown)
+                                                .arg(bound)));
+    }
 }
 
 QTEST_MAIN(TestViewer)

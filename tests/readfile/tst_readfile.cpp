@@ -1,0 +1,357 @@
+// The operating-system half of reading, the same cases against the POSIX file natively and
+// against the Windows file under Wine: the whole file and the file in pieces, each cause of a
+// refusal, and a read beside an append of another process that holds its lock.
+#define DOCTEST_CONFIG_IMPLEMENT
+#include <doctest/doctest.h>
+
+#include "AppendFile.h"
+#include "ReadFile.h"
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <cerrno>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+using namespace merivox;
+using namespace std::chrono_literals;
+
+namespace {
+
+#ifdef _WIN32
+constexpr int kAccessDenied = ERROR_ACCESS_DENIED;
+#else
+constexpr int kAccessDenied = EACCES;
+#endif
+
+void writeFile(const fs::path &path, const std::string &bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string readFileStd(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void waitFor(const fs::path &marker)
+{
+    for (int i = 0; i < 2000 && !fs::exists(marker); ++i) {
+        std::this_thread::sleep_for(5ms);
+    }
+}
+
+struct Folder
+{
+    fs::path path;
+    Folder()
+    {
+        static int count = 0;
+#ifdef _WIN32
+        const auto pid = GetCurrentProcessId();
+#else
+        const auto pid = getpid();
+#endif
+        path = fs::temp_directory_path() / ("readfile-" + std::to_string(pid) + "-" + std::to_string(++count));
+        fs::create_directories(path);
+    }
+    ~Folder()
+    {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+    fs::path file() const { return path / "usrprobe.dat"; }
+};
+
+ReadResult readAll(const fs::path &path, std::string &out, std::uint64_t limit = 1u << 30)
+{
+    std::uint64_t got = 0;
+    const ReadResult result = readWholeFile(
+        path, limit,
+        [&](std::uint64_t size) {
+            out.resize(size);
+            return out.data();
+        },
+        got);
+    out.resize(got);
+    return result;
+}
+
+// Injected system errors at the open and at the look that follows a refused open.
+int g_openError = 0, g_lookError = 0;
+int injected(ReadStage stage)
+{
+    return stage == ReadStage::Open ? g_openError : stage == ReadStage::Look ? g_lookError : 0;
+}
+
+// The child: appends TEXT to FILE and stops with the lock held until MARKER-go exists.
+std::string g_marker;
+int holdLock(AppendStage stage)
+{
+    if (stage == AppendStage::Locked) {
+        writeFile(g_marker + "-locked", {});
+        waitFor(g_marker + "-go");
+    }
+    return 0;
+}
+
+std::string g_self;
+
+class Child
+{
+public:
+    Child(const fs::path &file, const std::string &text, const fs::path &marker)
+    {
+        const std::vector<std::string> args{g_self, "child", file.string(), text, marker.string()};
+#ifdef _WIN32
+        std::string line;
+        for (const std::string &arg : args) {
+            line += "\"" + arg + "\" ";
+        }
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        REQUIRE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info));
+        CloseHandle(m_info.hThread);
+#else
+        m_pid = fork();
+        REQUIRE(m_pid >= 0);
+        if (m_pid == 0) {
+            std::vector<char *> argv;
+            for (const std::string &arg : args) {
+                argv.push_back(const_cast<char *>(arg.c_str()));
+            }
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+#endif
+    }
+    int result()
+    {
+#ifdef _WIN32
+        WaitForSingleObject(m_info.hProcess, INFINITE);
+        DWORD code = 0;
+        GetExitCodeProcess(m_info.hProcess, &code);
+        CloseHandle(m_info.hProcess);
+        return int(code);
+#else
+        int status = 0;
+        return waitpid(m_pid, &status, 0) == m_pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+    }
+
+private:
+#ifdef _WIN32
+    PROCESS_INFORMATION m_info{};
+#else
+    pid_t m_pid = 0;
+#endif
+};
+
+} // namespace
+
+TEST_CASE("the whole file, and the same bytes in pieces")
+{
+    Folder folder;
+    std::string bytes;
+    for (int i = 0; i < 5000; ++i) {
+        bytes += "ITEM:T" + std::to_string(i) + "MM M3\r\n";
+    }
+    bytes += std::string("\0\x1b\xff", 3);
+    writeFile(folder.file(), bytes);
+
+    std::string whole;
+    REQUIRE(readAll(folder.file(), whole).ok());
+    CHECK(whole == bytes);
+
+    for (const std::size_t piece : {std::size_t(1), std::size_t(7), std::size_t(4096), bytes.size() + 10}) {
+        CAPTURE(piece);
+        InputFile file;
+        REQUIRE(file.open(folder.file()).ok());
+        CHECK(file.size() == bytes.size());
+        std::string joined;
+        std::vector<char> buffer(piece);
+        std::size_t got = 0;
+        do {
+            REQUIRE(file.read(buffer, got).ok());
+            joined.append(buffer.data(), got);
+        } while (got > 0);
+        CHECK(joined == bytes);
+    }
+
+    std::string small;
+    CHECK(readAll(folder.file(), small, 100).cause == ReadCause::TooLarge);
+    writeFile(folder.file(), {});
+    std::string empty = "x";
+    CHECK(readAll(folder.file(), empty).ok());
+    CHECK(empty.empty());
+}
+
+TEST_CASE("the cause of a refusal")
+{
+    Folder folder;
+    writeFile(folder.file(), "R\r\n");
+    fs::create_directory(folder.path / "sub");
+#ifdef _WIN32
+    const fs::path device = "NUL";
+#else
+    const fs::path device = "/dev/zero";
+    const fs::path fifo = folder.path / "pipe.dat";
+    REQUIRE(mkfifo(fifo.c_str(), 0600) == 0);
+#endif
+    struct Case
+    {
+        const char *what;
+        fs::path path;
+        int openError, lookError;
+        ReadCause cause;
+    };
+    const std::vector<Case> cases{
+        {"missing file", folder.path / "none.dat", 0, 0, ReadCause::Missing},
+        {"missing folder", folder.path / "gone" / "usrprobe.dat", 0, 0, ReadCause::FolderMissing},
+        {"a folder", folder.path / "sub", 0, 0, ReadCause::IsFolder},
+        {"a device", device, 0, 0, ReadCause::NotRegular},
+#ifndef _WIN32
+        // A pipe without a writer: refused at once, not waited on.
+        {"a pipe", fifo, 0, 0, ReadCause::NotRegular},
+#endif
+        // Root reads every file, so these two are injected: the open refused, and the look at
+        // the path allowed (the file is closed) or refused as well (its folder is closed).
+        {"file without rights", folder.file(), kAccessDenied, 0, ReadCause::AccessDenied},
+        {"folder without rights", folder.file(), kAccessDenied, kAccessDenied, ReadCause::FolderAccessDenied},
+    };
+    for (const Case &c : cases) {
+        CAPTURE(c.what);
+        g_openError = c.openError;
+        g_lookError = c.lookError;
+        setReadHook(injected);
+        std::string out;
+        const auto started = std::chrono::steady_clock::now();
+        const ReadResult result = readAll(c.path, out);
+        setReadHook(nullptr);
+        CHECK(result.cause == c.cause);
+        CHECK(out.empty());
+        CHECK(std::chrono::steady_clock::now() - started < 2s);
+    }
+#ifndef _WIN32
+    // Without root, the same two causes for real.
+    if (geteuid() != 0) {
+        fs::permissions(folder.file(), fs::perms::none);
+        std::string out;
+        CHECK(readAll(folder.file(), out).cause == ReadCause::AccessDenied);
+        fs::permissions(folder.file(), fs::perms::owner_all);
+        fs::permissions(folder.path / "sub", fs::perms::owner_read);
+        writeFile(folder.path / "sub" / "x", "x");
+        CHECK(readAll(folder.path / "sub" / "x", out).cause == ReadCause::FolderAccessDenied);
+        fs::permissions(folder.path / "sub", fs::perms::owner_all);
+    }
+#endif
+}
+
+TEST_CASE("a read beside another process's append")
+{
+    Folder folder;
+    writeFile(folder.file(), "OLD\r\n");
+
+    // A reader that holds the file open does not keep an append from writing, nor from ending.
+    {
+        InputFile reader;
+        REQUIRE(reader.open(folder.file()).ok());
+        Child append(folder.file(), "NEW\r\n", folder.path / "a");
+        writeFile(folder.path.string() + "/a-go", {});
+        CHECK(append.result() == int(AppendCause::None));
+        CHECK(readFileStd(folder.file()) == "OLD\r\nNEW\r\n");
+        std::vector<char> buffer(64);
+        std::size_t got = 0;
+        REQUIRE(reader.read(buffer, got).ok());
+        CHECK(std::string(buffer.data(), got) == "OLD\r\n");
+    }
+
+    // A read that starts while an append holds its lock waits for it (Windows locks are
+    // mandatory) and then reads the file as it was when it was opened.
+    Child append(folder.file(), "LATE\r\n", folder.path / "b");
+    waitFor(folder.path.string() + "/b-locked");
+    auto reading = std::async(std::launch::async, [&] {
+        std::string out;
+        const ReadResult result = readAll(folder.file(), out);
+        return result.ok() ? out : std::string("failed");
+    });
+    std::this_thread::sleep_for(300ms);
+    writeFile(folder.path.string() + "/b-go", {});
+    CHECK(append.result() == int(AppendCause::None));
+    const std::string seen = reading.get();
+    CHECK((seen == "OLD\r\nNEW\r\n" || seen == "OLD\r\nNEW\r\nLATE\r\n"));
+    CHECK(readFileStd(folder.file()) == "OLD\r\nNEW\r\nLATE\r\n");
+}
+
+namespace {
+// The first reads meet a lock, as on Windows while an append writes; Wine does not hold a read
+// to another process's lock, so the waiting is shown this way on both systems.
+int g_lockedReads = 0;
+int lockedReads(ReadStage stage)
+{
+#ifdef _WIN32
+    constexpr int kLocked = ERROR_LOCK_VIOLATION;
+#else
+    constexpr int kLocked = 0;
+#endif
+    return stage == ReadStage::Read && g_lockedReads-- > 0 ? kLocked : 0;
+}
+} // namespace
+
+TEST_CASE("a read that meets a lock waits for it")
+{
+    Folder folder;
+    writeFile(folder.file(), "OLD\r\n");
+    g_lockedReads = 20;
+    setReadHook(lockedReads);
+    std::string out;
+    [[maybe_unused]] const auto started = std::chrono::steady_clock::now();
+    const ReadResult result = readAll(folder.file(), out);
+    setReadHook(nullptr);
+    CHECK(result.ok());
+    CHECK(out == "OLD\r\n");
+#ifdef _WIN32
+    CHECK(std::chrono::steady_clock::now() - started >= 150ms);
+#endif
+    g_lockedReads = 1 << 20; // longer than any append
+    setReadHook(lockedReads);
+    const ReadResult given = readAll(folder.file(), out);
+    setReadHook(nullptr);
+#ifdef _WIN32
+    CHECK(given.cause == ReadCause::Locked);
+#else
+    CHECK(given.ok());
+#endif
+}
+
+int main(int argc, char **argv)
+{
+    if (argc == 5 && std::strcmp(argv[1], "child") == 0) {
+        g_marker = argv[4];
+        setAppendHook(holdLock);
+        return int(appendToFile(argv[2], argv[3]).cause);
+    }
+#ifdef _WIN32
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    g_self = self;
+#else
+    g_self = fs::read_symlink("/proc/self/exe").string();
+#endif
+    doctest::Context context(argc, argv);
+    return context.run();
+}
