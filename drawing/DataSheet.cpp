@@ -143,7 +143,8 @@ double paintDataSheet(QPainter &painter, double dotsPerMm, const DataSheetSource
     const QRectF drawingBox = box(kMargin, kMargin + 25, 105, 160);
     painter.setFont(sheetFont(8));
     double scale = 0.0;
-    if (!drawing.isEmpty()) {
+    // A part drawn without some of its solids would not be the component to scale.
+    if (!drawing.isEmpty() && drawing.isComplete()) {
         const QRectF extent = drawing.extent();
         const double fit = drawing.fittedScale(QFontMetricsF(painter.font()), drawingBox) / dotsPerMm;
         scale = sheetScale(std::max(drawing.overallLength(), extent.width()), fit);

@@ -131,6 +131,7 @@ RecordDrawing::RecordDrawing(const QList<RecordLine> &lines)
 {
     for (const RecordLine &line : lines) {
         if (m_shapes.size() >= kMostShapes || m_marks.size() >= kMostShapes) {
+            m_complete = false;
             break;
         }
         switch (line.kind) {
@@ -155,6 +156,8 @@ RecordDrawing::RecordDrawing(const QList<RecordLine> &lines)
                 } else {
                     widen(d1, (a.y() + b.y()) / 2, true);
                 }
+            } else {
+                m_complete = false;
             }
             break;
         case LineKind::Sphere:
@@ -164,6 +167,8 @@ RecordDrawing::RecordDrawing(const QList<RecordLine> &lines)
                 path.addEllipse(sideView(line.value(0), line.value(2)), d / 2, d / 2);
                 add(path);
                 widen(d, -line.value(2), true);
+            } else {
+                m_complete = false;
             }
             break;
         case LineKind::CutSphere:
@@ -172,6 +177,8 @@ RecordDrawing::RecordDrawing(const QList<RecordLine> &lines)
                 const QPointF centre = sideView(line.value(0), line.value(2));
                 add(halfDisc(centre, sideView(line.value(3), line.value(5)), d / 2));
                 widen(d, centre.y(), true);
+            } else {
+                m_complete = false;
             }
             break;
         case LineKind::Face: {

@@ -33,6 +33,9 @@ public:
     explicit RecordDrawing(const QList<RecordLine> &lines);
 
     bool isEmpty() const { return m_shapes.empty(); }
+    // Whether every solid of the record is drawn: false when one lies beyond the drawing's bounds
+    // (numbers that are no numbers or reach beyond a kilometre, more primitives than it draws).
+    bool isComplete() const { return m_complete; }
     // The drawn part in millimetres: x to the right, depth below the mounting face downwards.
     QRectF extent() const { return m_extent; }
     // From the mounting face (or the highest point above it) to the lowest point.
@@ -110,6 +113,7 @@ private:
     double m_shaftWidest = 0.0;
     double m_shaftWidestDepth = 0.0;
     int m_colourLines = 0;
+    bool m_complete = true;
     ComponentDimensions m_dimensions;
     QLocale m_locale;
 };

@@ -49,6 +49,8 @@ public:
     // Reads lines held in memory, as a builder makes them (without line ends).
     static ProbeFile fromLines(const QStringList &lines);
 
+    // The file's bytes, exactly as they were read.
+    const QByteArray &bytes() const { return m_bytes; }
     qsizetype lineCount() const { return qsizetype(m_lines.size()); }
     qsizetype recordCount() const { return qsizetype(m_records.size()); }
     const Record &record(qsizetype i) const { return m_records[size_t(i)]; }

@@ -3,7 +3,6 @@
 #include "ProbeFile.h"
 #include "ProbeFileEditor.h"
 
-#include <QFile>
 #include <QTextStream>
 
 namespace merivox {
@@ -34,32 +33,20 @@ bool holdsAnotherItem(QByteArrayView line)
 
 int removeRecordAtLine(const QString &path, int line, QTextStream &out, QTextStream &err)
 {
-    QFile file(path);
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly)) {
-        bytes = file.readAll();
-    }
-    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-        QString error;
-        ProbeFile::read(path, &error); // the reader's words for what stops reading
-        err << (error.isEmpty() ? QStringLiteral("%1 kann nicht gelesen werden: %2").arg(path, file.errorString())
-                                : error)
-            << Qt::endl;
+    QString error;
+    const std::optional<ProbeFile> read = ProbeFile::read(path, &error);
+    if (!read) {
+        err << error << Qt::endl;
         return 2;
     }
-
-    const ProbeFile probe = ProbeFile::fromBytes(bytes);
-    const auto refuse = [&](const QString &reason) {
-        err << QStringLiteral("Zeile %1: %2").arg(line).arg(reason) << Qt::endl;
+    const ProbeFile &probe = *read;
+    const QByteArray &bytes = probe.bytes();
+    const std::optional<qsizetype> found = probe.recordOfLine(line, &error);
+    if (!found) {
+        err << error << Qt::endl;
         return 1;
-    };
-    if (line < 1 || line > probe.lineCount()) {
-        return refuse(QStringLiteral("Die Datei hat %1 Zeilen.").arg(probe.lineCount()));
     }
-    const qsizetype index = probe.recordAtLine(line);
-    if (index < 0 || quint32(line - 1) >= probe.record(index).firstLine + probe.record(index).lineCount) {
-        return refuse(QStringLiteral("Die Zeile gehört zu keinem Eintrag."));
-    }
+    const qsizetype index = *found;
     const ProbeFile::Record &record = probe.record(index);
     const QList<qsizetype> starts = lineStarts(bytes);
     const int first = int(record.firstLine) + 1;
@@ -67,8 +54,11 @@ int removeRecordAtLine(const QString &path, int line, QTextStream &out, QTextStr
     for (int i = first; i <= last; ++i) {
         const QByteArrayView text(bytes.constData() + starts[i - 1], starts[i] - starts[i - 1]);
         if (holdsAnotherItem(text)) {
-            return refuse(
-                QStringLiteral("Der Eintrag teilt sich Zeile %1 mit dem nächsten; er wird nicht entfernt.").arg(i));
+            err << QStringLiteral("Zeile %1: Der Eintrag teilt sich Zeile %2 mit einem anderen; er wird nicht entfernt.")
+                       .arg(line)
+                       .arg(i)
+                << Qt::endl;
+            return 1;
         }
     }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 #include <QTextStream>
 
@@ -17,26 +18,37 @@ void writeConsole(ConsoleStream stream, const QString &text);
 // CR LF on Windows (a character the code page lacks becomes "?").
 QByteArray redirectedBytes(const QString &text);
 
-// Collects what is printed through stream() and writes it with writeConsole when it goes.
+// Hands what is printed through stream() to writeConsole, in whole lines of at most about 64 KiB
+// and the rest when it goes, so that a long answer (--check on a file with a million problems)
+// is never held in memory whole.
 class ConsoleText final
 {
 public:
-    explicit ConsoleText(ConsoleStream which) : m_which(which), m_stream(&m_text) {}
-    ~ConsoleText()
-    {
-        m_stream.flush();
-        if (!m_text.isEmpty()) {
-            writeConsole(m_which, m_text);
-        }
-    }
+    explicit ConsoleText(ConsoleStream which);
+    ~ConsoleText();
     ConsoleText(const ConsoleText &) = delete;
     ConsoleText &operator=(const ConsoleText &) = delete;
 
     QTextStream &stream() { return m_stream; }
 
 private:
-    ConsoleStream m_which;
-    QString m_text;
+    // Receives the stream's UTF-8 and passes on whole lines; a line end never splits a character.
+    class Lines final : public QIODevice
+    {
+    public:
+        explicit Lines(ConsoleStream which) : m_which(which) {}
+        void pass(bool all);
+
+    protected:
+        qint64 readData(char *, qint64) override { return -1; }
+        qint64 writeData(const char *data, qint64 size) override;
+
+    private:
+        ConsoleStream m_which;
+        QByteArray m_pending;
+    };
+
+    Lines m_lines;
     QTextStream m_stream;
 };
 

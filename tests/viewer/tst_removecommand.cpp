@@ -64,19 +64,21 @@ void TestRemoveCommand::removes_data()
         << kFile << 9 << 0 << kA + kB + kStray << "Entfernt: C (Gewinde M5), Zeilen 8 bis 10.\n"
         << "";
     QTest::newRow("outside every record") << kFile << 7 << 1 << kFile << ""
-                                          << "Zeile 7: Die Zeile gehört zu keinem Eintrag.\n";
+                                          << "Zeile 7 gehört zu keinem Eintrag: vor ihr steht keine Zeile ITEM:.\n";
     QTest::newRow("before the first record") << kStray + kA << 1 << 1 << kStray + kA << ""
-                                             << "Zeile 1: Die Zeile gehört zu keinem Eintrag.\n";
+                                             << "Zeile 1 gehört zu keinem Eintrag: vor ihr steht keine Zeile ITEM:.\n";
     QTest::newRow("past the end") << kFile << 11 << 1 << kFile << ""
-                                  << "Zeile 11: Die Datei hat 10 Zeilen.\n";
+                                  << "Zeile 11 gibt es nicht: die Datei hat 10 Zeilen.\n";
     const QByteArray runTogether = "ITEM:AMM M3\r\nbegintip\r\nendtipITEM:BMM M4\r\nbegintip\r\nendtip\r\n";
-    for (const int line : {1, 3, 4}) {
+    for (const int line : {1, 4}) {
         QTest::addRow("shared line, asked for line %d", line)
             << runTogether << line << 1 << runTogether << ""
             << "Zeile " + QString::number(line) +
-                   ": Der Eintrag teilt sich Zeile 3 mit dem nächsten; er wird nicht "
-                   "entfernt.\n";
+                   ": Der Eintrag teilt sich Zeile 3 mit einem anderen; er wird nicht entfernt.\n";
     }
+    QTest::newRow("the shared line itself")
+        << runTogether << 3 << 1 << runTogether << ""
+        << "Zeile 3 gehört zu zwei Einträgen: in ihr beginnt ein weiterer Eintrag (Zeilenende fehlt?).\n";
 }
 
 void TestRemoveCommand::removes()
@@ -110,7 +112,7 @@ void TestRemoveCommand::program_data()
     QTest::addColumn<QString>("err"); // the start of standard error
 
     QTest::newRow("removed") << QStringList{"--remove", "5", "FILE"} << QByteArray() << 0 << "";
-    QTest::newRow("outside") << QStringList{"--remove", "7", "FILE"} << QByteArray() << 1 << "Zeile 7:";
+    QTest::newRow("outside") << QStringList{"--remove", "7", "FILE"} << QByteArray() << 1 << "Zeile 7 gehört zu keinem Eintrag";
     QTest::newRow("foreign backup") << QStringList{"--remove", "5", "FILE"} << QByteArray("von Hand\r\n") << 2
                                     << "Der Eintrag konnte nicht aus der Datei";
     QTest::newRow("missing file") << QStringList{"--remove", "5", "FOLDER/fehlt.dat"} << QByteArray() << 2
