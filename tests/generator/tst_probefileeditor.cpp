@@ -1,5 +1,6 @@
 // Taking a record out of the file and putting it back, as the viewer and its command line do it:
 // the outcome that decides the exit status, and the German reason.
+#include "OneStepReplace.h"
 #include "ProbeFileEditor.h"
 #include "TestSupport.h"
 
@@ -28,6 +29,7 @@ private slots:
 
 void TestProbeFileEditor::removeAndUndo()
 {
+    SKIP_WITHOUT_ONE_STEP_REPLACE();
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
     writeAll(path, kFirst + kSecond);

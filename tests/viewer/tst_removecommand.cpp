@@ -1,5 +1,6 @@
 // merivox-view --remove LINE FILE: which record a line names, what is refused and why, and the
 // exact bytes left behind; the exit status through the real program.
+#include "OneStepReplace.h"
 #include "RemoveCommand.h"
 
 #include <QFile>
@@ -89,6 +90,9 @@ void TestRemoveCommand::removes()
     QFETCH(QByteArray, after);
     QFETCH(QString, out);
     QFETCH(QString, err);
+    if (exitCode == 0) {
+        SKIP_WITHOUT_ONE_STEP_REPLACE();
+    }
 
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
@@ -129,6 +133,10 @@ void TestRemoveCommand::program()
     QFETCH(QByteArray, backup);
     QFETCH(int, exitCode);
     QFETCH(QString, err);
+    // Both rows get as far as replacing the file.
+    if (exitCode == 0 || QByteArrayView(QTest::currentDataTag()) == "foreign backup") {
+        SKIP_WITHOUT_ONE_STEP_REPLACE();
+    }
 
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
