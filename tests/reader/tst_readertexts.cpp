@@ -328,6 +328,10 @@ void TestReaderTexts::causes_data()
 
 void TestReaderTexts::causes()
 {
+#ifdef Q_OS_WIN
+    QSKIP("The causes are injected as POSIX error numbers, and Windows has no named pipes in folders; "
+          "the Windows read layer's causes are tested in tst_readfile.");
+#else
     QFETCH(QString, path);
     QFETCH(int, openError);
     QFETCH(int, lookError);
@@ -353,6 +357,7 @@ void TestReaderTexts::causes()
     QVERIFY(!read);
     QCOMPARE(message, QDir::toNativeSeparators(full) + error);
     QVERIFY(timer.elapsed() < 2000); // refused before reading: no wait for a writer, no endless read
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestReaderTexts)
