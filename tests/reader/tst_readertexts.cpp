@@ -62,7 +62,7 @@ void compareStarts(const QStringList &found, const QStringList &expected)
 }
 
 int g_openError = 0, g_lookError = 0;
-int injected(ReadStage stage)
+[[maybe_unused]] int injected(ReadStage stage)
 {
     return stage == ReadStage::Open ? g_openError : stage == ReadStage::Look ? g_lookError : 0;
 }
