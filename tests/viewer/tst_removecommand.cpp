@@ -1,8 +1,10 @@
 // merivox-view --remove LINE FILE: which record a line names, what is refused and why, and the
 // exact bytes left behind; the exit status through the real program.
+#include "../ProgramOutput.h"
 #include "OneStepReplace.h"
 #include "RemoveCommand.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -146,7 +148,7 @@ void TestRemoveCommand::program()
     }
     arguments.replaceInStrings(QStringLiteral("FILE"), path);
     arguments.replaceInStrings(QStringLiteral("FOLDER"), folder.path());
-    err.replace(QStringLiteral("FOLDER"), folder.path());
+    err.replace(QStringLiteral("FOLDER/"), QDir::toNativeSeparators(folder.path() + QLatin1Char('/')));
     // No display needed, as for --check.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("DISPLAY"));
@@ -157,7 +159,7 @@ void TestRemoveCommand::program()
     process.start(QStringLiteral(MERIVOX_VIEW), arguments);
     QVERIFY(process.waitForFinished(30000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    const QString errText = QString::fromUtf8(process.readAllStandardError());
+    const QString errText = merivox::test::programText(process.readAllStandardError());
     QVERIFY2(err.isEmpty() ? errText.isEmpty() : errText.startsWith(err), qPrintable(errText));
     QCOMPARE(process.exitCode(), exitCode);
     QCOMPARE(readAll(path), exitCode == 0 ? kA + kStray + kC : kFile);

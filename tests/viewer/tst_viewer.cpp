@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -112,8 +113,8 @@ void TestViewer::commandLine_data()
           "63: Name „TIP“ mit Gewinde „M3“ steht schon in Zeile 1.\n"
           "7 Einträge, 4 Probleme\n");
     const QString missing = m_folder.filePath(QStringLiteral("fehlt.dat"));
-    row("missing file", {"--check", missing}, {}, 2, {}, missing + " existiert nicht.\n");
-    row("folder", {"--check", m_folder.path()}, {}, 2, {}, m_folder.path() + " ist ein Ordner, keine Datei.\n");
+    row("missing file", {"--check", missing}, {}, 2, {}, QDir::toNativeSeparators(missing) + " existiert nicht.\n");
+    row("folder", {"--check", m_folder.path()}, {}, 2, {}, QDir::toNativeSeparators(m_folder.path()) + " ist ein Ordner, keine Datei.\n");
     row("check without file", {"--check"}, {}, 2, {}, "--check braucht eine DATEI.");
     row("unknown option", {"--gibtsnicht"}, {}, 2, {}, "Unbekannte Option: --gibtsnicht");
     // The data sheet: OUT stands for a PDF in the test's folder. Lines 12-23 are the cylinder tip.
@@ -131,11 +132,11 @@ void TestViewer::commandLine_data()
         "Zeile 11 gehört zu zwei Einträgen: in ihr beginnt ein weiterer Eintrag (Zeilenende fehlt?).\n");
     pdf("pdf, line past the end", "99", allKinds(), 1, {}, "Zeile 99 gibt es nicht: die Datei hat 64 Zeilen.\n");
     pdf("pdf, line not a number", "x", allKinds(), 2, {}, "Keine Zeilennummer: x");
-    row("pdf, missing file", {"--pdf", "OUT", "1", missing}, {}, 2, {}, missing + " existiert nicht.\n");
+    row("pdf, missing file", {"--pdf", "OUT", "1", missing}, {}, 2, {}, QDir::toNativeSeparators(missing) + " existiert nicht.\n");
     row("pdf, folder as output", {"--pdf", m_folder.path(), "1", "FILE"}, allKinds(), 2, {},
         m_folder.path() + " ist ein Ordner, keine Datei.\n");
     row("pdf, missing folder", {"--pdf", m_folder.filePath("fehlt/Datenblatt.pdf"), "1", "FILE"}, allKinds(), 2, {},
-        "Der Ordner " + m_folder.filePath("fehlt") + " existiert nicht.\n");
+        "Der Ordner " + QDir::toNativeSeparators(m_folder.filePath("fehlt")) + " existiert nicht.\n");
     row("pdf without file", {"--pdf", "OUT", "1"}, {}, 2, {}, "--pdf braucht AUSGABE.pdf, ZEILE und DATEI.");
     row("help", {"--help"}, {}, 0, "Aufruf: merivox-view [DATEI]", {});
     row("version", {"--version"}, {}, 0, "merivox-view " MERIVOX_PROJECT_VERSION "\n", {});
