@@ -1,7 +1,9 @@
 #include "FuzzEntry.h"
 
+#include "DataSheet.h"
 #include "ProbeFile.h"
 #include "ReaderTexts.h"
+#include "RecordDimensions.h"
 #include "RecordDrawing.h"
 
 #include <QImage>
@@ -52,6 +54,9 @@ void readAndPaint(const std::uint8_t *data, std::size_t size)
     for (int line = 0; line <= file.lineCount() + 1; ++line) {
         file.lineText(line);
         file.recordAtLine(line);
+        QString reason;
+        const std::optional<qsizetype> record = file.recordOfLine(line, &reason);
+        require(record ? *record < file.recordCount() : !reason.isEmpty());
     }
 
     QImage image(96, 96, QImage::Format_ARGB32_Premultiplied);
@@ -67,6 +72,11 @@ void readAndPaint(const std::uint8_t *data, std::size_t size)
         QPainter painter(&image);
         drawing.paint(painter, QPointF(48, 8), 2.0);
         drawing.paintFitted(painter, QRectF(0, 0, 96, 96));
+        // The data sheet's paths: a fixed paper scale with its detail, and the whole page (A4 at
+        // half a dot per millimetre), with the dimensions read back from the record.
+        recoverDimensions(file.lines(i));
+        drawing.paintScaled(painter, QRectF(0, 0, 96, 96), 2.0, 1.0);
+        paintDataSheet(painter, 0.5, DataSheetSource{&file, i, QStringLiteral("usrprobe.dat"), QDate(2026, 12, 7)});
     }
 }
 
