@@ -34,6 +34,8 @@ for file in bin/merivox.exe bin/merivox-view.exe bin/qt.conf bin/Qt6Core.dll bin
 done
 echo "Start-menu entries:"
 ls -1 "$menu"
+[ -f "$menu/Merivox deinstallieren.lnk" ] || fail "no German start-menu entry for the uninstaller"
+[ ! -e "$menu/Uninstall.lnk" ] || fail "the uninstaller's start-menu entry is named in English"
 for link in Merivox.lnk Merivox-Betrachter.lnk; do
     [ -f "$menu/$link" ] || fail "no start-menu entry $link"
     # "Ausführen in": the public documents folder, which every user may write.
