@@ -7,6 +7,7 @@
 #include <doctest/doctest.h>
 
 #include "AppendFile.h"
+#include "../support/ChildProcess.h"
 
 #include <chrono>
 #include <cstring>
@@ -19,12 +20,12 @@
 #include <windows.h>
 #else
 #include <cerrno>
-#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
 using namespace merivox;
+using namespace merivox::test;
 using namespace std::chrono_literals;
 
 namespace {
@@ -35,48 +36,10 @@ constexpr int kDiskFull = ERROR_DISK_FULL;
 constexpr int kDiskFull = ENOSPC;
 #endif
 
-std::string readFile(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const fs::path &path, const std::string &bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-void waitFor(const fs::path &marker)
-{
-    for (int i = 0; i < 2000 && !fs::exists(marker); ++i) {
-        std::this_thread::sleep_for(5ms);
-    }
-}
-
 // A fresh folder for one case, removed afterwards.
-struct Folder
+struct Folder : ScratchFolder
 {
-    fs::path path;
-    Folder()
-    {
-        static int count = 0;
-#ifdef _WIN32
-        const auto pid = GetCurrentProcessId();
-#else
-        const auto pid = getpid();
-#endif
-        path = fs::temp_directory_path() / ("appendfile-" + std::to_string(pid) + "-" + std::to_string(++count));
-        fs::create_directories(path);
-    }
-    ~Folder()
-    {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    fs::path file() const
-    {
-        return path / "usrprobe.dat";
-    }
+    Folder() : ScratchFolder("appendfile") {}
 };
 
 constexpr const char *kStageNames[] = {"opened", "locked", "written", "removing"};
@@ -89,7 +52,7 @@ bool g_failFlush = false;
 int childHook(AppendStage stage)
 {
     if (g_stage == kStageNames[int(stage)]) {
-        writeFile(g_markers + "-" + g_stage, {});
+        writeBytes(g_markers + "-" + g_stage, {});
         if (g_wait) {
             waitFor(g_markers + "-go");
         }
@@ -108,46 +71,17 @@ int childMain(char **argv)
     return int(appendToFile(argv[2], argv[3]).cause);
 }
 
-std::string g_self;
-
 // Another copy of this executable appending one text.
 class Child
 {
 public:
     Child(const Folder &folder, const std::string &text, const std::string &name, const std::string &stage, bool wait,
           bool failFlush)
-        : m_markers(folder.path / name)
+        : m_markers(folder.path / name),
+          m_process({selfPath(), "child", folder.file().string(), text, m_markers.string(), stage, wait ? "wait" : "-",
+                     failFlush ? "fail" : "-"})
     {
-        const std::vector<std::string> args{g_self,
-                                            "child",
-                                            folder.file().string(),
-                                            text,
-                                            m_markers.string(),
-                                            stage,
-                                            wait ? "wait" : "-",
-                                            failFlush ? "fail" : "-"};
-#ifdef _WIN32
-        std::string line;
-        for (const std::string &arg : args) {
-            line += "\"" + arg + "\" ";
-        }
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        REQUIRE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info));
-        CloseHandle(m_info.hThread);
-#else
-        m_pid = fork();
-        REQUIRE(m_pid >= 0);
-        if (m_pid == 0) {
-            std::vector<char *> argv;
-            for (const std::string &arg : args) {
-                argv.push_back(const_cast<char *>(arg.c_str()));
-            }
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-#endif
+        REQUIRE(m_process.started());
     }
     fs::path marker(const std::string &event) const
     {
@@ -155,31 +89,18 @@ public:
     }
     void go() const
     {
-        writeFile(marker("go"), {});
+        writeBytes(marker("go"), {});
     }
     // The cause the child's append ended with.
     AppendCause result()
     {
-#ifdef _WIN32
-        WaitForSingleObject(m_info.hProcess, INFINITE);
-        DWORD code = 0;
-        GetExitCodeProcess(m_info.hProcess, &code);
-        CloseHandle(m_info.hProcess);
-        return AppendCause(code);
-#else
-        int status = 0;
-        const bool exited = waitpid(m_pid, &status, 0) == m_pid && WIFEXITED(status);
-        return exited ? AppendCause(WEXITSTATUS(status)) : AppendCause::Other;
-#endif
+        const int code = m_process.exitCode();
+        return code < 0 ? AppendCause::Other : AppendCause(code);
     }
 
 private:
     fs::path m_markers;
-#ifdef _WIN32
-    PROCESS_INFORMATION m_info{};
-#else
-    pid_t m_pid = 0;
-#endif
+    ChildProcess m_process;
 };
 
 struct HookGuard
@@ -201,10 +122,10 @@ TEST_CASE("appends after the last byte, starting a line of its own")
         CAPTURE(after);
         Folder folder;
         if (before) {
-            writeFile(folder.file(), before);
+            writeBytes(folder.file(), before);
         }
         CHECK(appendToFile(folder.file(), "R\r\n").ok());
-        CHECK(readFile(folder.file()) == after);
+        CHECK(fileBytes(folder.file()) == after);
     }
 }
 
@@ -215,13 +136,13 @@ TEST_CASE("a failed flush leaves the file as it was, and removes a file it creat
         CAPTURE(before ? before : "no file");
         Folder folder;
         if (before) {
-            writeFile(folder.file(), before);
+            writeBytes(folder.file(), before);
         }
         const AppendResult result = appendToFile(folder.file(), "ITEM:NEW\r\nendtip\r\n");
         CHECK(result.cause == AppendCause::DiskFull);
         CHECK(result.systemError == kDiskFull);
         CHECK(fs::exists(folder.file()) == bool(before));
-        CHECK(readFile(folder.file()) == (before ? before : ""));
+        CHECK(fileBytes(folder.file()) == (before ? before : ""));
     }
 }
 
@@ -247,11 +168,11 @@ TEST_CASE("a second process waits for the first one's lock")
         Child second(folder, "SECOND\r\n", "b", "opened", false, false);
         waitFor(second.marker("opened"));
         std::this_thread::sleep_for(300ms);
-        CHECK(readFile(folder.file()).empty());
+        CHECK(fileBytes(folder.file()).empty());
         first.go();
         CHECK(first.result() == c.firstCause);
         CHECK(second.result() == AppendCause::None);
-        CHECK(readFile(folder.file()) == c.after);
+        CHECK(fileBytes(folder.file()) == c.after);
     }
 }
 
@@ -262,20 +183,20 @@ Folder *g_replaceIn = nullptr;
 TEST_CASE("a file replaced while the lock was awaited is left for the one the path names")
 {
     Folder folder;
-    writeFile(folder.file(), "OLD\r\n");
+    writeBytes(folder.file(), "OLD\r\n");
     g_replaceIn = &folder;
     // Moves the opened file aside and puts a new one in its place, once.
     HookGuard hook([](AppendStage stage) {
         if (stage == AppendStage::Opened && g_replaceIn) {
             fs::rename(g_replaceIn->file(), g_replaceIn->path / "old.dat");
-            writeFile(g_replaceIn->file(), "NEW\r\n");
+            writeBytes(g_replaceIn->file(), "NEW\r\n");
             g_replaceIn = nullptr;
         }
         return 0;
     });
     CHECK(appendToFile(folder.file(), "R\r\n").ok());
-    CHECK(readFile(folder.file()) == "NEW\r\nR\r\n");
-    CHECK(readFile(folder.path / "old.dat") == "OLD\r\n");
+    CHECK(fileBytes(folder.file()) == "NEW\r\nR\r\n");
+    CHECK(fileBytes(folder.path / "old.dat") == "OLD\r\n");
 }
 
 TEST_CASE("the cause of a failure")
@@ -288,7 +209,7 @@ TEST_CASE("the cause of a failure")
     CHECK(fs::is_directory(folder.file()));
 
     const fs::path readOnly = folder.path / "readonly.dat";
-    writeFile(readOnly, "OLD\r\n");
+    writeBytes(readOnly, "OLD\r\n");
 #ifdef _WIN32
     // Wine keeps a read-only file read-only through the Unix permissions, which root ignores.
     SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
@@ -305,7 +226,7 @@ TEST_CASE("the cause of a failure")
         MESSAGE("access denied skipped: a read-only file can be written here (root)");
     } else {
         CHECK(appendToFile(readOnly, "R\r\n").cause == AppendCause::AccessDenied);
-        CHECK(readFile(readOnly) == "OLD\r\n");
+        CHECK(fileBytes(readOnly) == "OLD\r\n");
     }
 #ifdef _WIN32
     SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -317,13 +238,6 @@ int main(int argc, char **argv)
     if (argc == 8 && std::strcmp(argv[1], "child") == 0) {
         return childMain(argv);
     }
-#ifdef _WIN32
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    g_self = self;
-#else
-    g_self = fs::read_symlink("/proc/self/exe").string();
-#endif
     doctest::Context context(argc, argv);
     return context.run();
 }

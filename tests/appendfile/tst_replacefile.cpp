@@ -7,6 +7,7 @@
 
 #include "AppendFile.h"
 #include "ReplaceFile.h"
+#include "../support/ChildProcess.h"
 
 #include <chrono>
 #include <cstdio>
@@ -21,14 +22,13 @@
 
 #include <aclapi.h>
 #else
-#include <csignal>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
 using namespace merivox;
+using namespace merivox::test;
 using namespace std::chrono_literals;
 
 namespace {
@@ -39,51 +39,10 @@ constexpr int kDiskFull = ERROR_DISK_FULL;
 constexpr int kDiskFull = ENOSPC;
 #endif
 
-std::string readFile(const fs::path &path)
+// A fresh folder for one case, removed afterwards.
+struct Folder : ScratchFolder
 {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const fs::path &path, const std::string &bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-void waitFor(const fs::path &marker)
-{
-    for (int i = 0; i < 2000 && !fs::exists(marker); ++i) {
-        std::this_thread::sleep_for(5ms);
-    }
-}
-
-struct Folder
-{
-    fs::path path;
-    Folder()
-    {
-        static int count = 0;
-#ifdef _WIN32
-        const auto pid = GetCurrentProcessId();
-#else
-        const auto pid = getpid();
-#endif
-        path = fs::temp_directory_path() / ("replacefile-" + std::to_string(pid) + "-" + std::to_string(++count));
-        fs::create_directories(path);
-    }
-    ~Folder()
-    {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    fs::path file() const
-    {
-        return path / "usrprobe.dat";
-    }
-    fs::path backup() const
-    {
-        return path / "usrprobe.dat.bak";
-    }
+    Folder() : ScratchFolder("replacefile") {}
     // The temporary files of a removal in the folder.
     std::vector<std::string> temporaries() const
     {
@@ -106,7 +65,7 @@ const std::string kSeed = kFirst + kSecond + kThird;
 
 ReplaceResult removeSecond(const Folder &folder)
 {
-    return removeFromFile(folder.file(), contentHash(readFile(folder.file())), kFirst.size(),
+    return removeFromFile(folder.file(), contentHash(fileBytes(folder.file())), kFirst.size(),
                           kFirst.size() + kSecond.size());
 }
 
@@ -120,7 +79,7 @@ bool g_wait = false;
 int childHook(ReplaceStage stage)
 {
     if (g_stage == kStageNames[int(stage)]) {
-        writeFile(g_markers + "-" + g_stage, {});
+        writeBytes(g_markers + "-" + g_stage, {});
         if (g_wait) {
             waitFor(g_markers + "-go");
         } else {
@@ -135,7 +94,7 @@ int childHook(ReplaceStage stage)
 int appendHook(AppendStage stage)
 {
     if (stage == AppendStage::Opened) {
-        writeFile(g_markers + "-opened", {});
+        writeBytes(g_markers + "-opened", {});
     }
     return 0;
 }
@@ -153,10 +112,8 @@ int childMain(char **argv)
     g_wait = std::strcmp(argv[5], "wait") == 0;
     setReplaceHook(childHook);
     const fs::path file = argv[2];
-    return int(removeFromFile(file, contentHash(readFile(file)), kFirst.size(), kFirst.size() + kSecond.size()).cause);
+    return int(removeFromFile(file, contentHash(fileBytes(file)), kFirst.size(), kFirst.size() + kSecond.size()).cause);
 }
-
-std::string g_self;
 
 // Whether this system replaces a file in one step. Windows 10 1607 and later do on NTFS; Wine 8
 // and older Windows refuse the rename, and every removal there must end as "in use" with the file
@@ -181,32 +138,9 @@ class Child
 {
 public:
     Child(const Folder &folder, const std::string &mode, const std::vector<std::string> &extra, const std::string &name)
-        : m_markers(folder.path / name)
+        : m_markers(folder.path / name), m_process(arguments(folder, mode, extra))
     {
-        std::vector<std::string> args{g_self, mode, folder.file().string(), m_markers.string()};
-        args.insert(args.end(), extra.begin(), extra.end());
-#ifdef _WIN32
-        std::string line;
-        for (const std::string &arg : args) {
-            line += "\"" + arg + "\" ";
-        }
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        REQUIRE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info));
-        CloseHandle(m_info.hThread);
-#else
-        m_pid = fork();
-        REQUIRE(m_pid >= 0);
-        if (m_pid == 0) {
-            std::vector<char *> argv;
-            for (const std::string &arg : args) {
-                argv.push_back(const_cast<char *>(arg.c_str()));
-            }
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-#endif
+        REQUIRE(m_process.started());
     }
     fs::path marker(const std::string &event) const
     {
@@ -214,39 +148,28 @@ public:
     }
     void go() const
     {
-        writeFile(marker("go"), {});
+        writeBytes(marker("go"), {});
     }
     void kill()
     {
-#ifdef _WIN32
-        TerminateProcess(m_info.hProcess, 9);
-#else
-        ::kill(m_pid, SIGKILL);
-#endif
-        result();
+        m_process.kill();
     }
     int result()
     {
-#ifdef _WIN32
-        WaitForSingleObject(m_info.hProcess, INFINITE);
-        DWORD code = 0;
-        GetExitCodeProcess(m_info.hProcess, &code);
-        CloseHandle(m_info.hProcess);
-        return int(code);
-#else
-        int status = 0;
-        const bool exited = waitpid(m_pid, &status, 0) == m_pid && WIFEXITED(status);
-        return exited ? WEXITSTATUS(status) : -1;
-#endif
+        return m_process.exitCode();
     }
 
 private:
+    std::vector<std::string> arguments(const Folder &folder, const std::string &mode,
+                                       const std::vector<std::string> &extra) const
+    {
+        std::vector<std::string> args{selfPath(), mode, folder.file().string(), m_markers.string()};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return args;
+    }
+
     fs::path m_markers;
-#ifdef _WIN32
-    PROCESS_INFORMATION m_info{};
-#else
-    pid_t m_pid = 0;
-#endif
+    ChildProcess m_process;
 };
 
 struct HookGuard
@@ -320,22 +243,22 @@ TEST_CASE("temporary names are recognised only for this file")
 TEST_CASE("a record comes out byte for byte, the old content stays as .bak, and goes back in")
 {
     Folder folder;
-    writeFile(folder.file(), kSeed);
+    writeBytes(folder.file(), kSeed);
     const ReplaceResult removed = removeSecond(folder);
-    CHECK(readFile(folder.backup()) == kSeed);
+    CHECK(fileBytes(folder.backup()) == kSeed);
     CHECK(folder.temporaries().empty());
     if (!replacedHere(removed)) {
-        CHECK(readFile(folder.file()) == kSeed);
+        CHECK(fileBytes(folder.file()) == kSeed);
         return;
     }
-    CHECK(readFile(folder.file()) == kFirst + kThird);
+    CHECK(fileBytes(folder.file()) == kFirst + kThird);
     CHECK(removed.newHash == contentHash(kFirst + kThird));
 
     // Undo by the same steps; the backup it replaces is the one the removal wrote.
     const ReplaceResult undone = insertIntoFile(folder.file(), removed.newHash, kFirst.size(), kSecond);
     REQUIRE(undone.ok());
-    CHECK(readFile(folder.file()) == kSeed);
-    CHECK(readFile(folder.backup()) == kFirst + kThird);
+    CHECK(fileBytes(folder.file()) == kSeed);
+    CHECK(fileBytes(folder.backup()) == kFirst + kThird);
     // The undo's hash no longer matches once the file changed.
     CHECK(insertIntoFile(folder.file(), removed.newHash, kFirst.size(), kSecond).cause == ReplaceCause::Changed);
 }
@@ -359,16 +282,16 @@ TEST_CASE("nothing is changed when the content, the range or the backup is not a
         const std::string what = c.what;
         CAPTURE(what);
         Folder folder;
-        writeFile(folder.file(), kSeed);
+        writeBytes(folder.file(), kSeed);
         if (!c.backup.empty()) {
-            writeFile(folder.backup(), c.backup);
+            writeBytes(folder.backup(), c.backup);
         }
         const ReplaceResult result = removeFromFile(folder.file(), c.hash, c.begin, c.end);
         CHECK(result.cause == c.cause);
         CHECK_FALSE(result.replaced);
-        CHECK(readFile(folder.file()) == kSeed);
+        CHECK(fileBytes(folder.file()) == kSeed);
         CHECK(fs::exists(folder.backup()) == !c.backup.empty());
-        CHECK(readFile(folder.backup()) == c.backup);
+        CHECK(fileBytes(folder.backup()) == c.backup);
         CHECK(folder.temporaries().empty());
     }
     Folder empty;
@@ -384,11 +307,11 @@ TEST_CASE("a step that fails leaves the old content and no temporary file")
         s_failing = stage;
         HookGuard hook([](ReplaceStage at) { return at == s_failing ? kDiskFull : 0; });
         Folder folder;
-        writeFile(folder.file(), kSeed);
+        writeBytes(folder.file(), kSeed);
         const ReplaceResult result = removeSecond(folder);
         CHECK(result.cause == ReplaceCause::DiskFull);
         CHECK(result.systemError == kDiskFull);
-        CHECK(readFile(folder.file()) == kSeed);
+        CHECK(fileBytes(folder.file()) == kSeed);
         CHECK(folder.temporaries().empty());
     }
 }
@@ -429,7 +352,7 @@ TEST_CASE("the new file keeps the old one's permissions")
         Folder folder;
         g_looked = &folder;
         g_seen.clear();
-        writeFile(folder.file(), kSeed);
+        writeBytes(folder.file(), kSeed);
 #ifdef _WIN32
         REQUIRE(SetFileAttributesW(folder.file().c_str(), kind));
 #else
@@ -438,7 +361,7 @@ TEST_CASE("the new file keeps the old one's permissions")
         const bool replaced = replacedHere(removeSecond(folder));
         CHECK(g_seen == std::vector<unsigned>{kind});
         CHECK(permissionsOf(folder.file()) == kind);
-        CHECK(readFile(folder.file()) == (replaced ? kFirst + kThird : kSeed));
+        CHECK(fileBytes(folder.file()) == (replaced ? kFirst + kThird : kSeed));
     }
 }
 
@@ -480,10 +403,10 @@ TEST_CASE("where the file system has no hard links, the backup is a flushed copy
         g_refuseLinks = refused;
         Folder folder;
         g_looked = &folder;
-        writeFile(folder.file(), kSeed);
+        writeBytes(folder.file(), kSeed);
         replacedHere(removeSecond(folder));
         CHECK(g_names == names);
-        CHECK(readFile(folder.backup()) == kSeed);
+        CHECK(fileBytes(folder.backup()) == kSeed);
         CHECK(folder.temporaries().empty());
     }
 }
@@ -516,7 +439,7 @@ std::string g_newAccessList;
 TEST_CASE("the new file takes the old one's access list")
 {
     Folder folder;
-    writeFile(folder.file(), kSeed);
+    writeBytes(folder.file(), kSeed);
     // Everyone may do anything, and the users may read: an access list no new file gets by itself.
     BYTE everyone[SECURITY_MAX_SID_SIZE];
     BYTE users[SECURITY_MAX_SID_SIZE];
@@ -535,7 +458,7 @@ TEST_CASE("the new file takes the old one's access list")
                                   acl, nullptr) == ERROR_SUCCESS);
     // Wine keeps the list, though not its protected flag.
     const std::string before = accessListOf(folder.file());
-    writeFile(folder.path / "plain.dat", "");
+    writeBytes(folder.path / "plain.dat", "");
     REQUIRE(before != accessListOf(folder.path / "plain.dat"));
 
     g_looked = &folder;
@@ -557,12 +480,12 @@ TEST_CASE("a symbolic link at the path is followed and stays a link")
 {
     Folder folder;
     fs::create_directory(folder.path / "real");
-    writeFile(folder.path / "real" / "usrprobe.dat", kSeed);
+    writeBytes(folder.path / "real" / "usrprobe.dat", kSeed);
     fs::create_symlink(fs::path("real") / "usrprobe.dat", folder.file());
     REQUIRE(removeSecond(folder).ok());
     CHECK(fs::is_symlink(folder.file()));
-    CHECK(readFile(folder.file()) == kFirst + kThird);
-    CHECK(readFile(folder.path / "real" / "usrprobe.dat.bak") == kSeed);
+    CHECK(fileBytes(folder.file()) == kFirst + kThird);
+    CHECK(fileBytes(folder.path / "real" / "usrprobe.dat.bak") == kSeed);
     CHECK_FALSE(fs::exists(folder.backup()));
 }
 #endif
@@ -590,32 +513,32 @@ TEST_CASE("a kill at each stage leaves the old or the new content whole; the nex
             continue;
         }
         Folder folder;
-        writeFile(folder.file(), kSeed);
+        writeBytes(folder.file(), kSeed);
         Child remover(folder, "remove", {c.stage, "-"}, "r");
         waitFor(remover.marker(c.stage));
         REQUIRE(fs::exists(remover.marker(c.stage)));
         remover.kill();
 
-        CHECK(readFile(folder.file()) == (c.replaced ? removedContent : kSeed));
+        CHECK(fileBytes(folder.file()) == (c.replaced ? removedContent : kSeed));
         CHECK(fs::exists(folder.backup()) == c.backup);
         if (c.backup) {
-            CHECK(readFile(folder.backup()) == kSeed);
+            CHECK(fileBytes(folder.backup()) == kSeed);
         }
         CHECK(!folder.temporaries().empty() == c.temporary);
 
         // The next removal (of the first record) finds the backup its own and the leftover gone.
-        const std::string now = readFile(folder.file());
+        const std::string now = fileBytes(folder.file());
         const ReplaceResult next = removeFromFile(folder.file(), contentHash(now), 0, kFirst.size());
         CHECK(folder.temporaries().empty());
-        CHECK(readFile(folder.backup()) == now);
-        CHECK(readFile(folder.file()) == (replacedHere(next) ? now.substr(kFirst.size()) : now));
+        CHECK(fileBytes(folder.backup()) == now);
+        CHECK(fileBytes(folder.file()) == (replacedHere(next) ? now.substr(kFirst.size()) : now));
     }
 }
 
 TEST_CASE("an append that meets a removal's lock waits, then appends to the new file")
 {
     Folder folder;
-    writeFile(folder.file(), kSeed + "\r\n");
+    writeBytes(folder.file(), kSeed + "\r\n");
     Child remover(folder, "remove", {"locked", "wait"}, "r");
     waitFor(remover.marker("locked"));
     Child appender(folder, "append", {}, "a");
@@ -627,16 +550,16 @@ TEST_CASE("an append that meets a removal's lock waits, then appends to the new 
     const bool replaced = remover.result() == int(ReplaceCause::None);
     CHECK(replaced == g_replaces);
     CHECK(appender.result() == int(AppendCause::None));
-    CHECK(readFile(folder.file()) == (replaced ? kFirst + kThird : kSeed) + "\r\nITEM:DMM M3\r\nendtip\r\n");
+    CHECK(fileBytes(folder.file()) == (replaced ? kFirst + kThird : kSeed) + "\r\nITEM:DMM M3\r\nendtip\r\n");
     // The backup is a link to the old file: where that stayed at the path, it has the record too.
-    CHECK(readFile(folder.backup()) == (replaced ? kSeed + "\r\n" : readFile(folder.file())));
+    CHECK(fileBytes(folder.backup()) == (replaced ? kSeed + "\r\n" : fileBytes(folder.file())));
 }
 
 #ifdef _WIN32
 TEST_CASE("a file another program holds without sharing delete is in use")
 {
     Folder folder;
-    writeFile(folder.file(), kSeed);
+    writeBytes(folder.file(), kSeed);
     const HANDLE held = CreateFileW(folder.file().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, 0, nullptr);
     REQUIRE(held != INVALID_HANDLE_VALUE);
@@ -644,7 +567,7 @@ TEST_CASE("a file another program holds without sharing delete is in use")
     // Refused at the open, before anything was done: no backup either.
     CHECK_FALSE(fs::exists(folder.backup()));
     CloseHandle(held);
-    CHECK(readFile(folder.file()) == kSeed);
+    CHECK(fileBytes(folder.file()) == kSeed);
     CHECK(folder.temporaries().empty());
 }
 #endif
@@ -654,16 +577,9 @@ int main(int argc, char **argv)
     if (argc >= 4 && (std::strcmp(argv[1], "remove") == 0 || std::strcmp(argv[1], "append") == 0)) {
         return childMain(argv);
     }
-#ifdef _WIN32
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    g_self = self;
-#else
-    g_self = fs::read_symlink("/proc/self/exe").string();
-#endif
     {
         Folder scratch;
-        writeFile(scratch.file(), "x");
+        writeBytes(scratch.file(), "x");
         g_replaces = removeFromFile(scratch.file(), contentHash("x"), 0, 0).cause != ReplaceCause::InUse;
     }
     if (!g_replaces) {

@@ -6,6 +6,7 @@
 
 #include "AppendFile.h"
 #include "ReadFile.h"
+#include "../support/ChildProcess.h"
 
 #include <chrono>
 #include <cstring>
@@ -20,12 +21,12 @@
 #else
 #include <cerrno>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
 using namespace merivox;
+using namespace merivox::test;
 using namespace std::chrono_literals;
 
 namespace {
@@ -36,44 +37,10 @@ constexpr int kAccessDenied = ERROR_ACCESS_DENIED;
 constexpr int kAccessDenied = EACCES;
 #endif
 
-void writeFile(const fs::path &path, const std::string &bytes)
+// A fresh folder for one case, removed afterwards.
+struct Folder : ScratchFolder
 {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string readFileStd(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void waitFor(const fs::path &marker)
-{
-    for (int i = 0; i < 2000 && !fs::exists(marker); ++i) {
-        std::this_thread::sleep_for(5ms);
-    }
-}
-
-struct Folder
-{
-    fs::path path;
-    Folder()
-    {
-        static int count = 0;
-#ifdef _WIN32
-        const auto pid = GetCurrentProcessId();
-#else
-        const auto pid = getpid();
-#endif
-        path = fs::temp_directory_path() / ("readfile-" + std::to_string(pid) + "-" + std::to_string(++count));
-        fs::create_directories(path);
-    }
-    ~Folder()
-    {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    fs::path file() const { return path / "usrprobe.dat"; }
+    Folder() : ScratchFolder("readfile") {}
 };
 
 ReadResult readAll(const fs::path &path, std::string &out, std::uint64_t limit = 1u << 30)
@@ -102,63 +69,28 @@ std::string g_marker;
 int holdLock(AppendStage stage)
 {
     if (stage == AppendStage::Locked) {
-        writeFile(g_marker + "-locked", {});
+        writeBytes(g_marker + "-locked", {});
         waitFor(g_marker + "-go");
     }
     return 0;
 }
 
-std::string g_self;
-
+// Another copy of this executable appending TEXT to FILE, holding the lock until MARKER-go.
 class Child
 {
 public:
     Child(const fs::path &file, const std::string &text, const fs::path &marker)
+        : m_process({selfPath(), "child", file.string(), text, marker.string()})
     {
-        const std::vector<std::string> args{g_self, "child", file.string(), text, marker.string()};
-#ifdef _WIN32
-        std::string line;
-        for (const std::string &arg : args) {
-            line += "\"" + arg + "\" ";
-        }
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        REQUIRE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_info));
-        CloseHandle(m_info.hThread);
-#else
-        m_pid = fork();
-        REQUIRE(m_pid >= 0);
-        if (m_pid == 0) {
-            std::vector<char *> argv;
-            for (const std::string &arg : args) {
-                argv.push_back(const_cast<char *>(arg.c_str()));
-            }
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-#endif
+        REQUIRE(m_process.started());
     }
     int result()
     {
-#ifdef _WIN32
-        WaitForSingleObject(m_info.hProcess, INFINITE);
-        DWORD code = 0;
-        GetExitCodeProcess(m_info.hProcess, &code);
-        CloseHandle(m_info.hProcess);
-        return int(code);
-#else
-        int status = 0;
-        return waitpid(m_pid, &status, 0) == m_pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
+        return m_process.exitCode();
     }
 
 private:
-#ifdef _WIN32
-    PROCESS_INFORMATION m_info{};
-#else
-    pid_t m_pid = 0;
-#endif
+    ChildProcess m_process;
 };
 
 } // namespace
@@ -171,7 +103,7 @@ TEST_CASE("the whole file, and the same bytes in pieces")
         bytes += "ITEM:T" + std::to_string(i) + "MM M3\r\n";
     }
     bytes += std::string("\0\x1b\xff", 3);
-    writeFile(folder.file(), bytes);
+    writeBytes(folder.file(), bytes);
 
     std::string whole;
     REQUIRE(readAll(folder.file(), whole).ok());
@@ -194,7 +126,7 @@ TEST_CASE("the whole file, and the same bytes in pieces")
 
     std::string small;
     CHECK(readAll(folder.file(), small, 100).cause == ReadCause::TooLarge);
-    writeFile(folder.file(), {});
+    writeBytes(folder.file(), {});
     std::string empty = "x";
     CHECK(readAll(folder.file(), empty).ok());
     CHECK(empty.empty());
@@ -203,7 +135,7 @@ TEST_CASE("the whole file, and the same bytes in pieces")
 TEST_CASE("the cause of a refusal")
 {
     Folder folder;
-    writeFile(folder.file(), "R\r\n");
+    writeBytes(folder.file(), "R\r\n");
     fs::create_directory(folder.path / "sub");
 #ifdef _WIN32
     const fs::path device = "NUL";
@@ -254,7 +186,7 @@ TEST_CASE("the cause of a refusal")
         CHECK(readAll(folder.file(), out).cause == ReadCause::AccessDenied);
         fs::permissions(folder.file(), fs::perms::owner_all);
         fs::permissions(folder.path / "sub", fs::perms::owner_read);
-        writeFile(folder.path / "sub" / "x", "x");
+        writeBytes(folder.path / "sub" / "x", "x");
         CHECK(readAll(folder.path / "sub" / "x", out).cause == ReadCause::FolderAccessDenied);
         fs::permissions(folder.path / "sub", fs::perms::owner_all);
     }
@@ -264,16 +196,16 @@ TEST_CASE("the cause of a refusal")
 TEST_CASE("a read beside another process's append")
 {
     Folder folder;
-    writeFile(folder.file(), "OLD\r\n");
+    writeBytes(folder.file(), "OLD\r\n");
 
     // A reader that holds the file open does not keep an append from writing, nor from ending.
     {
         InputFile reader;
         REQUIRE(reader.open(folder.file()).ok());
         Child append(folder.file(), "NEW\r\n", folder.path / "a");
-        writeFile(folder.path.string() + "/a-go", {});
+        writeBytes(folder.path.string() + "/a-go", {});
         CHECK(append.result() == int(AppendCause::None));
-        CHECK(readFileStd(folder.file()) == "OLD\r\nNEW\r\n");
+        CHECK(fileBytes(folder.file()) == "OLD\r\nNEW\r\n");
         std::vector<char> buffer(64);
         std::size_t got = 0;
         REQUIRE(reader.read(buffer, got).ok());
@@ -290,11 +222,11 @@ TEST_CASE("a read beside another process's append")
         return result.ok() ? out : std::string("failed");
     });
     std::this_thread::sleep_for(300ms);
-    writeFile(folder.path.string() + "/b-go", {});
+    writeBytes(folder.path.string() + "/b-go", {});
     CHECK(append.result() == int(AppendCause::None));
     const std::string seen = reading.get();
     CHECK((seen == "OLD\r\nNEW\r\n" || seen == "OLD\r\nNEW\r\nLATE\r\n"));
-    CHECK(readFileStd(folder.file()) == "OLD\r\nNEW\r\nLATE\r\n");
+    CHECK(fileBytes(folder.file()) == "OLD\r\nNEW\r\nLATE\r\n");
 }
 
 namespace {
@@ -315,7 +247,7 @@ int lockedReads(ReadStage stage)
 TEST_CASE("a read that meets a lock waits for it")
 {
     Folder folder;
-    writeFile(folder.file(), "OLD\r\n");
+    writeBytes(folder.file(), "OLD\r\n");
     g_lockedReads = 20;
     setReadHook(lockedReads);
     std::string out;
@@ -345,13 +277,6 @@ int main(int argc, char **argv)
         setAppendHook(holdLock);
         return int(appendToFile(argv[2], argv[3]).cause);
     }
-#ifdef _WIN32
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    g_self = self;
-#else
-    g_self = fs::read_symlink("/proc/self/exe").string();
-#endif
     doctest::Context context(argc, argv);
     return context.run();
 }
