@@ -91,9 +91,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 EOF
 
-# OpenGL off takes dynamicgl (the Windows default of loading OpenGL at run time) only when it is
-# named too; left on, the Windows platform plugin refers to OpenGL classes that are not built.
-off_features=(network sql printsupport dbus concurrent xml opengl dynamicgl vulkan direct2d zstd icu
+# OpenGL off takes Windows' default of loading OpenGL at run time only when both of its features
+# are named too: left on, dynamicgl makes the Windows platform plugin refer to OpenGL classes that
+# are not built, and opengl_dynamic defines QT_OPENGL_DYNAMIC in QtGui's public configuration.
+off_features=(network sql printsupport dbus concurrent xml opengl dynamicgl opengl_dynamic vulkan direct2d zstd icu
               system_zlib system_png system_jpeg system_freetype system_harfbuzz system_pcre2
               system_doubleconversion system_libb2 system_textmarkdownreader)
 feature_args=()
