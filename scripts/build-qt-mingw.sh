@@ -91,10 +91,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 EOF
 
-# OpenGL off takes Windows' default of loading OpenGL at run time only when both of its features
-# are named too: left on, dynamicgl makes the Windows platform plugin refer to OpenGL classes that
-# are not built, and opengl_dynamic defines QT_OPENGL_DYNAMIC in QtGui's public configuration.
-off_features=(network sql printsupport dbus concurrent xml opengl dynamicgl opengl_dynamic vulkan direct2d zstd icu
+# OpenGL goes as configure's -no-opengl takes it (INPUT_opengl=no below): FEATURE_opengl=OFF alone
+# leaves Windows' default of loading OpenGL at run time on, with which the Windows platform plugin
+# refers to OpenGL classes that are not built, and QtGui's public configuration differs.
+off_features=(network sql printsupport dbus concurrent xml opengl dynamicgl vulkan direct2d zstd icu
               system_zlib system_png system_jpeg system_freetype system_harfbuzz system_pcre2
               system_doubleconversion system_libb2 system_textmarkdownreader)
 feature_args=()
@@ -110,6 +110,7 @@ cmake -S qtbase -B build-qtbase -G Ninja \
     -DBUILD_SHARED_LIBS=ON \
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
     -DQT_BUILD_TOOLS_WHEN_CROSSCOMPILING=OFF \
+    -DINPUT_opengl=no \
     "${feature_args[@]}"
 cmake --build build-qtbase -j "$jobs"
 DESTDIR="$stage" cmake --install build-qtbase
