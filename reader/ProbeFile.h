@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -46,6 +47,19 @@ public:
     static std::optional<ProbeFile> read(const QString &path, QString *error = nullptr, Keep keep = {});
     // Reads the bytes of a probe file: the file's code page, lines ended by CR LF or LF.
     static ProbeFile fromBytes(QByteArray bytes, Keep keep = {});
+    // What a check found in all.
+    struct Totals
+    {
+        qsizetype records = 0;
+        qsizetype problems = 0;
+        qsizetype hints = 0;
+    };
+    // Checks the file at path by the same rules without keeping it: reads it piece by piece and
+    // hands every problem and hint to each as soon as no earlier one can follow, in line order
+    // (a line's problems before its hints). Memory grows with the records' names, not with the
+    // file. Nothing when the file cannot be read; error then says why (German).
+    static std::optional<Totals> check(const QString &path, const std::function<void(const Problem &)> &each,
+                                       QString *error = nullptr);
     // Reads lines held in memory, as a builder makes them (without line ends).
     static ProbeFile fromLines(const QStringList &lines);
 
@@ -94,6 +108,8 @@ private:
         bool split = false; // a record's item line starts in it after the text of this kind
     };
     class Checker;
+    class Keeper; // the sink that keeps the file's lines, records and notes
+    class Stream; // the sink that hands the notes on as they are certain
 
     QByteArrayView bytesOf(quint32 index) const;
     // The part of line index that belongs to the record.
