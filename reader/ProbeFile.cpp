@@ -6,6 +6,8 @@
 #include "ReaderTexts.h"
 
 #include <QByteArrayMatcher>
+#include <QDataStream>
+#include <QTemporaryFile>
 #include <QDir>
 #include <QFile>
 #include <QScopeGuard>
@@ -822,18 +824,26 @@ public:
     }
     void settled(int line) override
     {
-        if (m_first >= line) {
-            return;
+        if (m_first < line || m_spillFirst < line) {
+            sortHeld();
+            auto done = m_held.begin();
+            // Spilled notes are of lines after the held ones that came before them, and before
+            // the held ones that came after.
+            for (; done != m_held.end() && done->line < std::min(line, m_spillFirst); ++done) {
+                m_each(*done);
+            }
+            if (m_spillFirst < line) {
+                unspill();
+            }
+            for (; done != m_held.end() && done->line < line; ++done) {
+                m_each(*done);
+            }
+            m_held.erase(m_held.begin(), done);
+            m_first = m_held.empty() ? kNone : m_held.front().line;
         }
-        std::stable_sort(m_held.begin(), m_held.end(), [](const Problem &a, const Problem &b) {
-            return a.line != b.line ? a.line < b.line : a.hint < b.hint;
-        });
-        auto done = m_held.begin();
-        for (; done != m_held.end() && done->line < line; ++done) {
-            m_each(*done);
+        if (m_held.size() > kHeld) {
+            spill(line);
         }
-        m_held.erase(m_held.begin(), done);
-        m_first = m_held.empty() ? kNone : m_held.front().line;
     }
     QByteArrayView bytesAt(quint64 offset, quint32 length, QByteArray &scratch) override
     {
@@ -868,9 +878,58 @@ public:
 private:
     InputFile &m_file;
     const std::function<void(const Problem &)> &m_each;
+    // Problems of a line before its hints, else in the order they came.
+    void sortHeld()
+    {
+        std::stable_sort(m_held.begin(), m_held.end(), [](const Problem &a, const Problem &b) {
+            return a.line != b.line ? a.line < b.line : a.hint < b.hint;
+        });
+    }
+
+    // A record open over many damaged lines: the notes of its later lines go to a temporary
+    // file until the record ends, so that memory holds at most kHeld of them. Only its item
+    // line's notes stay, which its end may still add to. Each line's notes are whole in one
+    // batch, and the batches come in line order.
+    void spill(int itemLine)
+    {
+        sortHeld();
+        const auto later = std::upper_bound(m_held.begin(), m_held.end(), itemLine,
+                                            [](int line, const Problem &p) { return line < p.line; });
+        if (later == m_held.end()) {
+            return;
+        }
+        if (!m_spill.isOpen() && !m_spill.open()) {
+            return; // no room for a temporary file: the notes stay in memory
+        }
+        QDataStream out(&m_spill);
+        for (auto p = later; p != m_held.end(); ++p) {
+            out << p->line << p->hint << p->midLine << p->text;
+        }
+        m_spillFirst = std::min(m_spillFirst, later->line);
+        m_held.erase(later, m_held.end());
+        m_first = m_held.empty() ? kNone : m_held.front().line;
+    }
+
+    void unspill()
+    {
+        m_spill.seek(0);
+        QDataStream in(&m_spill);
+        Problem p;
+        while (!in.atEnd()) {
+            in >> p.line >> p.hint >> p.midLine >> p.text;
+            m_each(p);
+        }
+        m_spill.resize(0);
+        m_spill.seek(0);
+        m_spillFirst = kNone;
+    }
+
     static constexpr int kNone = std::numeric_limits<int>::max();
+    static constexpr size_t kHeld = 4096;
     std::vector<Problem> m_held;
     int m_first = kNone; // the first line that a held note is on
+    QTemporaryFile m_spill;
+    int m_spillFirst = kNone; // the first line of a spilled note
 };
 
 ProbeFile ProbeFile::fromBytes(QByteArray bytes, Keep keep)

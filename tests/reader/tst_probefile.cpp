@@ -264,8 +264,8 @@ QStringList streamedNotes(const QString &path)
 // The check reads the file in pieces and holds back what an open record may still change; the
 // whole-file model sees everything at once. Both must give the same notes in the same order: on
 // every damaged file above, with LF line ends alone and mixed, and on files cut at every byte of
-// a record (here the third, which repeats the first's name and thread), and on a file larger than
-// the check's first buffer, with a line longer than it.
+// a record (here the third, which repeats the first's name and thread), on a file larger than
+// the check's first buffer, with a line longer than it, and on a record with many notes.
 void TestProbeFile::checkStreamsAsWholeFile_data()
 {
     problems_data();
@@ -286,6 +286,13 @@ void TestProbeFile::checkStreamsAsWholeFile_data()
         }
     }
     QTest::newRow("larger than a buffer") << large << 0 << QStringList();
+    // More notes in one open record than the check holds in memory: the later ones wait in a
+    // file until the record is found cut off, twice, the second time named as before.
+    QByteArray damaged = "ITEM:AMM M3\r\nbegintip\r\n";
+    for (int i = 0; i < 9000; ++i) {
+        damaged += i % 3 ? QByteArray("sphere 0 0 x 3\r\n") : QByteArray("sphere 0,5 0 1.5 3\r\n");
+    }
+    QTest::newRow("many notes in an open record") << damaged + damaged << 0 << QStringList();
 }
 
 void TestProbeFile::checkStreamsAsWholeFile()
