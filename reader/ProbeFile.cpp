@@ -729,7 +729,7 @@ QString readFailure(const QString &path, const ReadResult &result)
 
 } // namespace
 
-std::optional<ProbeFile> ProbeFile::read(const QString &path, QString *error, Keep keep)
+std::optional<ProbeFile> ProbeFile::read(const QString &path, QString *error, Keep keep, const ReadProgress *progress)
 {
     // The path as the operating system spells it, as the writer names the file.
     const std::filesystem::path native(QDir::toNativeSeparators(path).toStdU16String());
@@ -749,7 +749,14 @@ std::optional<ProbeFile> ProbeFile::read(const QString &path, QString *error, Ke
         return std::nullopt;
     }
     bytes.truncate(qsizetype(got));
-    return fromBytes(std::move(bytes), keep);
+    std::optional<ProbeFile> file = fromBytes(std::move(bytes), keep, progress);
+    if (progress && progress->cancel && progress->cancel->load()) {
+        if (error) {
+            error->clear();
+        }
+        return std::nullopt;
+    }
+    return file;
 }
 
 // Keeps the lines, the records and the notes asked for in the file.
@@ -932,7 +939,7 @@ private:
     int m_spillFirst = kNone; // the first line of a spilled note
 };
 
-ProbeFile ProbeFile::fromBytes(QByteArray bytes, Keep keep)
+ProbeFile ProbeFile::fromBytes(QByteArray bytes, Keep keep, const ReadProgress *progress)
 {
     ProbeFile file;
     file.m_bytes = std::move(bytes);
@@ -952,11 +959,25 @@ ProbeFile ProbeFile::fromBytes(QByteArray bytes, Keep keep)
     Keeper keeper(file, keep);
     Checker checker(keeper);
     qsizetype pos = 0;
+    // Every MiB a look at the reader in the background: how far, and whether to go on.
+    constexpr qsizetype kStep = qsizetype(1) << 20;
+    qsizetype nextLook = kStep;
+    int percent = 0;
     while (pos < size) {
         const auto *newline = static_cast<const char *>(std::memchr(data + pos, '\n', size_t(size - pos)));
         const qsizetype end = newline ? newline - data : size;
         checker.feed(quint64(pos), QByteArrayView(data + pos, end - pos), newline != nullptr);
         pos = end + 1;
+        if (progress && pos >= nextLook) {
+            nextLook = pos + kStep;
+            if (progress->cancel && progress->cancel->load()) {
+                return {};
+            }
+            if (const int now = int(qint64(pos) * 100 / size); now > percent && progress->report) {
+                percent = now;
+                progress->report(percent);
+            }
+        }
     }
     checker.finish();
     keeper.done(checker);

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -26,6 +27,14 @@ struct NotesKept
 {
     qsizetype keep = 1000;
     int fromLine = 1;
+};
+
+// How a reading in the background tells how far it got, and learns that it is to stop. Both are
+// used from the reading thread.
+struct ReadProgress
+{
+    std::function<void(int percent)> report; // called as the percentage grows
+    const std::atomic<bool> *cancel = nullptr;
 };
 
 class ProbeFile final
@@ -44,9 +53,11 @@ public:
     using Keep = NotesKept;
 
     // Reads the file at path. Nothing when it cannot be read; error then says why (German).
-    static std::optional<ProbeFile> read(const QString &path, QString *error = nullptr, Keep keep = {});
+    // With progress, a reading that is cancelled gives nothing and an empty error.
+    static std::optional<ProbeFile> read(const QString &path, QString *error = nullptr, Keep keep = {},
+                                         const ReadProgress *progress = nullptr);
     // Reads the bytes of a probe file: the file's code page, lines ended by CR LF or LF.
-    static ProbeFile fromBytes(QByteArray bytes, Keep keep = {});
+    static ProbeFile fromBytes(QByteArray bytes, Keep keep = {}, const ReadProgress *progress = nullptr);
     // What a check found in all.
     struct Totals
     {

@@ -196,7 +196,7 @@ int runViewer(int argc, char *argv[])
     if (path.isEmpty()) {
         QTimer::singleShot(0, &window, &ViewerWindow::chooseFile);
     } else {
-        window.openFile(path);
+        window.loadFile(path); // the window shows at once, the file when it is read
     }
     return QApplication::exec();
 }
