@@ -92,21 +92,23 @@ void TestAnsiText::tableAgreesWithConverter_data()
 void TestAnsiText::tableAgreesWithConverter()
 {
     QFETCH(bool, bytes);
+    QByteArray all(256, Qt::Uninitialized);
+    for (int b = 0; b < 256; ++b) {
+        all[b] = char(b);
+    }
+    // Every byte reads back to itself, here too.
+    QCOMPARE(windows1252::encode(windows1252::decode(all)), std::optional<QByteArray>(all));
     QStringDecoder decoder("windows-1252", QStringConverter::Flag::Stateless);
     if (!decoder.isValid()) {
         // Qt has a converter for this code page only with ICU, which its Windows build lacks.
         QSKIP("Qt has no Windows-1252 converter here");
     }
     if (bytes) {
-        QByteArray all(256, Qt::Uninitialized);
         for (int b = 0; b < 256; ++b) {
-            all[b] = char(b);
             const char one = char(b);
             QCOMPARE(windows1252::decode(QByteArrayView(&one, 1)), decoder.decode(QByteArrayView(&one, 1)));
         }
-        const QString text = windows1252::decode(all);
-        QCOMPARE(text, QString(decoder.decode(all)));
-        QCOMPARE(windows1252::encode(text), std::optional<QByteArray>(all)); // every byte back to itself
+        QCOMPARE(windows1252::decode(all), QString(decoder.decode(all)));
         return;
     }
     int mapped = 0;
