@@ -56,6 +56,9 @@ public:
     // end is where the file ended when it was opened: an append meanwhile is a whole record that
     // the next opening sees.
     ReadResult read(std::span<char> buffer, std::size_t &got);
+    // Where the next read starts; a reader may go back to read a part again.
+    std::uint64_t position() const { return m_position; }
+    void seek(std::uint64_t position) { m_position = position < m_size ? position : m_size; }
     void close();
 
 private:

@@ -1,5 +1,7 @@
 #include "LineSyntax.h"
 
+#include <algorithm>
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -225,6 +227,11 @@ long long magnitudeOf(QByteArrayView text)
 
 bool isTooLarge(QByteArrayView number)
 {
+    // Without an exponent, fewer than 309 digits stay below 1e308, and so below the largest
+    // double: the usual short number needs no conversion.
+    if (number.size() <= 308 && std::none_of(number.begin(), number.end(), [](char c) { return (c | 0x20) == 'e'; })) {
+        return false;
+    }
     char separator = 0;
     return isNumber(number, separator) && std::isnan(toNumber(number));
 }

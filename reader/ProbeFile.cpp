@@ -6,11 +6,14 @@
 #include "ReaderTexts.h"
 
 #include <QByteArrayMatcher>
+#include <QDataStream>
+#include <QTemporaryFile>
 #include <QDir>
 #include <QFile>
 #include <QScopeGuard>
 
 #include <algorithm>
+#include <deque>
 #include <cstring>
 #include <type_traits>
 #include <limits>
@@ -35,6 +38,25 @@ QString quoted(QByteArrayView text)
         shown += QStringLiteral("…");
     }
     return QStringLiteral("„%1“").arg(shown);
+}
+
+// Where "ITEM:" first stands in the text from from on, or -1. Looks for the colon, which other
+// lines seldom hold: quicker on every line than a general search.
+qsizetype findItem(QByteArrayView text, qsizetype from = 0)
+{
+    const char *const data = text.data();
+    for (qsizetype at = from + 4; at < text.size();) {
+        const auto *colon = static_cast<const char *>(std::memchr(data + at, ':', size_t(text.size() - at)));
+        if (!colon) {
+            return -1;
+        }
+        at = colon - data;
+        if (std::memcmp(colon - 4, "ITEM", 4) == 0) {
+            return at - 4;
+        }
+        ++at;
+    }
+    return -1;
 }
 
 TipShape shapeOf(QByteArrayView word)
@@ -118,67 +140,82 @@ QString kindText(const ProbeFile::Record &record)
     return QStringLiteral("unvollständig");
 }
 
-// One pass over the bytes: splits the lines, gives each its kind, groups them into records and
+// One pass over the lines, fed one by one: gives each its kind, groups them into records and
 // notes every problem. At most one problem is noted per line; a record that is cut off is noted
-// at its item line.
+// at its item line. What the lines and records become, and where the notes go, is the sink's
+// business: the whole-file model keeps them, the check prints the notes as they come. Apart from
+// its one open record, the checker keeps per record only what the duplicate rule needs: a hash of
+// name and thread, where they stand in the file and their line.
 class ProbeFile::Checker final
 {
 public:
-    Checker(ProbeFile &file, Keep keep) : m_file(file), m_keep(std::max<qsizetype>(keep.keep, 1)), m_from(keep.fromLine)
+    class Sink
     {
+    public:
+        virtual ~Sink() = default;
+        virtual void line(const Line &) {}
+        // Each record once it is complete, in order.
+        virtual void record(const Record &) {}
+        // Whether the notes of the line (1-based) are wanted; else they are only counted.
+        virtual bool keeps(int) const { return true; }
+        virtual void note(Problem note) = 0;
+        // No note comes any more for lines before this one (1-based).
+        virtual void settled(int) {}
+        // length bytes of the file from offset, read before: an earlier item line, compared again.
+        virtual QByteArrayView bytesAt(quint64 offset, quint32 length, QByteArray &scratch) = 0;
+        // Whether a line from offset on ends in CR LF.
+        virtual bool crLfFrom(quint64 offset) = 0;
+    };
+
+    explicit Checker(Sink &sink) : m_sink(sink) {}
+
+    // One line from offset on, with its CR but without its LF; newline says whether an LF ended it.
+    void feed(quint64 offset, QByteArrayView line, bool newline)
+    {
+        if (!line.isEmpty() && line.back() == '\r') {
+            line.chop(1);
+            m_crLf = m_crLf || newline;
+        } else if (newline && !m_lfNoted) {
+            m_lfNoted = true;
+            m_lfLine = m_lines;
+        }
+        m_lastNewline = newline;
+        readLine(offset, line);
+        if (m_lfLine == m_lines - 1) {
+            // The notes of a line come in the order they are found; this one after the line's own.
+            const quint64 next = offset + quint64(line.size()) + 1; // an LF alone ended this line
+            const bool mixed = m_crLf || m_sink.crLfFrom(next);
+            hint(m_lfLine, mixed ? QStringLiteral("Gemischte Zeilenenden: diese Zeile endet mit LF allein, andere "
+                                                  "mit CR LF (mit einem Texteditor bearbeitet?).")
+                                 : QStringLiteral("Die Zeilen enden mit LF allein statt mit CR LF (mit einem "
+                                                  "Texteditor gespeichert?)."));
+            m_lfLine = kNone;
+        }
+        settle();
     }
 
-    void run()
+    // The end of the file.
+    void finish()
     {
-        const QByteArray &bytes = m_file.m_bytes;
-        const char *const data = bytes.constData();
-        const qsizetype size = bytes.size();
-        m_file.m_lines.reserve(size_t(std::count(data, data + size, '\n')) + 1);
-        // Every record starts at an "ITEM:": room for all of them at once, not twice as much
-        // after growing.
-        qsizetype items = 0;
-        const QByteArrayMatcher item(QByteArrayView("ITEM:"));
-        for (qsizetype at = item.indexIn(bytes); at >= 0; at = item.indexIn(bytes, at + 5)) {
-            ++items;
-        }
-        m_file.m_records.reserve(size_t(items));
-
-        qsizetype pos = 0;
-        qsizetype firstLf = -1; // the first line that ends in LF alone
-        bool crLf = false;
-        while (pos < size) {
-            const auto *newline = static_cast<const char *>(std::memchr(data + pos, '\n', size_t(size - pos)));
-            const qsizetype end = newline ? newline - data : size;
-            qsizetype length = end - pos;
-            if (length > 0 && data[end - 1] == '\r') {
-                --length;
-                crLf = crLf || newline;
-            } else if (newline && firstLf < 0) {
-                firstLf = qsizetype(m_file.m_lines.size());
-            }
-            readLine(quint32(pos), QByteArrayView(data + pos, length));
-            pos = end + 1;
-        }
-        if (size > 0 && data[size - 1] != '\n') {
-            problem(quint32(m_file.m_lines.size() - 1),
+        if (m_lines > 0 && !m_lastNewline) {
+            problem(m_lines - 1,
                     QStringLiteral("Die letzte Zeile hat kein Zeilenende: die Datei endet mitten in einer Zeile."));
         }
-        if (firstLf >= 0) {
-            hint(quint32(firstLf), crLf ? QStringLiteral("Gemischte Zeilenenden: diese Zeile endet mit LF allein, andere "
-                                                         "mit CR LF (mit einem Texteditor bearbeitet?).")
-                                        : QStringLiteral("Die Zeilen enden mit LF allein statt mit CR LF (mit einem "
-                                                         "Texteditor gespeichert?)."));
-        }
         finishRecord();
-        findTwins();
-        trim();
-        for (Problem &note : m_notes) {
-            (note.hint ? m_file.m_hints : m_file.m_problems).append(std::move(note));
-        }
-        m_file.m_nextLine = m_ceiling == kNoCeiling ? 0 : m_ceiling;
+        m_sink.settled(std::numeric_limits<int>::max());
     }
 
+    quint32 lineCount() const { return m_lines; }
+    qsizetype recordCount() const { return m_records; }
+    qsizetype problemCount() const { return m_problemCount; }
+    qsizetype hintCount() const { return m_hintCount; }
+
 private:
+    static constexpr quint32 kNone = std::numeric_limits<quint32>::max();
+
+    // Tells the sink which lines are done: all when no record is open, else those before it.
+    void settle() { m_sink.settled(m_open ? int(m_record.firstLine) + 1 : int(m_lines) + 1); }
+
     struct Open
     {
         bool begin = false, end = false, solid = false, other = false, connect = false, cutSphere = false;
@@ -188,14 +225,14 @@ private:
         bool point = false, comma = false, mixedNoted = false;
     };
 
-    void readLine(quint32 offset, QByteArrayView line)
+    void readLine(quint64 offset, QByteArrayView line)
     {
-        const auto index = quint32(m_file.m_lines.size());
+        const quint32 index = m_lines++;
         m_index = index;
         syntax::split(line, m_fields);
         LineKind kind = LineKind::Unknown;
         QString trouble;
-        const qsizetype item = line.indexOf(QByteArrayView("ITEM:"));
+        const qsizetype item = findItem(line);
         QByteArrayView next; // the item line that follows this line's own text, when it does
         if (m_fields.count == 0) {
             trouble = QStringLiteral("Leere Zeile.");
@@ -213,25 +250,25 @@ private:
             kind = syntax::kindOf(m_fields.at[0]);
             trouble = checkFields(kind, line);
         }
-        m_file.m_lines.push_back({offset, quint32(line.size()), kind, !next.isEmpty()});
+        m_sink.line({quint32(offset), quint32(line.size()), kind, !next.isEmpty()});
 
         if (kind == LineKind::Item) {
             finishRecord();
-            startRecord(index, line, false);
+            startRecord(index, offset, line, false);
             return;
         }
         if (!next.isEmpty()) {
             if (m_open) {
-                m_file.m_records.back().lineCount++;
+                m_record.lineCount++;
                 follow(kind, true);
             }
             problem(index, trouble);
             finishRecord();
-            startRecord(index, next, true);
+            startRecord(index, offset + quint64(item), next, true);
             return;
         }
         if (m_open) {
-            m_file.m_records.back().lineCount++;
+            m_record.lineCount++;
             // A damaged line still stands where it stands: an endtip with a stray field still
             // ends its stylus, a face with a corner short is still one of the solid's faces.
             follow(kind, trouble.isEmpty());
@@ -391,16 +428,21 @@ private:
         return {};
     }
 
-    void startRecord(quint32 index, QByteArrayView line, bool midLine)
+    void startRecord(quint32 index, quint64 offset, QByteArrayView line, bool midLine)
     {
-        m_file.m_records.push_back({index, 1});
+        m_record = {index, 1};
+        m_recordMidLine = midLine;
+        m_twinOf = 0;
+        // The open record's item line, for its notes when it ends: the line itself may be gone.
+        m_item.resize(line.size());
+        std::copy(line.begin(), line.end(), m_item.begin());
         m_open = true;
         m_state = {};
         // Notes on this item line belong to the record that starts mid-line, when it does.
         m_midLine = midLine;
         const auto done = qScopeGuard([this] { m_midLine = false; });
-        if (line.indexOf(QByteArrayView("ITEM:"), 1) > 0) {
-            problem(index, runTogether(line.sliced(line.indexOf(QByteArrayView("ITEM:"), 1))));
+        if (const qsizetype again = findItem(line, 1); again > 0) {
+            problem(index, runTogether(line.sliced(again)));
             return;
         }
         QByteArrayView name;
@@ -426,17 +468,11 @@ private:
                 break;
             }
         }
-        m_items.push_back({hashOf(itemKey(line)), quint32(m_file.m_records.size() - 1)});
+        m_twinOf = findTwin(index, offset + 5, itemKey(line));
     }
 
     // Name and thread as they stand in the item line; blanks after the thread do not count.
     static QByteArrayView itemKey(QByteArrayView line) { return trimmedRight(line.sliced(5)); }
-
-    QByteArrayView itemOf(quint32 record) const
-    {
-        const Record &r = m_file.m_records[record];
-        return m_file.partOf(r.firstLine, r);
-    }
 
     // FNV-1a: quick on short keys, and only a first sieve; equal keys are compared byte by byte.
     static quint64 hashOf(QByteArrayView key)
@@ -448,35 +484,47 @@ private:
         return hash;
     }
 
-    // The same name and thread twice: sorting the item lines by their hash brings equal ones
-    // together, which is quicker on many records than a hash table filled line by line.
-    void findTwins()
+    // The same name and thread twice: the line (1-based) of the first record that has the key,
+    // else 0, and the key is remembered as the first of its kind. Only distinct keys are kept,
+    // in an open-addressing table of their places; a hash that matches is confirmed by reading
+    // the earlier key again.
+    int findTwin(quint32 index, quint64 keyOffset, QByteArrayView key)
     {
-        std::sort(m_items.begin(), m_items.end());
-        for (size_t i = 0; i < m_items.size();) {
-            size_t end = i + 1;
-            while (end < m_items.size() && m_items[end].first == m_items[i].first) {
-                ++end;
-            }
-            for (size_t later = i + 1; later < end; ++later) {
-                const QByteArrayView key = itemKey(itemOf(m_items[later].second));
-                for (size_t earlier = i; earlier < later; ++earlier) {
-                    if (itemKey(itemOf(m_items[earlier].second)) == key) {
-                        QByteArrayView name;
-                        QByteArrayView thread;
-                        syntax::splitItem(itemOf(m_items[later].second), name, thread);
-                        const Record &r = m_file.m_records[m_items[later].second];
-                        m_midLine = m_file.startsMidLine(r);
-                        problem(r.firstLine, QStringLiteral("Name %1 mit Gewinde %2 steht schon in Zeile %3.")
-                                                 .arg(quoted(name), quoted(trimmedRight(thread)))
-                                                 .arg(m_file.m_records[m_items[earlier].second].firstLine + 1));
-                        break;
-                    }
-                }
-            }
-            i = end;
+        if (2 * (m_keys.size() + 1) > m_slots.size()) {
+            rehash(std::max<size_t>(1024, 2 * m_slots.size()));
         }
-        m_midLine = false;
+        const quint64 hash = hashOf(key);
+        const size_t mask = m_slots.size() - 1;
+        size_t at = size_t(hash) & mask;
+        for (; m_slots[at] != 0; at = (at + 1) & mask) {
+            if (quint32(m_slots[at] >> 32) != quint32(hash >> 32)) {
+                continue; // another hash: the key itself need not be looked at
+            }
+            const Key &earlier = m_keys[quint32(m_slots[at]) - 1];
+            if (earlier.hash == hash && earlier.length == quint32(key.size())
+                && m_sink.bytesAt(earlier.offset, earlier.length, m_scratch) == key) {
+                return int(earlier.line) + 1;
+            }
+        }
+        m_keys.push_back({hash, keyOffset, quint32(key.size()), index});
+        m_slots[at] = slotOf(m_keys.size() - 1);
+        return 0;
+    }
+
+    // A slot holds the key's index + 1 and the high half of its hash.
+    quint64 slotOf(size_t key) const { return (m_keys[key].hash & 0xFFFFFFFF00000000ull) | quint64(key + 1); }
+
+    void rehash(size_t size)
+    {
+        m_slots.assign(size, 0);
+        const size_t mask = size - 1;
+        for (size_t i = 0; i < m_keys.size(); ++i) {
+            size_t at = size_t(m_keys[i].hash) & mask;
+            while (m_slots[at] != 0) {
+                at = (at + 1) & mask;
+            }
+            m_slots[at] = slotOf(i);
+        }
     }
 
     // What the line tells about its record; intact says whether its fields can be read.
@@ -528,7 +576,7 @@ private:
             return;
         }
         m_open = false;
-        Record &r = m_file.m_records.back();
+        Record &r = m_record;
         r.faces = quint8(std::clamp(m_state.faces, 0, 255));
         r.decimal = m_state.point ? (m_state.comma ? Decimal::Mixed : Decimal::Point)
                                   : (m_state.comma ? Decimal::Comma : Decimal::None);
@@ -557,15 +605,25 @@ private:
             r.kind = RecordKind::Unknown;
             missing = QStringLiteral("nach der Zeile ITEM: folgt kein Teil.");
         }
+        QByteArrayView name;
+        QByteArrayView thread;
+        const QByteArrayView item(m_item);
+        m_midLine = m_recordMidLine;
         if (!missing.isEmpty()) {
-            QByteArrayView name;
-            QByteArrayView thread;
-            const QByteArrayView item = m_file.partOf(r.firstLine, r);
             const auto who = [&] { return syntax::splitItem(item, name, thread) ? quoted(name) : quoted(item); };
-            m_midLine = m_file.startsMidLine(r);
             problem(r.firstLine, [&] { return QStringLiteral("Eintrag %1 ist abgeschnitten: %2").arg(who(), missing); });
-            m_midLine = false;
         }
+        if (m_twinOf > 0) {
+            syntax::splitItem(item, name, thread);
+            problem(r.firstLine, [&] {
+                return QStringLiteral("Name %1 mit Gewinde %2 steht schon in Zeile %3.")
+                    .arg(quoted(name), quoted(trimmedRight(thread)))
+                    .arg(m_twinOf);
+            });
+        }
+        m_midLine = false;
+        ++m_records;
+        m_sink.record(r);
     }
 
     // A note's text is given as a text or as a function that makes it, called only when the
@@ -573,11 +631,7 @@ private:
     template <typename Text> void problem(quint32 index, const Text &text) { note(index, text, false); }
     template <typename Text> void hint(quint32 index, const Text &text) { note(index, text, true); }
 
-    bool keeps(quint32 index) const
-    {
-        const int line = int(index) + 1;
-        return line >= m_from && line < m_ceiling;
-    }
+    bool keeps(quint32 index) const { return m_sink.keeps(int(index) + 1); }
 
     // The text of a note on the line being read, made only when the note is kept: a reading that
     // keeps the notes of some lines only passes over the others quickly.
@@ -586,10 +640,10 @@ private:
         return keeps(m_index) ? QString(make()) : QStringLiteral("-");
     }
 
-    // Counts every problem and hint, and keeps those of the lines asked for, at most about m_keep.
+    // Counts every problem and hint, and hands on those the sink keeps.
     template <typename Text> void note(quint32 index, const Text &text, bool isHint)
     {
-        ++(isHint ? m_file.m_hintCount : m_file.m_problemCount);
+        ++(isHint ? m_hintCount : m_problemCount);
         if (!keeps(index)) {
             return;
         }
@@ -599,42 +653,46 @@ private:
         } else {
             made = text;
         }
-        m_notes.append({int(index) + 1, made, isHint, m_midLine});
-        if (m_notes.size() >= 2 * m_keep) {
-            trim();
-        }
+        m_sink.note({int(index) + 1, made, isHint, m_midLine});
     }
 
-    // Keeps the first m_keep notes by line, whole lines only; later lines are no longer kept.
-    void trim()
+    // Where a distinct name and thread stand: its hash, the key's place in the file, its line.
+    struct Key
     {
-        std::stable_sort(m_notes.begin(), m_notes.end(), [](const Problem &a, const Problem &b) {
-            return a.line < b.line;
-        });
-        if (m_notes.size() > m_keep) {
-            m_ceiling = m_notes.at(m_keep).line;
-            const auto cut = std::lower_bound(m_notes.begin(), m_notes.end(), m_ceiling,
-                                              [](const Problem &p, int line) { return p.line < line; });
-            m_notes.erase(cut, m_notes.end());
-        }
-    }
+        quint64 hash = 0;
+        quint64 offset = 0;
+        quint32 length = 0;
+        quint32 line = 0;
+    };
 
-    static constexpr int kNoCeiling = std::numeric_limits<int>::max();
-
-    ProbeFile &m_file;
-    const qsizetype m_keep;
-    const int m_from;
-    int m_ceiling = kNoCeiling; // notes from this line on are counted, not kept
-    QList<Problem> m_notes;
+    Sink &m_sink;
     syntax::Fields m_fields;
+    quint32 m_lines = 0;
     quint32 m_index = 0; // the line being read
+    qsizetype m_records = 0;
+    qsizetype m_problemCount = 0;
+    qsizetype m_hintCount = 0;
+    bool m_crLf = false;       // a line so far ended in CR LF
+    bool m_lfNoted = false;    // the first line that ends in LF alone was found
+    quint32 m_lfLine = kNone;  // that line, until its hint is given
+    bool m_lastNewline = true; // the last line read ended in LF
     bool m_open = false;
     bool m_midLine = false; // the note being made belongs to a record that starts mid-line
+    Record m_record;        // the open record, or the last one
+    bool m_recordMidLine = false;
+    QByteArray m_item;      // its item line (from "ITEM:" on)
+    int m_twinOf = 0;       // the line of the first record with its name and thread, or 0
     Open m_state;
-    std::vector<std::pair<quint64, quint32>> m_items; // hash of name and thread, record index
+    // A deque grows without copying what it holds: no moment with the keys twice in memory.
+    std::deque<Key> m_keys;
+    std::vector<quint64> m_slots; // see slotOf; 0 for free
+    QByteArray m_scratch;
 };
 
 namespace {
+
+// Line offsets are 32 bits wide.
+constexpr std::uint64_t kLargest = std::numeric_limits<quint32>::max();
 
 QString readFailure(const QString &path, const ReadResult &result)
 {
@@ -671,14 +729,14 @@ QString readFailure(const QString &path, const ReadResult &result)
 
 } // namespace
 
-std::optional<ProbeFile> ProbeFile::read(const QString &path, QString *error, Keep keep)
+std::optional<ProbeFile> ProbeFile::read(const QString &path, QString *error, Keep keep, const ReadProgress *progress)
 {
     // The path as the operating system spells it, as the writer names the file.
     const std::filesystem::path native(QDir::toNativeSeparators(path).toStdU16String());
     QByteArray bytes;
     std::uint64_t got = 0;
     // Line offsets are 32 bits wide.
-    const ReadResult result = readWholeFile(native, std::numeric_limits<quint32>::max(),
+    const ReadResult result = readWholeFile(native, kLargest,
                                             [&bytes](std::uint64_t size) {
                                                 bytes.resize(qsizetype(size));
                                                 return bytes.data();
@@ -691,15 +749,288 @@ std::optional<ProbeFile> ProbeFile::read(const QString &path, QString *error, Ke
         return std::nullopt;
     }
     bytes.truncate(qsizetype(got));
-    return fromBytes(std::move(bytes), keep);
+    std::optional<ProbeFile> file = fromBytes(std::move(bytes), keep, progress);
+    if (progress && progress->cancel && progress->cancel->load()) {
+        if (error) {
+            error->clear();
+        }
+        return std::nullopt;
+    }
+    return file;
 }
 
-ProbeFile ProbeFile::fromBytes(QByteArray bytes, Keep keep)
+// Keeps the lines, the records and the notes asked for in the file.
+class ProbeFile::Keeper final : public ProbeFile::Checker::Sink
+{
+public:
+    Keeper(ProbeFile &file, Keep keep) : m_file(file), m_keep(std::max<qsizetype>(keep.keep, 1)), m_from(keep.fromLine)
+    {
+    }
+    void line(const Line &line) override { m_file.m_lines.push_back(line); }
+    void record(const Record &record) override { m_file.m_records.push_back(record); }
+    bool keeps(int line) const override { return line >= m_from && line < m_ceiling; }
+    void note(Problem note) override
+    {
+        m_notes.append(std::move(note));
+        if (m_notes.size() >= 2 * m_keep) {
+            trim();
+        }
+    }
+    QByteArrayView bytesAt(quint64 offset, quint32 length, QByteArray &) override
+    {
+        return QByteArrayView(m_file.m_bytes).sliced(qsizetype(offset), length);
+    }
+    bool crLfFrom(quint64 offset) override
+    {
+        return QByteArrayView(m_file.m_bytes).sliced(qsizetype(offset)).indexOf(QByteArrayView("\r\n")) >= 0;
+    }
+    void done(const Checker &checker)
+    {
+        trim();
+        for (Problem &note : m_notes) {
+            (note.hint ? m_file.m_hints : m_file.m_problems).append(std::move(note));
+        }
+        m_file.m_problemCount = checker.problemCount();
+        m_file.m_hintCount = checker.hintCount();
+        m_file.m_nextLine = m_ceiling == kNoCeiling ? 0 : m_ceiling;
+    }
+
+private:
+    // Keeps the first m_keep notes by line, whole lines only; later lines are no longer kept.
+    void trim()
+    {
+        std::stable_sort(m_notes.begin(), m_notes.end(), [](const Problem &a, const Problem &b) {
+            return a.line < b.line;
+        });
+        if (m_notes.size() > m_keep) {
+            m_ceiling = m_notes.at(m_keep).line;
+            const auto cut = std::lower_bound(m_notes.begin(), m_notes.end(), m_ceiling,
+                                              [](const Problem &p, int line) { return p.line < line; });
+            m_notes.erase(cut, m_notes.end());
+        }
+    }
+
+    static constexpr int kNoCeiling = std::numeric_limits<int>::max();
+    ProbeFile &m_file;
+    const qsizetype m_keep;
+    const int m_from;
+    int m_ceiling = kNoCeiling; // notes from this line on are counted, not kept
+    QList<Problem> m_notes;
+};
+
+// Hands on the notes in line order. Only the notes from the open record's item line on wait:
+// that line may still learn that its record is cut off, or named twice.
+class ProbeFile::Stream final : public ProbeFile::Checker::Sink
+{
+public:
+    Stream(InputFile &file, const std::function<void(const Problem &)> &each) : m_file(file), m_each(each) {}
+    void note(Problem note) override
+    {
+        m_first = std::min(m_first, note.line);
+        m_held.push_back(std::move(note));
+    }
+    void settled(int line) override
+    {
+        if (m_first < line || m_spillFirst < line) {
+            sortHeld();
+            auto done = m_held.begin();
+            // Spilled notes are of lines after the held ones that came before them, and before
+            // the held ones that came after.
+            for (; done != m_held.end() && done->line < std::min(line, m_spillFirst); ++done) {
+                m_each(*done);
+            }
+            if (m_spillFirst < line) {
+                unspill();
+            }
+            for (; done != m_held.end() && done->line < line; ++done) {
+                m_each(*done);
+            }
+            m_held.erase(m_held.begin(), done);
+            m_first = m_held.empty() ? kNone : m_held.front().line;
+        }
+        if (m_held.size() > kHeld) {
+            spill(line);
+        }
+    }
+    QByteArrayView bytesAt(quint64 offset, quint32 length, QByteArray &scratch) override
+    {
+        const std::uint64_t back = m_file.position();
+        m_file.seek(offset);
+        scratch.resize(length);
+        qsizetype have = 0;
+        std::size_t got = 1;
+        while (have < length && got > 0 && m_file.read({scratch.data() + have, size_t(length - have)}, got).ok()) {
+            have += qsizetype(got);
+        }
+        m_file.seek(back);
+        return QByteArrayView(scratch).first(have);
+    }
+    bool crLfFrom(quint64 offset) override
+    {
+        const std::uint64_t back = m_file.position();
+        m_file.seek(offset);
+        std::vector<char> piece(std::size_t(1) << 16);
+        char last = 0;
+        bool found = false;
+        std::size_t got = 0;
+        while (!found && m_file.read(piece, got).ok() && got > 0) {
+            const QByteArrayView read(piece.data(), qsizetype(got));
+            found = (last == '\r' && read.front() == '\n') || read.indexOf(QByteArrayView("\r\n")) >= 0;
+            last = read.back();
+        }
+        m_file.seek(back);
+        return found;
+    }
+
+private:
+    InputFile &m_file;
+    const std::function<void(const Problem &)> &m_each;
+    // Problems of a line before its hints, else in the order they came.
+    void sortHeld()
+    {
+        std::stable_sort(m_held.begin(), m_held.end(), [](const Problem &a, const Problem &b) {
+            return a.line != b.line ? a.line < b.line : a.hint < b.hint;
+        });
+    }
+
+    // A record open over many damaged lines: the notes of its later lines go to a temporary
+    // file until the record ends, so that memory holds at most kHeld of them. Only its item
+    // line's notes stay, which its end may still add to. Each line's notes are whole in one
+    // batch, and the batches come in line order.
+    void spill(int itemLine)
+    {
+        sortHeld();
+        const auto later = std::upper_bound(m_held.begin(), m_held.end(), itemLine,
+                                            [](int line, const Problem &p) { return line < p.line; });
+        if (later == m_held.end()) {
+            return;
+        }
+        if (!m_spill.isOpen() && !m_spill.open()) {
+            return; // no room for a temporary file: the notes stay in memory
+        }
+        QDataStream out(&m_spill);
+        for (auto p = later; p != m_held.end(); ++p) {
+            out << p->line << p->hint << p->midLine << p->text;
+        }
+        m_spillFirst = std::min(m_spillFirst, later->line);
+        m_held.erase(later, m_held.end());
+        m_first = m_held.empty() ? kNone : m_held.front().line;
+    }
+
+    void unspill()
+    {
+        m_spill.seek(0);
+        QDataStream in(&m_spill);
+        Problem p;
+        while (!in.atEnd()) {
+            in >> p.line >> p.hint >> p.midLine >> p.text;
+            m_each(p);
+        }
+        m_spill.resize(0);
+        m_spill.seek(0);
+        m_spillFirst = kNone;
+    }
+
+    static constexpr int kNone = std::numeric_limits<int>::max();
+    static constexpr size_t kHeld = 4096;
+    std::vector<Problem> m_held;
+    int m_first = kNone; // the first line that a held note is on
+    QTemporaryFile m_spill;
+    int m_spillFirst = kNone; // the first line of a spilled note
+};
+
+ProbeFile ProbeFile::fromBytes(QByteArray bytes, Keep keep, const ReadProgress *progress)
 {
     ProbeFile file;
     file.m_bytes = std::move(bytes);
-    Checker(file, keep).run();
+    const QByteArray &all = file.m_bytes;
+    const char *const data = all.constData();
+    const qsizetype size = all.size();
+    file.m_lines.reserve(size_t(std::count(data, data + size, '\n')) + 1);
+    // Every record starts at an "ITEM:": room for all of them at once, not twice as much after
+    // growing.
+    qsizetype items = 0;
+    const QByteArrayMatcher item(QByteArrayView("ITEM:"));
+    for (qsizetype at = item.indexIn(all); at >= 0; at = item.indexIn(all, at + 5)) {
+        ++items;
+    }
+    file.m_records.reserve(size_t(items));
+
+    Keeper keeper(file, keep);
+    Checker checker(keeper);
+    qsizetype pos = 0;
+    // Every MiB a look at the reader in the background: how far, and whether to go on.
+    constexpr qsizetype kStep = qsizetype(1) << 20;
+    qsizetype nextLook = kStep;
+    int percent = 0;
+    while (pos < size) {
+        const auto *newline = static_cast<const char *>(std::memchr(data + pos, '\n', size_t(size - pos)));
+        const qsizetype end = newline ? newline - data : size;
+        checker.feed(quint64(pos), QByteArrayView(data + pos, end - pos), newline != nullptr);
+        pos = end + 1;
+        if (progress && pos >= nextLook) {
+            nextLook = pos + kStep;
+            if (progress->cancel && progress->cancel->load()) {
+                return {};
+            }
+            if (const int now = int(qint64(pos) * 100 / size); now > percent && progress->report) {
+                percent = now;
+                progress->report(percent);
+            }
+        }
+    }
+    checker.finish();
+    keeper.done(checker);
     return file;
+}
+
+std::optional<ProbeFile::Totals> ProbeFile::check(const QString &path, const std::function<void(const Problem &)> &each,
+                                                  QString *error)
+{
+    const std::filesystem::path native(QDir::toNativeSeparators(path).toStdU16String());
+    InputFile file;
+    ReadResult result = file.open(native);
+    if (result.ok() && file.size() > kLargest) {
+        result = {ReadCause::TooLarge, 0};
+    }
+    Stream stream(file, each);
+    Checker checker(stream);
+    // Whole lines from a buffer that grows only for a line longer than it.
+    std::vector<char> buffer(std::size_t(1) << 20);
+    std::size_t have = 0;
+    quint64 base = 0; // where buffer[0] stands in the file
+    while (result.ok()) {
+        if (have == buffer.size()) {
+            buffer.resize(2 * buffer.size());
+        }
+        std::size_t got = 0;
+        result = file.read(std::span(buffer).subspan(have), got);
+        if (!result.ok() || got == 0) {
+            break;
+        }
+        have += got;
+        const char *const data = buffer.data();
+        std::size_t pos = 0;
+        while (const auto *newline = static_cast<const char *>(std::memchr(data + pos, '\n', have - pos))) {
+            const auto end = std::size_t(newline - data);
+            checker.feed(base + pos, QByteArrayView(data + pos, qsizetype(end - pos)), true);
+            pos = end + 1;
+        }
+        std::memmove(buffer.data(), data + pos, have - pos);
+        have -= pos;
+        base += pos;
+    }
+    if (!result.ok()) {
+        if (error) {
+            *error = readFailure(path, result);
+        }
+        return std::nullopt;
+    }
+    if (have > 0) {
+        checker.feed(base, QByteArrayView(buffer.data(), qsizetype(have)), false);
+    }
+    checker.finish();
+    return Totals{checker.recordCount(), checker.problemCount(), checker.hintCount()};
 }
 
 ProbeFile ProbeFile::fromLines(const QStringList &lines)

@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -25,6 +27,14 @@ struct NotesKept
 {
     qsizetype keep = 1000;
     int fromLine = 1;
+};
+
+// How a reading in the background tells how far it got, and learns that it is to stop. Both are
+// used from the reading thread.
+struct ReadProgress
+{
+    std::function<void(int percent)> report; // called as the percentage grows
+    const std::atomic<bool> *cancel = nullptr;
 };
 
 class ProbeFile final
@@ -43,9 +53,24 @@ public:
     using Keep = NotesKept;
 
     // Reads the file at path. Nothing when it cannot be read; error then says why (German).
-    static std::optional<ProbeFile> read(const QString &path, QString *error = nullptr, Keep keep = {});
+    // With progress, a reading that is cancelled gives nothing and an empty error.
+    static std::optional<ProbeFile> read(const QString &path, QString *error = nullptr, Keep keep = {},
+                                         const ReadProgress *progress = nullptr);
     // Reads the bytes of a probe file: the file's code page, lines ended by CR LF or LF.
-    static ProbeFile fromBytes(QByteArray bytes, Keep keep = {});
+    static ProbeFile fromBytes(QByteArray bytes, Keep keep = {}, const ReadProgress *progress = nullptr);
+    // What a check found in all.
+    struct Totals
+    {
+        qsizetype records = 0;
+        qsizetype problems = 0;
+        qsizetype hints = 0;
+    };
+    // Checks the file at path by the same rules without keeping it: reads it piece by piece and
+    // hands every problem and hint to each as soon as no earlier one can follow, in line order
+    // (a line's problems before its hints). Memory grows with the records' names, not with the
+    // file. Nothing when the file cannot be read; error then says why (German).
+    static std::optional<Totals> check(const QString &path, const std::function<void(const Problem &)> &each,
+                                       QString *error = nullptr);
     // Reads lines held in memory, as a builder makes them (without line ends).
     static ProbeFile fromLines(const QStringList &lines);
 
@@ -94,6 +119,8 @@ private:
         bool split = false; // a record's item line starts in it after the text of this kind
     };
     class Checker;
+    class Keeper; // the sink that keeps the file's lines, records and notes
+    class Stream; // the sink that hands the notes on as they are certain
 
     QByteArrayView bytesOf(quint32 index) const;
     // The part of line index that belongs to the record.

@@ -72,30 +72,17 @@ QString noteText(const Problem &note)
 
 int checkFile(const QString &path, QTextStream &out, QTextStream &err)
 {
-    // Every problem is printed, yet a file with millions of them is held in little memory: it is
-    // read again for each batch of lines, from the first line whose notes were not kept.
-    ProbeFile::Keep keep;
-    keep.keep = 10000;
-    std::optional<ProbeFile> file;
-    do {
-        QString error;
-        file.reset(); // one reading in memory at a time
-        file = ProbeFile::read(path, &error, keep);
-        if (!file) {
-            err << error << Qt::endl;
-            return 2;
-        }
-        if (keep.fromLine == 1) {
-            // Later readings keep larger batches, as many as the file's own size allows.
-            keep.keep = std::max<qsizetype>(keep.keep, file->lineCount() / 64);
-        }
-        for (const Problem &note : file->notes()) {
-            out << note.line << ": " << noteText(note) << '\n';
-        }
-        keep.fromLine = file->nextLine();
-    } while (keep.fromLine > 0);
-    out << countText(file->recordCount(), file->problemCount(), file->hintCount()) << Qt::endl;
-    return file->problemCount() == 0 ? 0 : 1;
+    // The file is read piece by piece and every note printed as soon as it is certain: a file of
+    // any size, with any number of problems, is checked in little memory.
+    QString error;
+    const std::optional<ProbeFile::Totals> totals = ProbeFile::check(
+        path, [&out](const Problem &note) { out << note.line << ": " << noteText(note) << '\n'; }, &error);
+    if (!totals) {
+        err << error << Qt::endl;
+        return 2;
+    }
+    out << countText(totals->records, totals->problems, totals->hints) << Qt::endl;
+    return totals->problems == 0 ? 0 : 1;
 }
 
 int writeSheetFile(const QString &pdfPath, int line, const QString &path, QTextStream &out, QTextStream &err)
@@ -209,7 +196,7 @@ int runViewer(int argc, char *argv[])
     if (path.isEmpty()) {
         QTimer::singleShot(0, &window, &ViewerWindow::chooseFile);
     } else {
-        window.openFile(path);
+        window.loadFile(path); // the window shows at once, the file when it is read
     }
     return QApplication::exec();
 }

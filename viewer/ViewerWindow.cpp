@@ -1,6 +1,7 @@
 #include "ViewerWindow.h"
 
 #include "DataSheet.h"
+#include "FileLoader.h"
 #include "Pictures.h"
 #include "ProblemListModel.h"
 #include "ReaderTexts.h"
@@ -21,6 +22,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
@@ -133,6 +136,18 @@ ViewerWindow::ViewerWindow(QWidget *parent)
     connect(m_problems, &QListView::activated, this, &ViewerWindow::showProblem);
 
     statusBar()->showMessage(QStringLiteral("Keine Datei geöffnet"));
+    m_loader = new FileLoader(this);
+    m_progress = new QProgressBar;
+    m_progress->setRange(0, 100);
+    m_progress->setMaximumWidth(200);
+    m_cancel = new QPushButton(QStringLiteral("Abbrechen"));
+    statusBar()->addPermanentWidget(m_progress);
+    statusBar()->addPermanentWidget(m_cancel);
+    m_progress->hide();
+    m_cancel->hide();
+    connect(m_loader, &FileLoader::progress, m_progress, &QProgressBar::setValue);
+    connect(m_loader, &FileLoader::finished, this, &ViewerWindow::loaded);
+    connect(m_cancel, &QPushButton::clicked, m_loader, &FileLoader::cancel);
 
     // As large as suits a file of many records, as far as the screen allows with room for the
     // frame; placed like the program's other windows.
@@ -152,6 +167,39 @@ bool ViewerWindow::openFile(const QString &path)
         QMessageBox::critical(this, windowTitle(), error);
         return false;
     }
+    showFile(std::move(*file), path);
+    return true;
+}
+
+void ViewerWindow::loadFile(const QString &path)
+{
+    statusBar()->showMessage(QStringLiteral("%1 wird gelesen …").arg(QDir::toNativeSeparators(path)));
+    m_progress->setValue(0);
+    m_progress->show();
+    m_cancel->show();
+    m_loader->start(path);
+}
+
+void ViewerWindow::loaded(bool ok, const QString &error)
+{
+    m_progress->hide();
+    m_cancel->hide();
+    if (ok) {
+        if (std::optional<ProbeFile> file = m_loader->takeFile()) {
+            showFile(std::move(*file), m_loader->path());
+        }
+        return;
+    }
+    statusBar()->showMessage(error.isEmpty() ? QStringLiteral("Lesen abgebrochen: %1")
+                                                   .arg(QDir::toNativeSeparators(m_loader->path()))
+                                             : QString());
+    if (!error.isEmpty()) {
+        QMessageBox::critical(this, windowTitle(), error);
+    }
+}
+
+void ViewerWindow::showFile(ProbeFile file, const QString &path)
+{
     m_model->setFile(nullptr);
     m_problemModel->setFile(nullptr);
     m_file = std::move(file);
@@ -168,7 +216,6 @@ bool ViewerWindow::openFile(const QString &path)
     if (m_file->recordCount() > 0) {
         selectRecord(0);
     }
-    return true;
 }
 
 void ViewerWindow::chooseFile()
@@ -176,7 +223,7 @@ void ViewerWindow::chooseFile()
     const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Taster-Datei öffnen"), QString(),
                                                       QStringLiteral("Taster-Dateien (*.dat);;Alle Dateien (*)"));
     if (!path.isEmpty()) {
-        openFile(path);
+        loadFile(path);
     }
 }
 

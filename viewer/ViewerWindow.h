@@ -9,10 +9,13 @@
 class QAction;
 class QListView;
 class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
 class QTableView;
 
 namespace merivox {
 
+class FileLoader;
 class ProblemListModel;
 class RecordTableModel;
 class RecordView;
@@ -31,6 +34,9 @@ public:
 
     // Reads the file and shows it; on failure shows why in a message box and keeps what was shown.
     bool openFile(const QString &path);
+    // Reads the file in the background and shows it when read; meanwhile the status bar shows how
+    // far the reading got, with "Abbrechen". A failure is shown as openFile shows it.
+    void loadFile(const QString &path);
     // Asks for a file and opens it.
     void chooseFile();
     // Chooses the record in the table and shows it.
@@ -40,6 +46,8 @@ public:
     void saveDataSheet();
 
 private:
+    void showFile(ProbeFile file, const QString &path);
+    void loaded(bool ok, const QString &error);
     void showRecord(const QModelIndex &current);
     void showProblem(const QModelIndex &index);
 
@@ -52,6 +60,9 @@ private:
     QPlainTextEdit *m_text = nullptr;
     ProblemListModel *m_problemModel = nullptr;
     QListView *m_problems = nullptr;
+    FileLoader *m_loader = nullptr;
+    QProgressBar *m_progress = nullptr;
+    QPushButton *m_cancel = nullptr;
 };
 
 } // namespace merivox

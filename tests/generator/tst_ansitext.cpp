@@ -2,6 +2,7 @@
 // Windows (Windows-1252 on a Western system, and under Wine here). A character the code page
 // lacks is refused, never written as "?" or as a look-alike.
 #include "AnsiText.h"
+#include "Windows1252.h"
 
 #include "../ProgramOutput.h"
 
@@ -18,6 +19,8 @@ private slots:
     void encodes_data();
     void encodes();
     void decodesEveryByte();
+    void tableAgreesWithConverter_data();
+    void tableAgreesWithConverter();
 };
 
 void TestAnsiText::initTestCase()
@@ -74,6 +77,56 @@ void TestAnsiText::decodesEveryByte()
 {
     const QString text = fromAnsi(QByteArrayView("\x80\xE4\xFF\x41"));
     QCOMPARE(text, u"€äÿA"_qs);
+}
+
+// The code page's own table against Qt's general converter: each byte's character, and for
+// every character of the Basic Multilingual Plane whether it has a byte and which. Both are run
+// over the same inputs; the converter stands for what the program wrote and read before.
+void TestAnsiText::tableAgreesWithConverter_data()
+{
+    QTest::addColumn<bool>("bytes"); // all bytes decoded; else all characters encoded
+    QTest::newRow("every byte") << true;
+    QTest::newRow("every character") << false;
+}
+
+void TestAnsiText::tableAgreesWithConverter()
+{
+    QFETCH(bool, bytes);
+    QByteArray all(256, Qt::Uninitialized);
+    for (int b = 0; b < 256; ++b) {
+        all[b] = char(b);
+    }
+    // Every byte reads back to itself, here too.
+    QCOMPARE(windows1252::encode(windows1252::decode(all)), std::optional<QByteArray>(all));
+    QStringDecoder decoder("windows-1252", QStringConverter::Flag::Stateless);
+    if (!decoder.isValid()) {
+        // Qt has a converter for this code page only with ICU, which its Windows build lacks.
+        QSKIP("Qt has no Windows-1252 converter here");
+    }
+    if (bytes) {
+        for (int b = 0; b < 256; ++b) {
+            const char one = char(b);
+            QCOMPARE(windows1252::decode(QByteArrayView(&one, 1)), decoder.decode(QByteArrayView(&one, 1)));
+        }
+        QCOMPARE(windows1252::decode(all), QString(decoder.decode(all)));
+        return;
+    }
+    int mapped = 0;
+    for (char32_t c = 0; c <= 0xFFFF; ++c) {
+        if (QChar::isSurrogate(c)) {
+            continue;
+        }
+        const QString text{QChar(char16_t(c))};
+        QStringEncoder encoder("windows-1252", QStringConverter::Flag::Stateless);
+        const QByteArray expected = encoder.encode(text);
+        const std::optional<QByteArray> got = windows1252::encode(text);
+        QVERIFY2(got.has_value() == !encoder.hasError(), qPrintable(QString::number(c, 16)));
+        if (got) {
+            QCOMPARE(*got, expected);
+            ++mapped;
+        }
+    }
+    QCOMPARE(mapped, 256); // each byte has exactly one character
 }
 
 QTEST_APPLESS_MAIN(TestAnsiText)

@@ -3,6 +3,8 @@
 #include "ProbeFile.h"
 #include "ReaderTestSupport.h"
 
+#include <QTemporaryDir>
+
 using namespace merivox;
 using namespace merivox::test;
 
@@ -57,6 +59,8 @@ private slots:
     void problems();
     void handMadeLines_data();
     void handMadeLines();
+    void checkStreamsAsWholeFile_data();
+    void checkStreamsAsWholeFile();
 };
 
 // One file of all six kinds; each kind alone, in both locales, is read back in the round trip.
@@ -226,6 +230,86 @@ void TestProbeFile::handMadeLines()
         if (isNumber && kind != LineKind::Item) {
             QCOMPARE(read.value(i), value);
         }
+    }
+}
+
+// What the whole-file model finds, each note as the check prints it, then the counts.
+QStringList wholeFileNotes(const QByteArray &bytes)
+{
+    ProbeFile::Keep all;
+    all.keep = qsizetype(1) << 30;
+    const ProbeFile file = ProbeFile::fromBytes(bytes, all);
+    QStringList out;
+    for (const Problem &p : file.notes()) {
+        out << QStringLiteral("%1: %2%3").arg(p.line).arg(p.hint ? "Hinweis: " : "", p.text);
+    }
+    out << QStringLiteral("%1 %2 %3").arg(file.recordCount()).arg(file.problemCount()).arg(file.hintCount());
+    return out;
+}
+
+// What the check finds reading the file piece by piece, in the order it hands the notes on.
+QStringList streamedNotes(const QString &path)
+{
+    QStringList out;
+    const auto totals = ProbeFile::check(path, [&out](const Problem &p) {
+        out << QStringLiteral("%1: %2%3").arg(p.line).arg(p.hint ? "Hinweis: " : "", p.text);
+    });
+    if (!totals) {
+        return {QStringLiteral("not read")};
+    }
+    out << QStringLiteral("%1 %2 %3").arg(totals->records).arg(totals->problems).arg(totals->hints);
+    return out;
+}
+
+// The check reads the file in pieces and holds back what an open record may still change; the
+// whole-file model sees everything at once. Both must give the same notes in the same order: on
+// every damaged file above, with LF line ends alone and mixed, and on files cut at every byte of
+// a record (here the third, which repeats the first's name and thread), on a file larger than
+// the check's first buffer, with a line longer than it, and on a record with many notes.
+void TestProbeFile::checkStreamsAsWholeFile_data()
+{
+    problems_data();
+    const QByteArray three = kBall + kExtension + QByteArray(kBall).replace("ribcount", "ribcount ");
+    for (qsizetype cut = kBall.size() + kExtension.size(); cut <= three.size(); ++cut) {
+        QTest::addRow("cut at byte %d", int(cut)) << three.left(cut) << 0 << QStringList();
+    }
+    QTest::newRow("LF first, CR LF much later")
+        << QByteArray(cutAfter(kBall, 3)).replace("\r\n", "\n") + QByteArray(kBall).repeated(2000) << 0 << QStringList();
+    QByteArray large;
+    for (int i = 0; large.size() < 3'000'000; ++i) {
+        large += QByteArray(kBall).replace("TIP", QByteArray::number(i % 5000));
+        if (i % 997 == 0) {
+            large += "Color 1 2\r\n";
+        }
+        if (i == 4000) {
+            large += "cylinder " + QByteArray(1'500'000, '7') + "\r\n";
+        }
+    }
+    QTest::newRow("larger than a buffer") << large << 0 << QStringList();
+    // More notes in one open record than the check holds in memory: the later ones wait in a
+    // file until the record is found cut off, twice, the second time named as before.
+    QByteArray damaged = "ITEM:AMM M3\r\nbegintip\r\n";
+    for (int i = 0; i < 9000; ++i) {
+        damaged += i % 3 ? QByteArray("sphere 0 0 x 3\r\n") : QByteArray("sphere 0,5 0 1.5 3\r\n");
+    }
+    QTest::newRow("many notes in an open record") << damaged + damaged << 0 << QStringList();
+}
+
+void TestProbeFile::checkStreamsAsWholeFile()
+{
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
+    QByteArray mixed = bytes;
+    mixed.replace(mixed.size() / 2, mixed.size() - mixed.size() / 2,
+                  QByteArray(bytes.mid(bytes.size() / 2)).replace("\r\n", "\n"));
+    for (const QByteArray &variant : {bytes, QByteArray(bytes).replace("\r\n", "\n"), mixed}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(file.write(variant), variant.size());
+        file.close();
+        const QStringList expected = wholeFileNotes(variant);
+        QCOMPARE(streamedNotes(path), expected);
     }
 }
 

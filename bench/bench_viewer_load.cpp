@@ -1,0 +1,78 @@
+// The viewer reading a large file in the background: the longest time the window's thread did not
+// get to its events while the file loaded and was shown (measured by a timer due every
+// millisecond), against the goal of 50 ms, and the peak memory against the file's size.
+//
+//   bench_viewer_load FILE   (make one with: bench_read --write FILE 200)
+#include "ViewerWindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QStatusBar>
+#include <QTextStream>
+#include <QTimer>
+
+#include <algorithm>
+
+using namespace merivox;
+
+namespace {
+
+long peakKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:")) {
+            return line.mid(6).trimmed().split(' ').first().toLong();
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QTextStream out(stdout);
+    if (argc < 2) {
+        out << "usage: bench_viewer_load FILE" << Qt::endl;
+        return 2;
+    }
+    const QString path = QString::fromLocal8Bit(argv[1]);
+    const long before = peakKiB();
+    ViewerWindow window;
+    window.show();
+    QApplication::processEvents();
+
+    QElapsedTimer clock;
+    QElapsedTimer sinceTick;
+    qint64 longest = 0;
+    QTimer tick;
+    tick.setInterval(1);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        longest = std::max(longest, sinceTick.restart());
+        // Loaded and shown: the status bar no longer says that it reads.
+        if (!window.statusBar()->currentMessage().endsWith(QStringLiteral("wird gelesen …"))) {
+            QApplication::quit();
+        }
+    });
+    clock.start();
+    sinceTick.start();
+    tick.start();
+    window.loadFile(path);
+    QApplication::exec();
+
+    const qint64 bytes = QFileInfo(path).size();
+    const long peak = peakKiB();
+    out << "file: " << bytes << " bytes; loaded and shown after " << clock.elapsed() << " ms" << Qt::endl;
+    out << "status: " << window.statusBar()->currentMessage() << Qt::endl;
+    out << "longest time between the window thread's events: " << longest << " ms (goal: at most 50)" << Qt::endl;
+    out << "peak memory: " << peak << " KiB, " << (peak - before) << " KiB above the start; ratio to the file: "
+        << double(peak) * 1024 / double(bytes) << " (goal: at most 1.2)" << Qt::endl;
+    return 0;
+}

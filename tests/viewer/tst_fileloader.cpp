@@ -1,0 +1,82 @@
+// Reading a file in the background: finished with the file, cancelled with neither file nor
+// error, failed with the read's German cause; the progress only grows and never passes 100.
+#include "FileLoader.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace merivox;
+
+class TestFileLoader final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void loads_data();
+    void loads();
+};
+
+void TestFileLoader::loads_data()
+{
+    QTest::addColumn<int>("records"); // of the file written; -1: no file
+    QTest::addColumn<bool>("cancel"); // cancelled at once
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("error"); // the start of the error, empty for none
+
+    QTest::newRow("small file") << 3 << false << true << QString();
+    QTest::newRow("file of several MiB") << 200000 << false << true << QString();
+    QTest::newRow("cancelled") << 200000 << true << false << QString();
+    QTest::newRow("missing") << -1 << false << false << QStringLiteral("fehlt.dat existiert nicht.");
+}
+
+void TestFileLoader::loads()
+{
+    QFETCH(int, records);
+    QFETCH(bool, cancel);
+    QFETCH(bool, ok);
+    QFETCH(QString, error);
+
+    QTemporaryDir folder;
+    QString path = folder.filePath(records < 0 ? QStringLiteral("fehlt.dat") : QStringLiteral("usrprobe.dat"));
+    if (records >= 0) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        for (int i = 0; i < records; ++i) {
+            file.write("ITEM:T" + QByteArray::number(i) + "MM M3\r\nbegintip\r\nendtip\r\n");
+        }
+    }
+    path = QDir::toNativeSeparators(path);
+
+    FileLoader loader;
+    QSignalSpy finished(&loader, &FileLoader::finished);
+    QList<int> progress;
+    connect(&loader, &FileLoader::progress, this, [&progress](int percent) { progress << percent; });
+    loader.start(path);
+    QVERIFY(loader.isLoading());
+    if (cancel) {
+        loader.cancel();
+    }
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.at(0).at(0).toBool(), ok);
+    QVERIFY2(finished.at(0).at(1).toString().endsWith(error), qPrintable(finished.at(0).at(1).toString()));
+    QCOMPARE(finished.at(0).at(1).toString().isEmpty(), error.isEmpty());
+    QVERIFY(!loader.isLoading());
+    const std::optional<ProbeFile> file = loader.takeFile();
+    QCOMPARE(file.has_value(), ok);
+    if (file) {
+        QCOMPARE(file->recordCount(), records);
+        QCOMPARE(file->problemCount(), 0);
+    }
+    QVERIFY(!loader.takeFile()); // handed over once
+    QVERIFY(std::is_sorted(progress.cbegin(), progress.cend()));
+    QVERIFY(progress.isEmpty() || (progress.first() > 0 && progress.last() <= 100));
+    if (records >= 200000 && !cancel) {
+        QVERIFY(!progress.isEmpty()); // a file of several MiB tells how far it got
+    }
+}
+
+QTEST_GUILESS_MAIN(TestFileLoader)
+#include "tst_fileloader.moc"
