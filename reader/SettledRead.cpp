@@ -13,7 +13,9 @@ std::optional<ProbeFile> readSettled(const QString &path, QString *error, Settle
     const std::filesystem::path native(QDir::toNativeSeparators(path).toStdU16String());
     QElapsedTimer clock;
     clock.start();
-    const auto within = [&](std::chrono::milliseconds limit) { return clock.elapsed() < limit.count(); };
+    const auto within = [&](std::chrono::milliseconds limit) {
+        return clock.elapsed() < limit.count();
+    };
     for (;;) {
         if (appendLockHeld(native) && within(times.lockWait)) {
             QThread::msleep(quint64(times.step.count()));

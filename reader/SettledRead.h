@@ -14,7 +14,7 @@ namespace merivox {
 
 struct SettleTimes
 {
-    std::chrono::milliseconds step{50};       // between two looks
+    std::chrono::milliseconds step{50};        // between two looks
     std::chrono::milliseconds lockWait{10000}; // at most, while an append holds its lock
     std::chrono::milliseconds tailWait{1000};  // at most, while the last line has no line end
 };

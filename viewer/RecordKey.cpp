@@ -22,12 +22,16 @@ qsizetype findRecord(const ProbeFile &file, const RecordKey &key)
         return -1;
     }
     qsizetype seen = 0;
-    for (qsizetype i = 0; i < file.recordCount(); ++i) {
-        if (file.name(i) == key.name && file.thread(i) == key.thread && seen++ == key.occurrence) {
-            return i;
+    qsizetype last = -1;
+    for (qsizetype i = 0; key.occurrence >= 0 && i < file.recordCount(); ++i) {
+        if (file.name(i) == key.name && file.thread(i) == key.thread) {
+            if (seen++ == key.occurrence) {
+                return i;
+            }
+            last = i;
         }
     }
-    return std::min(key.row, file.recordCount() - 1);
+    return last >= 0 ? last : std::min(key.row, file.recordCount() - 1);
 }
 
 } // namespace merivox

@@ -88,10 +88,13 @@ void RemoveAction::remove(const QString &path, const ProbeFile &file, qsizetype 
     }
     m_undo->setEnabled(m_editor.canUndo());
     tell(outcome, QStringLiteral("Nichts entfernt; die Datei wird neu eingelesen."));
-    // The record that stood after it takes its row; nothing of this key is found any more.
-    emit fileChanged(key, outcome == ProbeFileEditor::Outcome::Done
-                              ? QStringLiteral("Entfernt: %1. Rückgängig mit Strg+Z.").arg(m_removedText)
-                              : QString());
+    if (outcome != ProbeFileEditor::Outcome::Done) {
+        emit fileChanged(key, QString());
+        return;
+    }
+    // The record that stood after it takes its row.
+    emit fileChanged(RecordKey::atRow(record),
+                     QStringLiteral("Entfernt: %1. Rückgängig mit Strg+Z.").arg(m_removedText));
 }
 
 void RemoveAction::undo()
