@@ -6,6 +6,23 @@
 
 namespace merivox {
 
+namespace {
+
+// One reading; only the thread touches the result until it has finished.
+class ReadThread final : public QThread
+{
+public:
+    explicit ReadThread(QString path) : m_path(std::move(path)) {}
+    std::optional<ProbeFile> file;
+    QString error;
+
+private:
+    void run() override { file = readSettled(m_path, &error); }
+    QString m_path;
+};
+
+} // namespace
+
 BackgroundRead::BackgroundRead(QObject *parent) : QObject(parent) {}
 
 BackgroundRead::~BackgroundRead()
@@ -24,12 +41,7 @@ void BackgroundRead::start(const QString &path)
     }
     m_path = path;
     m_nextPath.clear();
-    // Only the thread touches the result until it has finished.
-    m_thread = QThread::create([this, path] {
-        QString error;
-        m_file = readSettled(path, &error);
-        m_error = error;
-    });
+    m_thread = new ReadThread(path);
     connect(m_thread, &QThread::finished, this, &BackgroundRead::threadFinished);
     m_thread->start();
 }
@@ -37,6 +49,9 @@ void BackgroundRead::start(const QString &path)
 void BackgroundRead::threadFinished()
 {
     m_thread->wait();
+    auto *done = static_cast<ReadThread *>(m_thread);
+    m_file = std::move(done->file);
+    m_error = done->error;
     delete m_thread;
     m_thread = nullptr;
     if (!m_nextPath.isEmpty()) {

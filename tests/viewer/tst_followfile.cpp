@@ -214,17 +214,20 @@ void TestFollowFile::settledRead_data()
     QTest::addColumn<int>("holdLockMs");       // an append holding its lock this long; -1: no append
     QTest::addColumn<QByteArray>("restLater"); // written 300 ms after the reading began
     QTest::addColumn<int>("lockWaitMs");
-    QTest::addColumn<QByteArray>("expected");
+    QTest::addColumn<QList<QByteArray>>("expected"); // any of these, each whole
     QTest::addColumn<int>("atLeastMs");
 
     const QByteArray a = rec("A");
     const QByteArray b = rec("B");
-    QTest::newRow("nothing under way") << a << -1 << QByteArray() << 5000 << a << 0;
-    QTest::newRow("an append holds its lock") << a << 400 << QByteArray() << 5000 << a + b << 300;
-    QTest::newRow("lock held longer than waited") << a << 1500 << QByteArray() << 200 << a << 200;
-    QTest::newRow("last record half written") << a + b.left(20) << -1 << b.mid(20) << 5000 << a + b << 250;
+    QTest::newRow("nothing under way") << a << -1 << QByteArray() << 5000 << QList<QByteArray>{a} << 0;
+    QTest::newRow("an append holds its lock") << a << 400 << QByteArray() << 5000 << QList<QByteArray>{a + b} << 300;
+    // Past the wait the file is taken as it stands; on Windows the read itself waits out the lock.
+    QTest::newRow("lock held longer than waited")
+        << a << 1500 << QByteArray() << 200 << QList<QByteArray>{a, a + b} << 200;
+    QTest::newRow("last record half written")
+        << a + b.left(20) << -1 << b.mid(20) << 5000 << QList<QByteArray>{a + b} << 250;
     QTest::newRow("last line never ended: taken as it stands")
-        << a + "ITEM:BMM M3" << -1 << QByteArray() << 5000 << a + "ITEM:BMM M3" << 600;
+        << a + "ITEM:BMM M3" << -1 << QByteArray() << 5000 << QList<QByteArray>{a + "ITEM:BMM M3"} << 600;
 }
 
 void TestFollowFile::settledRead()
@@ -233,7 +236,7 @@ void TestFollowFile::settledRead()
     QFETCH(int, holdLockMs);
     QFETCH(QByteArray, restLater);
     QFETCH(int, lockWaitMs);
-    QFETCH(QByteArray, expected);
+    QFETCH(QList<QByteArray>, expected);
     QFETCH(int, atLeastMs);
 
     const QString path = m_folder.filePath(QStringLiteral("settled.dat"));
@@ -273,7 +276,7 @@ void TestFollowFile::settledRead()
         setAppendHook(nullptr);
     }
     QVERIFY2(file.has_value(), qPrintable(error));
-    QCOMPARE(file->bytes(), expected);
+    QVERIFY2(expected.contains(file->bytes()), file->bytes().constData());
     QVERIFY2(took >= atLeastMs, qPrintable(QString::number(took)));
 }
 
