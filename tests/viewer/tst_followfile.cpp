@@ -1,12 +1,11 @@
 // The viewer following its file and taking a record out: which record stays chosen after the file
-// changed, the bytes a record takes, a reading that waits out an append, the window reading a file
+// changed, a reading that waits out an append, the window reading a file
 // changed in place or replaced by rename, and the confirmation, removal and undo in the window.
 #include "AppendFile.h"
 #include "AppendLock.h"
 #include "OneStepReplace.h"
 #include "ProbeFile.h"
 #include "ProbeFileEditor.h"
-#include "RecordBytes.h"
 #include "RecordKey.h"
 #include "SettledRead.h"
 #include "ViewerWindow.h"
@@ -120,8 +119,6 @@ class TestFollowFile final : public QObject
 private slots:
     void findRecord_data();
     void findRecord();
-    void recordBytes_data();
-    void recordBytes();
     void settledRead_data();
     void settledRead();
     void windowFollows_data();
@@ -168,44 +165,6 @@ void TestFollowFile::findRecord()
     const ProbeFile old = ProbeFile::fromBytes(recs(before));
     const RecordKey key = byRow ? RecordKey::atRow(chosen) : recordKey(old, chosen);
     QCOMPARE(merivox::findRecord(ProbeFile::fromBytes(recs(after)), key), qsizetype(expected));
-}
-
-void TestFollowFile::recordBytes_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("record");
-    QTest::addColumn<QByteArray>("taken");
-    QTest::addColumn<QString>("reason");
-
-    const QByteArray crlf = rec("A");
-    const QByteArray lf = rec("B", "M4", "\n");
-    const QByteArray open = "ITEM:CMM M5\r\nbegintip\r\nendtip";
-    QTest::newRow("first, CR LF") << crlf + lf + open << 0 << crlf << QString();
-    QTest::newRow("middle, LF only") << crlf + lf + open << 1 << lf << QString();
-    QTest::newRow("last, without a line end") << crlf + lf + open << 2 << open << QString();
-    QTest::newRow("a stray line after it stays") << crlf + "irgendwas\r\n" + lf << 0 << crlf << QString();
-    const QByteArray together = "ITEM:AMM M3\r\nbegintip\r\nendtipITEM:BMM M3\r\nbegintip\r\nendtip\r\n";
-    QTest::newRow("shares its last line")
-        << together << 0 << QByteArray() << "Der Eintrag teilt sich Zeile 3 mit einem anderen; er wird nicht entfernt.";
-    QTest::newRow("shares its first line")
-        << together << 1 << QByteArray() << "Der Eintrag teilt sich Zeile 3 mit einem anderen; er wird nicht entfernt.";
-}
-
-void TestFollowFile::recordBytes()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, record);
-    QFETCH(QByteArray, taken);
-    QFETCH(QString, reason);
-
-    const ProbeFile file = ProbeFile::fromBytes(bytes);
-    QString why;
-    const std::optional<ByteRange> range = merivox::recordBytes(file, record, &why);
-    QCOMPARE(why, reason);
-    QCOMPARE(range.has_value(), reason.isEmpty());
-    if (range) {
-        QCOMPARE(bytes.mid(range->begin, range->end - range->begin), taken);
-    }
 }
 
 void TestFollowFile::settledRead_data()
