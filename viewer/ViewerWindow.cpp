@@ -180,8 +180,10 @@ bool ViewerWindow::openFile(const QString &path)
     m_drawing->clear();
     m_text->clear();
     setWindowTitle(QStringLiteral("%1 – %2").arg(QFileInfo(path).fileName(), kViewerName));
-    statusBar()->showMessage(QStringLiteral("%1: %2").arg(
-        QDir::toNativeSeparators(path), countText(m_file->recordCount(), m_file->problemCount(), m_file->hintCount())));
+    statusBar()->showMessage(
+        QStringLiteral("%1: %2")
+            .arg(QDir::toNativeSeparators(path),
+                 countText(m_file->recordCount(), m_file->problemCount(), m_file->hintCount())));
     if (m_file->recordCount() > 0) {
         selectRecord(0);
     }
