@@ -1,12 +1,15 @@
 #include "ViewerWindow.h"
 
+#include "BackgroundRead.h"
 #include "DataSheet.h"
 #include "FileLoader.h"
+#include "FileFollower.h"
 #include "Pictures.h"
 #include "ProblemListModel.h"
 #include "ReaderTexts.h"
 #include "RecordTableModel.h"
 #include "RecordView.h"
+#include "RemoveAction.h"
 #include "ScreenPlacement.h"
 #include "ViewerStartup.h"
 
@@ -32,6 +35,8 @@
 #include <QTableView>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace merivox {
 
@@ -59,7 +64,8 @@ QWidget *titled(const QString &title, QWidget *content)
 
 ViewerWindow::ViewerWindow(QWidget *parent)
     : QMainWindow(parent), m_model(new RecordTableModel(this)), m_table(new QTableView), m_drawing(new RecordView),
-      m_text(new QPlainTextEdit), m_problemModel(new ProblemListModel(this)), m_problems(new QListView)
+      m_text(new QPlainTextEdit), m_problemModel(new ProblemListModel(this)), m_problems(new QListView),
+      m_follower(new FileFollower(this)), m_reader(new BackgroundRead(this)), m_remover(new RemoveAction(this))
 {
     setObjectName(QStringLiteral("frmAnsicht"));
     setWindowTitle(kViewerName);
@@ -123,6 +129,9 @@ ViewerWindow::ViewerWindow(QWidget *parent)
     QMenu *fileMenu = menuBar()->addMenu(QStringLiteral("&Datei"));
     QAction *open = fileMenu->addAction(QStringLiteral("Ö&ffnen …"), this, &ViewerWindow::chooseFile);
     open->setShortcut(QKeySequence::Open);
+    QAction *reload = fileMenu->addAction(QStringLiteral("&Neu laden"), this, &ViewerWindow::reloadFile);
+    reload->setObjectName(QStringLiteral("act_neuladen"));
+    reload->setShortcut(QKeySequence::Refresh);
     m_sheetAction = fileMenu->addAction(QStringLiteral("Datenblatt als &PDF …"), this, &ViewerWindow::saveDataSheet);
     m_sheetAction->setObjectName(QStringLiteral("act_datenblatt"));
     m_sheetAction->setShortcut(QKeySequence::Print);
@@ -130,6 +139,14 @@ ViewerWindow::ViewerWindow(QWidget *parent)
     fileMenu->addSeparator();
     QAction *quit = fileMenu->addAction(QStringLiteral("&Beenden"), this, &QWidget::close);
     quit->setShortcut(QKeySequence::Quit);
+    QMenu *editMenu = menuBar()->addMenu(QStringLiteral("&Bearbeiten"));
+    editMenu->addAction(m_remover->undoAction());
+    editMenu->addSeparator();
+    editMenu->addAction(m_remover->removeAction());
+    connect(m_remover->removeAction(), &QAction::triggered, this, &ViewerWindow::removeRecord);
+    connect(m_remover, &RemoveAction::fileChanged, this, &ViewerWindow::afterRemoval);
+    connect(m_follower, &FileFollower::changed, this, &ViewerWindow::reloadFile);
+    connect(m_reader, &BackgroundRead::finished, this, &ViewerWindow::showReloaded);
 
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &ViewerWindow::showRecord);
     connect(m_problems, &QListView::clicked, this, &ViewerWindow::showProblem);
@@ -204,6 +221,8 @@ void ViewerWindow::showFile(ProbeFile file, const QString &path)
     m_problemModel->setFile(nullptr);
     m_file = std::move(file);
     m_path = path;
+    m_follower->follow(path);
+    m_remover->setPath(path);
     m_model->setFile(&*m_file);
     m_problemModel->setFile(&*m_file);
     m_drawing->clear();
@@ -240,6 +259,7 @@ void ViewerWindow::selectRecord(qsizetype record)
 void ViewerWindow::showRecord(const QModelIndex &current)
 {
     m_sheetAction->setEnabled(m_file && current.isValid());
+    m_remover->setRecordChosen(m_file && current.isValid());
     if (!m_file || !current.isValid()) {
         m_drawing->clear();
         m_text->clear();
@@ -292,6 +312,70 @@ void ViewerWindow::saveDataSheet()
                                                 "geöffnet:\n%1")
                                      .arg(QDir::toNativeSeparators(path)));
     }
+}
+
+void ViewerWindow::reloadFile()
+{
+    if (!m_path.isEmpty()) {
+        m_reader->start(m_path);
+    }
+}
+
+void ViewerWindow::showReloaded()
+{
+    QString path;
+    QString error;
+    std::optional<ProbeFile> file = m_reader->take(&path, &error);
+    const std::optional<RecordKey> chosen = std::exchange(m_chooseAfterRead, std::nullopt);
+    const QString note = std::exchange(m_noteAfterRead, QString());
+    if (path != m_path || !m_file) {
+        return; // another file was opened meanwhile
+    }
+    if (!file) {
+        statusBar()->showMessage(QStringLiteral("Die Datei konnte nicht neu eingelesen werden: %1").arg(error));
+        return;
+    }
+    if (file->bytes() == m_file->bytes()) {
+        // Read again without a change (a second notice of the same change, or F5): nothing moves.
+        if (!note.isEmpty()) {
+            statusBar()->showMessage(note);
+        }
+        return;
+    }
+    const RecordKey key = chosen.value_or(recordKey(*m_file, m_table->currentIndex().row()));
+    const int scrolled = m_table->verticalScrollBar()->value();
+    m_model->setFile(nullptr);
+    m_problemModel->setFile(nullptr);
+    m_file = std::move(file);
+    m_model->setFile(&*m_file);
+    m_problemModel->setFile(&*m_file);
+    m_table->verticalScrollBar()->setValue(scrolled);
+    const qsizetype row = findRecord(*m_file, key);
+    if (row >= 0) {
+        selectRecord(row);
+    } else {
+        showRecord({});
+    }
+    statusBar()->showMessage(note.isEmpty()
+                                 ? QStringLiteral("%1: %2").arg(
+                                       QDir::toNativeSeparators(m_path),
+                                       countText(m_file->recordCount(), m_file->problemCount(), m_file->hintCount()))
+                                 : note);
+}
+
+void ViewerWindow::removeRecord()
+{
+    const QModelIndex current = m_table->currentIndex();
+    if (m_file && current.isValid()) {
+        m_remover->remove(m_path, *m_file, current.row());
+    }
+}
+
+void ViewerWindow::afterRemoval(const RecordKey &key, const QString &note)
+{
+    m_chooseAfterRead = key;
+    m_noteAfterRead = note;
+    reloadFile();
 }
 
 } // namespace merivox

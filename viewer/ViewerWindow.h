@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ProbeFile.h"
+#include "RecordKey.h"
 
 #include <QMainWindow>
 
@@ -16,13 +17,16 @@ class QTableView;
 namespace merivox {
 
 class FileLoader;
+class BackgroundRead;
+class FileFollower;
 class ProblemListModel;
 class RecordTableModel;
 class RecordView;
+class RemoveAction;
 
 // Shows a probe file: its records in a table, the chosen record drawn to scale and as text, and
-// the file's problems with their line numbers. Clicking a problem chooses its record. The file
-// is only read, never written.
+// the file's problems with their line numbers. Clicking a problem chooses its record. The file is
+// read again whenever it changes on disk; it is written only to take a record out or put it back.
 class ViewerWindow final : public QMainWindow
 {
     Q_OBJECT
@@ -44,10 +48,18 @@ public:
     // Asks where to save the chosen record's data sheet, writes it as a PDF and opens it in the
     // system's PDF viewer, from where it is printed.
     void saveDataSheet();
+    // Reads the file shown again in the background and shows it once read, with the same record
+    // chosen (by name, thread and which of several equal ones); on failure keeps what was shown.
+    void reloadFile();
+    // Asks, then takes the chosen record out of the file.
+    void removeRecord();
 
 private:
     void showFile(ProbeFile file, const QString &path);
     void loaded(bool ok, const QString &error);
+    void showReloaded();
+    void afterRemoval(const RecordKey &key, const QString &note);
+
     void showRecord(const QModelIndex &current);
     void showProblem(const QModelIndex &index);
 
@@ -63,6 +75,12 @@ private:
     FileLoader *m_loader = nullptr;
     QProgressBar *m_progress = nullptr;
     QPushButton *m_cancel = nullptr;
+    FileFollower *m_follower = nullptr;
+    BackgroundRead *m_reader = nullptr;
+    RemoveAction *m_remover = nullptr;
+    // What a removal asks the next reading to choose and to tell.
+    std::optional<RecordKey> m_chooseAfterRead;
+    QString m_noteAfterRead;
 };
 
 } // namespace merivox

@@ -1,0 +1,39 @@
+#include "SettledRead.h"
+
+#include "AppendLock.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
+
+namespace merivox {
+
+std::optional<ProbeFile> readSettled(const QString &path, QString *error, SettleTimes times)
+{
+    const std::filesystem::path native(QDir::toNativeSeparators(path).toStdU16String());
+    QElapsedTimer clock;
+    clock.start();
+    const auto within = [&](std::chrono::milliseconds limit) {
+        return clock.elapsed() < limit.count();
+    };
+    for (;;) {
+        if (appendLockHeld(native) && within(times.lockWait)) {
+            QThread::msleep(quint64(times.step.count()));
+            continue;
+        }
+        std::optional<ProbeFile> file = ProbeFile::read(path, error);
+        if (!file) {
+            return file;
+        }
+        // An append that took the lock while the file was read may have been read in part.
+        const bool appending = appendLockHeld(native) && within(times.lockWait);
+        const QByteArray &bytes = file->bytes();
+        const bool cutShort = !bytes.isEmpty() && !bytes.endsWith('\n') && within(times.tailWait);
+        if (!appending && !cutShort) {
+            return file;
+        }
+        QThread::msleep(quint64(times.step.count()));
+    }
+}
+
+} // namespace merivox

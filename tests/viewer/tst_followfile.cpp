@@ -1,0 +1,379 @@
+// The viewer following its file and taking a record out: which record stays chosen after the file
+// changed, a reading that waits out an append, the window reading a file
+// changed in place or replaced by rename, and the confirmation, removal and undo in the window.
+#include "AppendFile.h"
+#include "AppendLock.h"
+#include "OneStepReplace.h"
+#include "ProbeFile.h"
+#include "ProbeFileEditor.h"
+#include "RecordKey.h"
+#include "SettledRead.h"
+#include "ViewerWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <QtTest>
+
+#include <atomic>
+#include <filesystem>
+
+using namespace merivox;
+using namespace std::chrono_literals;
+
+namespace {
+
+QByteArray rec(const char *name, const char *thread = "M3", const char *end = "\r\n")
+{
+    return QByteArray("ITEM:") + name + "MM " + thread + end + "begintip" + end + "endtip" + end;
+}
+
+// Records by name, with the thread M3 unless the name says "name/thread".
+QByteArray recs(const QStringList &names)
+{
+    QByteArray bytes;
+    for (const QString &name : names) {
+        const QStringList parts = name.split(QLatin1Char('/'));
+        bytes += rec(qPrintable(parts.at(0)), parts.size() > 1 ? qPrintable(parts.at(1)) : "M3");
+    }
+    return bytes;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+std::filesystem::path native(const QString &path)
+{
+    return std::filesystem::path(QDir::toNativeSeparators(path).toStdU16String());
+}
+
+// An append that, once it holds the lock, keeps it this long before writing.
+std::atomic<int> g_holdLockMs{0};
+int holdLock(AppendStage stage)
+{
+    if (stage == AppendStage::Locked) {
+        QThread::msleep(quint64(g_holdLockMs.load()));
+    }
+    return 0;
+}
+
+// Answers the message boxes that come up, one after the other, with the button of the given
+// text, and keeps each box's text and informative text.
+class BoxAnswers final : public QObject
+{
+public:
+    explicit BoxAnswers(QStringList buttons) : m_buttons(std::move(buttons))
+    {
+        connect(&m_timer, &QTimer::timeout, this, &BoxAnswers::look);
+        m_timer.start(20);
+    }
+    QStringList texts;
+
+private:
+    void look()
+    {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || m_buttons.isEmpty() || box == m_last) {
+            return;
+        }
+        m_last = box;
+        texts << box->text() + QLatin1Char('\n') + box->informativeText();
+        const QString wanted = m_buttons.takeFirst();
+        for (QAbstractButton *button : box->buttons()) {
+            if (button->text() == wanted) {
+                button->click();
+                return;
+            }
+        }
+        texts << QStringLiteral("no button %1").arg(wanted);
+        box->reject();
+    }
+    QStringList m_buttons;
+    QTimer m_timer;
+    QPointer<QMessageBox> m_last;
+};
+
+} // namespace
+
+class TestFollowFile final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void findRecord_data();
+    void findRecord();
+    void settledRead_data();
+    void settledRead();
+    void windowFollows_data();
+    void windowFollows();
+    void removeInWindow_data();
+    void removeInWindow();
+
+private:
+    QTemporaryDir m_folder;
+};
+
+void TestFollowFile::findRecord_data()
+{
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<int>("chosen");
+    QTest::addColumn<bool>("byRow");
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<int>("expected");
+
+    const QStringList four{"A", "C", "B", "C"};
+    QTest::newRow("unchanged") << four << 2 << false << four << 2;
+    QTest::newRow("one put before it") << four << 3 << false << QStringList{"X", "A", "C", "B", "C"} << 4;
+    // Equal records are told apart by their order only: an equal one put before makes another the second.
+    QTest::newRow("an equal one put before it: the second counts")
+        << four << 3 << false << QStringList{"A", "C", "C", "B", "C"} << 2;
+    QTest::newRow("the equal one before it taken out") << four << 3 << false << QStringList{"A", "B", "C"} << 2;
+    QTest::newRow("same name, other thread is another record")
+        << QStringList{"A", "C/M4", "C"} << 2 << false << QStringList{"C", "C/M4", "A"} << 0;
+    QTest::newRow("it was taken out: the one now at its row") << four << 2 << false << QStringList{"A", "C", "C"} << 2;
+    QTest::newRow("it was the last: the last one") << four << 2 << false << QStringList{"A", "C"} << 1;
+    QTest::newRow("by row after a removal") << four << 1 << true << QStringList{"A", "B", "C"} << 1;
+    QTest::newRow("nothing chosen") << four << -1 << false << four << -1;
+    QTest::newRow("file now empty") << four << 1 << false << QStringList{} << -1;
+}
+
+void TestFollowFile::findRecord()
+{
+    QFETCH(QStringList, before);
+    QFETCH(int, chosen);
+    QFETCH(bool, byRow);
+    QFETCH(QStringList, after);
+    QFETCH(int, expected);
+
+    const ProbeFile old = ProbeFile::fromBytes(recs(before));
+    const RecordKey key = byRow ? RecordKey::atRow(chosen) : recordKey(old, chosen);
+    QCOMPARE(merivox::findRecord(ProbeFile::fromBytes(recs(after)), key), qsizetype(expected));
+}
+
+void TestFollowFile::settledRead_data()
+{
+    QTest::addColumn<QByteArray>("start");
+    QTest::addColumn<int>("holdLockMs");       // an append holding its lock this long; -1: no append
+    QTest::addColumn<QByteArray>("restLater"); // written 300 ms after the reading began
+    QTest::addColumn<int>("lockWaitMs");
+    QTest::addColumn<QList<QByteArray>>("expected"); // any of these, each whole
+    QTest::addColumn<int>("atLeastMs");
+
+    const QByteArray a = rec("A");
+    const QByteArray b = rec("B");
+    QTest::newRow("nothing under way") << a << -1 << QByteArray() << 5000 << QList<QByteArray>{a} << 0;
+    QTest::newRow("an append holds its lock") << a << 400 << QByteArray() << 5000 << QList<QByteArray>{a + b} << 300;
+    // Past the wait the file is taken as it stands; on Windows the read itself waits out the lock.
+    QTest::newRow("lock held longer than waited")
+        << a << 1500 << QByteArray() << 200 << QList<QByteArray>{a, a + b} << 200;
+    QTest::newRow("last record half written")
+        << a + b.left(20) << -1 << b.mid(20) << 5000 << QList<QByteArray>{a + b} << 250;
+    QTest::newRow("last line never ended: taken as it stands")
+        << a + "ITEM:BMM M3" << -1 << QByteArray() << 5000 << QList<QByteArray>{a + "ITEM:BMM M3"} << 600;
+}
+
+void TestFollowFile::settledRead()
+{
+    QFETCH(QByteArray, start);
+    QFETCH(int, holdLockMs);
+    QFETCH(QByteArray, restLater);
+    QFETCH(int, lockWaitMs);
+    QFETCH(QList<QByteArray>, expected);
+    QFETCH(int, atLeastMs);
+
+    const QString path = m_folder.filePath(QStringLiteral("settled.dat"));
+    QVERIFY(writeAll(path, start));
+    QThread *append = nullptr;
+    if (holdLockMs >= 0) {
+        g_holdLockMs = holdLockMs;
+        setAppendHook(holdLock);
+        append = QThread::create([path] { appendToFile(native(path), rec("B").toStdString()); });
+        append->start();
+        QTRY_VERIFY_WITH_TIMEOUT(appendLockHeld(native(path)), 5000);
+    }
+    if (!restLater.isEmpty()) {
+        QTimer::singleShot(300, [path, restLater] {
+            QFile file(path);
+            if (file.open(QIODevice::Append)) {
+                file.write(restLater);
+            }
+        });
+    }
+    QElapsedTimer clock;
+    clock.start();
+    std::optional<ProbeFile> file;
+    QString error;
+    // The file is read on a thread of its own, as the window reads it, so that this thread's
+    // timer can finish the record meanwhile.
+    QThread *reading = QThread::create([&] {
+        file = readSettled(path, &error, {20ms, std::chrono::milliseconds(lockWaitMs), 600ms});
+    });
+    reading->start();
+    QTRY_VERIFY_WITH_TIMEOUT(reading->isFinished(), 10000);
+    const qint64 took = clock.elapsed();
+    delete reading;
+    if (append) {
+        append->wait();
+        delete append;
+        setAppendHook(nullptr);
+    }
+    QVERIFY2(file.has_value(), qPrintable(error));
+    QVERIFY2(expected.contains(file->bytes()), file->bytes().constData());
+    QVERIFY2(took >= atLeastMs, qPrintable(QString::number(took)));
+}
+
+void TestFollowFile::windowFollows_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QList<int>>("rowCounts"); // after the first and the second change
+    QTest::addColumn<QList<int>>("chosenRows");
+
+    // The file starts as A C B C with the second C chosen (row 3).
+    QTest::newRow("appended to in place") << "append" << QList<int>{5, 6} << QList<int>{3, 3};
+    QTest::newRow("replaced by rename") << "rename" << QList<int>{5, 6} << QList<int>{4, 5};
+    QTest::newRow("deleted and written anew") << "rewrite" << QList<int>{5, 6} << QList<int>{4, 5};
+    QTest::newRow("a record taken out by another copy") << "remove" << QList<int>{3, 2} << QList<int>{2, 1};
+}
+
+void TestFollowFile::windowFollows()
+{
+    QFETCH(QString, change);
+    QFETCH(QList<int>, rowCounts);
+    QFETCH(QList<int>, chosenRows);
+    if (change == QLatin1String("remove")) {
+        SKIP_WITHOUT_ONE_STEP_REPLACE();
+    }
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
+    QVERIFY(writeAll(path, recs({"A", "C", "B", "C"})));
+    ViewerWindow window;
+    QVERIFY(window.openFile(path));
+    window.selectRecord(3);
+    auto *table = window.findChild<QTableView *>(QStringLiteral("tbl_eintraege"));
+    QVERIFY(table);
+
+    for (int step = 0; step < 2; ++step) {
+        const QByteArray before = readAll(path);
+        if (change == QLatin1String("append")) {
+            QVERIFY(appendToFile(native(path), rec("Y").toStdString()).ok());
+        } else if (change == QLatin1String("rename")) {
+            const QString next = folder.filePath(QStringLiteral("next.dat"));
+            QVERIFY(writeAll(next, rec("X") + before));
+            std::filesystem::rename(native(next), native(path));
+        } else if (change == QLatin1String("rewrite")) {
+            QVERIFY(QFile::remove(path));
+            QTest::qWait(300);
+            QVERIFY(writeAll(path, rec("X") + before));
+        } else {
+            // The first record out, as another copy of the viewer takes it.
+            ProbeFileEditor editor;
+            QCOMPARE(editor.remove(path, before, 0, rec("A").size()), ProbeFileEditor::Outcome::Done);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(table->model()->rowCount(), rowCounts.at(step), 5000);
+        QCOMPARE(table->currentIndex().row(), chosenRows.at(step));
+        QCOMPARE(table->currentIndex().siblingAtColumn(0).data().toString(), QStringLiteral("C"));
+    }
+}
+
+void TestFollowFile::removeInWindow_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<int>("chosen");
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<QByteArray>("appendedFirst"); // by another copy, after the window read the file
+    QTest::addColumn<QStringList>("said");         // a piece of each box's text
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<int>("chosenAfter");
+
+    const QByteArray three = rec("A") + rec("B", "M4", "\n") + "irgendwas\r\n" + rec("C");
+    QTest::newRow("confirmed") << three << 1 << QStringList{"&Entfernen"} << QByteArray()
+                               << QStringList{"Name: B\nGewinde: M4\nZeilen: 4 bis 6"}
+                               << rec("A") + "irgendwas\r\n" + rec("C") << 1;
+    QTest::newRow("cancelled") << three << 1 << QStringList{"Abbrechen"} << QByteArray()
+                               << QStringList{"Zeilen: 4 bis 6"} << three << 1;
+    QTest::newRow("the file changed meanwhile")
+        << three << 2 << QStringList{"&Entfernen", "OK"} << rec("D")
+        << QStringList{"Name: C", "Die Datei wurde geändert, seit sie eingelesen wurde.\nNichts entfernt"}
+        << three + rec("D") << 2;
+    QTest::newRow("a line shared with another record")
+        << QByteArray("ITEM:AMM M3\r\nbegintip\r\nendtipITEM:BMM M3\r\nbegintip\r\nendtip\r\n") << 1
+        << QStringList{"OK"} << QByteArray()
+        << QStringList{"Der Eintrag teilt sich Zeile 3 mit einem anderen; er wird nicht entfernt."}
+        << QByteArray("ITEM:AMM M3\r\nbegintip\r\nendtipITEM:BMM M3\r\nbegintip\r\nendtip\r\n") << 1;
+}
+
+void TestFollowFile::removeInWindow()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(int, chosen);
+    QFETCH(QStringList, answers);
+    QFETCH(QByteArray, appendedFirst);
+    QFETCH(QStringList, said);
+    QFETCH(QByteArray, after);
+    QFETCH(int, chosenAfter);
+    const bool removes = after != before + appendedFirst;
+    if (removes) {
+        SKIP_WITHOUT_ONE_STEP_REPLACE();
+    }
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
+    QVERIFY(writeAll(path, before));
+    ViewerWindow window;
+    QVERIFY(window.openFile(path));
+    window.selectRecord(chosen);
+    auto *table = window.findChild<QTableView *>(QStringLiteral("tbl_eintraege"));
+    auto *remove = window.findChild<QAction *>(QStringLiteral("act_entfernen"));
+    auto *undo = window.findChild<QAction *>(QStringLiteral("act_rueckgaengig"));
+    QVERIFY(table && remove && undo);
+    QVERIFY(remove->isEnabled());
+    QVERIFY(!undo->isEnabled());
+    if (!appendedFirst.isEmpty()) {
+        QVERIFY(appendToFile(native(path), appendedFirst.toStdString()).ok());
+    }
+
+    const ProbeFile shown = ProbeFile::fromBytes(before);
+    {
+        BoxAnswers boxes(answers);
+        remove->trigger();
+        QCOMPARE(boxes.texts.size(), said.size());
+        for (qsizetype i = 0; i < said.size(); ++i) {
+            QVERIFY2(boxes.texts.at(i).contains(said.at(i)), qPrintable(boxes.texts.at(i)));
+        }
+    }
+    QCOMPARE(readAll(path), after);
+    const int records = int(ProbeFile::fromBytes(after).recordCount());
+    QTRY_COMPARE_WITH_TIMEOUT(table->model()->rowCount(), records, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(table->currentIndex().row(), chosenAfter, 5000);
+    QCOMPARE(undo->isEnabled(), removes);
+
+    if (removes) {
+        // Undone: every byte back, and the record chosen again.
+        undo->trigger();
+        QCOMPARE(readAll(path), before);
+        QTRY_COMPARE_WITH_TIMEOUT(table->model()->rowCount(), int(shown.recordCount()), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(table->currentIndex().row(), chosen, 5000);
+        QVERIFY(!undo->isEnabled());
+    }
+}
+
+QTEST_MAIN(TestFollowFile)
+#include "tst_followfile.moc"

@@ -1,0 +1,81 @@
+#include "FileFollower.h"
+
+#include <QFileInfo>
+
+namespace merivox {
+
+namespace {
+
+// How long a burst of changes (a removal: backup, new file, rename) is let settle before it is told.
+constexpr int kSettleMs = 150;
+
+} // namespace
+
+FileFollower::FileFollower(QObject *parent) : QObject(parent)
+{
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(kSettleMs);
+    connect(&m_settle, &QTimer::timeout, this, &FileFollower::changed);
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &FileFollower::fileChanged);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &FileFollower::folderChanged);
+}
+
+void FileFollower::follow(const QString &path)
+{
+    m_settle.stop();
+    if (!m_watcher.files().isEmpty()) {
+        m_watcher.removePaths(m_watcher.files());
+    }
+    if (!m_watcher.directories().isEmpty()) {
+        m_watcher.removePaths(m_watcher.directories());
+    }
+    m_path = path;
+    if (path.isEmpty()) {
+        return;
+    }
+    m_watcher.addPath(QFileInfo(path).absolutePath());
+    watchAgain();
+    m_stamp = stamp();
+}
+
+FileFollower::Stamp FileFollower::stamp() const
+{
+    QFileInfo info(m_path);
+    info.setCaching(false);
+    if (!info.exists()) {
+        return {};
+    }
+    return {true, info.size(), info.lastModified(), info.fileTime(QFileDevice::FileMetadataChangeTime)};
+}
+
+void FileFollower::watchAgain()
+{
+    // The watch may still be on the file that was replaced (kept alive as the backup's link).
+    if (m_watcher.files().contains(m_path)) {
+        m_watcher.removePath(m_path);
+    }
+    if (QFileInfo::exists(m_path)) {
+        m_watcher.addPath(m_path);
+    }
+}
+
+void FileFollower::fileChanged()
+{
+    watchAgain();
+    m_stamp = stamp();
+    m_settle.start();
+}
+
+void FileFollower::folderChanged()
+{
+    // Any file of the folder may have changed; only the followed one counts.
+    const Stamp now = stamp();
+    if (now == m_stamp) {
+        return;
+    }
+    m_stamp = now;
+    watchAgain();
+    m_settle.start();
+}
+
+} // namespace merivox
