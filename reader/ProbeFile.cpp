@@ -1,6 +1,7 @@
 #include "ProbeFile.h"
 
 #include "AnsiText.h"
+#include "ItemKeys.h"
 #include "LineSyntax.h"
 #include "ReadFile.h"
 #include "ReaderTexts.h"
@@ -429,9 +430,6 @@ private:
         m_items.push_back({hashOf(itemKey(line)), quint32(m_file.m_records.size() - 1)});
     }
 
-    // Name and thread as they stand in the item line; blanks after the thread do not count.
-    static QByteArrayView itemKey(QByteArrayView line) { return trimmedRight(line.sliced(5)); }
-
     QByteArrayView itemOf(quint32 record) const
     {
         const Record &r = m_file.m_records[record];
@@ -727,6 +725,12 @@ QByteArrayView ProbeFile::partOf(quint32 index, const Record &record) const
     }
     const qsizetype item = bytes.indexOf(QByteArrayView("ITEM:"), 1);
     return index == record.firstLine ? bytes.sliced(item) : bytes.first(item);
+}
+
+QByteArrayView ProbeFile::itemLine(qsizetype record) const
+{
+    const Record &r = m_records[size_t(record)];
+    return partOf(r.firstLine, r);
 }
 
 QString ProbeFile::name(qsizetype record) const

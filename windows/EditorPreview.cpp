@@ -1,5 +1,6 @@
 #include "EditorPreview.h"
 
+#include "FileWatch.h"
 #include "PlausibilityNotes.h"
 #include "PreviewWindow.h"
 #include "ProbeFile.h"
@@ -10,6 +11,7 @@
 #include <QEvent>
 #include <QLineEdit>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 #include <QWidget>
 
@@ -31,7 +33,8 @@ QString missingEntry(const CreateFailure &failure)
 
 } // namespace
 
-PreviewContent previewContent(const EditorPort &editor, const EditorState &state, const QLocale &locale)
+PreviewContent previewContent(const EditorPort &editor, const EditorState &state, const QLocale &locale,
+                              const FileSummary *file)
 {
     PreviewContent content;
     const CreatePlan plan = planCreateCommand(editor, state, locale);
@@ -45,6 +48,11 @@ PreviewContent previewContent(const EditorPort &editor, const EditorState &state
         return content;
     }
     content.lines = plan.record->lines;
+    if (file) {
+        if (const QString twin = duplicateNote(*file, content.lines.value(0)); !twin.isEmpty()) {
+            content.notes.append(twin);
+        }
+    }
     const ProbeFile readBack = ProbeFile::fromLines(content.lines);
     if (readBack.recordCount() > 0) {
         content.readBack = readBack.lines(0);
@@ -78,10 +86,58 @@ QRect previewFrame(const QRect &editorFrame, int inputsLeft, const QRect &screen
 EditorPreview::EditorPreview(QWidget &editor, const EditorPort &port, const EditorState &state, const QLocale &locale,
                              int inputsLeft)
     : QObject(&editor), m_editor(editor), m_port(port), m_state(state), m_locale(locale), m_inputsLeft(inputsLeft),
-      m_window(new PreviewWindow(&editor))
+      m_window(new PreviewWindow(&editor)), m_file(new FileWatch(&appendAccess, this))
 {
     m_editor.installEventFilter(this);
     m_window->installEventFilter(this);
+    connect(m_file, &FileWatch::summarized, this, &EditorPreview::onSummary);
+    connect(m_window, &PreviewWindow::focusReturned, this, [this] {
+        m_editor.activateWindow();
+        m_editor.raise();
+    });
+    auto *show = new QShortcut(QKeySequence(kShowKey), &m_editor);
+    show->setContext(Qt::WindowShortcut);
+    connect(show, &QShortcut::activated, this, &EditorPreview::bringBack);
+}
+
+void EditorPreview::setFolder(const QString &folder)
+{
+    if (folder == m_folder) {
+        return;
+    }
+    m_folder = folder;
+    m_summary.reset(); // the other folder's file says nothing about this one
+    if (m_editorShown) {
+        m_file->follow(m_folder);
+        refresh();
+    }
+}
+
+void EditorPreview::stopFollowingFile()
+{
+    m_file->stop();
+}
+
+void EditorPreview::bringBack()
+{
+    if (!m_window || !m_editorShown) {
+        return;
+    }
+    m_closedByOperator = false;
+    refresh();
+    if (!m_window->isVisible()) {
+        place();
+        m_window->show();
+    }
+    m_window->raise();
+    m_window->activateWindow();
+    m_window->takeFocus();
+}
+
+void EditorPreview::onSummary(const SharedSummary &summary)
+{
+    m_summary = summary;
+    refresh();
 }
 
 void EditorPreview::watch(std::span<QWidget *const> inputs)
@@ -102,7 +158,12 @@ void EditorPreview::refresh()
     if (!m_editorShown || !m_window) {
         return;
     }
-    const PreviewContent content = previewContent(m_port, m_state, m_locale);
+    const PreviewContent content = previewContent(m_port, m_state, m_locale, m_summary.get());
+    if (m_summary) {
+        m_window->showFile(fileStatusText(*m_summary), fileNotes(*m_summary));
+    } else {
+        m_window->showFile(fileStatusText(FileSummary{}), {});
+    }
     if (content.missing.isEmpty()) {
         m_window->showRecord(content.lines, content.readBack, content.notes);
     } else {
@@ -123,6 +184,9 @@ bool EditorPreview::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Show:
         // Shown before the editor reaches the screen, so that the editor is the window that ends up active.
         m_editorShown = true;
+        if (!m_folder.isEmpty()) {
+            m_file->follow(m_folder);
+        }
         refresh();
         if (m_window && !m_closedByOperator) {
             place();
@@ -136,6 +200,11 @@ bool EditorPreview::eventFilter(QObject *watched, QEvent *event)
         if (m_window) {
             m_window->hide();
         }
+        break;
+    case QEvent::WindowActivate:
+        // Where the folder reports no change (some network shares), the file is read again at
+        // the latest when the operator comes back to the editor.
+        m_file->refresh();
         break;
     case QEvent::Move:
     case QEvent::Resize:

@@ -30,7 +30,16 @@ public:
     void showRecord(const QStringList &lines, const QList<RecordLine> &readBack, const QStringList &notes);
     // What keeps "Erstellen" from writing, one entry each.
     void showMissing(const QStringList &missing);
+    // The status line of usrprobe.dat in the editor's folder and the notes on the file itself.
+    void showFile(const QString &status, const QStringList &notes);
+    // Gives the focus to the first part of the preview that takes it.
+    void takeFocus();
 
+signals:
+    // Esc was pressed in the preview: the editor takes the focus back.
+    void focusReturned();
+
+public:
     // The record text shown, its lines joined by "\n"; empty while something is missing.
     QString recordText() const;
 
@@ -38,8 +47,13 @@ public:
     static constexpr int kWidth = 380;
     static constexpr int kMinimumWidth = 240;
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     PreviewDrawing *m_drawing = nullptr;
+    QLabel *m_status = nullptr;
+    QLabel *m_fileNotes = nullptr;
     QLabel *m_missing = nullptr;
     QStackedLayout *m_pictureOrMissing = nullptr;
     QLabel *m_notes = nullptr;
