@@ -22,6 +22,8 @@ namespace merivox {
 namespace {
 
 constexpr int kGap = 8;
+// How long after it opened the preview hands an activation on to the editor.
+constexpr int kOpeningMs = 100;
 
 QString missingEntry(const CreateFailure &failure)
 {
@@ -177,23 +179,32 @@ bool EditorPreview::eventFilter(QObject *watched, QEvent *event)
         // Only the operator closes it; the editor merely hides it.
         if (event->type() == QEvent::Close) {
             m_closedByOperator = true;
+        } else if (event->type() == QEvent::WindowActivate && m_opening) {
+            m_opening = false;
+            m_editor.activateWindow();
         }
         return false;
     }
     switch (event->type()) {
     case QEvent::Show:
-        // Shown before the editor reaches the screen, so that the editor is the window that ends up active.
         m_editorShown = true;
         if (!m_folder.isEmpty()) {
             m_file->follow(m_folder);
         }
         refresh();
-        if (m_window && !m_closedByOperator) {
-            place();
-            m_window->show();
-            // Where it has to overlap the editor's drawing, it stays above the editor.
-            QTimer::singleShot(0, m_window.get(), &QWidget::raise);
-        }
+        // Shown once the editor has asked to be mapped: a window manager that meets the preview
+        // first would not know the window it is transient for, and would not keep it above.
+        // It shows without being activated, so the editor keeps the focus.
+        QTimer::singleShot(0, this, [this] {
+            if (m_window && m_editorShown && !m_closedByOperator && !m_window->isVisible()) {
+                place();
+                m_window->show();
+                m_window->raise();
+                // Where the window system activates every window it shows, the editor takes it back.
+                m_opening = true;
+                QTimer::singleShot(kOpeningMs, this, [this] { m_opening = false; });
+            }
+        });
         break;
     case QEvent::Hide:
         m_editorShown = false;

@@ -90,6 +90,7 @@ private:
     QPointer<PreviewWindow> m_window;
     bool m_editorShown = false; // refresh only while the editor is on screen and whole
     bool m_closedByOperator = false;
+    bool m_opening = false; // just shown with the editor, which keeps the focus
     FileWatch *m_file = nullptr;
     QString m_folder;
     SharedSummary m_summary;

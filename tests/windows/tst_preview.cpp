@@ -62,6 +62,10 @@ QPointer<EditorWindow> openEditor(TipKind kind, EditorState &state, const QLocal
 {
     QPointer<EditorWindow> editor = new EditorWindow(kind, state, locale);
     editor->show();
+    // The preview follows as soon as the editor has gone to the screen.
+    if (!QTest::qWaitFor([&] { return editor->findChild<PreviewWindow *>(u"Vorschau"_s)->isVisible(); }, 2000)) {
+        qWarning("preview not shown");
+    }
     if (!child<FolderList>(editor, "Dir1")->setPath(folder)) {
         qWarning("folder not opened");
     }
