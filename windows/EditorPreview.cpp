@@ -1,6 +1,8 @@
 #include "EditorPreview.h"
 
 #include "FileWatch.h"
+#include "NumberText.h"
+#include "UnwritableText.h"
 #include "PlausibilityNotes.h"
 #include "PreviewWindow.h"
 #include "ProbeFile.h"
@@ -25,6 +27,52 @@ constexpr int kGap = 8;
 // How long after it opened the preview hands an activation on to the editor.
 constexpr int kOpeningMs = 100;
 
+// The text of the input that a failed check names.
+QString inputText(const EditorPort &editor, const CreateFailure &failure)
+{
+    if (failure.emptied) {
+        return editor.dimensionText(*failure.emptied);
+    }
+    if (failure.input == QStringLiteral("Benennung")) {
+        return editor.nameText();
+    }
+    if (failure.input == QStringLiteral("Gewinde 1")) {
+        return editor.threadText();
+    }
+    if (failure.input == QStringLiteral("Gewinde 2")) {
+        return editor.thread2Text();
+    }
+    return {};
+}
+
+// What is wrong with an input that holds text, where it can be said more exactly than "missing":
+// a character the file cannot take, or a number written with the other decimal separator.
+QString wrongEntry(const EditorPort &editor, const CreateFailure &failure, const QLocale &locale)
+{
+    if (failure.empty || failure.input.isEmpty()) {
+        return {};
+    }
+    const QString text = inputText(editor, failure);
+    if (const QString character = unwritableCharacter(text); !character.isEmpty()) {
+        QString sentence = QStringLiteral("%1 kann nicht in usrprobe.dat geschrieben werden").arg(character);
+        sentence[0] = sentence[0].toUpper();
+        return QStringLiteral("%1: %2.").arg(failure.input, sentence);
+    }
+    if (failure.emptied) {
+        const QChar decimal = locale.decimalPoint().front();
+        const QChar other = decimal == u',' ? u'.' : u',';
+        QString expected = text.trimmed();
+        if (expected.count(other) == 1) {
+            expected.replace(other, decimal);
+            if (parseNumber(expected, locale)) {
+                return QStringLiteral("%1: „%2“ ist keine Zahl; geschrieben wird sie hier „%3“.")
+                    .arg(failure.input, text.trimmed(), expected);
+            }
+        }
+    }
+    return {};
+}
+
 QString missingEntry(const CreateFailure &failure)
 {
     if (failure.empty) {
@@ -41,7 +89,11 @@ PreviewContent previewContent(const EditorPort &editor, const EditorState &state
     PreviewContent content;
     const CreatePlan plan = planCreateCommand(editor, state, locale);
     for (const CreateFailure &failure : plan.failures) {
-        content.missing.append(missingEntry(failure));
+        const QString wrong = wrongEntry(editor, failure, locale);
+        content.missing.append(wrong.isEmpty() ? missingEntry(failure) : wrong);
+        if (!wrong.isEmpty()) {
+            content.wrong.append(wrong);
+        }
     }
     if (!plan.record) {
         if (content.missing.isEmpty()) {
@@ -169,7 +221,7 @@ void EditorPreview::refresh()
     if (content.missing.isEmpty()) {
         m_window->showRecord(content.lines, content.readBack, content.notes);
     } else {
-        m_window->showMissing(content.missing);
+        m_window->showMissing(content.missing, content.wrong);
     }
 }
 

@@ -26,6 +26,7 @@ namespace merivox {
 struct PreviewContent
 {
     QStringList missing;        // what keeps "Erstellen" from writing; empty when it would write
+    QStringList wrong;          // of those, the inputs that hold something the file cannot take
     QStringList lines;          // the record that it would append
     QList<RecordLine> readBack; // those lines as the reader reads them, for the drawing
     QStringList notes;          // plausibility notes

@@ -142,9 +142,20 @@ void PreviewWindow::showRecord(const QStringList &lines, const QList<RecordLine>
     }
 }
 
-void PreviewWindow::showMissing(const QStringList &missing)
+void PreviewWindow::showMissing(const QStringList &missing, const QStringList &wrong)
 {
-    m_missing->setText(QStringLiteral("Noch keine Vorschau. Es fehlt:\n\n• ") + missing.join(QStringLiteral("\n• ")));
+    QStringList absent = missing;
+    for (const QString &entry : wrong) {
+        absent.removeOne(entry);
+    }
+    QStringList parts;
+    if (!absent.isEmpty()) {
+        parts.append(QStringLiteral("Es fehlt:\n\n• ") + absent.join(QStringLiteral("\n• ")));
+    }
+    if (!wrong.isEmpty()) {
+        parts.append(QStringLiteral("Zu ändern:\n\n• ") + wrong.join(QStringLiteral("\n• ")));
+    }
+    m_missing->setText(QStringLiteral("Noch keine Vorschau. ") + parts.join(QStringLiteral("\n\n")));
     m_pictureOrMissing->setCurrentWidget(m_missing);
     m_notes->clear();
     m_notes->hide();

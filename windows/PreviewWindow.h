@@ -28,8 +28,9 @@ public:
     // The record's lines as they would be appended, the same lines as the reader reads them back
     // (for the drawing), and the plausibility notes.
     void showRecord(const QStringList &lines, const QList<RecordLine> &readBack, const QStringList &notes);
-    // What keeps "Erstellen" from writing, one entry each.
-    void showMissing(const QStringList &missing);
+    // What keeps "Erstellen" from writing, one entry each; of those, the ones in wrong are listed
+    // as what is to be changed rather than as missing.
+    void showMissing(const QStringList &missing, const QStringList &wrong = {});
     // The status line of usrprobe.dat in the editor's folder and the notes on the file itself.
     void showFile(const QString &status, const QStringList &notes);
     // Gives the focus to the first part of the preview that takes it.

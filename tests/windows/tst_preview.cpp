@@ -101,6 +101,8 @@ private slots:
     void operatorMayCloseIt();
     void placement_data();
     void placement();
+    void namesWhatIsWrong_data();
+    void namesWhatIsWrong();
     void notesFromTheFile_data();
     void notesFromTheFile();
     void followsTheFolderAndTheFile();
@@ -221,8 +223,7 @@ void TestPreview::showsWhatIsMissing()
     enter(editor, u"cb_gew=M3"_s);
     enter(editor, u"txt_id=Ωmega"_s); // not in the file's code page
     QCOMPARE(missingOf(editor)->text(),
-             u"Noch keine Vorschau. Es fehlt:\n\n• Die Benennung enthält Zeichen, die nicht in die Datei "
-             u"geschrieben werden können"_s);
+             u"Noch keine Vorschau. Zu ändern:\n\n• Benennung: „Ω“ kann nicht in usrprobe.dat geschrieben werden."_s);
     QTest::qWait(30);
     QVERIFY(answerer.boxes().isEmpty());
     QVERIFY(isEmptyFolder(folder.path()));
@@ -364,6 +365,47 @@ void TestPreview::placement()
     // The drawing (left of the labels) is covered only where there is no room beside the editor.
     const bool beside = frame.left() > editor.right() || frame.right() < editor.left();
     QCOMPARE(!beside, QString::fromLatin1(QTest::currentDataTag()).contains("over the drawing"));
+}
+
+void TestPreview::namesWhatIsWrong_data()
+{
+    QTest::addColumn<bool>("german");
+    QTest::addColumn<QString>("inputs");
+    QTest::addColumn<QString>("shown");
+
+    const QString rest = u";txt_l2=15;txt_l3=40;txt_d1=4;txt_d2=2;txt_kd=3"_s;
+    QTest::newRow("Greek letter in the name")
+        << true << u"txt_id=Kugelα;cb_gew=M3;txt_L1=10"_s + rest
+        << u"Noch keine Vorschau. Zu ändern:\n\n• Benennung: „α“ kann nicht in usrprobe.dat geschrieben werden."_s;
+    QTest::newRow("tab in the thread")
+        << false << u"txt_id=K;cb_gew=M3\t;txt_L1=10"_s + rest
+        << u"Noch keine Vorschau. Zu ändern:\n\n• Gewinde 1: Das Steuerzeichen Tabulator (U+0009) kann nicht in "
+           u"usrprobe.dat geschrieben werden."_s;
+    QTest::newRow("character beyond the first plane")
+        << false << u"txt_id=K😀;cb_gew=M3;txt_L1=10"_s + rest
+        << u"Noch keine Vorschau. Zu ändern:\n\n• Benennung: „😀“ kann nicht in usrprobe.dat geschrieben werden."_s;
+    QTest::newRow("point on a German system")
+        << true << u"txt_id=K;cb_gew=M3;txt_L1=2.5"_s + rest
+        << u"Noch keine Vorschau. Zu ändern:\n\n• L1: „2.5“ ist keine Zahl; geschrieben wird sie hier „2,5“."_s;
+    QTest::newRow("comma in the C locale, and a missing input")
+        << false << u"txt_id=K;txt_L1=2,5"_s + rest
+        << u"Noch keine Vorschau. Es fehlt:\n\n• Gewinde 1\n\nZu ändern:\n\n• L1: „2,5“ ist keine Zahl; "
+           u"geschrieben wird sie hier „2.5“."_s;
+    QTest::newRow("not a number either way")
+        << true << u"txt_id=K;cb_gew=M3;txt_L1=2.5.1"_s + rest << u"Noch keine Vorschau. Es fehlt:\n\n• L1 (keine Zahl)"_s;
+}
+
+void TestPreview::namesWhatIsWrong()
+{
+    QFETCH(bool, german);
+    QFETCH(QString, inputs);
+    QFETCH(QString, shown);
+
+    QTemporaryDir folder;
+    QPointer<EditorWindow> editor = openEditor(TipKind::Ball, m_state, german ? kGerman : QLocale::c(), folder.path());
+    enter(editor, inputs);
+    QCOMPARE(missingOf(editor)->text(), shown);
+    editor->close();
 }
 
 void TestPreview::notesFromTheFile_data()
