@@ -76,7 +76,13 @@ QStringList fileNotes(const FileSummary &summary)
                          : QStringLiteral("usrprobe.dat ist schreibgeschützt: „Erstellen“ wird nichts anfügen "
                                           "können."));
     }
-    if (summary.state == FileSummary::State::Read && summary.problems > 0) {
+    if (summary.state == FileSummary::State::Read && summary.problems == 1) {
+        notes.append(summary.firstProblemLine > 0
+                         ? QStringLiteral("usrprobe.dat hat schon einen Fehler, in Zeile %1; „merivox-view“ zeigt "
+                                          "ihn.")
+                               .arg(summary.firstProblemLine)
+                         : QStringLiteral("usrprobe.dat hat schon einen Fehler; „merivox-view“ zeigt ihn."));
+    } else if (summary.state == FileSummary::State::Read && summary.problems > 1) {
         const QString count = counted(summary.problems, QStringLiteral("Fehler"), QStringLiteral("Fehler"));
         notes.append(summary.firstProblemLine > 0
                          ? QStringLiteral("usrprobe.dat hat schon %1, den ersten in Zeile %2; „merivox-view“ "

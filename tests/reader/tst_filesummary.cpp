@@ -113,10 +113,13 @@ void TestFileSummary::statusAndNotes_data()
         << "usrprobe.dat ist schreibgeschützt: „Erstellen“ wird nichts anfügen können.";
     QTest::newRow("damaged: a line no record has")
         << two + "Unsinn 1 2 3\r\n" << Writable::Yes << "usrprobe.dat: 2 Einträge."
-        << "usrprobe.dat hat schon 1 Fehler, den ersten in Zeile 23; „merivox-view“ zeigt sie.";
+        << "usrprobe.dat hat schon einen Fehler, in Zeile 23; „merivox-view“ zeigt ihn.";
     QTest::newRow("damaged: a record twice")
         << two + record("ITEM:AMM M3") << Writable::Yes << "usrprobe.dat: 3 Einträge."
-        << "usrprobe.dat hat schon 1 Fehler, den ersten in Zeile 23; „merivox-view“ zeigt sie.";
+        << "usrprobe.dat hat schon einen Fehler, in Zeile 23; „merivox-view“ zeigt ihn.";
+    QTest::newRow("damaged twice")
+        << two + record("ITEM:AMM M3") + "Unsinn\r\n" << Writable::Yes << "usrprobe.dat: 3 Einträge."
+        << "usrprobe.dat hat schon 2 Fehler, den ersten in Zeile 23; „merivox-view“ zeigt sie.";
     QTest::newRow("a folder of that name") << QByteArray("/") << Writable::Unknown << "ist ein Ordner, keine Datei."
                                            << "";
 }

@@ -428,7 +428,7 @@ void TestPreview::notesFromTheFile_data()
     QTest::newRow("another name") << tip << ball + u"TIP2"_s << u"usrprobe.dat: 1 Eintrag."_s << QString();
     QTest::newRow("inputs not complete: the file's note still shown")
         << tip + "Unsinn\r\n" << u"txt_id=X"_s << u"usrprobe.dat: 1 Eintrag."_s
-        << u"usrprobe.dat hat schon 1 Fehler, den ersten in Zeile 12"_s;
+        << u"usrprobe.dat hat schon einen Fehler, in Zeile 12"_s;
 }
 
 void TestPreview::notesFromTheFile()
