@@ -3,7 +3,10 @@
 //            the plausibility notes, and painting the drawing to scale into an image of the
 //            drawing's size;
 //   window:  a real editor with its preview: one changed character in a field, which refreshes
-//            the preview, and the preview window painted whole into a pixmap.
+//            the preview, and the preview window painted whole into a pixmap; the editor's
+//            folder is the working folder, and its usrprobe.dat (if any) is read first;
+//   stall:   the longest the GUI thread went without turning its event loop (a 1 ms timer)
+//            while the editor opened and its preview read the working folder's usrprobe.dat.
 // Prints the median, the 95th percentile and the largest of many single updates, in
 // microseconds. One frame at 60 Hz is 16,667 us.
 #include "EditorPreview.h"
@@ -15,6 +18,8 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QLabel>
+#include <QTimer>
 #include <QLineEdit>
 #include <QPainter>
 
@@ -139,6 +144,34 @@ int main(int argc, char **argv)
         print("content", example.name, figures);
     }
 
+    {
+        // The event loop's longest pause while the file is read in the background.
+        QElapsedTimer clock;
+        clock.start();
+        qint64 last = 0;
+        qint64 longest = 0;
+        QTimer tick;
+        tick.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            const qint64 now = clock.nsecsElapsed();
+            longest = std::max(longest, now - last);
+            last = now;
+        });
+        tick.start(1);
+        EditorState state;
+        auto *window = new EditorWindow(TipKind::Ball, state, locale);
+        window->show();
+        const QLabel *status = window->findChild<QLabel *>(QStringLiteral("vorschau_datei"));
+        while (status->text().endsWith(QStringLiteral("wird gelesen …")) && clock.elapsed() < 60000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        const qint64 loaded = clock.elapsed();
+        tick.stop();
+        std::printf("stall       longest event-loop pause %8.1f ms; file read after %lld ms: %s\n", longest / 1e6,
+                    static_cast<long long>(loaded), qPrintable(status->text()));
+        delete window;
+    }
+
     for (const Example &example : kExamples) {
         EditorState state;
         EditorWindow window(example.kind, state, locale);
@@ -154,6 +187,13 @@ int main(int argc, char **argv)
             fill(names[int(field)], QString::fromLatin1(text));
         }
         PreviewWindow *preview = window.findChild<PreviewWindow *>(QStringLiteral("Vorschau"));
+        // The file's summary first, so that every update below looks the record up in it.
+        const QLabel *status = preview->findChild<QLabel *>(QStringLiteral("vorschau_datei"));
+        QElapsedTimer reading;
+        reading.start();
+        while (status->text().endsWith(QStringLiteral("wird gelesen …")) && reading.elapsed() < 30000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
         QLineEdit *changed = window.findChild<QLineEdit *>(QString::fromLatin1(example.changed));
         const QString base = changed->text();
         QPixmap pixmap(preview->size());

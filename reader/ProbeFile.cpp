@@ -1,6 +1,7 @@
 #include "ProbeFile.h"
 
 #include "AnsiText.h"
+#include "ItemKeys.h"
 #include "LineSyntax.h"
 #include "ReadFile.h"
 #include "ReaderTexts.h"
@@ -470,9 +471,6 @@ private:
         }
         m_twinOf = findTwin(index, offset + 5, itemKey(line));
     }
-
-    // Name and thread as they stand in the item line; blanks after the thread do not count.
-    static QByteArrayView itemKey(QByteArrayView line) { return trimmedRight(line.sliced(5)); }
 
     // FNV-1a: quick on short keys, and only a first sieve; equal keys are compared byte by byte.
     static quint64 hashOf(QByteArrayView key)
@@ -1058,6 +1056,12 @@ QByteArrayView ProbeFile::partOf(quint32 index, const Record &record) const
     }
     const qsizetype item = bytes.indexOf(QByteArrayView("ITEM:"), 1);
     return index == record.firstLine ? bytes.sliced(item) : bytes.first(item);
+}
+
+QByteArrayView ProbeFile::itemLine(qsizetype record) const
+{
+    const Record &r = m_records[size_t(record)];
+    return partOf(r.firstLine, r);
 }
 
 QString ProbeFile::name(qsizetype record) const

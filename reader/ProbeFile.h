@@ -94,6 +94,8 @@ public:
     // ("endtipITEM:…"), so that the line belongs to this record and to the one before.
     bool startsMidLine(const Record &record) const { return m_lines[record.firstLine].split; }
 
+    // The record's item line as it stands in the file ("ITEM: TIP MM M3").
+    QByteArrayView itemLine(qsizetype record) const;
     QString name(qsizetype record) const;
     QString thread(qsizetype record) const;
     // The record's lines as they stand in the file, joined by "\n".

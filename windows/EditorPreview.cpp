@@ -1,5 +1,8 @@
 #include "EditorPreview.h"
 
+#include "FileWatch.h"
+#include "NumberText.h"
+#include "UnwritableText.h"
 #include "PlausibilityNotes.h"
 #include "PreviewWindow.h"
 #include "ProbeFile.h"
@@ -10,6 +13,7 @@
 #include <QEvent>
 #include <QLineEdit>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 #include <QWidget>
 
@@ -20,6 +24,54 @@ namespace merivox {
 namespace {
 
 constexpr int kGap = 8;
+// How long after it opened the preview hands an activation on to the editor.
+constexpr int kOpeningMs = 100;
+
+// The text of the input that a failed check names.
+QString inputText(const EditorPort &editor, const CreateFailure &failure)
+{
+    if (failure.emptied) {
+        return editor.dimensionText(*failure.emptied);
+    }
+    if (failure.input == QStringLiteral("Benennung")) {
+        return editor.nameText();
+    }
+    if (failure.input == QStringLiteral("Gewinde 1")) {
+        return editor.threadText();
+    }
+    if (failure.input == QStringLiteral("Gewinde 2")) {
+        return editor.thread2Text();
+    }
+    return {};
+}
+
+// What is wrong with an input that holds text, where it can be said more exactly than "missing":
+// a character the file cannot take, or a number written with the other decimal separator.
+QString wrongEntry(const EditorPort &editor, const CreateFailure &failure, const QLocale &locale)
+{
+    if (failure.empty || failure.input.isEmpty()) {
+        return {};
+    }
+    const QString text = inputText(editor, failure);
+    if (const QString character = unwritableCharacter(text); !character.isEmpty()) {
+        QString sentence = QStringLiteral("%1 kann nicht in usrprobe.dat geschrieben werden").arg(character);
+        sentence[0] = sentence[0].toUpper();
+        return QStringLiteral("%1: %2.").arg(failure.input, sentence);
+    }
+    if (failure.emptied) {
+        const QChar decimal = locale.decimalPoint().front();
+        const QChar other = decimal == u',' ? u'.' : u',';
+        QString expected = text.trimmed();
+        if (expected.count(other) == 1) {
+            expected.replace(other, decimal);
+            if (parseNumber(expected, locale)) {
+                return QStringLiteral("%1: „%2“ ist keine Zahl; geschrieben wird sie hier „%3“.")
+                    .arg(failure.input, text.trimmed(), expected);
+            }
+        }
+    }
+    return {};
+}
 
 QString missingEntry(const CreateFailure &failure)
 {
@@ -31,12 +83,17 @@ QString missingEntry(const CreateFailure &failure)
 
 } // namespace
 
-PreviewContent previewContent(const EditorPort &editor, const EditorState &state, const QLocale &locale)
+PreviewContent previewContent(const EditorPort &editor, const EditorState &state, const QLocale &locale,
+                              const FileSummary *file)
 {
     PreviewContent content;
     const CreatePlan plan = planCreateCommand(editor, state, locale);
     for (const CreateFailure &failure : plan.failures) {
-        content.missing.append(missingEntry(failure));
+        const QString wrong = wrongEntry(editor, failure, locale);
+        content.missing.append(wrong.isEmpty() ? missingEntry(failure) : wrong);
+        if (!wrong.isEmpty()) {
+            content.wrong.append(wrong);
+        }
     }
     if (!plan.record) {
         if (content.missing.isEmpty()) {
@@ -45,6 +102,11 @@ PreviewContent previewContent(const EditorPort &editor, const EditorState &state
         return content;
     }
     content.lines = plan.record->lines;
+    if (file) {
+        if (const QString twin = duplicateNote(*file, content.lines.value(0)); !twin.isEmpty()) {
+            content.notes.append(twin);
+        }
+    }
     const ProbeFile readBack = ProbeFile::fromLines(content.lines);
     if (readBack.recordCount() > 0) {
         content.readBack = readBack.lines(0);
@@ -78,10 +140,58 @@ QRect previewFrame(const QRect &editorFrame, int inputsLeft, const QRect &screen
 EditorPreview::EditorPreview(QWidget &editor, const EditorPort &port, const EditorState &state, const QLocale &locale,
                              int inputsLeft)
     : QObject(&editor), m_editor(editor), m_port(port), m_state(state), m_locale(locale), m_inputsLeft(inputsLeft),
-      m_window(new PreviewWindow(&editor))
+      m_window(new PreviewWindow(&editor)), m_file(new FileWatch(&appendAccess, this))
 {
     m_editor.installEventFilter(this);
     m_window->installEventFilter(this);
+    connect(m_file, &FileWatch::summarized, this, &EditorPreview::onSummary);
+    connect(m_window, &PreviewWindow::focusReturned, this, [this] {
+        m_editor.activateWindow();
+        m_editor.raise();
+    });
+    auto *show = new QShortcut(QKeySequence(kShowKey), &m_editor);
+    show->setContext(Qt::WindowShortcut);
+    connect(show, &QShortcut::activated, this, &EditorPreview::bringBack);
+}
+
+void EditorPreview::setFolder(const QString &folder)
+{
+    if (folder == m_folder) {
+        return;
+    }
+    m_folder = folder;
+    m_summary.reset(); // the other folder's file says nothing about this one
+    if (m_editorShown) {
+        m_file->follow(m_folder);
+        refresh();
+    }
+}
+
+void EditorPreview::stopFollowingFile()
+{
+    m_file->stop();
+}
+
+void EditorPreview::bringBack()
+{
+    if (!m_window || !m_editorShown) {
+        return;
+    }
+    m_closedByOperator = false;
+    refresh();
+    if (!m_window->isVisible()) {
+        place();
+        m_window->show();
+    }
+    m_window->raise();
+    m_window->activateWindow();
+    m_window->takeFocus();
+}
+
+void EditorPreview::onSummary(const SharedSummary &summary)
+{
+    m_summary = summary;
+    refresh();
 }
 
 void EditorPreview::watch(std::span<QWidget *const> inputs)
@@ -102,11 +212,16 @@ void EditorPreview::refresh()
     if (!m_editorShown || !m_window) {
         return;
     }
-    const PreviewContent content = previewContent(m_port, m_state, m_locale);
+    const PreviewContent content = previewContent(m_port, m_state, m_locale, m_summary.get());
+    if (m_summary) {
+        m_window->showFile(fileStatusText(*m_summary), fileNotes(*m_summary));
+    } else {
+        m_window->showFile(fileStatusText(FileSummary{}), {});
+    }
     if (content.missing.isEmpty()) {
         m_window->showRecord(content.lines, content.readBack, content.notes);
     } else {
-        m_window->showMissing(content.missing);
+        m_window->showMissing(content.missing, content.wrong);
     }
 }
 
@@ -116,26 +231,43 @@ bool EditorPreview::eventFilter(QObject *watched, QEvent *event)
         // Only the operator closes it; the editor merely hides it.
         if (event->type() == QEvent::Close) {
             m_closedByOperator = true;
+        } else if (event->type() == QEvent::WindowActivate && m_opening) {
+            m_opening = false;
+            m_editor.activateWindow();
         }
         return false;
     }
     switch (event->type()) {
     case QEvent::Show:
-        // Shown before the editor reaches the screen, so that the editor is the window that ends up active.
         m_editorShown = true;
-        refresh();
-        if (m_window && !m_closedByOperator) {
-            place();
-            m_window->show();
-            // Where it has to overlap the editor's drawing, it stays above the editor.
-            QTimer::singleShot(0, m_window.get(), &QWidget::raise);
+        if (!m_folder.isEmpty()) {
+            m_file->follow(m_folder);
         }
+        refresh();
+        // Shown once the editor has asked to be mapped: a window manager that meets the preview
+        // first would not know the window it is transient for, and would not keep it above.
+        // It shows without being activated, so the editor keeps the focus.
+        QTimer::singleShot(0, this, [this] {
+            if (m_window && m_editorShown && !m_closedByOperator && !m_window->isVisible()) {
+                place();
+                m_window->show();
+                m_window->raise();
+                // Where the window system activates every window it shows, the editor takes it back.
+                m_opening = true;
+                QTimer::singleShot(kOpeningMs, this, [this] { m_opening = false; });
+            }
+        });
         break;
     case QEvent::Hide:
         m_editorShown = false;
         if (m_window) {
             m_window->hide();
         }
+        break;
+    case QEvent::WindowActivate:
+        // Where the folder reports no change (some network shares), the file is read again at
+        // the latest when the operator comes back to the editor.
+        m_file->refresh();
         break;
     case QEvent::Move:
     case QEvent::Resize:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CreateCommand.h"
+#include "FileSummary.h"
 #include "PreviewWindow.h"
 #include "ProbeRecord.h"
 
@@ -15,17 +16,24 @@
 class QWidget;
 
 namespace merivox {
+class FileWatch;
+}
+
+namespace merivox {
 
 // What the preview shows for the editor's values as they stand: the Create command's own checks
 // and builder run without their effects, and the record's lines are read back by the reader.
 struct PreviewContent
 {
     QStringList missing;        // what keeps "Erstellen" from writing; empty when it would write
+    QStringList wrong;          // of those, the inputs that hold something the file cannot take
     QStringList lines;          // the record that it would append
     QList<RecordLine> readBack; // those lines as the reader reads them, for the drawing
     QStringList notes;          // plausibility notes
 };
-PreviewContent previewContent(const EditorPort &editor, const EditorState &state, const QLocale &locale);
+// file, where known, is what the editor's folder holds: a record it holds already is noted.
+PreviewContent previewContent(const EditorPort &editor, const EditorState &state, const QLocale &locale,
+                              const FileSummary *file = nullptr);
 
 // Where the preview goes, as a frame rectangle: beside the editor (right, else left) within the
 // screen's free area; where neither side has room, over the editor's left part, up to inputsLeft,
@@ -34,8 +42,12 @@ QRect previewFrame(const QRect &editorFrame, int inputsLeft, const QRect &screen
 
 // Keeps a preview window beside the editor while the editor is open: shows it when the editor
 // shows, places it beside the editor, refreshes it on every change of a watched input, hides it
-// when the editor hides. The window is the editor's child, so it goes with it. The operator may
-// close it; it then stays closed while this editor is open.
+// when the editor hides. The window is the editor's child, so it goes with it, and transient for
+// it, so it stays above it. The operator may close it; it then stays closed until the operator
+// brings it back with kShowKey, which also gives it the focus (Esc there gives it back).
+//
+// It follows usrprobe.dat in the editor's folder through a FileWatch (on a thread of its own)
+// until "Erstellen" is pressed, and shows what the file holds and what is wrong with it.
 class EditorPreview final : public QObject
 {
     Q_OBJECT
@@ -51,6 +63,16 @@ public:
     // lists, the state of check boxes and option buttons. Other controls are passed over.
     void watch(std::span<QWidget *const> inputs);
     void refresh();
+    // The editor's folder, whose usrprobe.dat the preview follows.
+    void setFolder(const QString &folder);
+    // "Erstellen" was pressed: the file is no longer followed, so that the record about to be
+    // appended is never taken for a duplicate of itself.
+    void stopFollowingFile();
+    // Shows a preview that the operator closed, and gives it the focus.
+    void bringBack();
+
+    // Brings the preview back and into focus; no line edit or list of the editor uses it.
+    static constexpr Qt::Key kShowKey = Qt::Key_F6;
 
     PreviewWindow *window() const { return m_window; }
 
@@ -59,6 +81,7 @@ protected:
 
 private:
     void place();
+    void onSummary(const SharedSummary &summary);
 
     QWidget &m_editor;
     const EditorPort &m_port;
@@ -68,6 +91,10 @@ private:
     QPointer<PreviewWindow> m_window;
     bool m_editorShown = false; // refresh only while the editor is on screen and whole
     bool m_closedByOperator = false;
+    bool m_opening = false; // just shown with the editor, which keeps the focus
+    FileWatch *m_file = nullptr;
+    QString m_folder;
+    SharedSummary m_summary;
 };
 
 } // namespace merivox

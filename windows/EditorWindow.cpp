@@ -244,7 +244,12 @@ EditorWindow::EditorWindow(TipKind kind, EditorState &state, const QLocale &loca
 
     // The preview beside the editor follows every input of the keyboard order; it may cover the
     // drawing, never the labels and inputs.
-    (new EditorPreview(*this, *this, m_state, m_locale, twipsToPixels(kLabelLeft)))->watch(tabOrder);
+    m_preview = new EditorPreview(*this, *this, m_state, m_locale, twipsToPixels(kLabelLeft));
+    m_preview->watch(tabOrder);
+    m_preview->setFolder(m_folders->path());
+    connect(m_folders, &FolderList::pathChanged, m_preview, &EditorPreview::setFolder);
+    setAccessibleDescription(QStringLiteral("F6 zeigt die Vorschau wieder und gibt ihr den Fokus; Esc gibt ihn "
+                                            "dem Editor zurück."));
 }
 
 void EditorWindow::createInputs()
@@ -332,7 +337,11 @@ void EditorWindow::createOptions()
     connect(m_folders, &FolderList::pathChanged, m_drives, &DriveList::selectVolumeOf);
 
     m_create = addCommandButton(this, "cmd_load", QStringLiteral("Erstellen"));
-    connect(m_create, &QPushButton::clicked, this, [this] { runCreateCommand(*this, m_state, m_messages, m_locale); });
+    connect(m_create, &QPushButton::clicked, this, [this] {
+        // From here on the preview no longer follows the file, which is about to change.
+        m_preview->stopFollowingFile();
+        runCreateCommand(*this, m_state, m_messages, m_locale);
+    });
     m_cancel = addCommandButton(this, "cmd_abr", QStringLiteral("Abbrechen"));
     connect(m_cancel, &QPushButton::clicked, this, &QWidget::close);
 

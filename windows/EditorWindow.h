@@ -19,6 +19,7 @@ class QRadioButton;
 namespace merivox {
 
 class DriveList;
+class EditorPreview;
 class FolderList;
 
 // The editor window (Form2): name, threads and dimensions of one component, the shaft and ball
@@ -78,6 +79,7 @@ private:
     FolderList *m_folders = nullptr;
     QPushButton *m_create = nullptr;
     QPushButton *m_cancel = nullptr;
+    EditorPreview *m_preview = nullptr;
 };
 
 } // namespace merivox

@@ -5,6 +5,7 @@
 #include "RecordDrawing.h"
 
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -45,7 +46,15 @@ private:
     std::optional<RecordDrawing> m_drawing;
 };
 
-PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent, Qt::Window)
+namespace {
+
+const QString kNoteStyle = QStringLiteral("background: #fff4ce; color: #5c3c00; border: 1px solid #d9a400;");
+
+} // namespace
+
+// A dialog-type window, so that the window system keeps it above its editor (transient for it)
+// and above nothing else.
+PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent, Qt::Dialog)
 {
     setObjectName(QStringLiteral("Vorschau"));
     setWindowTitle(QStringLiteral("Merivox – Vorschau"));
@@ -53,10 +62,26 @@ PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     setAccessibleDescription(
         QStringLiteral("Zeigt maßstäblich und als Text, was „Erstellen“ in die Datei schreiben würde."));
     setWindowIcon(programIcon());
+    setToolTip(QStringLiteral("F6 im Editor zeigt die Vorschau wieder und gibt ihr den Fokus; Esc gibt ihn dem "
+                              "Editor zurück."));
     // It follows the editor; it neither takes the focus from it nor keeps the program running.
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_QuitOnClose, false);
     setMinimumWidth(kMinimumWidth);
+
+    m_status = named(new QLabel(this), "vorschau_datei");
+    m_status->setAccessibleName(QStringLiteral("Zustand von usrprobe.dat"));
+    m_status->setWordWrap(true);
+    m_status->setFont(arial(10.5));
+    m_status->setTextFormat(Qt::PlainText);
+    m_fileNotes = named(new QLabel(this), "vorschau_dateihinweise");
+    m_fileNotes->setAccessibleName(QStringLiteral("Hinweise zur Datei"));
+    m_fileNotes->setWordWrap(true);
+    m_fileNotes->setFont(arial(10.5));
+    m_fileNotes->setTextFormat(Qt::PlainText);
+    m_fileNotes->setMargin(6);
+    m_fileNotes->setStyleSheet(kNoteStyle);
+    m_fileNotes->hide();
 
     m_drawing = new PreviewDrawing(this);
     m_missing = named(new QLabel(this), "vorschau_fehlt");
@@ -76,7 +101,8 @@ PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     m_notes->setWordWrap(true);
     m_notes->setFont(arial(10.5));
     m_notes->setMargin(6);
-    m_notes->setStyleSheet(QStringLiteral("background: #fff4ce; color: #5c3c00; border: 1px solid #d9a400;"));
+    m_notes->setTextFormat(Qt::PlainText);
+    m_notes->setStyleSheet(kNoteStyle);
     m_notes->hide();
 
     auto *caption = named(new QLabel(QStringLiteral("Eintrag in usrprobe.dat:"), this), "vorschau_titel");
@@ -93,6 +119,8 @@ PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent, Qt::Window)
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
+    layout->addWidget(m_status);
+    layout->addWidget(m_fileNotes);
     layout->addLayout(m_pictureOrMissing, 1);
     layout->addWidget(m_notes);
     layout->addWidget(caption);
@@ -114,13 +142,46 @@ void PreviewWindow::showRecord(const QStringList &lines, const QList<RecordLine>
     }
 }
 
-void PreviewWindow::showMissing(const QStringList &missing)
+void PreviewWindow::showMissing(const QStringList &missing, const QStringList &wrong)
 {
-    m_missing->setText(QStringLiteral("Noch keine Vorschau. Es fehlt:\n\n• ") + missing.join(QStringLiteral("\n• ")));
+    QStringList absent = missing;
+    for (const QString &entry : wrong) {
+        absent.removeOne(entry);
+    }
+    QStringList parts;
+    if (!absent.isEmpty()) {
+        parts.append(QStringLiteral("Es fehlt:\n\n• ") + absent.join(QStringLiteral("\n• ")));
+    }
+    if (!wrong.isEmpty()) {
+        parts.append(QStringLiteral("Zu ändern:\n\n• ") + wrong.join(QStringLiteral("\n• ")));
+    }
+    m_missing->setText(QStringLiteral("Noch keine Vorschau. ") + parts.join(QStringLiteral("\n\n")));
     m_pictureOrMissing->setCurrentWidget(m_missing);
     m_notes->clear();
     m_notes->hide();
     m_text->clear();
+}
+
+void PreviewWindow::showFile(const QString &status, const QStringList &notes)
+{
+    m_status->setText(status);
+    m_fileNotes->setText(notes.isEmpty() ? QString()
+                                         : QStringLiteral("Hinweis: ") + notes.join(QStringLiteral("\nHinweis: ")));
+    m_fileNotes->setVisible(!notes.isEmpty());
+}
+
+void PreviewWindow::takeFocus()
+{
+    m_text->setFocus(Qt::ShortcutFocusReason);
+}
+
+void PreviewWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        emit focusReturned();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 QString PreviewWindow::recordText() const

@@ -28,9 +28,19 @@ public:
     // The record's lines as they would be appended, the same lines as the reader reads them back
     // (for the drawing), and the plausibility notes.
     void showRecord(const QStringList &lines, const QList<RecordLine> &readBack, const QStringList &notes);
-    // What keeps "Erstellen" from writing, one entry each.
-    void showMissing(const QStringList &missing);
+    // What keeps "Erstellen" from writing, one entry each; of those, the ones in wrong are listed
+    // as what is to be changed rather than as missing.
+    void showMissing(const QStringList &missing, const QStringList &wrong = {});
+    // The status line of usrprobe.dat in the editor's folder and the notes on the file itself.
+    void showFile(const QString &status, const QStringList &notes);
+    // Gives the focus to the first part of the preview that takes it.
+    void takeFocus();
 
+signals:
+    // Esc was pressed in the preview: the editor takes the focus back.
+    void focusReturned();
+
+public:
     // The record text shown, its lines joined by "\n"; empty while something is missing.
     QString recordText() const;
 
@@ -38,8 +48,13 @@ public:
     static constexpr int kWidth = 380;
     static constexpr int kMinimumWidth = 240;
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     PreviewDrawing *m_drawing = nullptr;
+    QLabel *m_status = nullptr;
+    QLabel *m_fileNotes = nullptr;
     QLabel *m_missing = nullptr;
     QStackedLayout *m_pictureOrMissing = nullptr;
     QLabel *m_notes = nullptr;

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <QWindow>
 
 using namespace merivox;
 using namespace merivox::test;
@@ -61,6 +62,10 @@ QPointer<EditorWindow> openEditor(TipKind kind, EditorState &state, const QLocal
 {
     QPointer<EditorWindow> editor = new EditorWindow(kind, state, locale);
     editor->show();
+    // The preview follows as soon as the editor has gone to the screen.
+    if (!QTest::qWaitFor([&] { return editor->findChild<PreviewWindow *>(u"Vorschau"_s)->isVisible(); }, 2000)) {
+        qWarning("preview not shown");
+    }
     if (!child<FolderList>(editor, "Dir1")->setPath(folder)) {
         qWarning("folder not opened");
     }
@@ -96,6 +101,13 @@ private slots:
     void operatorMayCloseIt();
     void placement_data();
     void placement();
+    void namesWhatIsWrong_data();
+    void namesWhatIsWrong();
+    void notesFromTheFile_data();
+    void notesFromTheFile();
+    void followsTheFolderAndTheFile();
+    void staysAboveItsEditorOnly();
+    void shortcutBringsItBack();
 
 private:
     EditorState m_state;
@@ -211,8 +223,7 @@ void TestPreview::showsWhatIsMissing()
     enter(editor, u"cb_gew=M3"_s);
     enter(editor, u"txt_id=Ωmega"_s); // not in the file's code page
     QCOMPARE(missingOf(editor)->text(),
-             u"Noch keine Vorschau. Es fehlt:\n\n• Die Benennung enthält Zeichen, die nicht in die Datei "
-             u"geschrieben werden können"_s);
+             u"Noch keine Vorschau. Zu ändern:\n\n• Benennung: „Ω“ kann nicht in usrprobe.dat geschrieben werden."_s);
     QTest::qWait(30);
     QVERIFY(answerer.boxes().isEmpty());
     QVERIFY(isEmptyFolder(folder.path()));
@@ -323,12 +334,22 @@ void TestPreview::placement_data()
         << QRect(400, 86, 777, 611) << QRect(0, 0, 1280, 800) << QRect(12, 86, 380, 611);
     QTest::newRow("no room: over the drawing, clear of the inputs")
         << QRect(116, 86, 777, 611) << QRect(0, 0, 1024, 768) << QRect(0, 86, 380, 611);
-    QTest::newRow("small screen: narrower still")
+    QTest::newRow("small screen: over the drawing, narrower still")
         << QRect(10, 86, 777, 611) << QRect(0, 0, 800, 600) << QRect(0, 0, 298, 600);
     QTest::newRow("kept on screen vertically")
         << QRect(116, 300, 777, 611) << QRect(0, 0, 1920, 800) << QRect(901, 189, 380, 611);
     QTest::newRow("screen with an offset")
         << QRect(2036, 86, 777, 611) << QRect(1920, 40, 1280, 1024) << QRect(2821, 86, 379, 611);
+    // The editor where it opens on common screens (at 125 % a screen has 1/1.25 as many pixels
+    // of the program's): beside it where 240 fit, else over its drawing.
+    QTest::newRow("1024x768, 100 %: over the drawing")
+        << QRect(116, 86, 777, 611) << QRect(0, 0, 1024, 768) << QRect(0, 86, 380, 611);
+    QTest::newRow("1280x1024, 100 %: beside it")
+        << QRect(116, 86, 777, 611) << QRect(0, 0, 1280, 1024) << QRect(901, 86, 379, 611);
+    QTest::newRow("1024x768, 125 %: over the drawing")
+        << QRect(42, 3, 777, 611) << QRect(0, 0, 819, 614) << QRect(0, 3, 330, 611);
+    QTest::newRow("1280x1024, 125 %: over the drawing")
+        << QRect(116, 86, 777, 611) << QRect(0, 0, 1024, 819) << QRect(0, 86, 380, 611);
 }
 
 void TestPreview::placement()
@@ -341,6 +362,155 @@ void TestPreview::placement()
     QCOMPARE(frame, expected);
     QVERIFY(screen.contains(frame));
     QVERIFY(frame.right() < editor.left() + 296 || frame.left() > editor.right());
+    // The drawing (left of the labels) is covered only where there is no room beside the editor.
+    const bool beside = frame.left() > editor.right() || frame.right() < editor.left();
+    QCOMPARE(!beside, QString::fromLatin1(QTest::currentDataTag()).contains("over the drawing"));
+}
+
+void TestPreview::namesWhatIsWrong_data()
+{
+    QTest::addColumn<bool>("german");
+    QTest::addColumn<QString>("inputs");
+    QTest::addColumn<QString>("shown");
+
+    const QString rest = u";txt_l2=15;txt_l3=40;txt_d1=4;txt_d2=2;txt_kd=3"_s;
+    QTest::newRow("Greek letter in the name")
+        << true << u"txt_id=Kugelα;cb_gew=M3;txt_L1=10"_s + rest
+        << u"Noch keine Vorschau. Zu ändern:\n\n• Benennung: „α“ kann nicht in usrprobe.dat geschrieben werden."_s;
+    QTest::newRow("tab in the thread")
+        << false << u"txt_id=K;cb_gew=M3\t;txt_L1=10"_s + rest
+        << u"Noch keine Vorschau. Zu ändern:\n\n• Gewinde 1: Das Steuerzeichen Tabulator (U+0009) kann nicht in "
+           u"usrprobe.dat geschrieben werden."_s;
+    QTest::newRow("character beyond the first plane")
+        << false << u"txt_id=K😀;cb_gew=M3;txt_L1=10"_s + rest
+        << u"Noch keine Vorschau. Zu ändern:\n\n• Benennung: „😀“ kann nicht in usrprobe.dat geschrieben werden."_s;
+    QTest::newRow("point on a German system")
+        << true << u"txt_id=K;cb_gew=M3;txt_L1=2.5"_s + rest
+        << u"Noch keine Vorschau. Zu ändern:\n\n• L1: „2.5“ ist keine Zahl; geschrieben wird sie hier „2,5“."_s;
+    QTest::newRow("comma in the C locale, and a missing input")
+        << false << u"txt_id=K;txt_L1=2,5"_s + rest
+        << u"Noch keine Vorschau. Es fehlt:\n\n• Gewinde 1\n\nZu ändern:\n\n• L1: „2,5“ ist keine Zahl; "
+           u"geschrieben wird sie hier „2.5“."_s;
+    QTest::newRow("not a number either way")
+        << true << u"txt_id=K;cb_gew=M3;txt_L1=2.5.1"_s + rest << u"Noch keine Vorschau. Es fehlt:\n\n• L1 (keine Zahl)"_s;
+}
+
+void TestPreview::namesWhatIsWrong()
+{
+    QFETCH(bool, german);
+    QFETCH(QString, inputs);
+    QFETCH(QString, shown);
+
+    QTemporaryDir folder;
+    QPointer<EditorWindow> editor = openEditor(TipKind::Ball, m_state, german ? kGerman : QLocale::c(), folder.path());
+    enter(editor, inputs);
+    QCOMPARE(missingOf(editor)->text(), shown);
+    editor->close();
+}
+
+void TestPreview::notesFromTheFile_data()
+{
+    QTest::addColumn<QByteArray>("file"); // "-": no file
+    QTest::addColumn<QString>("inputs");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("note"); // a note of the record or of the file, "" for none
+
+    const QByteArray tip = "ITEM:TIPMM M3\r\nbegintip\r\nribcount 10\r\nColor 142 142 142\r\n"
+                           "cylinder 0 0 0 0 0 -10 4\r\ncone 0 0 -10 4 0 0 -15 2\r\ncylinder 0 0 -15 0 0 -40 2\r\n"
+                           "Color 255 0 0\r\nsphere 0 0 -40 3\r\nhotspot 0 0 -40 0 0 1 3 3 ball\r\nendtip\r\n";
+    const QString ball = u"cb_gew=M3;txt_L1=10;txt_l2=15;txt_l3=40;txt_d1=4;txt_d2=2;txt_kd=3;txt_id="_s;
+    QTest::newRow("no file yet")
+        << QByteArray("-") << ball + u"TIP"_s
+        << u"usrprobe.dat gibt es in diesem Ordner noch nicht; „Erstellen“ legt sie an."_s << QString();
+    QTest::newRow("the same name and thread")
+        << tip << ball + u"TIP"_s << u"usrprobe.dat: 1 Eintrag."_s
+        << u"Benennung „TIP“ mit Gewinde „M3“ steht schon in Zeile 1 von usrprobe.dat"_s;
+    QTest::newRow("another name") << tip << ball + u"TIP2"_s << u"usrprobe.dat: 1 Eintrag."_s << QString();
+    QTest::newRow("inputs not complete: the file's note still shown")
+        << tip + "Unsinn\r\n" << u"txt_id=X"_s << u"usrprobe.dat: 1 Eintrag."_s
+        << u"usrprobe.dat hat schon einen Fehler, in Zeile 12"_s;
+}
+
+void TestPreview::notesFromTheFile()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, inputs);
+    QFETCH(QString, status);
+    QFETCH(QString, note);
+
+    QTemporaryDir folder;
+    if (file != "-") {
+        QFile out(folder.filePath(u"usrprobe.dat"_s));
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
+    }
+    QPointer<EditorWindow> editor = openEditor(TipKind::Ball, m_state, QLocale::c(), folder.path());
+    enter(editor, inputs);
+    auto *statusLine = previewOf(editor)->findChild<QLabel *>(u"vorschau_datei"_s);
+    QTRY_COMPARE(statusLine->text(), status);
+    const QString shown = notesOf(editor)->text() + previewOf(editor)->findChild<QLabel *>(u"vorschau_dateihinweise"_s)->text();
+    if (note.isEmpty()) {
+        QCOMPARE(shown, QString());
+    } else {
+        QVERIFY2(shown.contains(note), qPrintable(shown));
+    }
+    editor->close();
+}
+
+void TestPreview::followsTheFolderAndTheFile()
+{
+    QTemporaryDir first, second;
+    QFile out(second.filePath(u"usrprobe.dat"_s));
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.close();
+    QPointer<EditorWindow> editor = openEditor(TipKind::Cube, m_state, QLocale::c(), first.path());
+    auto *statusLine = previewOf(editor)->findChild<QLabel *>(u"vorschau_datei"_s);
+    QTRY_VERIFY(statusLine->text().contains(u"noch nicht"_s));
+    QVERIFY(child<FolderList>(editor, "Dir1")->setPath(second.path()));
+    QTRY_COMPARE(statusLine->text(), u"usrprobe.dat: 0 Einträge."_s);
+    // Written by another program while the editor is open.
+    QVERIFY(out.open(QIODevice::Append));
+    out.write("ITEM:W7MM M3\r\n");
+    out.close();
+    QTRY_COMPARE(statusLine->text(), u"usrprobe.dat: 1 Eintrag."_s);
+    editor->close();
+}
+
+void TestPreview::staysAboveItsEditorOnly()
+{
+    QTemporaryDir folder;
+    QPointer<EditorWindow> editor = openEditor(TipKind::Disc, m_state, QLocale::c(), folder.path());
+    PreviewWindow *preview = previewOf(editor);
+    QVERIFY(preview->windowHandle());
+    QCOMPARE(preview->windowHandle()->transientParent(), editor->windowHandle());
+    QCOMPARE(preview->windowType(), Qt::Dialog);
+    QVERIFY(!(preview->windowFlags() & Qt::WindowStaysOnTopHint));
+    QVERIFY(!(preview->windowHandle()->flags() & Qt::WindowStaysOnTopHint));
+    editor->close();
+}
+
+void TestPreview::shortcutBringsItBack()
+{
+    QTemporaryDir folder;
+    QPointer<EditorWindow> editor = openEditor(TipKind::Ball, m_state, QLocale::c(), folder.path());
+    QVERIFY(QTest::qWaitForWindowActive(editor));
+    PreviewWindow *preview = previewOf(editor);
+    QVERIFY(preview->close());
+    QVERIFY(preview->toolTip().contains(u"F6"_s));
+    QVERIFY(editor->accessibleDescription().contains(u"F6"_s));
+
+    // Keys the line edits keep to themselves do nothing of the kind.
+    for (const auto &[key, modifiers] : {std::pair{Qt::Key_Z, Qt::ControlModifier}, {Qt::Key_A, Qt::ControlModifier},
+                                         {Qt::Key_Return, Qt::NoModifier}, {Qt::Key_Escape, Qt::NoModifier}}) {
+        QTest::keyClick(child(editor, "txt_id"), key, modifiers);
+        QVERIFY(!preview->isVisible());
+    }
+    QTest::keyClick(child(editor, "txt_id"), Qt::Key_F6);
+    QVERIFY(preview->isVisible());
+    QTRY_COMPARE(QApplication::focusWidget() ? QApplication::focusWidget()->window() : nullptr, preview);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_COMPARE(QApplication::activeWindow(), editor.get());
+    QVERIFY(preview->isVisible());
+    editor->close();
 }
 
 QTEST_MAIN(TestPreview)

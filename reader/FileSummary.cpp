@@ -1,0 +1,116 @@
+#include "FileSummary.h"
+
+#include "AnsiText.h"
+#include "LineSyntax.h"
+#include "ProbeFile.h"
+#include "ReaderTexts.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace merivox {
+
+namespace {
+
+const QString kFileName = QStringLiteral("usrprobe.dat");
+
+// Problems kept of a reading: enough to have the first one, few enough to cost nothing.
+constexpr qsizetype kProblemsKept = 16;
+
+} // namespace
+
+FileSummary summarizeFile(const QString &folder, AccessCheck access)
+{
+    FileSummary summary;
+    summary.folder = folder;
+    const QString path = QDir(folder).filePath(kFileName);
+    const QFileInfo info(path);
+    const bool exists = info.exists();
+    summary.writable = access(folder, exists);
+    if (!exists) {
+        summary.state = FileSummary::State::Missing;
+        return summary;
+    }
+    QString error;
+    const std::optional<ProbeFile> file = ProbeFile::read(path, &error, {kProblemsKept, 1});
+    if (!file) {
+        summary.state = FileSummary::State::Unreadable;
+        summary.error = error;
+        return summary;
+    }
+    summary.state = FileSummary::State::Read;
+    summary.records = file->recordCount();
+    summary.problems = file->problemCount();
+    if (!file->problems().isEmpty()) {
+        summary.firstProblemLine = file->problems().first().line;
+    }
+    for (qsizetype i = 0; i < file->recordCount(); ++i) {
+        summary.items.add(file->itemLine(i), int(file->record(i).firstLine) + 1);
+    }
+    return summary;
+}
+
+QString fileStatusText(const FileSummary &summary)
+{
+    switch (summary.state) {
+    case FileSummary::State::Unknown:
+        return QStringLiteral("usrprobe.dat wird gelesen …");
+    case FileSummary::State::Missing:
+        return QStringLiteral("usrprobe.dat gibt es in diesem Ordner noch nicht; „Erstellen“ legt sie an.");
+    case FileSummary::State::Unreadable:
+        return summary.error;
+    case FileSummary::State::Read:
+        break;
+    }
+    return QStringLiteral("usrprobe.dat: %1.")
+        .arg(counted(summary.records, QStringLiteral("Eintrag"), QStringLiteral("Einträge")));
+}
+
+QStringList fileNotes(const FileSummary &summary)
+{
+    QStringList notes;
+    if (summary.writable == Writable::No) {
+        notes.append(summary.state == FileSummary::State::Missing
+                         ? QStringLiteral("In diesen Ordner kann nicht geschrieben werden: „Erstellen“ wird "
+                                          "usrprobe.dat hier nicht anlegen können.")
+                         : QStringLiteral("usrprobe.dat ist schreibgeschützt: „Erstellen“ wird nichts anfügen "
+                                          "können."));
+    }
+    if (summary.state == FileSummary::State::Read && summary.problems == 1) {
+        notes.append(summary.firstProblemLine > 0
+                         ? QStringLiteral("usrprobe.dat hat schon einen Fehler, in Zeile %1; „merivox-view“ zeigt "
+                                          "ihn.")
+                               .arg(summary.firstProblemLine)
+                         : QStringLiteral("usrprobe.dat hat schon einen Fehler; „merivox-view“ zeigt ihn."));
+    } else if (summary.state == FileSummary::State::Read && summary.problems > 1) {
+        const QString count = counted(summary.problems, QStringLiteral("Fehler"), QStringLiteral("Fehler"));
+        notes.append(summary.firstProblemLine > 0
+                         ? QStringLiteral("usrprobe.dat hat schon %1, den ersten in Zeile %2; „merivox-view“ "
+                                          "zeigt sie.")
+                               .arg(count)
+                               .arg(summary.firstProblemLine)
+                         : QStringLiteral("usrprobe.dat hat schon %1; „merivox-view“ zeigt sie.").arg(count));
+    }
+    return notes;
+}
+
+QString duplicateNote(const FileSummary &summary, const QString &itemLine)
+{
+    const std::optional<QByteArray> bytes = toAnsi(itemLine);
+    if (!bytes) {
+        return {};
+    }
+    const int line = summary.items.earlierLine(*bytes);
+    if (line == 0) {
+        return {};
+    }
+    QByteArrayView name;
+    QByteArrayView thread;
+    syntax::splitItem(*bytes, name, thread);
+    return QStringLiteral("Benennung „%1“ mit Gewinde „%2“ steht schon in Zeile %3 von usrprobe.dat; ein zweiter "
+                          "Eintrag gleichen Namens macht die Datei fehlerhaft.")
+        .arg(visible(fromAnsi(name)), visible(fromAnsi(thread).trimmed()))
+        .arg(line);
+}
+
+} // namespace merivox

@@ -1,0 +1,129 @@
+#include "FileWatch.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QTimer>
+
+namespace merivox {
+
+namespace {
+
+// Changes come in bursts (an append writes, flushes and unlocks; a replacement renames): one read
+// after the burst.
+constexpr int kSettleMs = 40;
+
+} // namespace
+
+// Lives on the watch's thread; everything it does touches the file system.
+class FileWatch::Worker final : public QObject
+{
+public:
+    Worker(FileWatch &watch, AccessCheck access) : m_watch(watch), m_access(access) {}
+
+    void follow(const QString &folder)
+    {
+        if (!m_watcher) {
+            m_watcher = new QFileSystemWatcher(this);
+            m_settle = new QTimer(this);
+            m_settle->setSingleShot(true);
+            m_settle->setInterval(kSettleMs);
+            connect(m_settle, &QTimer::timeout, this, &Worker::read);
+            connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_settle, qOverload<>(&QTimer::start));
+            connect(m_watcher, &QFileSystemWatcher::fileChanged, m_settle, qOverload<>(&QTimer::start));
+        }
+        m_folder = folder;
+        read();
+    }
+
+    void read()
+    {
+        if (m_folder.isEmpty()) {
+            return;
+        }
+        m_settle->stop();
+        // Watched again before reading, so that a change during the read is not missed: the folder
+        // always (the file appears, is removed or replaced by a rename), the file while it exists
+        // (its content changes; after a rename the watch has to be taken again).
+        unwatch();
+        m_watcher->addPath(m_folder);
+        const QString file = QDir(m_folder).filePath(QStringLiteral("usrprobe.dat"));
+        if (QFileInfo::exists(file)) {
+            m_watcher->addPath(file);
+        }
+        auto summary = std::make_shared<const FileSummary>(summarizeFile(m_folder, m_access));
+        QMetaObject::invokeMethod(
+            &m_watch, [watch = &m_watch, summary] { watch->deliver(summary); }, Qt::QueuedConnection);
+    }
+
+    void stop()
+    {
+        m_folder.clear();
+        if (m_watcher) {
+            m_settle->stop();
+            unwatch();
+        }
+    }
+
+private:
+    void unwatch()
+    {
+        const QStringList watched = m_watcher->files() + m_watcher->directories();
+        if (!watched.isEmpty()) {
+            m_watcher->removePaths(watched);
+        }
+    }
+
+    FileWatch &m_watch;
+    AccessCheck m_access;
+    QString m_folder;
+    QFileSystemWatcher *m_watcher = nullptr;
+    QTimer *m_settle = nullptr;
+};
+
+FileWatch::FileWatch(AccessCheck access, QObject *parent) : QObject(parent), m_worker(new Worker(*this, access))
+{
+    m_thread.setObjectName(QStringLiteral("usrprobe.dat watch"));
+    m_worker->moveToThread(&m_thread);
+    connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    m_thread.start(QThread::LowPriority);
+}
+
+FileWatch::~FileWatch()
+{
+    m_thread.quit();
+    m_thread.wait();
+}
+
+void FileWatch::follow(const QString &folder)
+{
+    if (m_stopped || folder == m_folder) {
+        return;
+    }
+    m_folder = folder;
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker, folder] { worker->follow(folder); }, Qt::QueuedConnection);
+}
+
+void FileWatch::refresh()
+{
+    if (!isFollowing()) {
+        return;
+    }
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker] { worker->read(); }, Qt::QueuedConnection);
+}
+
+void FileWatch::stop()
+{
+    m_stopped = true;
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker] { worker->stop(); }, Qt::QueuedConnection);
+}
+
+void FileWatch::deliver(const SharedSummary &summary)
+{
+    if (m_stopped || summary->folder != m_folder) {
+        return;
+    }
+    emit summarized(summary);
+}
+
+} // namespace merivox
