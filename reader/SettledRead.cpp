@@ -8,7 +8,8 @@
 
 namespace merivox {
 
-std::optional<ProbeFile> readSettled(const QString &path, QString *error, SettleTimes times)
+std::optional<ProbeFile> readSettled(const QString &path, QString *error, SettleTimes times,
+                                     const ReadProgress *progress)
 {
     const std::filesystem::path native(QDir::toNativeSeparators(path).toStdU16String());
     QElapsedTimer clock;
@@ -17,11 +18,14 @@ std::optional<ProbeFile> readSettled(const QString &path, QString *error, Settle
         return clock.elapsed() < limit.count();
     };
     for (;;) {
+        if (progress && progress->cancel && *progress->cancel) {
+            return std::nullopt;
+        }
         if (appendLockHeld(native) && within(times.lockWait)) {
             QThread::msleep(quint64(times.step.count()));
             continue;
         }
-        std::optional<ProbeFile> file = ProbeFile::read(path, error);
+        std::optional<ProbeFile> file = ProbeFile::read(path, error, {}, progress);
         if (!file) {
             return file;
         }

@@ -1,7 +1,8 @@
 #pragma once
 
 // Reads a probe file in a thread of its own, so that the window stays responsive and can show how
-// far the reading got. One reading at a time; a new one cancels the one before.
+// far the reading got; it waits out an append of another copy of the program. One reading at a
+// time; a new one cancels the one before.
 
 #include "ProbeFile.h"
 

@@ -1,6 +1,5 @@
 #include "ViewerWindow.h"
 
-#include "BackgroundRead.h"
 #include "DataSheet.h"
 #include "FileLoader.h"
 #include "FileFollower.h"
@@ -65,7 +64,7 @@ QWidget *titled(const QString &title, QWidget *content)
 ViewerWindow::ViewerWindow(QWidget *parent)
     : QMainWindow(parent), m_model(new RecordTableModel(this)), m_table(new QTableView), m_drawing(new RecordView),
       m_text(new QPlainTextEdit), m_problemModel(new ProblemListModel(this)), m_problems(new QListView),
-      m_follower(new FileFollower(this)), m_reader(new BackgroundRead(this)), m_remover(new RemoveAction(this))
+      m_follower(new FileFollower(this)), m_remover(new RemoveAction(this))
 {
     setObjectName(QStringLiteral("frmAnsicht"));
     setWindowTitle(kViewerName);
@@ -146,7 +145,6 @@ ViewerWindow::ViewerWindow(QWidget *parent)
     connect(m_remover->removeAction(), &QAction::triggered, this, &ViewerWindow::removeRecord);
     connect(m_remover, &RemoveAction::fileChanged, this, &ViewerWindow::afterRemoval);
     connect(m_follower, &FileFollower::changed, this, &ViewerWindow::reloadFile);
-    connect(m_reader, &BackgroundRead::finished, this, &ViewerWindow::showReloaded);
 
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &ViewerWindow::showRecord);
     connect(m_problems, &QListView::clicked, this, &ViewerWindow::showProblem);
@@ -194,11 +192,16 @@ void ViewerWindow::loadFile(const QString &path)
     m_progress->setValue(0);
     m_progress->show();
     m_cancel->show();
+    m_reloading = false;
     m_loader->start(path);
 }
 
 void ViewerWindow::loaded(bool ok, const QString &error)
 {
+    if (std::exchange(m_reloading, false)) {
+        showReloaded(ok ? m_loader->takeFile() : std::nullopt, m_loader->path(), error);
+        return;
+    }
     m_progress->hide();
     m_cancel->hide();
     if (ok) {
@@ -316,16 +319,16 @@ void ViewerWindow::saveDataSheet()
 
 void ViewerWindow::reloadFile()
 {
-    if (!m_path.isEmpty()) {
-        m_reader->start(m_path);
+    // A file being opened is read as it is now anyway; the one shown then gives way to it.
+    if (m_path.isEmpty() || (m_loader->isLoading() && !m_reloading)) {
+        return;
     }
+    m_reloading = true;
+    m_loader->start(m_path);
 }
 
-void ViewerWindow::showReloaded()
+void ViewerWindow::showReloaded(std::optional<ProbeFile> file, const QString &path, const QString &error)
 {
-    QString path;
-    QString error;
-    std::optional<ProbeFile> file = m_reader->take(&path, &error);
     const std::optional<RecordKey> chosen = std::exchange(m_chooseAfterRead, std::nullopt);
     const QString note = std::exchange(m_noteAfterRead, QString());
     if (path != m_path || !m_file) {

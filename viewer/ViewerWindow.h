@@ -17,7 +17,6 @@ class QTableView;
 namespace merivox {
 
 class FileLoader;
-class BackgroundRead;
 class FileFollower;
 class ProblemListModel;
 class RecordTableModel;
@@ -57,7 +56,7 @@ public:
 private:
     void showFile(ProbeFile file, const QString &path);
     void loaded(bool ok, const QString &error);
-    void showReloaded();
+    void showReloaded(std::optional<ProbeFile> file, const QString &path, const QString &error);
     void afterRemoval(const RecordKey &key, const QString &note);
 
     void showRecord(const QModelIndex &current);
@@ -76,7 +75,8 @@ private:
     QProgressBar *m_progress = nullptr;
     QPushButton *m_cancel = nullptr;
     FileFollower *m_follower = nullptr;
-    BackgroundRead *m_reader = nullptr;
+    // Whether the reading under way is of the file shown again, rather than of a file being opened.
+    bool m_reloading = false;
     RemoveAction *m_remover = nullptr;
     // What a removal asks the next reading to choose and to tell.
     std::optional<RecordKey> m_chooseAfterRead;
