@@ -9,7 +9,8 @@
 # the sources, the build trees, the staged prefix and the packed result
 # WORK_FOLDER/qt6-mingw-6.4.2.tar.xz. qtbase comes from Debian's source package (with Debian's
 # patches), so a deb-src line is added to apt's sources when there is none. Runs as root (apt);
-# takes about 45 minutes on two cores. Not part of the tests.
+# takes about 40 minutes on two cores (measured: 2,209 s for qtbase, 66 s for qtsvg and packing).
+# Not part of the tests.
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 qtsvg_tarball="$(realpath "${1:-$repo/../shared/windows/qtsvg-everywhere-src-6.4.2.tar.xz}")"

@@ -15,5 +15,5 @@ elif [ "${MERIVOX_REQUIRE_WINDOWS:-0}" = 1 ]; then
     echo "The Windows stage is required, but there is no Qt for Windows at /opt/qt6-mingw-6.4.2 and no ../shared/windows/qt6-mingw-6.4.2.tar.xz to install it from." >&2
     exit 1
 else
-    echo "Windows stage skipped: no Qt for Windows at /opt/qt6-mingw-6.4.2 and no ../shared/windows/qt6-mingw-6.4.2.tar.xz; scripts/build-qt-mingw.sh builds one (about 45 minutes)."
+    echo "Windows stage skipped: no Qt for Windows at /opt/qt6-mingw-6.4.2 and no ../shared/windows/qt6-mingw-6.4.2.tar.xz; scripts/build-qt-mingw.sh builds one (about 40 minutes)."
 fi
