@@ -75,6 +75,14 @@ inline QString randomNumberText(QRandomGenerator &random, const QLocale &locale)
     }
 }
 
+// A shaft colour that the editor's shaft boxes write: the only ones a record made by the editor
+// holds in its shaft line.
+inline Rgb randomShaftMaterial(QRandomGenerator &random)
+{
+    static constexpr Rgb materials[] = {kCarbonFibreShaft, kCeramicShaft, kSteelShaft};
+    return materials[random.bounded(3)];
+}
+
 // The editor of a kind with random inputs in every field that the kind enables.
 class RandomEditor final : public EditorPort
 {
