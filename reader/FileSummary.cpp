@@ -19,7 +19,7 @@ constexpr qsizetype kProblemsKept = 16;
 
 } // namespace
 
-FileSummary summarizeFile(const QString &folder, AccessCheck access)
+FileSummary summarizeFile(const QString &folder, AccessCheck access, std::optional<TipKind> templatesOf)
 {
     FileSummary summary;
     summary.folder = folder;
@@ -45,7 +45,12 @@ FileSummary summarizeFile(const QString &folder, AccessCheck access)
         summary.firstProblemLine = file->problems().first().line;
     }
     for (qsizetype i = 0; i < file->recordCount(); ++i) {
-        summary.items.add(file->itemLine(i), int(file->record(i).firstLine) + 1);
+        const ProbeFile::Record &record = file->record(i);
+        summary.items.add(file->itemLine(i), int(record.firstLine) + 1);
+        if (templatesOf && templateKind(record.kind, record.shape) == templatesOf) {
+            summary.templates.append(
+                recoverTemplate(*templatesOf, file->text(i).split(QLatin1Char('\n')), int(record.firstLine) + 1));
+        }
     }
     return summary;
 }

@@ -3,16 +3,19 @@
 // What the editor's preview knows of usrprobe.dat in the editor's folder: whether it exists and
 // can be read, how many records it holds, how many problems the reader finds and where the first
 // one is, whether "Erstellen" may append to it, and the entries it holds (for the duplicate
-// rule). The file's bytes are not kept: a summary of a 50 MB file holds its entries' keys and a
+// rule), and the records of the editor's kind as templates (the inputs that build them again). The
+// file's bytes are not kept: a summary of a 50 MB file holds its entries' keys, the templates and a
 // few numbers.
 
 #include "ItemKeys.h"
+#include "RecordTemplate.h"
 #include "WriteAccess.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 namespace merivox {
 
@@ -32,15 +35,17 @@ struct FileSummary
     int firstProblemLine = 0; // 0 when not known
     Writable writable = Writable::Unknown;
     ItemKeys items;
+    QList<RecordTemplate> templates; // of the kind asked for, in the order of the file
 };
 using SharedSummary = std::shared_ptr<const FileSummary>;
 
 // How a summary asks whether it may append; tests answer it in place of the system.
 using AccessCheck = Writable (*)(const QString &folder, bool fileExists);
 
-// Reads usrprobe.dat in folder with the reader and sums it up. Touches the file system: never on
-// the GUI thread.
-FileSummary summarizeFile(const QString &folder, AccessCheck access = &appendAccess);
+// Reads usrprobe.dat in folder with the reader and sums it up, with the records of templatesOf as
+// templates. Touches the file system: never on the GUI thread.
+FileSummary summarizeFile(const QString &folder, AccessCheck access = &appendAccess,
+                          std::optional<TipKind> templatesOf = std::nullopt);
 
 // The preview's status line for the file ("usrprobe.dat: 3 Einträge.").
 QString fileStatusText(const FileSummary &summary);

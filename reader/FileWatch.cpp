@@ -51,10 +51,12 @@ public:
         if (QFileInfo::exists(file)) {
             m_watcher->addPath(file);
         }
-        auto summary = std::make_shared<const FileSummary>(summarizeFile(m_folder, m_access));
+        auto summary = std::make_shared<const FileSummary>(summarizeFile(m_folder, m_access, m_templates));
         QMetaObject::invokeMethod(
             &m_watch, [watch = &m_watch, summary] { watch->deliver(summary); }, Qt::QueuedConnection);
     }
+
+    void offerTemplates(TipKind kind) { m_templates = kind; }
 
     void stop()
     {
@@ -76,6 +78,7 @@ private:
 
     FileWatch &m_watch;
     AccessCheck m_access;
+    std::optional<TipKind> m_templates;
     QString m_folder;
     QFileSystemWatcher *m_watcher = nullptr;
     QTimer *m_settle = nullptr;
@@ -102,6 +105,12 @@ void FileWatch::follow(const QString &folder)
     }
     m_folder = folder;
     QMetaObject::invokeMethod(m_worker, [worker = m_worker, folder] { worker->follow(folder); }, Qt::QueuedConnection);
+}
+
+void FileWatch::offerTemplates(TipKind kind)
+{
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker, kind] { worker->offerTemplates(kind); },
+                              Qt::QueuedConnection);
 }
 
 void FileWatch::refresh()

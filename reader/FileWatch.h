@@ -25,6 +25,8 @@ public:
     // Follows the file in folder from now on (the folder while the file does not exist, the file
     // again after it was replaced); reads it at once and again after every change.
     void follow(const QString &folder);
+    // From the next reading on, the summaries hold the records of this kind as templates.
+    void offerTemplates(TipKind kind);
     // Reads again now: for a change that was not reported, as on some network shares.
     void refresh();
     // Stops following: no summary is reported after this.

@@ -149,6 +149,10 @@ EditorPreview::EditorPreview(QWidget &editor, const EditorPort &port, const Edit
         m_editor.activateWindow();
         m_editor.raise();
     });
+    connect(m_window, &PreviewWindow::templateChosen, this, &EditorPreview::onTemplateChosen);
+    if (m_state.tip_type) {
+        m_file->offerTemplates(*m_state.tip_type);
+    }
     auto *show = new QShortcut(QKeySequence(kShowKey), &m_editor);
     show->setContext(Qt::WindowShortcut);
     connect(show, &QShortcut::activated, this, &EditorPreview::bringBack);
@@ -194,6 +198,16 @@ void EditorPreview::onSummary(const SharedSummary &summary)
     refresh();
 }
 
+void EditorPreview::onTemplateChosen(int index)
+{
+    if (!m_summary || index < 0 || index >= m_summary->templates.size()) {
+        return;
+    }
+    const TemplateFill fill = templateFill(m_summary->templates.at(index), m_locale);
+    m_window->showTemplateNotes(fill.notes);
+    emit templateChosen(fill);
+}
+
 void EditorPreview::watch(std::span<QWidget *const> inputs)
 {
     for (QWidget *input : inputs) {
@@ -218,6 +232,13 @@ void EditorPreview::refresh()
     } else {
         m_window->showFile(fileStatusText(FileSummary{}), {});
     }
+    QStringList templates;
+    if (m_summary) {
+        for (const RecordTemplate &record : m_summary->templates) {
+            templates.append(templateTitle(record));
+        }
+    }
+    m_window->showTemplates(templates);
     if (content.missing.isEmpty()) {
         m_window->showRecord(content.lines, content.readBack, content.notes);
     } else {

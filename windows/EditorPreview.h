@@ -4,6 +4,7 @@
 #include "FileSummary.h"
 #include "PreviewWindow.h"
 #include "ProbeRecord.h"
+#include "RecordTemplate.h"
 
 #include <QLocale>
 #include <QObject>
@@ -47,7 +48,8 @@ QRect previewFrame(const QRect &editorFrame, int inputsLeft, const QRect &screen
 // brings it back with kShowKey, which also gives it the focus (Esc there gives it back).
 //
 // It follows usrprobe.dat in the editor's folder through a FileWatch (on a thread of its own)
-// until "Erstellen" is pressed, and shows what the file holds and what is wrong with it.
+// until "Erstellen" is pressed, and shows what the file holds and what is wrong with it. It offers
+// the file's records of the editor's kind as templates; the editor fills its inputs from one.
 class EditorPreview final : public QObject
 {
     Q_OBJECT
@@ -76,12 +78,17 @@ public:
 
     PreviewWindow *window() const { return m_window; }
 
+signals:
+    // The operator chose a template: the editor's inputs as it gives them, in the editor's locale.
+    void templateChosen(const merivox::TemplateFill &fill);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void place();
     void onSummary(const SharedSummary &summary);
+    void onTemplateChosen(int index);
 
     QWidget &m_editor;
     const EditorPort &m_port;

@@ -110,6 +110,11 @@ constexpr ShaftBox kShaftBoxes[] = {
     {"Check_SS", u"Stahlschaft", kSteelShaft, {9240, 1320, 2052, 252}},
 };
 
+// A template's shaft material names its box by this order.
+static_assert(kShaftBoxes[int(ShaftMaterial::CarbonFibre)].colour == kCarbonFibreShaft);
+static_assert(kShaftBoxes[int(ShaftMaterial::Ceramic)].colour == kCeramicShaft);
+static_assert(kShaftBoxes[int(ShaftMaterial::Steel)].colour == kSteelShaft);
+
 struct BallOption
 {
     const char *name;
@@ -248,6 +253,7 @@ EditorWindow::EditorWindow(TipKind kind, EditorState &state, const QLocale &loca
     m_preview->watch(tabOrder);
     m_preview->setFolder(m_folders->path());
     connect(m_folders, &FolderList::pathChanged, m_preview, &EditorPreview::setFolder);
+    connect(m_preview, &EditorPreview::templateChosen, this, &EditorWindow::fillFrom);
     setAccessibleDescription(QStringLiteral("F6 zeigt die Vorschau wieder und gibt ihr den Fokus; Esc gibt ihn "
                                             "dem Editor zurück."));
 }
@@ -394,6 +400,34 @@ void EditorWindow::onDriveChosen(int index)
 {
     // A volume that cannot be read leaves the folder list as it was, without a message.
     m_folders->setPath(m_drives->folderAt(index));
+}
+
+void EditorWindow::fillFrom(const TemplateFill &fill)
+{
+    // A name already typed stays: a template is the start of a variant with a name of its own.
+    if (m_name->text().isEmpty()) {
+        m_name->setText(fill.name);
+    }
+    m_thread->setEditText(fill.thread);
+    if (m_thread2->isEnabled()) {
+        m_thread2->setEditText(fill.thread2);
+    }
+    for (const DimensionField field : kDimensionFields) {
+        QLineEdit *input = m_dimensions[size_t(field)];
+        if (input->isEnabled()) {
+            input->setText(fill.dimensions[size_t(field)]);
+        }
+    }
+    if (!m_withoutHalfSphere->isHidden()) {
+        m_withoutHalfSphere->setChecked(fill.withoutHalfSphere);
+    }
+    // Through the boxes' own handling, as a click would: shaft_rgb follows the box.
+    if (fill.shaft) {
+        m_shaftBoxes[size_t(*fill.shaft)]->setChecked(true);
+    }
+    if (fill.ball) {
+        m_ballMaterials->button(int(*fill.ball))->setChecked(true);
+    }
 }
 
 QString EditorWindow::nameText() const

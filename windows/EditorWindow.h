@@ -2,6 +2,7 @@
 
 #include "CreateCommand.h"
 #include "MessageBoxSink.h"
+#include "RecordTemplate.h"
 
 #include <QLocale>
 #include <QWidget>
@@ -54,6 +55,7 @@ private:
     void applyLayout(TipKind kind);
     void onShaftToggled(QCheckBox *box, bool checked);
     void onDriveChosen(int index);
+    void fillFrom(const TemplateFill &fill);
 
     EditorState &m_state;
     QLocale m_locale;

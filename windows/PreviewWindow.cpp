@@ -4,7 +4,9 @@
 #include "Pictures.h"
 #include "RecordDrawing.h"
 
+#include <QComboBox>
 #include <QFontDatabase>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -74,6 +76,28 @@ PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent, Qt::Dialog)
     m_status->setWordWrap(true);
     m_status->setFont(arial(10.5));
     m_status->setTextFormat(Qt::PlainText);
+    m_templateCaption = named(new QLabel(QStringLiteral("Vorlage:"), this), "vorschau_vorlage_titel");
+    m_templateCaption->setFont(arial(10.5));
+    m_templates = named(new QComboBox(this), "vorschau_vorlage");
+    m_templates->setAccessibleName(QStringLiteral("Vorlage aus usrprobe.dat"));
+    m_templates->setAccessibleDescription(QStringLiteral(
+        "Ein Eintrag dieser Art aus usrprobe.dat füllt die Eingaben des Editors; die Benennung nur, wenn sie leer ist."));
+    m_templates->setPlaceholderText(QStringLiteral("Eintrag als Vorlage wählen …"));
+    m_templates->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_templates->setMinimumContentsLength(12);
+    m_templateCaption->setBuddy(m_templates);
+    connect(m_templates, &QComboBox::activated, this, &PreviewWindow::templateChosen);
+    m_templateNotes = named(new QLabel(this), "vorschau_vorlagenhinweise");
+    m_templateNotes->setAccessibleName(QStringLiteral("Hinweise zur Vorlage"));
+    m_templateNotes->setWordWrap(true);
+    m_templateNotes->setFont(arial(10.5));
+    m_templateNotes->setTextFormat(Qt::PlainText);
+    m_templateNotes->setMargin(6);
+    m_templateNotes->setStyleSheet(kNoteStyle);
+    m_templateNotes->hide();
+    m_templateCaption->hide();
+    m_templates->hide();
+
     m_fileNotes = named(new QLabel(this), "vorschau_dateihinweise");
     m_fileNotes->setAccessibleName(QStringLiteral("Hinweise zur Datei"));
     m_fileNotes->setWordWrap(true);
@@ -120,6 +144,11 @@ PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent, Qt::Dialog)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(m_status);
+    auto *templateRow = new QHBoxLayout;
+    templateRow->addWidget(m_templateCaption);
+    templateRow->addWidget(m_templates, 1);
+    layout->addLayout(templateRow);
+    layout->addWidget(m_templateNotes);
     layout->addWidget(m_fileNotes);
     layout->addLayout(m_pictureOrMissing, 1);
     layout->addWidget(m_notes);
@@ -170,9 +199,36 @@ void PreviewWindow::showFile(const QString &status, const QStringList &notes)
     m_fileNotes->setVisible(!notes.isEmpty());
 }
 
+void PreviewWindow::showTemplates(const QStringList &titles)
+{
+    QStringList shown;
+    for (int i = 0; i < m_templates->count(); ++i) {
+        shown.append(m_templates->itemText(i));
+    }
+    if (shown != titles) {
+        m_templates->clear();
+        m_templates->addItems(titles);
+        m_templates->setCurrentIndex(-1);
+        showTemplateNotes({});
+    }
+    m_templateCaption->setVisible(!titles.isEmpty());
+    m_templates->setVisible(!titles.isEmpty());
+}
+
+void PreviewWindow::showTemplateNotes(const QStringList &notes)
+{
+    m_templateNotes->setText(notes.isEmpty() ? QString()
+                                             : QStringLiteral("Vorlage: ") + notes.join(QStringLiteral("\nVorlage: ")));
+    m_templateNotes->setVisible(!notes.isEmpty());
+}
+
 void PreviewWindow::takeFocus()
 {
-    m_text->setFocus(Qt::ShortcutFocusReason);
+    if (m_templates->count() > 0) {
+        m_templates->setFocus(Qt::ShortcutFocusReason);
+    } else {
+        m_text->setFocus(Qt::ShortcutFocusReason);
+    }
 }
 
 void PreviewWindow::keyPressEvent(QKeyEvent *event)

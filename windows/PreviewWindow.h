@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QWidget>
 
+class QComboBox;
 class QLabel;
 class QPlainTextEdit;
 class QStackedLayout;
@@ -33,12 +34,19 @@ public:
     void showMissing(const QStringList &missing, const QStringList &wrong = {});
     // The status line of usrprobe.dat in the editor's folder and the notes on the file itself.
     void showFile(const QString &status, const QStringList &notes);
-    // Gives the focus to the first part of the preview that takes it.
+    // The records of the editor's kind in usrprobe.dat, offered as templates ("TIP – M3 (Zeile 12)");
+    // the list is hidden while there are none. A list that changes drops the chosen one's notes.
+    void showTemplates(const QStringList &titles);
+    // What the chosen template could not give the editor as it stands in the file.
+    void showTemplateNotes(const QStringList &notes);
+    // Gives the focus to the template list, or where there is none to the record text.
     void takeFocus();
 
 signals:
     // Esc was pressed in the preview: the editor takes the focus back.
     void focusReturned();
+    // The operator chose the template at this place of the list.
+    void templateChosen(int index);
 
 public:
     // The record text shown, its lines joined by "\n"; empty while something is missing.
@@ -54,6 +62,9 @@ protected:
 private:
     PreviewDrawing *m_drawing = nullptr;
     QLabel *m_status = nullptr;
+    QLabel *m_templateCaption = nullptr;
+    QComboBox *m_templates = nullptr;
+    QLabel *m_templateNotes = nullptr;
     QLabel *m_fileNotes = nullptr;
     QLabel *m_missing = nullptr;
     QStackedLayout *m_pictureOrMissing = nullptr;

@@ -108,6 +108,7 @@ private slots:
     void followsTheFolderAndTheFile();
     void staysAboveItsEditorOnly();
     void shortcutBringsItBack();
+    void templateFillsTheEditor();
 
 private:
     EditorState m_state;
@@ -508,6 +509,61 @@ void TestPreview::shortcutBringsItBack()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     QTRY_COMPARE(QApplication::activeWindow(), editor.get());
     QVERIFY(preview->isVisible());
+    editor->close();
+}
+
+void TestPreview::templateFillsTheEditor()
+{
+    const QByteArray tip = "ITEM:TIPMM M3\r\nbegintip\r\nribcount 10\r\nColor 142 142 142\r\n"
+                           "cylinder 0 0 0 0 0 -10 4\r\ncone 0 0 -10 4 0 0 -15 2\r\ncylinder 0 0 -15 0 0 -40 2\r\n"
+                           "Color 255 0 0\r\nsphere 0 0 -40 3\r\nhotspot 0 0 -40 0 0 1 3 3 ball\r\nendtip\r\n";
+    const QByteArray cube = "ITEM:W10MM M3\r\nsolid 6\r\nColor 142 142 142\r\n";
+    QByteArray handMade = tip;
+    handMade.replace("TIP", "HAND").replace("Color 142 142 142", "Color 1 2 3").replace("-40 3", "-40 3.5");
+    QTemporaryDir folder;
+    QFile out(folder.filePath(u"usrprobe.dat"_s));
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(tip + cube + handMade) > 0);
+    out.close();
+
+    QPointer<EditorWindow> editor = openEditor(TipKind::Ball, m_state, kGerman, folder.path());
+    QVERIFY(QTest::qWaitForWindowActive(editor));
+    auto *list = previewOf(editor)->findChild<QComboBox *>(u"vorschau_vorlage"_s);
+    QTRY_COMPARE(list->count(), 2); // the balls, not the cube
+    QCOMPARE(list->itemText(0), u"TIP – M3 (Zeile 1)"_s);
+    QCOMPARE(list->itemText(1), u"HAND – M3 (Zeile 15)"_s);
+
+    // F6 leads to the list, the arrow key chooses; Esc hands the focus back.
+    QTest::keyClick(child(editor, "txt_id"), Qt::Key_F6);
+    QTRY_COMPARE(QApplication::focusWidget(), list);
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(child<QLineEdit>(editor, "txt_id")->text(), u"TIP"_s);
+    QCOMPARE(child<QComboBox>(editor, "cb_gew")->currentText(), u"M3"_s);
+    QStringList dimensions;
+    for (const char *name : {"txt_L1", "txt_l2", "txt_l3", "txt_d1", "txt_d2", "txt_kd", "txt_l4", "txt_l", "txt_b"}) {
+        dimensions.append(child<QLineEdit>(editor, name)->text());
+    }
+    QCOMPARE(dimensions, (QStringList{"10", "15", "40", "4", "2", "3", "", "", ""}));
+    QVERIFY(child<QAbstractButton>(editor, "Check_SS")->isChecked());
+    QVERIFY(child<QAbstractButton>(editor, "Option_RK")->isChecked());
+    // The very record again, and so the duplicate note.
+    QCOMPARE(previewOf(editor)->recordText(), QString::fromLatin1(tip).replace(u"\r\n"_s, u"\n"_s).trimmed());
+    QVERIFY(notesOf(editor)->text().contains(u"steht schon in Zeile 1"_s));
+    auto *templateNotes = previewOf(editor)->findChild<QLabel *>(u"vorschau_vorlagenhinweise"_s);
+    QVERIFY(templateNotes->isHidden());
+    QTest::keyClick(list, Qt::Key_Escape);
+    QTRY_COMPARE(QApplication::activeWindow(), editor.get());
+
+    // A name typed stays; what the hand-made record cannot give is said, in German, beside it.
+    child<QLineEdit>(editor, "txt_id")->setText(u"TIP2"_s);
+    emit list->activated(1);
+    QCOMPARE(child<QLineEdit>(editor, "txt_id")->text(), u"TIP2"_s);
+    QCOMPARE(child<QLineEdit>(editor, "txt_kd")->text(), u"3,5"_s);
+    QVERIFY(child<QAbstractButton>(editor, "Check_SS")->isChecked()); // no material of that colour: as it was
+    QVERIFY(templateNotes->isVisible());
+    QVERIFY2(templateNotes->text().contains(u"Vorlage: Der Eintrag schreibt Zahlen mit Punkt, dieser Rechner mit "
+                                            u"Komma: umgeschrieben bei Kugeldurchmesser;"_s),
+             qPrintable(templateNotes->text()));
+    QVERIFY(templateNotes->text().contains(u"Vorlage: Die Schaftfarbe 1 2 3 gehört zu keinem Material"_s));
     editor->close();
 }
 
