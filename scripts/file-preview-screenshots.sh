@@ -1,7 +1,8 @@
 #!/bin/bash
 # Screenshots of the preview that knows usrprobe.dat: the note for a name and thread that the file
 # holds already (1280x1024), and a 1024x768 screen under a real window manager (openbox) after the
-# editor was clicked: the preview stays above its editor. Into docs/screenshots/file_preview_*.png.
+# editor was clicked: the preview stays above its editor; and a template chosen from the file with F6
+# and the arrow key, the editor filled from it. Into docs/screenshots/file_preview_*.png.
 # Needs: xvfb, xdotool, imagemagick, openbox, a debug build. Usage: scripts/file-preview-screenshots.sh [DISPLAY]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,6 +12,9 @@ work=$(mktemp -d)
 mkdir -p "$work/Messungen"
 printf 'ITEM:TIPMM M3\r\nbegintip\r\nribcount 10\r\nColor 142 142 142\r\ncylinder 0 0 0 0 0 -10 4\r\ncone 0 0 -10 4 0 0 -15 2\r\ncylinder 0 0 -15 0 0 -40 2\r\nColor 255 0 0\r\nsphere 0 0 -40 3\r\nhotspot 0 0 -40 0 0 1 3 3 ball\r\nendtip\r\n' \
     >"$work/Messungen/usrprobe.dat"
+# A second ball, written on a German system: the template for the third screenshot.
+printf 'ITEM:K2X30MM M2\r\nbegintip\r\nribcount 10\r\nColor 250 235 215\r\ncylinder 0 0 0 0 0 -8 3\r\ncone 0 0 -8 3 0 0 -12 1,5\r\ncylinder 0 0 -12 0 0 -30 1,5\r\nColor 47 79 79\r\nsphere 0 0 -30 2,5\r\nhotspot 0 0 -30 0 0 1 2,5 2,5 ball\r\nendtip\r\n' \
+    >>"$work/Messungen/usrprobe.dat"
 
 app= xvfb= wm=
 trap 'kill $app $wm $xvfb 2>/dev/null; rm -rf "$work"' EXIT
@@ -60,5 +64,16 @@ ball
 at "$editor" 504 130 # the editor clicked: it is active, the preview stays above it
 sleep 1
 import -window root "$out/file_preview_1024x768_openbox.png"
-xprop -id "$(window '^Merivox – Vorschau$')" WM_TRANSIENT_FOR _NET_WM_WINDOW_TYPE >"$work/props.txt" || true
+xprop -id "$(timeout 5 xdotool search --onlyvisible --name 'Vorschau' | head -1)" WM_TRANSIENT_FOR _NET_WM_WINDOW_TYPE >"$work/props.txt" || true
 cat "$work/props.txt"
+
+start 1280x1024
+at "$(window '^Auswahlfenster$')" 60 80
+sleep 1
+editor=$(window '^Merivox$')
+type_into "$editor" 504 130 K2X35
+xdotool key F6 # to the template list
+sleep 0.5
+xdotool key Down Down # the second entry, K2X30
+sleep 1
+import -window root -crop 1280x640+0+60 +repage "$out/file_preview_template.png"

@@ -1,5 +1,6 @@
 #include "PreviewWindow.h"
 
+#include "Accessibility.h"
 #include "Controls.h"
 #include "Pictures.h"
 #include "RecordDrawing.h"
@@ -79,7 +80,7 @@ PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent, Qt::Dialog)
     m_templateCaption = named(new QLabel(QStringLiteral("Vorlage:"), this), "vorschau_vorlage_titel");
     m_templateCaption->setFont(arial(10.5));
     m_templates = named(new QComboBox(this), "vorschau_vorlage");
-    m_templates->setAccessibleName(QStringLiteral("Vorlage aus usrprobe.dat"));
+    nameControl(m_templates, QStringLiteral("Vorlage aus usrprobe.dat"));
     m_templates->setAccessibleDescription(QStringLiteral(
         "Ein Eintrag dieser Art aus usrprobe.dat füllt die Eingaben des Editors; die Benennung nur, wenn sie leer ist."));
     m_templates->setPlaceholderText(QStringLiteral("Eintrag als Vorlage wählen …"));
