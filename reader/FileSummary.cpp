@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace merivox {
 
 namespace {
@@ -44,13 +46,21 @@ FileSummary summarizeFile(const QString &folder, AccessCheck access, std::option
     if (!file->problems().isEmpty()) {
         summary.firstProblemLine = file->problems().first().line;
     }
+    QList<qsizetype> ofTheKind;
     for (qsizetype i = 0; i < file->recordCount(); ++i) {
         const ProbeFile::Record &record = file->record(i);
         summary.items.add(file->itemLine(i), int(record.firstLine) + 1);
         if (templatesOf && templateKind(record.kind, record.shape) == templatesOf) {
-            summary.templates.append(
-                recoverTemplate(*templatesOf, file->text(i).split(QLatin1Char('\n')), int(record.firstLine) + 1));
+            ofTheKind.append(i);
         }
+    }
+    // The latest ones: a list of thousands is no help to choose from, and each costs memory.
+    summary.templatesFound = ofTheKind.size();
+    for (qsizetype k = std::max(qsizetype(0), ofTheKind.size() - FileSummary::kTemplatesKept); k < ofTheKind.size();
+         ++k) {
+        const qsizetype i = ofTheKind.at(k);
+        summary.templates.append(recoverTemplate(*templatesOf, file->text(i).split(QLatin1Char('\n')),
+                                                 int(file->record(i).firstLine) + 1));
     }
     return summary;
 }

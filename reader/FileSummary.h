@@ -35,7 +35,11 @@ struct FileSummary
     int firstProblemLine = 0; // 0 when not known
     Writable writable = Writable::Unknown;
     ItemKeys items;
-    QList<RecordTemplate> templates; // of the kind asked for, in the order of the file
+    // The records of the kind asked for, in the order of the file: the last kTemplatesKept of
+    // templatesFound.
+    QList<RecordTemplate> templates;
+    qsizetype templatesFound = 0;
+    static constexpr qsizetype kTemplatesKept = 500;
 };
 using SharedSummary = std::shared_ptr<const FileSummary>;
 

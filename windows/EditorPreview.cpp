@@ -165,6 +165,7 @@ void EditorPreview::setFolder(const QString &folder)
     }
     m_folder = folder;
     m_summary.reset(); // the other folder's file says nothing about this one
+    showTemplates();
     if (m_editorShown) {
         m_file->follow(m_folder);
         refresh();
@@ -195,7 +196,22 @@ void EditorPreview::bringBack()
 void EditorPreview::onSummary(const SharedSummary &summary)
 {
     m_summary = summary;
+    showTemplates();
     refresh();
+}
+
+void EditorPreview::showTemplates()
+{
+    if (!m_window) {
+        return;
+    }
+    QStringList titles;
+    if (m_summary) {
+        for (const RecordTemplate &record : m_summary->templates) {
+            titles.append(templateTitle(record));
+        }
+    }
+    m_window->showTemplates(titles, m_summary ? m_summary->templatesFound : 0);
 }
 
 void EditorPreview::onTemplateChosen(int index)
@@ -232,13 +248,7 @@ void EditorPreview::refresh()
     } else {
         m_window->showFile(fileStatusText(FileSummary{}), {});
     }
-    QStringList templates;
-    if (m_summary) {
-        for (const RecordTemplate &record : m_summary->templates) {
-            templates.append(templateTitle(record));
-        }
-    }
-    m_window->showTemplates(templates);
+
     if (content.missing.isEmpty()) {
         m_window->showRecord(content.lines, content.readBack, content.notes);
     } else {

@@ -89,6 +89,7 @@ private:
     void place();
     void onSummary(const SharedSummary &summary);
     void onTemplateChosen(int index);
+    void showTemplates();
 
     QWidget &m_editor;
     const EditorPort &m_port;

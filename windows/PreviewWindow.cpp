@@ -200,8 +200,13 @@ void PreviewWindow::showFile(const QString &status, const QStringList &notes)
     m_fileNotes->setVisible(!notes.isEmpty());
 }
 
-void PreviewWindow::showTemplates(const QStringList &titles)
+void PreviewWindow::showTemplates(const QStringList &titles, qsizetype found)
 {
+    m_templates->setPlaceholderText(found > titles.size()
+                                        ? QStringLiteral("Vorlage wählen (die letzten %1 von %2) …")
+                                              .arg(titles.size())
+                                              .arg(found)
+                                        : QStringLiteral("Eintrag als Vorlage wählen …"));
     QStringList shown;
     for (int i = 0; i < m_templates->count(); ++i) {
         shown.append(m_templates->itemText(i));
