@@ -18,7 +18,7 @@ const QLocale kCommaLocale(QLocale::German, QLocale::Germany);
 // the last bit: a 15-digit text is exact to within 23 of them.
 constexpr int kUlpReach = 32;
 
-constexpr const char16_t *kCaptions[] = {u"L1", u"L2", u"L3", u"D1", u"D2", u"Kugeldurchmesser",
+constexpr const char16_t *kCaptions[] = {u"L1",    u"L2",     u"L3", u"D1", u"D2", u"Kugeldurchmesser",
                                          u"Länge", u"Breite", u"L4"};
 static_assert(std::size(kCaptions) == std::size(kDimensionFields));
 
@@ -351,10 +351,10 @@ private:
                 const QString before = QStringLiteral("hotspot 0 0 %1 0 0 1 %2 ").arg(hotSpot->at(3), length);
                 const QString after = QStringLiteral(" disk");
                 const QString &line = hotSpot->line();
-                text(d, F::Width) = line.startsWith(before) && line.endsWith(after) &&
-                                            line.size() > before.size() + after.size()
-                                        ? line.sliced(before.size(), line.size() - before.size() - after.size())
-                                        : hotSpot->at(8);
+                text(d, F::Width) =
+                    line.startsWith(before) && line.endsWith(after) && line.size() > before.size() + after.size()
+                        ? line.sliced(before.size(), line.size() - before.size() - after.size())
+                        : hotSpot->at(8);
             }
             break;
         }
@@ -408,7 +408,8 @@ private:
         in.Check_zyl = t.withoutHalfSphere;
         in.shaft_rgb = t.shaftColour.value_or(kSteelShaft);
         in.ball_rgb = t.ballColour.value_or(kRubyBall);
-        Dimension *fields[] = {&in.L1, &in.L2, &in.L3, &in.D1, &in.D2, &in.ball_diameter, &in.length, &in.width, &in.L4};
+        Dimension *fields[] = {&in.L1,     &in.L2,    &in.L3, &in.D1, &in.D2, &in.ball_diameter,
+                               &in.length, &in.width, &in.L4};
         for (const DimensionField field : kDimensionFields) {
             const QString &typed = t.dimensions[size_t(field)];
             // A text that is no number in the record's separator counts as 0, as in the editor.
@@ -642,8 +643,8 @@ TemplateFill templateFill(const RecordTemplate &record, const QLocale &locale)
     }
     const auto material = [&](const std::optional<Rgb> &colour, ColourRole role, const QString &what) {
         if (!colour) {
-            fill.notes.append(QStringLiteral("Der Eintrag hat keine lesbare %1; die Auswahl bleibt, wie sie ist.")
-                                  .arg(what));
+            fill.notes.append(
+                QStringLiteral("Der Eintrag hat keine lesbare %1; die Auswahl bleibt, wie sie ist.").arg(what));
             return std::optional<MaterialChoice>();
         }
         std::optional<MaterialChoice> choice = materialChoice(*colour, role);

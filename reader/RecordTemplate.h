@@ -55,7 +55,7 @@ struct TemplateFill
 {
     QString name;
     QString thread;
-    QString thread2;          // the extension's
+    QString thread2;           // the extension's
     DimensionTexts dimensions; // those of the kind
     bool withoutHalfSphere = false;
     std::optional<ShaftMaterial> shaft;

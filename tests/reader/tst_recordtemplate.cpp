@@ -154,20 +154,25 @@ void TestRecordTemplate::otherSeparator_data()
     QTest::addColumn<QString>("field"); // a dimension with a fraction, by its caption
     QTest::addColumn<QString>("filled");
     QTest::addColumn<QString>("note");
-    QTest::newRow("ball, point into comma") << TipKind::Ball << kEnglishLocale << kGermanLocale << "L2" << "15,5"
+    QTest::newRow("ball, point into comma") << TipKind::Ball << kEnglishLocale << kGermanLocale << "L2"
+                                            << "15,5"
                                             << "Der Eintrag schreibt Zahlen mit Punkt, dieser Rechner mit Komma: "
                                                "umgeschrieben bei L2; der neue Eintrag schreibt dort und in den "
                                                "berechneten Lagen Komma statt Punkt.";
-    QTest::newRow("ball, comma into point") << TipKind::Ball << kGermanLocale << kEnglishLocale << "L2" << "15.5"
+    QTest::newRow("ball, comma into point") << TipKind::Ball << kGermanLocale << kEnglishLocale << "L2"
+                                            << "15.5"
                                             << "Der Eintrag schreibt Zahlen mit Komma, dieser Rechner mit Punkt: "
                                                "umgeschrieben bei L2; der neue Eintrag schreibt dort und in den "
                                                "berechneten Lagen Punkt statt Komma.";
-    QTest::newRow("cube, point into comma")
-        << TipKind::Cube << kEnglishLocale << kGermanLocale << "L1" << "10,5" << "umgeschrieben bei L1;";
-    QTest::newRow("extension, comma into point")
-        << TipKind::Extension << kGermanLocale << kEnglishLocale << "Länge" << "50.5" << "umgeschrieben bei Länge;";
-    QTest::newRow("cylinder, point into comma")
-        << TipKind::Cylinder << kEnglishLocale << kGermanLocale << "L2" << "20,5" << "umgeschrieben bei L2;";
+    QTest::newRow("cube, point into comma") << TipKind::Cube << kEnglishLocale << kGermanLocale << "L1"
+                                            << "10,5"
+                                            << "umgeschrieben bei L1;";
+    QTest::newRow("extension, comma into point") << TipKind::Extension << kGermanLocale << kEnglishLocale << "Länge"
+                                                 << "50.5"
+                                                 << "umgeschrieben bei Länge;";
+    QTest::newRow("cylinder, point into comma") << TipKind::Cylinder << kEnglishLocale << kGermanLocale << "L2"
+                                                << "20,5"
+                                                << "umgeschrieben bei L2;";
 }
 
 void TestRecordTemplate::otherSeparator()
@@ -220,8 +225,7 @@ void TestRecordTemplate::handMade_data()
                            "hotspot 0 0 -40 0 0 1 3 3 ball",
                            "endtip"};
     const QStringList ballFilled{"10", "15", "40", "4", "2", "3"};
-    QTest::newRow("ball as made") << TipKind::Ball << ball << ballFilled << int(ShaftMaterial::Steel)
-                                  << QStringList();
+    QTest::newRow("ball as made") << TipKind::Ball << ball << ballFilled << int(ShaftMaterial::Steel) << QStringList();
     QStringList colour = ball;
     colour[3] = "Color 1 2 3";
     QTest::newRow("unknown shaft colour")
@@ -296,7 +300,8 @@ void TestRecordTemplate::kindOfRecord()
 {
     // Each kind's worked example is offered to its own editor and to no other.
     for (const TipKind kind : kAllKinds) {
-        const ProbeFile file = ProbeFile::fromBytes(encoded(built(kind, example(kind, kEnglishLocale), kEnglishLocale)));
+        const ProbeFile file =
+            ProbeFile::fromBytes(encoded(built(kind, example(kind, kEnglishLocale), kEnglishLocale)));
         QCOMPARE(templateKind(file.record(0).kind, file.record(0).shape), std::optional(kind));
     }
     QCOMPARE(templateKind(RecordKind::Unknown, TipShape::None), std::nullopt);
