@@ -435,7 +435,7 @@ private:
 
     void startRecord(quint32 index, quint64 offset, QByteArrayView line, bool midLine)
     {
-        m_record = {index, 1, quint32(offset)};
+        m_record = {index, 1};
         m_recordMidLine = midLine;
         m_twinOf = 0;
         // The open record's item line, for its notes when it ends: the line itself may be gone.
@@ -1087,38 +1087,53 @@ QByteArrayView ProbeFile::lineFrom(qsizetype offset) const
     return line;
 }
 
-QByteArrayView ProbeFile::bytesOf(quint32 index) const
+qsizetype ProbeFile::lineStart(quint32 index) const
 {
     const char *const data = m_bytes.constData();
     qsizetype at = m_marks[index / kMarkStep];
     for (quint32 i = index % kMarkStep; i > 0; --i) {
         at = static_cast<const char *>(std::memchr(data + at, '\n', size_t(m_bytes.size() - at))) - data + 1;
     }
-    return lineFrom(at);
+    return at;
+}
+
+// A record's first line is an item line, or the line that its item line follows directly
+// ("endtipITEM:…"): then the line's first field does not start with "ITEM:".
+bool ProbeFile::startsMidLine(const Record &record) const
+{
+    syntax::Fields fields;
+    syntax::split(bytesOf(record.firstLine), fields);
+    return fields.count > 0 && !fields.at[0].startsWith(QByteArrayView("ITEM:"));
+}
+
+qsizetype ProbeFile::itemStart(const Record &record) const
+{
+    const qsizetype start = lineStart(record.firstLine);
+    return startsMidLine(record) ? start + lineFrom(start).indexOf(QByteArrayView("ITEM:"), 1) : start;
 }
 
 template <typename Each> void ProbeFile::eachPart(qsizetype record, const Each &each) const
 {
     const Record &r = m_records[size_t(record)];
+    const quint32 last = r.firstLine + r.lineCount - 1;
     // The next record may start in this one's last line.
-    const qsizetype end = record + 1 < recordCount() ? qsizetype(m_records[size_t(record) + 1].offset) : m_bytes.size();
+    const bool cut = last > r.firstLine && record + 1 < recordCount() && m_records[size_t(record) + 1].firstLine == last;
     const char *const data = m_bytes.constData();
-    qsizetype at = r.offset;
-    for (quint32 i = 0; i < r.lineCount; ++i) {
+    qsizetype at = itemStart(r);
+    for (quint32 i = r.firstLine; i <= last; ++i) {
         const QByteArrayView line = lineFrom(at);
-        const qsizetype from = at;
-        at = from + line.size();
+        at += line.size();
         if (at < m_bytes.size() && data[at] == '\r') {
             ++at;
         }
         ++at; // the LF
-        each(r.firstLine + i, line.first(std::min(line.size(), std::max<qsizetype>(end - from, 0))));
+        each(i, i == last && cut ? line.first(line.indexOf(QByteArrayView("ITEM:"), 1)) : line);
     }
 }
 
 QByteArrayView ProbeFile::itemLine(qsizetype record) const
 {
-    return lineFrom(m_records[size_t(record)].offset);
+    return lineFrom(itemStart(m_records[size_t(record)]));
 }
 
 QString ProbeFile::name(qsizetype record) const

@@ -2,10 +2,10 @@
 
 // Reads a whole probe file into records and checks it. Nothing here ever writes the file.
 //
-// The bytes stay as they were read; a record is kept as where its text starts in them and its
-// run of lines, nothing is kept per line. Names, threads, a record's lines and their fields are
+// The bytes stay as they were read; a record is kept as its run of lines and what it is, and of
+// the lines only where every 32nd starts. Names, threads, a record's lines and their fields are
 // read from the bytes when asked for, so a large file costs little more memory than its own size
-// (16 bytes per record, 4 bytes per 256 lines).
+// (12 bytes per record, 4 bytes per 32 lines).
 
 #include "ProbeRecord.h"
 
@@ -45,7 +45,6 @@ public:
     {
         quint32 firstLine = 0; // index into the file's lines (line number - 1)
         quint32 lineCount = 0;
-        quint32 offset = 0; // where its item line starts in the bytes
         RecordKind kind = RecordKind::Unknown;
         TipShape shape = TipShape::None;
         Decimal decimal = Decimal::None;
@@ -94,10 +93,7 @@ public:
 
     // Whether the record's item line stands after another line's text on its first line
     // ("endtipITEM:…"), so that the line belongs to this record and to the one before.
-    bool startsMidLine(const Record &record) const
-    {
-        return record.offset > 0 && m_bytes.at(qsizetype(record.offset) - 1) != '\n';
-    }
+    bool startsMidLine(const Record &record) const;
 
     // The record's item line as it stands in the file ("ITEM: TIP MM M3").
     QByteArrayView itemLine(qsizetype record) const;
@@ -123,11 +119,15 @@ private:
     class Stream; // the sink that hands the notes on as they are certain
 
     // Every kMarkStep-th line's start is kept: a line is found from the mark before it.
-    static constexpr quint32 kMarkStep = 256;
-    // Line index (0-based) without its line end.
-    QByteArrayView bytesOf(quint32 index) const;
+    static constexpr quint32 kMarkStep = 32;
+    // Where line index (0-based) starts in the bytes.
+    qsizetype lineStart(quint32 index) const;
+    // Line index without its line end.
+    QByteArrayView bytesOf(quint32 index) const { return lineFrom(lineStart(index)); }
     // The line from offset on, without its line end.
     QByteArrayView lineFrom(qsizetype offset) const;
+    // Where the record's item line starts in the bytes.
+    qsizetype itemStart(const Record &record) const;
     // Calls each(line index, part) for each of the record's lines, with only the part of a line
     // that belongs to it (a line may hold the end of one record and the start of the next).
     template <typename Each> void eachPart(qsizetype record, const Each &each) const;
