@@ -2,7 +2,9 @@
 // get to its events while the file loaded and was shown (measured by a timer due every
 // millisecond), against the goal of 50 ms, and the peak memory against the file's size.
 //
-//   bench_viewer_load FILE   (make one with: bench_read --write FILE 200)
+//   bench_viewer_load [MEGABYTES]  a file of that size (200 by default) as bench_read makes it
+//   bench_viewer_load FILE         any file
+#include "BenchFiles.h"
 #include "ViewerWindow.h"
 
 #include <QApplication>
@@ -10,27 +12,24 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 
 #include <algorithm>
 
 using namespace merivox;
+using namespace merivox::bench;
 
 namespace {
 
-long peakKiB()
+// The peak memory from now on: what making the file took does not count.
+void resetPeak()
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly)) {
+        clear.write("5");
     }
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:")) {
-            return line.mid(6).trimmed().split(' ').first().toLong();
-        }
-    }
-    return -1;
 }
 
 } // namespace
@@ -39,11 +38,19 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QTextStream out(stdout);
-    if (argc < 2) {
-        out << "usage: bench_viewer_load FILE" << Qt::endl;
-        return 2;
+    const QString arg = argc < 2 ? QStringLiteral("200") : QString::fromLocal8Bit(argv[1]);
+    bool isSize = false;
+    const qint64 megabytes = arg.toLongLong(&isSize);
+    QTemporaryDir folder;
+    QString path = arg;
+    if (isSize) {
+        path = folder.filePath(QStringLiteral("usrprobe.dat"));
+        if (!writeFile(path, makeFile(megabytes * 1000 * 1000))) {
+            out << "cannot write " << path << Qt::endl;
+            return 1;
+        }
+        resetPeak();
     }
-    const QString path = QString::fromLocal8Bit(argv[1]);
     const long before = peakKiB();
     ViewerWindow window;
     window.show();
