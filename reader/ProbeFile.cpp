@@ -405,13 +405,14 @@ private:
     {
         for (int i = first; i <= last; ++i) {
             char separator = 0;
-            if (!syntax::isNumber(m_fields.at[i], separator)) {
+            bool exponent = false;
+            if (!syntax::isNumber(m_fields.at[i], separator, exponent)) {
                 return say([&] { return QStringLiteral("Keine Zahl: %1 (Feld %2 der Zeile %3).")
                     .arg(quoted(m_fields.at[i]))
                     .arg(i)
                     .arg(lineKeyword(kind)); });
             }
-            if (syntax::isTooLarge(m_fields.at[i])) {
+            if (syntax::mayBeTooLarge(m_fields.at[i], exponent) && syntax::isTooLarge(m_fields.at[i])) {
                 return say([&] { return QStringLiteral("Zahl außerhalb des darstellbaren Bereichs: %1 (Feld %2 der Zeile %3).")
                     .arg(quoted(m_fields.at[i]))
                     .arg(i)

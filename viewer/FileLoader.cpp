@@ -37,6 +37,18 @@ private:
     QByteArray m_shown; // shares the bytes shown, for reading only
 };
 
+// Frees a file, and then itself in the thread it was made in.
+class ReleaseThread final : public QThread
+{
+public:
+    explicit ReleaseThread(std::optional<ProbeFile> file) : m_file(std::move(file)) {}
+
+private:
+    void run() override { m_file.reset(); }
+
+    std::optional<ProbeFile> m_file;
+};
+
 } // namespace
 
 FileLoader::FileLoader(QObject *parent) : QObject(parent) {}
@@ -69,7 +81,7 @@ void FileLoader::release(std::optional<ProbeFile> file)
     if (!file || file->bytes().size() < kLarge) {
         return;
     }
-    QThread *thread = QThread::create([old = std::move(file)]() mutable { old.reset(); });
+    auto *thread = new ReleaseThread(std::move(file));
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     thread->start();
 }
