@@ -4,6 +4,8 @@
 
 #include <QThread>
 
+#include <functional>
+
 namespace merivox {
 
 namespace {
@@ -13,10 +15,18 @@ namespace {
 class ReadThread final : public QThread
 {
 public:
-    ReadThread(QString path, ReadProgress progress, QByteArray shown)
-        : m_path(std::move(path)), m_progress(std::move(progress)), m_shown(std::move(shown))
+    ReadThread(QString path, QByteArray shown, std::function<void(int)> report)
+        : m_path(std::move(path)), m_shown(std::move(shown))
     {
+        // A reading given up tells no more.
+        m_progress.report = [this, report = std::move(report)](int percent) {
+            if (!cancel) {
+                report(percent);
+            }
+        };
+        m_progress.cancel = &cancel;
     }
+    std::atomic<bool> cancel{false};
     std::optional<ProbeFile> file;
     QString error;
     bool unchanged = false;
@@ -56,23 +66,39 @@ FileLoader::FileLoader(QObject *parent) : QObject(parent) {}
 FileLoader::~FileLoader()
 {
     stop();
+    for (const QPointer<QThread> &thread : std::as_const(m_retired)) {
+        if (thread) {
+            thread->wait();
+            delete thread;
+        }
+    }
 }
 
+// A reading given up is not waited for: a read of a large file already under way may take the
+// window's thread longer than it may stall. It finishes, frees what it read and itself later.
 void FileLoader::stop()
 {
     if (!m_thread) {
         return;
     }
-    m_cancel = true;
-    m_thread->disconnect(this);
-    m_thread->wait();
-    delete m_thread;
+    auto *thread = static_cast<ReadThread *>(m_thread);
     m_thread = nullptr;
+    thread->cancel = true;
+    thread->disconnect(this);
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    if (thread->isFinished()) {
+        delete thread;
+        return;
+    }
+    m_retired.removeIf([](const QPointer<QThread> &t) { return t.isNull(); });
+    m_retired.append(thread);
 }
 
 void FileLoader::cancel()
 {
-    m_cancel = true;
+    if (m_thread) {
+        static_cast<ReadThread *>(m_thread)->cancel = true;
+    }
 }
 
 void FileLoader::release(std::optional<ProbeFile> file)
@@ -89,15 +115,11 @@ void FileLoader::release(std::optional<ProbeFile> file)
 void FileLoader::start(const QString &path, const QByteArray &shown)
 {
     stop();
-    m_cancel = false;
     m_path = path;
     m_file.reset();
     m_error.clear();
     m_unchanged = false;
-    ReadProgress progress;
-    progress.report = [this](int percent) { emit this->progress(percent); };
-    progress.cancel = &m_cancel;
-    auto *thread = new ReadThread(path, std::move(progress), shown);
+    auto *thread = new ReadThread(path, shown, [this](int percent) { emit progress(percent); });
     m_thread = thread;
     connect(thread, &QThread::finished, this, [this, thread] {
         if (thread != m_thread) {
@@ -106,9 +128,10 @@ void FileLoader::start(const QString &path, const QByteArray &shown)
         m_thread = nullptr;
         thread->wait();
         // A cancelled reading hands over neither a file nor an error.
-        m_file = m_cancel ? std::nullopt : std::move(thread->file);
-        m_error = m_cancel ? QString() : thread->error;
-        m_unchanged = !m_cancel && thread->unchanged;
+        const bool cancelled = thread->cancel;
+        m_file = cancelled ? std::nullopt : std::move(thread->file);
+        m_error = cancelled ? QString() : thread->error;
+        m_unchanged = !cancelled && thread->unchanged;
         thread->deleteLater();
         const bool ok = m_file.has_value() || m_unchanged;
         emit finished(ok, ok ? QString() : m_error);

@@ -2,11 +2,13 @@
 
 // Reads a probe file in a thread of its own, so that the window stays responsive and can show how
 // far the reading got; it waits out an append of another copy of the program. One reading at a
-// time; a new one cancels the one before.
+// time; a new one cancels the one before without waiting for it.
 
 #include "ProbeFile.h"
 
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <atomic>
@@ -53,7 +55,7 @@ private:
     void stop();
 
     QThread *m_thread = nullptr;
-    std::atomic<bool> m_cancel{false};
+    QList<QPointer<QThread>> m_retired; // readings given up that have not yet finished
     QString m_path;
     std::optional<ProbeFile> m_file;
     QString m_error;

@@ -17,6 +17,7 @@ class TestFileLoader final : public QObject
 private slots:
     void loads_data();
     void loads();
+    void newReadingReplacesOld();
 };
 
 void TestFileLoader::loads_data()
@@ -91,6 +92,34 @@ void TestFileLoader::loads()
     if (records >= 200000 && !cancel) {
         QVERIFY(!progress.isEmpty()); // a file of several MiB tells how far it got
     }
+}
+
+// A reading started while another one reads: the first is given up without waiting for it, and
+// only the second one finishes, with its own file.
+void TestFileLoader::newReadingReplacesOld()
+{
+    QTemporaryDir folder;
+    const QString big = folder.filePath(QStringLiteral("big.dat"));
+    const QString small = folder.filePath(QStringLiteral("small.dat"));
+    for (const auto &[path, records] : {std::pair{big, 200000}, std::pair{small, 2}}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        for (int i = 0; i < records; ++i) {
+            file.write("ITEM:T" + QByteArray::number(i) + "MM M3\r\nbegintip\r\nendtip\r\n");
+        }
+    }
+    FileLoader loader;
+    QSignalSpy finished(&loader, &FileLoader::finished);
+    loader.start(big);
+    loader.start(small);
+    QVERIFY(finished.wait(60000));
+    QTest::qWait(200); // time for a stray signal of the first reading
+    QCOMPARE(finished.count(), 1);
+    QVERIFY(finished.at(0).at(0).toBool());
+    QCOMPARE(loader.path(), small);
+    const std::optional<ProbeFile> file = loader.takeFile();
+    QVERIFY(file);
+    QCOMPARE(file->recordCount(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestFileLoader)
