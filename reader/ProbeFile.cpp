@@ -156,8 +156,8 @@ public:
         virtual ~Sink() = default;
         // Line index starts at offset.
         virtual void line(quint32, quint64) {}
-        // Each record once it is complete, in order.
-        virtual void record(const Record &) {}
+        // Each record once it is complete, in order, with where its first line starts.
+        virtual void record(const Record &, quint64) {}
         // Whether the notes of the line (1-based) are wanted; else they are only counted.
         virtual bool keeps(int) const { return true; }
         virtual void note(Problem note) = 0;
@@ -259,6 +259,7 @@ private:
 
         if (kind == LineKind::Item) {
             finishRecord();
+            m_recordStart = offset;
             startRecord(index, offset, line, false);
             return;
         }
@@ -269,6 +270,7 @@ private:
             }
             problem(index, trouble);
             finishRecord();
+            m_recordStart = offset;
             startRecord(index, offset + quint64(item), next, true);
             return;
         }
@@ -627,7 +629,7 @@ private:
         }
         m_midLine = false;
         ++m_records;
-        m_sink.record(r);
+        m_sink.record(r, m_recordStart);
     }
 
     // A note's text is given as a text or as a function that makes it, called only when the
@@ -682,6 +684,7 @@ private:
     bool m_midLine = false; // the note being made belongs to a record that starts mid-line
     Record m_record;        // the open record, or the last one
     bool m_recordMidLine = false;
+    quint64 m_recordStart = 0; // where its first line starts
     QByteArray m_item;      // its item line (from "ITEM:" on)
     int m_twinOf = 0;       // the line of the first record with its name and thread, or 0
     Open m_state;
@@ -773,7 +776,12 @@ public:
             m_file.m_marks.push_back(quint32(offset));
         }
     }
-    void record(const Record &record) override { m_file.m_records.push_back(record); }
+    void record(const Record &record, quint64 start) override
+    {
+        m_file.m_records.push_back(record);
+        // Mostly a few hundred bytes after its line's mark; else its line is looked for.
+        m_file.m_starts.push_back(quint16(std::min<quint64>(start - m_file.m_marks[record.firstLine / kMarkStep], kFar)));
+    }
     bool keeps(int line) const override { return line >= m_from && line < m_ceiling; }
     void note(Problem note) override
     {
@@ -988,6 +996,7 @@ ProbeFile ProbeFile::fromBytes(QByteArray bytes, Keep keep, const ReadProgress *
         ++items;
     }
     file.m_records.reserve(size_t(items));
+    file.m_starts.reserve(size_t(items));
 
     Keeper keeper(file, keep);
     Checker checker(keeper);
@@ -1098,18 +1107,32 @@ qsizetype ProbeFile::lineStart(quint32 index) const
     return at;
 }
 
+qsizetype ProbeFile::firstLineStart(const Record &record) const
+{
+    // A record of this file: where its first line starts is kept, unless too far from the mark.
+    if (&record >= m_records.data() && &record < m_records.data() + m_records.size()) {
+        const quint16 start = m_starts[size_t(&record - m_records.data())];
+        if (start != kFar) {
+            return qsizetype(m_marks[record.firstLine / kMarkStep]) + start;
+        }
+    }
+    return lineStart(record.firstLine);
+}
+
 // A record's first line is an item line, or the line that its item line follows directly
 // ("endtipITEM:…"): then the line's first field does not start with "ITEM:".
 bool ProbeFile::startsMidLine(const Record &record) const
 {
-    syntax::Fields fields;
-    syntax::split(bytesOf(record.firstLine), fields);
-    return fields.count > 0 && !fields.at[0].startsWith(QByteArrayView("ITEM:"));
+    QByteArrayView line = lineFrom(firstLineStart(record));
+    while (!line.isEmpty() && syntax::isBlank(line.front())) {
+        line = line.sliced(1);
+    }
+    return !line.isEmpty() && !line.startsWith(QByteArrayView("ITEM:"));
 }
 
 qsizetype ProbeFile::itemStart(const Record &record) const
 {
-    const qsizetype start = lineStart(record.firstLine);
+    const qsizetype start = firstLineStart(record);
     return startsMidLine(record) ? start + lineFrom(start).indexOf(QByteArrayView("ITEM:"), 1) : start;
 }
 

@@ -3,9 +3,10 @@
 // Reads a whole probe file into records and checks it. Nothing here ever writes the file.
 //
 // The bytes stay as they were read; a record is kept as its run of lines and what it is, and of
-// the lines only where every 32nd starts. Names, threads, a record's lines and their fields are
-// read from the bytes when asked for, so a large file costs little more memory than its own size
-// (12 bytes per record, 4 bytes per 32 lines).
+// the lines only where every 32nd starts, and of a record where its first line starts after that
+// mark. Names, threads, a record's lines and their fields are read from the bytes when asked for,
+// so a large file costs little more memory than its own size (14 bytes per record, 4 bytes per 32
+// lines).
 
 #include "ProbeRecord.h"
 
@@ -126,7 +127,8 @@ private:
     QByteArrayView bytesOf(quint32 index) const { return lineFrom(lineStart(index)); }
     // The line from offset on, without its line end.
     QByteArrayView lineFrom(qsizetype offset) const;
-    // Where the record's item line starts in the bytes.
+    // Where the record's first line, and its item line, start in the bytes.
+    qsizetype firstLineStart(const Record &record) const;
     qsizetype itemStart(const Record &record) const;
     // Calls each(line index, part) for each of the record's lines, with only the part of a line
     // that belongs to it (a line may hold the end of one record and the start of the next).
@@ -136,6 +138,9 @@ private:
     std::vector<quint32> m_marks; // the start of every kMarkStep-th line
     qsizetype m_lineCount = 0;
     std::vector<Record> m_records;
+    // Per record, where its first line starts after its line's mark; kFar when that is too far.
+    static constexpr quint16 kFar = 0xFFFF;
+    std::vector<quint16> m_starts;
     QList<Problem> m_problems;
     QList<Problem> m_hints;
     qsizetype m_problemCount = 0;

@@ -322,19 +322,23 @@ void TestProbeFile::linesFromTheBytes_data()
 {
     QTest::addColumn<int>("before"); // lines outside every record before the first one
     QTest::addColumn<QByteArray>("end"); // the line end
+    QTest::addColumn<int>("length"); // of each line before
 
     for (const int before : {0, 20, 31, 32, 33, 63}) {
-        QTest::addRow("%d lines before, CR LF", before) << before << QByteArray("\r\n");
+        QTest::addRow("%d lines before, CR LF", before) << before << QByteArray("\r\n") << 10;
     }
-    QTest::newRow("31 lines before, LF") << 31 << QByteArray("\n");
+    QTest::newRow("31 lines before, LF") << 31 << QByteArray("\n") << 10;
+    // Records more than 64 KiB after the mark of their line.
+    QTest::newRow("3 long lines before") << 3 << QByteArray("\r\n") << 30000;
 }
 
 void TestProbeFile::linesFromTheBytes()
 {
     QFETCH(int, before);
     QFETCH(QByteArray, end);
+    QFETCH(int, length);
 
-    QList<QByteArray> lines(before, QByteArray("stray line"));
+    QList<QByteArray> lines(before, QByteArray(length, 'x'));
     QList<QByteArray> ball = kBall.split('\n');
     ball.removeLast(); // after the last line end
     for (QByteArray &line : ball) {
