@@ -139,43 +139,52 @@ QByteArrayView restAfter(QByteArrayView line, int n)
 
 bool isNumber(QByteArrayView text, char &separator)
 {
+    bool exponent = false;
+    return isNumber(text, separator, exponent);
+}
+
+bool isNumber(QByteArrayView text, char &separator, bool &exponent)
+{
+    // Run on every number of the file: pointers, and a digit test of one comparison.
+    const auto digit = [](char c) { return unsigned(c - '0') < 10u; };
     separator = 0;
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    if (i < n && (text[i] == '+' || text[i] == '-')) {
-        ++i;
+    exponent = false;
+    const char *p = text.data();
+    const char *const end = p + text.size();
+    if (p < end && (*p == '+' || *p == '-')) {
+        ++p;
     }
-    int digits = 0;
-    while (i < n && isDigit(text[i])) {
-        ++i;
-        ++digits;
+    const char *from = p;
+    while (p < end && digit(*p)) {
+        ++p;
     }
-    if (i < n && (text[i] == '.' || text[i] == ',')) {
-        separator = text[i];
-        ++i;
-        while (i < n && isDigit(text[i])) {
-            ++i;
-            ++digits;
+    qsizetype digits = p - from;
+    if (p < end && (*p == '.' || *p == ',')) {
+        separator = *p;
+        from = ++p;
+        while (p < end && digit(*p)) {
+            ++p;
         }
+        digits += p - from;
     }
     if (digits == 0) {
         return false;
     }
-    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < n && (text[i] == '+' || text[i] == '-')) {
-            ++i;
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        exponent = true;
+        ++p;
+        if (p < end && (*p == '+' || *p == '-')) {
+            ++p;
         }
-        int exponentDigits = 0;
-        while (i < n && isDigit(text[i])) {
-            ++i;
-            ++exponentDigits;
+        from = p;
+        while (p < end && digit(*p)) {
+            ++p;
         }
-        if (exponentDigits == 0) {
+        if (p == from) {
             return false;
         }
     }
-    return i == n;
+    return p == end;
 }
 
 namespace {
@@ -304,7 +313,7 @@ bool holdsAnotherLine(QByteArrayView field, bool textField)
     if (letters == 0) {
         return false; // a number, or what is left of one
     }
-    if (field.contains(QByteArrayView("ITEM:"))) {
+    if (std::memchr(field.data(), ':', size_t(field.size())) && field.contains(QByteArrayView("ITEM:"))) {
         return true;
     }
     // Every keyword ends in one of these letters.

@@ -46,6 +46,14 @@ QByteArrayView restAfter(QByteArrayView line, int n);
 // Whether the text is one decimal number: an optional sign, digits with at most one decimal
 // comma or point, an optional exponent. separator receives ',' or '.' when there is one, else 0.
 bool isNumber(QByteArrayView text, char &separator);
+// The same, and whether the number has an exponent.
+bool isNumber(QByteArrayView text, char &separator, bool &exponent);
+// Whether a number that isNumber accepts, with or without an exponent, can lie beyond the largest
+// double: a quick test before isTooLarge.
+inline bool mayBeTooLarge(QByteArrayView number, bool exponent)
+{
+    return exponent || number.size() > 308;
+}
 // The number's value, NaN when it is not one or lies beyond a double (1e400); a value too small
 // for a double (1e-400) is 0. Any length is read, whatever the C library's locale.
 double toNumber(QByteArrayView text);

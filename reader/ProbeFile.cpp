@@ -145,8 +145,8 @@ QString kindText(const ProbeFile::Record &record)
 // notes every problem. At most one problem is noted per line; a record that is cut off is noted
 // at its item line. What the lines and records become, and where the notes go, is the sink's
 // business: the whole-file model keeps them, the check prints the notes as they come. Apart from
-// its one open record, the checker keeps per record only what the duplicate rule needs: a hash of
-// name and thread, where they stand in the file and their line.
+// its one open record, the checker keeps per distinct name and thread only a slot of what the
+// duplicate rule needs: a hash, and the sink's number for where they stand.
 class ProbeFile::Checker final
 {
 public:
@@ -154,16 +154,20 @@ public:
     {
     public:
         virtual ~Sink() = default;
-        virtual void line(const Line &) {}
-        // Each record once it is complete, in order.
-        virtual void record(const Record &) {}
+        // Line index starts at offset.
+        virtual void line(quint32, quint64) {}
+        // Each record once it is complete, in order, with where its first line starts.
+        virtual void record(const Record &, quint64) {}
         // Whether the notes of the line (1-based) are wanted; else they are only counted.
         virtual bool keeps(int) const { return true; }
         virtual void note(Problem note) = 0;
         // No note comes any more for lines before this one (1-based).
         virtual void settled(int) {}
-        // length bytes of the file from offset, read before: an earlier item line, compared again.
-        virtual QByteArrayView bytesAt(quint64 offset, quint32 length, QByteArray &scratch) = 0;
+        // The open record, its item line on line index (0-based), holds a name and thread not seen
+        // before, length bytes from offset on: the sink's number for them, not 0.
+        virtual quint32 remember(quint64 offset, quint32 length, quint32 index) = 0;
+        // The name and thread of that number as they stand in the file, and their line index.
+        virtual QByteArrayView remembered(quint32 number, quint32 &index, QByteArray &scratch) = 0;
         // Whether a line from offset on ends in CR LF.
         virtual bool crLfFrom(quint64 offset) = 0;
     };
@@ -251,10 +255,11 @@ private:
             kind = syntax::kindOf(m_fields.at[0]);
             trouble = checkFields(kind, line);
         }
-        m_sink.line({quint32(offset), quint32(line.size()), kind, !next.isEmpty()});
+        m_sink.line(index, offset);
 
         if (kind == LineKind::Item) {
             finishRecord();
+            m_recordStart = offset;
             startRecord(index, offset, line, false);
             return;
         }
@@ -265,6 +270,7 @@ private:
             }
             problem(index, trouble);
             finishRecord();
+            m_recordStart = offset;
             startRecord(index, offset + quint64(item), next, true);
             return;
         }
@@ -401,13 +407,14 @@ private:
     {
         for (int i = first; i <= last; ++i) {
             char separator = 0;
-            if (!syntax::isNumber(m_fields.at[i], separator)) {
+            bool exponent = false;
+            if (!syntax::isNumber(m_fields.at[i], separator, exponent)) {
                 return say([&] { return QStringLiteral("Keine Zahl: %1 (Feld %2 der Zeile %3).")
                     .arg(quoted(m_fields.at[i]))
                     .arg(i)
                     .arg(lineKeyword(kind)); });
             }
-            if (syntax::isTooLarge(m_fields.at[i])) {
+            if (syntax::mayBeTooLarge(m_fields.at[i], exponent) && syntax::isTooLarge(m_fields.at[i])) {
                 return say([&] { return QStringLiteral("Zahl außerhalb des darstellbaren Bereichs: %1 (Feld %2 der Zeile %3).")
                     .arg(quoted(m_fields.at[i]))
                     .arg(i)
@@ -472,57 +479,58 @@ private:
         m_twinOf = findTwin(index, offset + 5, itemKey(line));
     }
 
-    // FNV-1a: quick on short keys, and only a first sieve; equal keys are compared byte by byte.
-    static quint64 hashOf(QByteArrayView key)
+    // FNV-1a, folded to 32 bits: quick on short keys, and only a first sieve; keys of equal hash
+    // are compared byte by byte.
+    static quint32 hashOf(QByteArrayView key)
     {
         quint64 hash = 14695981039346656037ull;
         for (const char c : key) {
             hash = (hash ^ quint8(c)) * 1099511628211ull;
         }
-        return hash;
+        return quint32(hash ^ (hash >> 32));
     }
 
     // The same name and thread twice: the line (1-based) of the first record that has the key,
-    // else 0, and the key is remembered as the first of its kind. Only distinct keys are kept,
-    // in an open-addressing table of their places; a hash that matches is confirmed by reading
-    // the earlier key again.
+    // else 0, and the key is remembered as the first of its kind. Only distinct keys are kept, in
+    // an open-addressing table of 8 bytes a slot that a lookup walks without leaving it until a
+    // hash matches; a match is confirmed by the sink's bytes of the earlier key.
     int findTwin(quint32 index, quint64 keyOffset, QByteArrayView key)
     {
-        if (2 * (m_keys.size() + 1) > m_slots.size()) {
+        if (4 * (m_keyCount + 1) > 3 * m_slots.size()) {
             rehash(std::max<size_t>(1024, 2 * m_slots.size()));
         }
-        const quint64 hash = hashOf(key);
+        const quint32 hash = hashOf(key);
         const size_t mask = m_slots.size() - 1;
         size_t at = size_t(hash) & mask;
-        for (; m_slots[at] != 0; at = (at + 1) & mask) {
-            if (quint32(m_slots[at] >> 32) != quint32(hash >> 32)) {
-                continue; // another hash: the key itself need not be looked at
+        for (; m_slots[at].number != 0; at = (at + 1) & mask) {
+            if (m_slots[at].hash != hash) {
+                continue;
             }
-            const Key &earlier = m_keys[quint32(m_slots[at]) - 1];
-            if (earlier.hash == hash && earlier.length == quint32(key.size())
-                && m_sink.bytesAt(earlier.offset, earlier.length, m_scratch) == key) {
-                return int(earlier.line) + 1;
+            quint32 line = 0;
+            if (m_sink.remembered(m_slots[at].number, line, m_scratch) == key) {
+                return int(line) + 1;
             }
         }
-        m_keys.push_back({hash, keyOffset, quint32(key.size()), index});
-        m_slots[at] = slotOf(m_keys.size() - 1);
+        m_slots[at] = {hash, m_sink.remember(keyOffset, quint32(key.size()), index)};
+        ++m_keyCount;
         return 0;
     }
 
-    // A slot holds the key's index + 1 and the high half of its hash.
-    quint64 slotOf(size_t key) const { return (m_keys[key].hash & 0xFFFFFFFF00000000ull) | quint64(key + 1); }
-
     void rehash(size_t size)
     {
-        m_slots.assign(size, 0);
+        std::vector<Slot> table(size);
         const size_t mask = size - 1;
-        for (size_t i = 0; i < m_keys.size(); ++i) {
-            size_t at = size_t(m_keys[i].hash) & mask;
-            while (m_slots[at] != 0) {
+        for (const Slot &slot : m_slots) {
+            if (slot.number == 0) {
+                continue;
+            }
+            size_t at = size_t(slot.hash) & mask;
+            while (table[at].number != 0) {
                 at = (at + 1) & mask;
             }
-            m_slots[at] = slotOf(i);
+            table[at] = slot;
         }
+        m_slots = std::move(table);
     }
 
     // What the line tells about its record; intact says whether its fields can be read.
@@ -621,7 +629,7 @@ private:
         }
         m_midLine = false;
         ++m_records;
-        m_sink.record(r);
+        m_sink.record(r, m_recordStart);
     }
 
     // A note's text is given as a text or as a function that makes it, called only when the
@@ -654,13 +662,11 @@ private:
         m_sink.note({int(index) + 1, made, isHint, m_midLine});
     }
 
-    // Where a distinct name and thread stand: its hash, the key's place in the file, its line.
-    struct Key
+    // A distinct name and thread: its hash and the sink's number for it (0: a free slot).
+    struct Slot
     {
-        quint64 hash = 0;
-        quint64 offset = 0;
-        quint32 length = 0;
-        quint32 line = 0;
+        quint32 hash = 0;
+        quint32 number = 0;
     };
 
     Sink &m_sink;
@@ -678,12 +684,12 @@ private:
     bool m_midLine = false; // the note being made belongs to a record that starts mid-line
     Record m_record;        // the open record, or the last one
     bool m_recordMidLine = false;
+    quint64 m_recordStart = 0; // where its first line starts
     QByteArray m_item;      // its item line (from "ITEM:" on)
     int m_twinOf = 0;       // the line of the first record with its name and thread, or 0
     Open m_state;
-    // A deque grows without copying what it holds: no moment with the keys twice in memory.
-    std::deque<Key> m_keys;
-    std::vector<quint64> m_slots; // see slotOf; 0 for free
+    std::vector<Slot> m_slots;
+    size_t m_keyCount = 0;
     QByteArray m_scratch;
 };
 
@@ -764,8 +770,18 @@ public:
     Keeper(ProbeFile &file, Keep keep) : m_file(file), m_keep(std::max<qsizetype>(keep.keep, 1)), m_from(keep.fromLine)
     {
     }
-    void line(const Line &line) override { m_file.m_lines.push_back(line); }
-    void record(const Record &record) override { m_file.m_records.push_back(record); }
+    void line(quint32 index, quint64 offset) override
+    {
+        if (index % kMarkStep == 0) {
+            m_file.m_marks.push_back(quint32(offset));
+        }
+    }
+    void record(const Record &record, quint64 start) override
+    {
+        m_file.m_records.push_back(record);
+        // Mostly a few hundred bytes after its line's mark; else its line is looked for.
+        m_file.m_starts.push_back(quint16(std::min<quint64>(start - m_file.m_marks[record.firstLine / kMarkStep], kFar)));
+    }
     bool keeps(int line) const override { return line >= m_from && line < m_ceiling; }
     void note(Problem note) override
     {
@@ -774,9 +790,12 @@ public:
             trim();
         }
     }
-    QByteArrayView bytesAt(quint64 offset, quint32 length, QByteArray &) override
+    // A key is named by its record: the open one is the next to come.
+    quint32 remember(quint64, quint32, quint32) override { return quint32(m_file.m_records.size()) + 1; }
+    QByteArrayView remembered(quint32 number, quint32 &index, QByteArray &) override
     {
-        return QByteArrayView(m_file.m_bytes).sliced(qsizetype(offset), length);
+        index = m_file.m_records[number - 1].firstLine;
+        return itemKey(m_file.itemLine(qsizetype(number) - 1));
     }
     bool crLfFrom(quint64 offset) override
     {
@@ -788,6 +807,7 @@ public:
         for (Problem &note : m_notes) {
             (note.hint ? m_file.m_hints : m_file.m_problems).append(std::move(note));
         }
+        m_file.m_lineCount = checker.lineCount();
         m_file.m_problemCount = checker.problemCount();
         m_file.m_hintCount = checker.hintCount();
         m_file.m_nextLine = m_ceiling == kNoCeiling ? 0 : m_ceiling;
@@ -850,18 +870,16 @@ public:
             spill(line);
         }
     }
-    QByteArrayView bytesAt(quint64 offset, quint32 length, QByteArray &scratch) override
+    quint32 remember(quint64 offset, quint32 length, quint32 index) override
     {
-        const std::uint64_t back = m_file.position();
-        m_file.seek(offset);
-        scratch.resize(length);
-        qsizetype have = 0;
-        std::size_t got = 1;
-        while (have < length && got > 0 && m_file.read({scratch.data() + have, size_t(length - have)}, got).ok()) {
-            have += qsizetype(got);
-        }
-        m_file.seek(back);
-        return QByteArrayView(scratch).first(have);
+        m_keys.push_back({quint32(offset), length, index});
+        return quint32(m_keys.size());
+    }
+    QByteArrayView remembered(quint32 number, quint32 &index, QByteArray &scratch) override
+    {
+        const Key &key = m_keys[number - 1];
+        index = key.line;
+        return bytesAt(key.offset, key.length, scratch);
     }
     bool crLfFrom(quint64 offset) override
     {
@@ -881,6 +899,30 @@ public:
     }
 
 private:
+    // Where a distinct name and thread stand in the file, and its line index. The file is at
+    // most 4 GB.
+    struct Key
+    {
+        quint32 offset = 0;
+        quint32 length = 0;
+        quint32 line = 0;
+    };
+
+    // length bytes of the file from offset, read before.
+    QByteArrayView bytesAt(quint64 offset, quint32 length, QByteArray &scratch)
+    {
+        const std::uint64_t back = m_file.position();
+        m_file.seek(offset);
+        scratch.resize(length);
+        qsizetype have = 0;
+        std::size_t got = 1;
+        while (have < length && got > 0 && m_file.read({scratch.data() + have, size_t(length - have)}, got).ok()) {
+            have += qsizetype(got);
+        }
+        m_file.seek(back);
+        return QByteArrayView(scratch).first(have);
+    }
+
     InputFile &m_file;
     const std::function<void(const Problem &)> &m_each;
     // Problems of a line before its hints, else in the order they came.
@@ -935,6 +977,8 @@ private:
     int m_first = kNone; // the first line that a held note is on
     QTemporaryFile m_spill;
     int m_spillFirst = kNone; // the first line of a spilled note
+    // A deque grows without copying what it holds: no moment with the keys twice in memory.
+    std::deque<Key> m_keys;
 };
 
 ProbeFile ProbeFile::fromBytes(QByteArray bytes, Keep keep, const ReadProgress *progress)
@@ -944,7 +988,6 @@ ProbeFile ProbeFile::fromBytes(QByteArray bytes, Keep keep, const ReadProgress *
     const QByteArray &all = file.m_bytes;
     const char *const data = all.constData();
     const qsizetype size = all.size();
-    file.m_lines.reserve(size_t(std::count(data, data + size, '\n')) + 1);
     // Every record starts at an "ITEM:": room for all of them at once, not twice as much after
     // growing.
     qsizetype items = 0;
@@ -953,6 +996,7 @@ ProbeFile ProbeFile::fromBytes(QByteArray bytes, Keep keep, const ReadProgress *
         ++items;
     }
     file.m_records.reserve(size_t(items));
+    file.m_starts.reserve(size_t(items));
 
     Keeper keeper(file, keep);
     Checker checker(keeper);
@@ -1042,34 +1086,85 @@ ProbeFile ProbeFile::fromLines(const QStringList &lines)
     return fromBytes(std::move(bytes));
 }
 
-QByteArrayView ProbeFile::bytesOf(quint32 index) const
+QByteArrayView ProbeFile::lineFrom(qsizetype offset) const
 {
-    const Line &line = m_lines[index];
-    return QByteArrayView(m_bytes.constData() + line.offset, line.length);
+    const char *const data = m_bytes.constData();
+    const auto *newline = static_cast<const char *>(std::memchr(data + offset, '\n', size_t(m_bytes.size() - offset)));
+    QByteArrayView line(data + offset, (newline ? newline - data : m_bytes.size()) - offset);
+    if (line.endsWith('\r')) {
+        line.chop(1);
+    }
+    return line;
 }
 
-QByteArrayView ProbeFile::partOf(quint32 index, const Record &record) const
+qsizetype ProbeFile::lineStart(quint32 index) const
 {
-    const QByteArrayView bytes = bytesOf(index);
-    if (!m_lines[index].split) {
-        return bytes;
+    const char *const data = m_bytes.constData();
+    qsizetype at = m_marks[index / kMarkStep];
+    for (quint32 i = index % kMarkStep; i > 0; --i) {
+        at = static_cast<const char *>(std::memchr(data + at, '\n', size_t(m_bytes.size() - at))) - data + 1;
     }
-    const qsizetype item = bytes.indexOf(QByteArrayView("ITEM:"), 1);
-    return index == record.firstLine ? bytes.sliced(item) : bytes.first(item);
+    return at;
+}
+
+qsizetype ProbeFile::firstLineStart(const Record &record) const
+{
+    // A record of this file: where its first line starts is kept, unless too far from the mark.
+    if (&record >= m_records.data() && &record < m_records.data() + m_records.size()) {
+        const quint16 start = m_starts[size_t(&record - m_records.data())];
+        if (start != kFar) {
+            return qsizetype(m_marks[record.firstLine / kMarkStep]) + start;
+        }
+    }
+    return lineStart(record.firstLine);
+}
+
+// A record's first line is an item line, or the line that its item line follows directly
+// ("endtipITEM:…"): then the line's first field does not start with "ITEM:".
+bool ProbeFile::startsMidLine(const Record &record) const
+{
+    QByteArrayView line = lineFrom(firstLineStart(record));
+    while (!line.isEmpty() && syntax::isBlank(line.front())) {
+        line = line.sliced(1);
+    }
+    return !line.isEmpty() && !line.startsWith(QByteArrayView("ITEM:"));
+}
+
+qsizetype ProbeFile::itemStart(const Record &record) const
+{
+    const qsizetype start = firstLineStart(record);
+    return startsMidLine(record) ? start + lineFrom(start).indexOf(QByteArrayView("ITEM:"), 1) : start;
+}
+
+template <typename Each> void ProbeFile::eachPart(qsizetype record, const Each &each) const
+{
+    const Record &r = m_records[size_t(record)];
+    const quint32 last = r.firstLine + r.lineCount - 1;
+    // The next record may start in this one's last line.
+    const bool cut = last > r.firstLine && record + 1 < recordCount() && m_records[size_t(record) + 1].firstLine == last;
+    const char *const data = m_bytes.constData();
+    qsizetype at = itemStart(r);
+    for (quint32 i = r.firstLine; i <= last; ++i) {
+        const QByteArrayView line = lineFrom(at);
+        at += line.size();
+        if (at < m_bytes.size() && data[at] == '\r') {
+            ++at;
+        }
+        ++at; // the LF
+        each(i, i == last && cut ? line.first(line.indexOf(QByteArrayView("ITEM:"), 1)) : line);
+    }
 }
 
 QByteArrayView ProbeFile::itemLine(qsizetype record) const
 {
-    const Record &r = m_records[size_t(record)];
-    return partOf(r.firstLine, r);
+    return lineFrom(itemStart(m_records[size_t(record)]));
 }
 
 QString ProbeFile::name(qsizetype record) const
 {
     QByteArrayView name;
     QByteArrayView thread;
-    const Record &r = m_records[size_t(record)];
-    const QByteArrayView item = partOf(r.firstLine, r);
+    const QByteArrayView item = itemLine(record);
     return syntax::splitItem(item, name, thread) ? fromAnsi(name) : fromAnsi(item.sliced(5));
 }
 
@@ -1077,8 +1172,7 @@ QString ProbeFile::thread(qsizetype record) const
 {
     QByteArrayView name;
     QByteArrayView thread;
-    const Record &r = m_records[size_t(record)];
-    return syntax::splitItem(partOf(r.firstLine, r), name, thread) ? fromAnsi(thread) : QString();
+    return syntax::splitItem(itemLine(record), name, thread) ? fromAnsi(thread) : QString();
 }
 
 QList<Problem> ProbeFile::notes() const
@@ -1100,11 +1194,8 @@ QString ProbeFile::lineText(int line) const
 
 QString ProbeFile::text(qsizetype record) const
 {
-    const Record &r = m_records[size_t(record)];
     QStringList lines;
-    for (quint32 i = r.firstLine; i < r.firstLine + r.lineCount; ++i) {
-        lines << fromAnsi(partOf(i, r));
-    }
+    eachPart(record, [&lines](quint32, QByteArrayView part) { lines << fromAnsi(part); });
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -1113,12 +1204,13 @@ QList<RecordLine> ProbeFile::lines(qsizetype record) const
     const Record &r = m_records[size_t(record)];
     QList<RecordLine> out;
     syntax::Fields f;
-    for (quint32 i = r.firstLine; i < r.firstLine + r.lineCount; ++i) {
-        const QByteArrayView bytes = partOf(i, r);
+    eachPart(record, [&](quint32 i, QByteArrayView bytes) {
         RecordLine line;
         line.number = int(i) + 1;
-        line.kind = m_lines[i].split && i == r.firstLine ? LineKind::Item : m_lines[i].kind;
-        if (line.kind == LineKind::Item) {
+        // A record's first line is its item line; the kind of any other is read again as the
+        // reading found it.
+        if (i == r.firstLine) {
+            line.kind = LineKind::Item;
             QByteArrayView name;
             QByteArrayView thread;
             if (syntax::splitItem(bytes, name, thread)) {
@@ -1126,9 +1218,12 @@ QList<RecordLine> ProbeFile::lines(qsizetype record) const
             }
             line.values = {qQNaN(), qQNaN()};
             out.append(line);
-            continue;
+            return;
         }
         syntax::split(bytes, f);
+        line.kind = f.count == 0 ? LineKind::Unknown
+                    : f.at[0].startsWith(QByteArrayView("ITEM:")) ? LineKind::Item
+                                                                   : syntax::kindOf(f.at[0]);
         const syntax::FieldRule rule = syntax::ruleOf(line.kind);
         const int first = line.kind == LineKind::Unknown ? 0 : 1;
         int last = std::min(f.count, syntax::Fields::kMax);
@@ -1144,7 +1239,7 @@ QList<RecordLine> ProbeFile::lines(qsizetype record) const
             line.values.append(qQNaN());
         }
         out.append(line);
-    }
+    });
     return out;
 }
 

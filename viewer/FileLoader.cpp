@@ -4,6 +4,8 @@
 
 #include <QThread>
 
+#include <functional>
+
 namespace merivox {
 
 namespace {
@@ -13,15 +15,48 @@ namespace {
 class ReadThread final : public QThread
 {
 public:
-    ReadThread(QString path, ReadProgress progress) : m_path(std::move(path)), m_progress(std::move(progress)) {}
+    ReadThread(QString path, QByteArray shown, std::function<void(int)> report)
+        : m_path(std::move(path)), m_shown(std::move(shown))
+    {
+        // A reading given up tells no more.
+        m_progress.report = [this, report = std::move(report)](int percent) {
+            if (!cancel) {
+                report(percent);
+            }
+        };
+        m_progress.cancel = &cancel;
+    }
+    std::atomic<bool> cancel{false};
     std::optional<ProbeFile> file;
     QString error;
+    bool unchanged = false;
 
 private:
-    void run() override { file = readSettled(m_path, &error, {}, &m_progress); }
+    void run() override
+    {
+        file = readSettled(m_path, &error, {}, &m_progress);
+        if (file && !m_shown.isNull() && file->bytes() == m_shown) {
+            unchanged = true;
+            file.reset();
+        }
+        m_shown.clear();
+    }
 
     QString m_path;
     ReadProgress m_progress;
+    QByteArray m_shown; // shares the bytes shown, for reading only
+};
+
+// Frees a file, and then itself in the thread it was made in.
+class ReleaseThread final : public QThread
+{
+public:
+    explicit ReleaseThread(std::optional<ProbeFile> file) : m_file(std::move(file)) {}
+
+private:
+    void run() override { m_file.reset(); }
+
+    std::optional<ProbeFile> m_file;
 };
 
 } // namespace
@@ -31,36 +66,60 @@ FileLoader::FileLoader(QObject *parent) : QObject(parent) {}
 FileLoader::~FileLoader()
 {
     stop();
+    for (const QPointer<QThread> &thread : std::as_const(m_retired)) {
+        if (thread) {
+            thread->wait();
+            delete thread;
+        }
+    }
 }
 
+// A reading given up is not waited for: a read of a large file already under way may take the
+// window's thread longer than it may stall. It finishes, frees what it read and itself later.
 void FileLoader::stop()
 {
     if (!m_thread) {
         return;
     }
-    m_cancel = true;
-    m_thread->disconnect(this);
-    m_thread->wait();
-    delete m_thread;
+    auto *thread = static_cast<ReadThread *>(m_thread);
     m_thread = nullptr;
+    thread->cancel = true;
+    thread->disconnect(this);
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    if (thread->isFinished()) {
+        delete thread;
+        return;
+    }
+    m_retired.removeIf([](const QPointer<QThread> &t) { return t.isNull(); });
+    m_retired.append(thread);
 }
 
 void FileLoader::cancel()
 {
-    m_cancel = true;
+    if (m_thread) {
+        static_cast<ReadThread *>(m_thread)->cancel = true;
+    }
 }
 
-void FileLoader::start(const QString &path)
+void FileLoader::release(std::optional<ProbeFile> file)
+{
+    constexpr qsizetype kLarge = qsizetype(1) << 20;
+    if (!file || file->bytes().size() < kLarge) {
+        return;
+    }
+    auto *thread = new ReleaseThread(std::move(file));
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    thread->start();
+}
+
+void FileLoader::start(const QString &path, const QByteArray &shown)
 {
     stop();
-    m_cancel = false;
     m_path = path;
     m_file.reset();
     m_error.clear();
-    ReadProgress progress;
-    progress.report = [this](int percent) { emit this->progress(percent); };
-    progress.cancel = &m_cancel;
-    auto *thread = new ReadThread(path, std::move(progress));
+    m_unchanged = false;
+    auto *thread = new ReadThread(path, shown, [this](int percent) { emit progress(percent); });
     m_thread = thread;
     connect(thread, &QThread::finished, this, [this, thread] {
         if (thread != m_thread) {
@@ -69,10 +128,12 @@ void FileLoader::start(const QString &path)
         m_thread = nullptr;
         thread->wait();
         // A cancelled reading hands over neither a file nor an error.
-        m_file = m_cancel ? std::nullopt : std::move(thread->file);
-        m_error = m_cancel ? QString() : thread->error;
+        const bool cancelled = thread->cancel;
+        m_file = cancelled ? std::nullopt : std::move(thread->file);
+        m_error = cancelled ? QString() : thread->error;
+        m_unchanged = !cancelled && thread->unchanged;
         thread->deleteLater();
-        const bool ok = m_file.has_value();
+        const bool ok = m_file.has_value() || m_unchanged;
         emit finished(ok, ok ? QString() : m_error);
     });
     thread->start();

@@ -2,11 +2,13 @@
 
 // Reads a probe file in a thread of its own, so that the window stays responsive and can show how
 // far the reading got; it waits out an append of another copy of the program. One reading at a
-// time; a new one cancels the one before.
+// time; a new one cancels the one before without waiting for it.
 
 #include "ProbeFile.h"
 
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <atomic>
@@ -26,8 +28,10 @@ public:
     // Cancels a reading under way and waits for its thread.
     ~FileLoader() override;
 
-    // Starts reading the file; progress() and then finished() follow.
-    void start(const QString &path);
+    // Starts reading the file; progress() and then finished() follow. With the bytes of the file
+    // as shown, the reading compares them with what it read (a large file takes the window's
+    // thread too long for that); unchanged() then tells.
+    void start(const QString &path, const QByteArray &shown = {});
     // Asks the reading to stop; finished() then comes with neither a file nor an error.
     void cancel();
     bool isLoading() const { return m_thread != nullptr; }
@@ -35,20 +39,27 @@ public:
     const QString &path() const { return m_path; }
     // The file of a finished reading, once; nothing after a failure or a cancel.
     std::optional<ProbeFile> takeFile() { return std::exchange(m_file, std::nullopt); }
+    // Whether the finished reading found the bytes it was given: then takeFile() has nothing.
+    bool unchanged() const { return m_unchanged; }
 
+    // Gives the memory of a file no longer shown back in a thread of its own: for a large file
+    // that takes tens of milliseconds.
+    static void release(std::optional<ProbeFile> file);
 signals:
     void progress(int percent);
-    // ok: the file was read (takeFile()); else error says why, or is empty when cancelled.
+    // ok: the file was read (takeFile(), or unchanged()); else error says why, or is empty when
+    // cancelled.
     void finished(bool ok, const QString &error);
 
 private:
     void stop();
 
     QThread *m_thread = nullptr;
-    std::atomic<bool> m_cancel{false};
+    QList<QPointer<QThread>> m_retired; // readings given up that have not yet finished
     QString m_path;
     std::optional<ProbeFile> m_file;
     QString m_error;
+    bool m_unchanged = false;
 };
 
 } // namespace merivox

@@ -199,7 +199,7 @@ void ViewerWindow::loadFile(const QString &path)
 void ViewerWindow::loaded(bool ok, const QString &error)
 {
     if (std::exchange(m_reloading, false)) {
-        showReloaded(ok ? m_loader->takeFile() : std::nullopt, m_loader->path(), error);
+        showReloaded(ok ? m_loader->takeFile() : std::nullopt, m_loader->path(), error, ok && m_loader->unchanged());
         return;
     }
     m_progress->hide();
@@ -222,7 +222,7 @@ void ViewerWindow::showFile(ProbeFile file, const QString &path)
 {
     m_model->setFile(nullptr);
     m_problemModel->setFile(nullptr);
-    m_file = std::move(file);
+    FileLoader::release(std::exchange(m_file, std::move(file)));
     m_path = path;
     m_follower->follow(path);
     m_remover->setPath(path);
@@ -231,10 +231,7 @@ void ViewerWindow::showFile(ProbeFile file, const QString &path)
     m_drawing->clear();
     m_text->clear();
     setWindowTitle(QStringLiteral("%1 – %2").arg(QFileInfo(path).fileName(), kViewerName));
-    statusBar()->showMessage(
-        QStringLiteral("%1: %2")
-            .arg(QDir::toNativeSeparators(path),
-                 countText(m_file->recordCount(), m_file->problemCount(), m_file->hintCount())));
+    statusBar()->showMessage(countsLine());
     if (m_file->recordCount() > 0) {
         selectRecord(0);
     }
@@ -324,32 +321,40 @@ void ViewerWindow::reloadFile()
         return;
     }
     m_reloading = true;
-    m_loader->start(m_path);
+    m_loader->start(m_path, m_file ? m_file->bytes() : QByteArray());
 }
 
-void ViewerWindow::showReloaded(std::optional<ProbeFile> file, const QString &path, const QString &error)
+QString ViewerWindow::countsLine() const
+{
+    return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_path),
+                                        countText(m_file->recordCount(), m_file->problemCount(), m_file->hintCount()));
+}
+
+void ViewerWindow::showReloaded(std::optional<ProbeFile> file, const QString &path, const QString &error,
+                                bool unchanged)
 {
     const std::optional<RecordKey> chosen = std::exchange(m_chooseAfterRead, std::nullopt);
     const QString note = std::exchange(m_noteAfterRead, QString());
     if (path != m_path || !m_file) {
+        FileLoader::release(std::move(file));
         return; // another file was opened meanwhile
     }
-    if (!file) {
-        statusBar()->showMessage(QStringLiteral("Die Datei konnte nicht neu eingelesen werden: %1").arg(error));
-        return;
-    }
-    if (file->bytes() == m_file->bytes()) {
+    if (unchanged) {
         // Read again without a change (a second notice of the same change, or F5): nothing moves.
         if (!note.isEmpty()) {
             statusBar()->showMessage(note);
         }
         return;
     }
+    if (!file) {
+        statusBar()->showMessage(QStringLiteral("Die Datei konnte nicht neu eingelesen werden: %1").arg(error));
+        return;
+    }
     const RecordKey key = chosen.value_or(recordKey(*m_file, m_table->currentIndex().row()));
     const int scrolled = m_table->verticalScrollBar()->value();
     m_model->setFile(nullptr);
     m_problemModel->setFile(nullptr);
-    m_file = std::move(file);
+    FileLoader::release(std::exchange(m_file, std::move(file)));
     m_model->setFile(&*m_file);
     m_problemModel->setFile(&*m_file);
     m_table->verticalScrollBar()->setValue(scrolled);
@@ -359,11 +364,7 @@ void ViewerWindow::showReloaded(std::optional<ProbeFile> file, const QString &pa
     } else {
         showRecord({});
     }
-    statusBar()->showMessage(note.isEmpty()
-                                 ? QStringLiteral("%1: %2").arg(
-                                       QDir::toNativeSeparators(m_path),
-                                       countText(m_file->recordCount(), m_file->problemCount(), m_file->hintCount()))
-                                 : note);
+    statusBar()->showMessage(note.isEmpty() ? countsLine() : note);
 }
 
 void ViewerWindow::removeRecord()

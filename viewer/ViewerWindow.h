@@ -56,7 +56,9 @@ public:
 private:
     void showFile(ProbeFile file, const QString &path);
     void loaded(bool ok, const QString &error);
-    void showReloaded(std::optional<ProbeFile> file, const QString &path, const QString &error);
+    void showReloaded(std::optional<ProbeFile> file, const QString &path, const QString &error, bool unchanged);
+    // "Pfad: 6 Einträge, 1 Problem" for the file shown.
+    QString countsLine() const;
     void afterRemoval(const RecordKey &key, const QString &note);
 
     void showRecord(const QModelIndex &current);

@@ -61,6 +61,8 @@ private slots:
     void handMadeLines();
     void checkStreamsAsWholeFile_data();
     void checkStreamsAsWholeFile();
+    void linesFromTheBytes_data();
+    void linesFromTheBytes();
 };
 
 // One file of all six kinds; each kind alone, in both locales, is read back in the round trip.
@@ -310,6 +312,61 @@ void TestProbeFile::checkStreamsAsWholeFile()
         file.close();
         const QStringList expected = wholeFileNotes(variant);
         QCOMPARE(streamedNotes(path), expected);
+    }
+}
+
+
+// Lines are found again in the bytes from a mark every few lines: every line and every record's
+// parts, wherever the records stand against the marks, with two records on one line.
+void TestProbeFile::linesFromTheBytes_data()
+{
+    QTest::addColumn<int>("before"); // lines outside every record before the first one
+    QTest::addColumn<QByteArray>("end"); // the line end
+    QTest::addColumn<int>("length"); // of each line before
+
+    for (const int before : {0, 20, 31, 32, 33, 63}) {
+        QTest::addRow("%d lines before, CR LF", before) << before << QByteArray("\r\n") << 10;
+    }
+    QTest::newRow("31 lines before, LF") << 31 << QByteArray("\n") << 10;
+    // Records more than 64 KiB after the mark of their line.
+    QTest::newRow("3 long lines before") << 3 << QByteArray("\r\n") << 30000;
+}
+
+void TestProbeFile::linesFromTheBytes()
+{
+    QFETCH(int, before);
+    QFETCH(QByteArray, end);
+    QFETCH(int, length);
+
+    QList<QByteArray> lines(before, QByteArray(length, 'x'));
+    QList<QByteArray> ball = kBall.split('\n');
+    ball.removeLast(); // after the last line end
+    for (QByteArray &line : ball) {
+        line.chop(1); // CR
+    }
+    // Three balls: the second one's item line run into the first one's endtip.
+    QList<QList<QByteArray>> records{ball, ball, ball};
+    records[1][0] = "ITEM:TIP2MM M3";
+    records[2][0] = "ITEM:TIP3MM M3";
+    lines << ball.mid(0, ball.size() - 1) << "endtip" + records[1][0] << records[1].mid(1) << records[2];
+    const ProbeFile file = ProbeFile::fromBytes(lines.join(end) + end);
+
+    QCOMPARE(file.lineCount(), lines.size());
+    for (int n = 0; n <= lines.size() + 1; ++n) {
+        QCOMPARE(file.lineText(n), n >= 1 && n <= lines.size() ? QString::fromLatin1(lines.at(n - 1)) : QString());
+    }
+    QCOMPARE(file.recordCount(), 3);
+    const QList<int> firstLines{before + 1, before + int(ball.size()), before + 2 * int(ball.size())};
+    for (int r = 0; r < 3; ++r) {
+        QCOMPARE(int(file.record(r).firstLine) + 1, firstLines.at(r));
+        QCOMPARE(file.startsMidLine(file.record(r)), r == 1);
+        QCOMPARE(file.itemLine(r), QByteArrayView(records.at(r).at(0)));
+        QCOMPARE(file.text(r), QString::fromLatin1(records.at(r).join('\n')));
+        const QList<RecordLine> read = file.lines(r);
+        QCOMPARE(read.size(), ball.size());
+        QCOMPARE(read.first().kind, LineKind::Item);
+        QCOMPARE(read.last().kind, LineKind::EndTip);
+        QCOMPARE(read.last().number, firstLines.at(r) + int(ball.size()) - 1);
     }
 }
 

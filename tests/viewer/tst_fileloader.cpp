@@ -1,5 +1,6 @@
 // Reading a file in the background: finished with the file, cancelled with neither file nor
-// error, failed with the read's German cause; the progress only grows and never passes 100.
+// error, failed with the read's German cause; the progress only grows and never passes 100. Read
+// again with the bytes shown, it hands over no file when they did not change.
 #include "FileLoader.h"
 
 #include <QFile>
@@ -16,6 +17,7 @@ class TestFileLoader final : public QObject
 private slots:
     void loads_data();
     void loads();
+    void newReadingReplacesOld();
 };
 
 void TestFileLoader::loads_data()
@@ -24,11 +26,17 @@ void TestFileLoader::loads_data()
     QTest::addColumn<bool>("cancel"); // cancelled at once
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QString>("error"); // the start of the error, empty for none
+    QTest::addColumn<QByteArray>("shown"); // the bytes shown before, null for none; "=" for the file's
+    QTest::addColumn<bool>("unchanged");
 
-    QTest::newRow("small file") << 3 << false << true << QString();
-    QTest::newRow("file of several MiB") << 200000 << false << true << QString();
-    QTest::newRow("cancelled") << 200000 << true << false << QString();
-    QTest::newRow("missing") << -1 << false << false << QStringLiteral("fehlt.dat existiert nicht.");
+    QTest::newRow("small file") << 3 << false << true << QString() << QByteArray() << false;
+    QTest::newRow("file of several MiB") << 200000 << false << true << QString() << QByteArray() << false;
+    QTest::newRow("cancelled") << 200000 << true << false << QString() << QByteArray() << false;
+    QTest::newRow("missing") << -1 << false << false << QStringLiteral("fehlt.dat existiert nicht.") << QByteArray()
+                             << false;
+    QTest::newRow("read again, unchanged") << 3 << false << true << QString() << QByteArray("=") << true;
+    QTest::newRow("read again, a byte more") << 3 << false << true << QString() << QByteArray("=+") << false;
+    QTest::newRow("read again, was empty") << 3 << false << true << QString() << QByteArray("") << false;
 }
 
 void TestFileLoader::loads()
@@ -37,6 +45,8 @@ void TestFileLoader::loads()
     QFETCH(bool, cancel);
     QFETCH(bool, ok);
     QFETCH(QString, error);
+    QFETCH(QByteArray, shown);
+    QFETCH(bool, unchanged);
 
     QTemporaryDir folder;
     QString path = folder.filePath(records < 0 ? QStringLiteral("fehlt.dat") : QStringLiteral("usrprobe.dat"));
@@ -47,13 +57,18 @@ void TestFileLoader::loads()
             file.write("ITEM:T" + QByteArray::number(i) + "MM M3\r\nbegintip\r\nendtip\r\n");
         }
     }
+    if (shown.startsWith('=')) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        shown = file.readAll() + shown.sliced(1);
+    }
     path = QDir::toNativeSeparators(path);
 
     FileLoader loader;
     QSignalSpy finished(&loader, &FileLoader::finished);
     QList<int> progress;
     connect(&loader, &FileLoader::progress, this, [&progress](int percent) { progress << percent; });
-    loader.start(path);
+    loader.start(path, shown);
     QVERIFY(loader.isLoading());
     if (cancel) {
         loader.cancel();
@@ -64,8 +79,9 @@ void TestFileLoader::loads()
     QVERIFY2(finished.at(0).at(1).toString().endsWith(error), qPrintable(finished.at(0).at(1).toString()));
     QCOMPARE(finished.at(0).at(1).toString().isEmpty(), error.isEmpty());
     QVERIFY(!loader.isLoading());
+    QCOMPARE(loader.unchanged(), unchanged);
     const std::optional<ProbeFile> file = loader.takeFile();
-    QCOMPARE(file.has_value(), ok);
+    QCOMPARE(file.has_value(), ok && !unchanged);
     if (file) {
         QCOMPARE(file->recordCount(), records);
         QCOMPARE(file->problemCount(), 0);
@@ -76,6 +92,34 @@ void TestFileLoader::loads()
     if (records >= 200000 && !cancel) {
         QVERIFY(!progress.isEmpty()); // a file of several MiB tells how far it got
     }
+}
+
+// A reading started while another one reads: the first is given up without waiting for it, and
+// only the second one finishes, with its own file.
+void TestFileLoader::newReadingReplacesOld()
+{
+    QTemporaryDir folder;
+    const QString big = folder.filePath(QStringLiteral("big.dat"));
+    const QString small = folder.filePath(QStringLiteral("small.dat"));
+    for (const auto &[path, records] : {std::pair{big, 200000}, std::pair{small, 2}}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        for (int i = 0; i < records; ++i) {
+            file.write("ITEM:T" + QByteArray::number(i) + "MM M3\r\nbegintip\r\nendtip\r\n");
+        }
+    }
+    FileLoader loader;
+    QSignalSpy finished(&loader, &FileLoader::finished);
+    loader.start(big);
+    loader.start(small);
+    QVERIFY(finished.wait(60000));
+    QTest::qWait(200); // time for a stray signal of the first reading
+    QCOMPARE(finished.count(), 1);
+    QVERIFY(finished.at(0).at(0).toBool());
+    QCOMPARE(loader.path(), small);
+    const std::optional<ProbeFile> file = loader.takeFile();
+    QVERIFY(file);
+    QCOMPARE(file->recordCount(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestFileLoader)
