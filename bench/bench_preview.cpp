@@ -12,8 +12,9 @@
 // Prints the median, the 95th percentile and the largest of many single updates by the clock,
 // the processor time of that largest one, and the median and largest processor time of the GUI
 // thread, in microseconds. One frame at 60 Hz is 16,667 us. On a machine that others share,
-// the largest by the clock is mostly time spent waiting for a core; run it under `chrt -f 20`
-// (as root) to see the updates without that.
+// the largest by the clock is mostly time spent waiting for a core; run it under `nice -n -20`
+// (as root) to see the updates with little of that. (Under `chrt -f` the kernel stops the
+// process for 50 ms after 950 ms of processor time in a second: the pause figure shows that.)
 // An argument names one kind ("cube"): only its window update is measured, then the update and
 // the painting apart (for a profiler).
 #include "EditorPreview.h"
