@@ -1,5 +1,7 @@
 #include "FileWatch.h"
 
+#include "FreeMemory.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -51,9 +53,13 @@ public:
         if (QFileInfo::exists(file)) {
             m_watcher->addPath(file);
         }
-        auto summary = std::make_shared<const FileSummary>(summarizeFile(m_folder, m_access, m_templates));
+        FileSummary made = summarizeFile(m_folder, m_access, m_templates);
+        made.items.squeeze();
+        auto summary = std::make_shared<const FileSummary>(std::move(made));
         QMetaObject::invokeMethod(
             &m_watch, [watch = &m_watch, summary] { watch->deliver(summary); }, Qt::QueuedConnection);
+        // The reading's file and lines are gone; what they took goes back to the system.
+        releaseFreedMemory();
     }
 
     void offerTemplates(TipKind kind) { m_templates = kind; }

@@ -47,6 +47,8 @@ class TestFileSummary final : public QObject
 private slots:
     void duplicateRuleIsTheReaders_data();
     void duplicateRuleIsTheReaders();
+    void manyEntriesKeepTheirFirstLine_data();
+    void manyEntriesKeepTheirFirstLine();
     void statusAndNotes_data();
     void statusAndNotes();
     void readOnlyFileFoundOut();
@@ -90,6 +92,42 @@ void TestFileSummary::duplicateRuleIsTheReaders()
     keys.add(file.itemLine(0), 1);
     QCOMPARE(keys.earlierLine(second) == 1, duplicate);
     QCOMPARE(keys.earlierLine(file.itemLine(1)) == 1, duplicate);
+}
+
+void TestFileSummary::manyEntriesKeepTheirFirstLine_data()
+{
+    QTest::addColumn<int>("entries");
+    QTest::newRow("one") << 1;
+    QTest::newRow("just past the first table") << 33;
+    QTest::newRow("a large file's worth") << 20000;
+}
+
+// The entries of a large file, against a plain map: every entry found on its first line whatever
+// the table's growth, keys that begin like others or differ in one byte apart, a repeat (with
+// blanks after it) never moving an entry, and a name never added never found.
+void TestFileSummary::manyEntriesKeepTheirFirstLine()
+{
+    QFETCH(int, entries);
+    QMap<QByteArray, int> expected;
+    ItemKeys keys;
+    int line = 1;
+    for (int i = 0; i < entries; ++i, line += 11) {
+        const QByteArray key = (i % 3 == 0 ? "T" : "TIP") + QByteArray::number(i / 2) + "MM M" + QByteArray::number(i % 7);
+        const QByteArray itemLine = "ITEM:" + key + (i % 4 == 0 ? "  " : "");
+        keys.add(itemLine, line);
+        expected.insert(key, expected.value(key, line));
+        if (i % 5 == 0) {
+            keys.add("ITEM:" + key + "\t", line + 5); // the same entry again, later
+        }
+    }
+    QCOMPARE(keys.size(), expected.size());
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
+        QCOMPARE(keys.earlierLine("ITEM:" + it.key()), it.value());
+        QCOMPARE(keys.earlierLine("ITEM:" + it.key() + "X"), 0);
+        QCOMPARE(keys.earlierLine("ITEM:" + it.key().chopped(1)), expected.value(it.key().chopped(1), 0));
+    }
+    QCOMPARE(keys.earlierLine("ITEM:"), 0);
+    QCOMPARE(keys.earlierLine("sphere 0 0 -40 3"), 0);
 }
 
 void TestFileSummary::statusAndNotes_data()
