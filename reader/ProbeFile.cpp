@@ -1160,19 +1160,25 @@ QByteArrayView ProbeFile::itemLine(qsizetype record) const
     return lineFrom(itemStart(m_records[size_t(record)]));
 }
 
-QString ProbeFile::name(qsizetype record) const
+std::pair<QByteArrayView, QByteArrayView> ProbeFile::nameAndThreadBytes(qsizetype record) const
 {
     QByteArrayView name;
     QByteArrayView thread;
     const QByteArrayView item = itemLine(record);
-    return syntax::splitItem(item, name, thread) ? fromAnsi(name) : fromAnsi(item.sliced(5));
+    if (!syntax::splitItem(item, name, thread)) {
+        return {item.sliced(5), {}};
+    }
+    return {name, thread};
+}
+
+QString ProbeFile::name(qsizetype record) const
+{
+    return fromAnsi(nameAndThreadBytes(record).first);
 }
 
 QString ProbeFile::thread(qsizetype record) const
 {
-    QByteArrayView name;
-    QByteArrayView thread;
-    return syntax::splitItem(itemLine(record), name, thread) ? fromAnsi(thread) : QString();
+    return fromAnsi(nameAndThreadBytes(record).second);
 }
 
 QList<Problem> ProbeFile::notes() const

@@ -15,6 +15,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <utility>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -100,6 +101,8 @@ public:
     QByteArrayView itemLine(qsizetype record) const;
     QString name(qsizetype record) const;
     QString thread(qsizetype record) const;
+    // The bytes that name() and thread() are read from: equal bytes, equal name and thread.
+    std::pair<QByteArrayView, QByteArrayView> nameAndThreadBytes(qsizetype record) const;
     // The record's lines as they stand in the file, joined by "\n".
     QString text(qsizetype record) const;
     // The record's lines read into fields and numbers.

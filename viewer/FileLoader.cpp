@@ -15,8 +15,8 @@ namespace {
 class ReadThread final : public QThread
 {
 public:
-    ReadThread(QString path, QByteArray shown, std::function<void(int)> report)
-        : m_path(std::move(path)), m_shown(std::move(shown))
+    ReadThread(QString path, QByteArray shown, FileLoader::Locate locate, std::function<void(int)> report)
+        : m_path(std::move(path)), m_shown(std::move(shown)), m_locate(std::move(locate))
     {
         // A reading given up tells no more.
         m_progress.report = [this, report = std::move(report)](int percent) {
@@ -30,6 +30,7 @@ public:
     std::optional<ProbeFile> file;
     QString error;
     bool unchanged = false;
+    std::optional<qsizetype> located;
 
 private:
     void run() override
@@ -40,11 +41,16 @@ private:
             file.reset();
         }
         m_shown.clear();
+        if (file && m_locate && !cancel) {
+            located = m_locate(*file);
+        }
+        m_locate = nullptr; // what it holds is freed here, not in the window's thread
     }
 
     QString m_path;
     ReadProgress m_progress;
     QByteArray m_shown; // shares the bytes shown, for reading only
+    FileLoader::Locate m_locate;
 };
 
 // Frees a file, and then itself in the thread it was made in.
@@ -112,14 +118,15 @@ void FileLoader::release(std::optional<ProbeFile> file)
     thread->start();
 }
 
-void FileLoader::start(const QString &path, const QByteArray &shown)
+void FileLoader::start(const QString &path, const QByteArray &shown, Locate locate)
 {
     stop();
     m_path = path;
     m_file.reset();
     m_error.clear();
     m_unchanged = false;
-    auto *thread = new ReadThread(path, shown, [this](int percent) { emit progress(percent); });
+    m_located.reset();
+    auto *thread = new ReadThread(path, shown, std::move(locate), [this](int percent) { emit progress(percent); });
     m_thread = thread;
     connect(thread, &QThread::finished, this, [this, thread] {
         if (thread != m_thread) {
@@ -132,6 +139,7 @@ void FileLoader::start(const QString &path, const QByteArray &shown)
         m_file = cancelled ? std::nullopt : std::move(thread->file);
         m_error = cancelled ? QString() : thread->error;
         m_unchanged = !cancelled && thread->unchanged;
+        m_located = m_file ? thread->located : std::nullopt;
         thread->deleteLater();
         const bool ok = m_file.has_value() || m_unchanged;
         emit finished(ok, ok ? QString() : m_error);

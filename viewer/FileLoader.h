@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <optional>
 
 class QThread;
@@ -28,10 +29,14 @@ public:
     // Cancels a reading under way and waits for its thread.
     ~FileLoader() override;
 
+    // Finds, in a file just read, the record to choose. It runs in the reading's thread and must
+    // not touch anything that the window's thread may change or free meanwhile.
+    using Locate = std::function<qsizetype(const ProbeFile &)>;
     // Starts reading the file; progress() and then finished() follow. With the bytes of the file
     // as shown, the reading compares them with what it read (a large file takes the window's
-    // thread too long for that); unchanged() then tells.
-    void start(const QString &path, const QByteArray &shown = {});
+    // thread too long for that); unchanged() then tells. With locate, the reading also finds the
+    // record to choose in what it read (located()), for the same reason.
+    void start(const QString &path, const QByteArray &shown = {}, Locate locate = {});
     // Asks the reading to stop; finished() then comes with neither a file nor an error.
     void cancel();
     bool isLoading() const { return m_thread != nullptr; }
@@ -41,6 +46,8 @@ public:
     std::optional<ProbeFile> takeFile() { return std::exchange(m_file, std::nullopt); }
     // Whether the finished reading found the bytes it was given: then takeFile() has nothing.
     bool unchanged() const { return m_unchanged; }
+    // What the finished reading's Locate found; nothing without one, or without a file.
+    std::optional<qsizetype> located() const { return m_located; }
 
     // Gives the memory of a file no longer shown back in a thread of its own: for a large file
     // that takes tens of milliseconds.
@@ -60,6 +67,7 @@ private:
     std::optional<ProbeFile> m_file;
     QString m_error;
     bool m_unchanged = false;
+    std::optional<qsizetype> m_located;
 };
 
 } // namespace merivox

@@ -2,14 +2,25 @@
 
 namespace merivox {
 
+namespace {
+// Whether the record has the key's name and thread, compared as the bytes they are read from: a
+// search through a large file then makes no text per record.
+bool sameEntry(const ProbeFile &file, qsizetype record, const RecordKey &key)
+{
+    const auto [name, thread] = file.nameAndThreadBytes(record);
+    return name == key.nameBytes && thread == key.threadBytes;
+}
+} // namespace
+
 RecordKey recordKey(const ProbeFile &file, qsizetype record)
 {
     if (record < 0 || record >= file.recordCount()) {
         return {};
     }
-    RecordKey key{file.name(record), file.thread(record), 0, record};
+    const auto [name, thread] = file.nameAndThreadBytes(record);
+    RecordKey key{file.name(record), file.thread(record), 0, record, name.toByteArray(), thread.toByteArray()};
     for (qsizetype i = 0; i < record; ++i) {
-        if (file.name(i) == key.name && file.thread(i) == key.thread) {
+        if (sameEntry(file, i, key)) {
             ++key.occurrence;
         }
     }
@@ -24,7 +35,7 @@ qsizetype findRecord(const ProbeFile &file, const RecordKey &key)
     qsizetype seen = 0;
     qsizetype last = -1;
     for (qsizetype i = 0; key.occurrence >= 0 && i < file.recordCount(); ++i) {
-        if (file.name(i) == key.name && file.thread(i) == key.thread) {
+        if (sameEntry(file, i, key)) {
             if (seen++ == key.occurrence) {
                 return i;
             }

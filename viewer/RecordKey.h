@@ -13,9 +13,13 @@ struct RecordKey
     QString thread;
     qsizetype occurrence = 0; // 0 for the first record of that name and thread; -1: by row only
     qsizetype row = -1;       // where it stood; -1: no record chosen
+    // The bytes that its name and thread are read from: a large file is searched by them without
+    // reading every record's name.
+    QByteArray nameBytes;
+    QByteArray threadBytes;
 
     // The record that comes to stand at row, whatever it is: after the chosen one was taken out.
-    static RecordKey atRow(qsizetype row) { return {QString(), QString(), -1, row}; }
+    static RecordKey atRow(qsizetype row) { return {QString(), QString(), -1, row, {}, {}}; }
 };
 
 RecordKey recordKey(const ProbeFile &file, qsizetype record);

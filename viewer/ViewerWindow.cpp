@@ -321,7 +321,23 @@ void ViewerWindow::reloadFile()
         return;
     }
     m_reloading = true;
-    m_loader->start(m_path, m_file ? m_file->bytes() : QByteArray());
+    if (!m_file) {
+        m_loader->start(m_path);
+        return;
+    }
+    // The chosen record is found again in the reading's thread: on a large file, naming it and
+    // searching for it would stall the window. The file shown is given as a copy, which shares
+    // its bytes, since the window may free its own before the reading ends.
+    m_rowAtReload = m_table->currentIndex().row();
+    FileLoader::Locate locate;
+    if (m_chooseAfterRead) {
+        locate = [key = *m_chooseAfterRead](const ProbeFile &file) { return findRecord(file, key); };
+    } else if (m_rowAtReload >= 0) {
+        locate = [before = *m_file, row = m_rowAtReload](const ProbeFile &file) {
+            return findRecord(file, recordKey(before, row));
+        };
+    }
+    m_loader->start(m_path, m_file->bytes(), std::move(locate));
 }
 
 QString ViewerWindow::countsLine() const
@@ -350,7 +366,11 @@ void ViewerWindow::showReloaded(std::optional<ProbeFile> file, const QString &pa
         statusBar()->showMessage(QStringLiteral("Die Datei konnte nicht neu eingelesen werden: %1").arg(error));
         return;
     }
-    const RecordKey key = chosen.value_or(recordKey(*m_file, m_table->currentIndex().row()));
+    // Found while reading, unless the operator chose another record meanwhile.
+    const qsizetype current = m_table->currentIndex().row();
+    const std::optional<qsizetype> located =
+        current == m_rowAtReload ? m_loader->located() : std::optional<qsizetype>();
+    const RecordKey key = located ? RecordKey() : chosen.value_or(recordKey(*m_file, current));
     const int scrolled = m_table->verticalScrollBar()->value();
     m_model->setFile(nullptr);
     m_problemModel->setFile(nullptr);
@@ -358,7 +378,7 @@ void ViewerWindow::showReloaded(std::optional<ProbeFile> file, const QString &pa
     m_model->setFile(&*m_file);
     m_problemModel->setFile(&*m_file);
     m_table->verticalScrollBar()->setValue(scrolled);
-    const qsizetype row = findRecord(*m_file, key);
+    const qsizetype row = located ? *located : findRecord(*m_file, key);
     if (row >= 0) {
         selectRecord(row);
     } else {

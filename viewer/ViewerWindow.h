@@ -82,6 +82,7 @@ private:
     RemoveAction *m_remover = nullptr;
     // What a removal asks the next reading to choose and to tell.
     std::optional<RecordKey> m_chooseAfterRead;
+    qsizetype m_rowAtReload = -1; // the record chosen when the reading again began
     QString m_noteAfterRead;
 };
 
