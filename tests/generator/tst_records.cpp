@@ -2,6 +2,7 @@
 // fresh folder, compared byte for byte.
 #include "Builders.h"
 #include "ProbeFileWriter.h"
+#include "SampleRecords.h"
 #include "TestSupport.h"
 
 #include <QTemporaryDir>
@@ -79,20 +80,6 @@ TipInputs extension(const QString &D1, const QString &length, const QString &thr
     in.shaft_rgb = kSteelShaft;
     return in;
 }
-
-const QStringList kBallRecord{
-    "ITEM:TIPMM M3",
-    "begintip",
-    "ribcount 10",
-    "Color 142 142 142",
-    "cylinder 0 0 0 0 0 -10 4",
-    "cone 0 0 -10 4 0 0 -15 2",
-    "cylinder 0 0 -15 0 0 -40 2",
-    "Color 255 0 0",
-    "sphere 0 0 -40 3",
-    "hotspot 0 0 -40 0 0 1 3 3 ball",
-    "endtip",
-};
 
 const QStringList kCylinderRecord{
     "ITEM:ZT1MM M3ANALOG",

@@ -2,6 +2,7 @@
 // line, and lines written by hand in ways that the program itself does not write them.
 #include "ProbeFile.h"
 #include "ReaderTestSupport.h"
+#include "SampleRecords.h"
 
 #include <QTemporaryDir>
 
@@ -12,23 +13,6 @@ Q_DECLARE_METATYPE(merivox::LineKind)
 
 namespace {
 
-const QByteArray kBall = "ITEM:TIPMM M3\r\n"
-                         "begintip\r\n"
-                         "ribcount 10\r\n"
-                         "Color 142 142 142\r\n"
-                         "cylinder 0 0 0 0 0 -10 4\r\n"
-                         "cone 0 0 -10 4 0 0 -15 2\r\n"
-                         "cylinder 0 0 -15 0 0 -40 2\r\n"
-                         "Color 255 0 0\r\n"
-                         "sphere 0 0 -40 3\r\n"
-                         "hotspot 0 0 -40 0 0 1 3 3 ball\r\n"
-                         "endtip\r\n";
-
-const QByteArray kExtension = "ITEM:V50MM M3ANALOG\r\n"
-                              "ribcount 10\r\n"
-                              "Color 142 142 142\r\n"
-                              "cylinder 0 0 0 0 0 -50 4\r\n"
-                              "connect  0  0 -50 0  0  1 M2ANALOG\r\n";
 
 // The ball record with line n (1-based) replaced by text.
 QByteArray ballWith(int n, const QByteArray &text)

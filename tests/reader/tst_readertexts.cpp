@@ -6,6 +6,7 @@
 #include "ProbeFile.h"
 #include "ReadFile.h"
 #include "ReaderTexts.h"
+#include "SampleRecords.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -17,25 +18,10 @@
 #include <sys/stat.h>
 
 using namespace merivox;
+using namespace merivox::test;
 
 namespace {
 
-const QByteArray kBall = "ITEM:TIPMM M3\r\n"
-                         "begintip\r\n"
-                         "ribcount 10\r\n"
-                         "Color 142 142 142\r\n"
-                         "cylinder 0 0 0 0 0 -10 4\r\n"
-                         "cone 0 0 -10 4 0 0 -15 2\r\n"
-                         "cylinder 0 0 -15 0 0 -40 2\r\n"
-                         "Color 255 0 0\r\n"
-                         "sphere 0 0 -40 3\r\n"
-                         "hotspot 0 0 -40 0 0 1 3 3 ball\r\n"
-                         "endtip\r\n";
-const QByteArray kExtension = "ITEM:V50MM M3ANALOG\r\n"
-                              "ribcount 10\r\n"
-                              "Color 142 142 142\r\n"
-                              "cylinder 0 0 0 0 0 -50 4\r\n"
-                              "connect  0  0 -50 0  0  1 M2ANALOG\r\n";
 
 // The ball record with its last line end taken away, so that the next text runs into endtip.
 QByteArray ballRunningInto(const QByteArray &next)

@@ -7,6 +7,7 @@
 #include "RandomInputs.h"
 #include "ReaderTestSupport.h"
 #include "RecordTemplate.h"
+#include "SampleRecords.h"
 
 using namespace merivox;
 using namespace merivox::test;
@@ -229,17 +230,7 @@ void TestRecordTemplate::handMade_data()
     QTest::addColumn<int>("shaft");          // ShaftMaterial, -1 for none
     QTest::addColumn<QStringList>("notes");
 
-    const QStringList ball{"ITEM:TIPMM M3",
-                           "begintip",
-                           "ribcount 10",
-                           "Color 142 142 142",
-                           "cylinder 0 0 0 0 0 -10 4",
-                           "cone 0 0 -10 4 0 0 -15 2",
-                           "cylinder 0 0 -15 0 0 -40 2",
-                           "Color 255 0 0",
-                           "sphere 0 0 -40 3",
-                           "hotspot 0 0 -40 0 0 1 3 3 ball",
-                           "endtip"};
+    const QStringList ball = kBallRecord;
     const QStringList ballFilled{"10", "15", "40", "4", "2", "3"};
     QTest::newRow("ball as made") << TipKind::Ball << ball << ballFilled << int(ShaftMaterial::Steel) << QStringList();
     QStringList colour = ball;

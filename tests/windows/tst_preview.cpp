@@ -4,6 +4,7 @@
 #include "EditorWindow.h"
 #include "FolderList.h"
 #include "PreviewWindow.h"
+#include "SampleRecords.h"
 #include "WindowTestSupport.h"
 
 #include <QComboBox>
@@ -414,9 +415,7 @@ void TestPreview::notesFromTheFile_data()
     QTest::addColumn<QString>("status");
     QTest::addColumn<QString>("note"); // a note of the record or of the file, "" for none
 
-    const QByteArray tip = "ITEM:TIPMM M3\r\nbegintip\r\nribcount 10\r\nColor 142 142 142\r\n"
-                           "cylinder 0 0 0 0 0 -10 4\r\ncone 0 0 -10 4 0 0 -15 2\r\ncylinder 0 0 -15 0 0 -40 2\r\n"
-                           "Color 255 0 0\r\nsphere 0 0 -40 3\r\nhotspot 0 0 -40 0 0 1 3 3 ball\r\nendtip\r\n";
+    const QByteArray tip = merivox::test::kBall;
     const QString ball = u"cb_gew=M3;txt_L1=10;txt_l2=15;txt_l3=40;txt_d1=4;txt_d2=2;txt_kd=3;txt_id="_s;
     QTest::newRow("no file yet")
         << QByteArray("-") << ball + u"TIP"_s
@@ -514,9 +513,7 @@ void TestPreview::shortcutBringsItBack()
 
 void TestPreview::templateFillsTheEditor()
 {
-    const QByteArray tip = "ITEM:TIPMM M3\r\nbegintip\r\nribcount 10\r\nColor 142 142 142\r\n"
-                           "cylinder 0 0 0 0 0 -10 4\r\ncone 0 0 -10 4 0 0 -15 2\r\ncylinder 0 0 -15 0 0 -40 2\r\n"
-                           "Color 255 0 0\r\nsphere 0 0 -40 3\r\nhotspot 0 0 -40 0 0 1 3 3 ball\r\nendtip\r\n";
+    const QByteArray tip = merivox::test::kBall;
     const QByteArray cube = "ITEM:W10MM M3\r\nsolid 6\r\nColor 142 142 142\r\n";
     QByteArray handMade = tip;
     handMade.replace("TIP", "HAND").replace("Color 142 142 142", "Color 1 2 3").replace("-40 3", "-40 3.5");

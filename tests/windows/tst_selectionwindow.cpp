@@ -1,6 +1,7 @@
 #include "CreateCommand.h"
 #include "EditorWindow.h"
 #include "FolderList.h"
+#include "SampleRecords.h"
 #include "SelectionWindow.h"
 #include "WindowTestSupport.h"
 
@@ -213,17 +214,7 @@ void TestSelectionWindow::createsBallTip()
 
     QFile file(folder.filePath(QStringLiteral("usrprobe.dat")));
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("ITEM:TIPMM M3\r\n"
-                                        "begintip\r\n"
-                                        "ribcount 10\r\n"
-                                        "Color 142 142 142\r\n"
-                                        "cylinder 0 0 0 0 0 -10 4\r\n"
-                                        "cone 0 0 -10 4 0 0 -15 2\r\n"
-                                        "cylinder 0 0 -15 0 0 -40 2\r\n"
-                                        "Color 255 0 0\r\n"
-                                        "sphere 0 0 -40 3\r\n"
-                                        "hotspot 0 0 -40 0 0 1 3 3 ball\r\n"
-                                        "endtip\r\n"));
+    QCOMPARE(file.readAll(), merivox::test::kBall);
     m_form->close();
 }
 
