@@ -1,11 +1,9 @@
 #include "FileWatch.h"
 
+#include "FileFollower.h"
 #include "FreeMemory.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QFileSystemWatcher>
-#include <QTimer>
 
 namespace merivox {
 
@@ -25,16 +23,12 @@ public:
 
     void follow(const QString &folder)
     {
-        if (!m_watcher) {
-            m_watcher = new QFileSystemWatcher(this);
-            m_settle = new QTimer(this);
-            m_settle->setSingleShot(true);
-            m_settle->setInterval(kSettleMs);
-            connect(m_settle, &QTimer::timeout, this, &Worker::read);
-            connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_settle, qOverload<>(&QTimer::start));
-            connect(m_watcher, &QFileSystemWatcher::fileChanged, m_settle, qOverload<>(&QTimer::start));
+        if (!m_follower) {
+            m_follower = new FileFollower(kSettleMs, this);
+            connect(m_follower, &FileFollower::changed, this, &Worker::read);
         }
         m_folder = folder;
+        m_follower->follow(QDir(folder).filePath(QStringLiteral("usrprobe.dat")));
         read();
     }
 
@@ -43,16 +37,7 @@ public:
         if (m_folder.isEmpty()) {
             return;
         }
-        m_settle->stop();
-        // Watched again before reading, so that a change during the read is not missed: the folder
-        // always (the file appears, is removed or replaced by a rename), the file while it exists
-        // (its content changes; after a rename the watch has to be taken again).
-        unwatch();
-        m_watcher->addPath(m_folder);
-        const QString file = QDir(m_folder).filePath(QStringLiteral("usrprobe.dat"));
-        if (QFileInfo::exists(file)) {
-            m_watcher->addPath(file);
-        }
+        // A change during the reading is told by the follower and read again after this one.
         FileSummary made = summarizeFile(m_folder, m_access, m_templates);
         made.items.squeeze();
         auto summary = std::make_shared<const FileSummary>(std::move(made));
@@ -67,27 +52,17 @@ public:
     void stop()
     {
         m_folder.clear();
-        if (m_watcher) {
-            m_settle->stop();
-            unwatch();
+        if (m_follower) {
+            m_follower->follow(QString());
         }
     }
 
 private:
-    void unwatch()
-    {
-        const QStringList watched = m_watcher->files() + m_watcher->directories();
-        if (!watched.isEmpty()) {
-            m_watcher->removePaths(watched);
-        }
-    }
-
     FileWatch &m_watch;
     AccessCheck m_access;
     std::optional<TipKind> m_templates;
     QString m_folder;
-    QFileSystemWatcher *m_watcher = nullptr;
-    QTimer *m_settle = nullptr;
+    FileFollower *m_follower = nullptr;
 };
 
 FileWatch::FileWatch(AccessCheck access, QObject *parent) : QObject(parent), m_worker(new Worker(*this, access))

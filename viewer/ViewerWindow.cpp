@@ -47,6 +47,10 @@ const QString kViewerName = QStringLiteral("Merivox-Betrachter");
 // The lines of the longest record the program writes: a cube.
 constexpr int kLongestRecord = 14;
 
+// How long a burst of changes of the file (a removal: backup, new file, rename) is let settle
+// before the file is read again.
+constexpr int kSettleMs = 150;
+
 QWidget *titled(const QString &title, QWidget *content)
 {
     auto *box = new QWidget;
@@ -64,7 +68,7 @@ QWidget *titled(const QString &title, QWidget *content)
 ViewerWindow::ViewerWindow(QWidget *parent)
     : QMainWindow(parent), m_model(new RecordTableModel(this)), m_table(new QTableView), m_drawing(new RecordView),
       m_text(new QPlainTextEdit), m_problemModel(new ProblemListModel(this)), m_problems(new QListView),
-      m_follower(new FileFollower(this)), m_remover(new RemoveAction(this))
+      m_follower(new FileFollower(kSettleMs, this)), m_remover(new RemoveAction(this))
 {
     setObjectName(QStringLiteral("frmAnsicht"));
     setWindowTitle(kViewerName);

@@ -4,17 +4,10 @@
 
 namespace merivox {
 
-namespace {
-
-// How long a burst of changes (a removal: backup, new file, rename) is let settle before it is told.
-constexpr int kSettleMs = 150;
-
-} // namespace
-
-FileFollower::FileFollower(QObject *parent) : QObject(parent)
+FileFollower::FileFollower(int settleMs, QObject *parent) : QObject(parent), m_watcher(this), m_settle(this)
 {
     m_settle.setSingleShot(true);
-    m_settle.setInterval(kSettleMs);
+    m_settle.setInterval(settleMs);
     connect(&m_settle, &QTimer::timeout, this, &FileFollower::changed);
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &FileFollower::fileChanged);
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &FileFollower::folderChanged);
@@ -43,7 +36,10 @@ FileFollower::Stamp FileFollower::stamp() const
     QFileInfo info(m_path);
     info.setCaching(false);
     if (!info.exists()) {
-        return {};
+        // While there is no file, a change of the folder's own rights may change what it allows.
+        QFileInfo folder(info.absolutePath());
+        folder.setCaching(false);
+        return {false, -1, {}, folder.fileTime(QFileDevice::FileMetadataChangeTime)};
     }
     return {true, info.size(), info.lastModified(), info.fileTime(QFileDevice::FileMetadataChangeTime)};
 }
