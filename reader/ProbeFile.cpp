@@ -332,9 +332,11 @@ private:
         const syntax::FieldRule rule = syntax::ruleOf(kind);
         const QString trouble = checkLayout(kind, rule);
         // A damaged line is best explained by the start of another line inside it; in an intact
-        // line only a thread or a shape can hide one ("M3endtip").
+        // line only a thread or a shape can hide one ("M3endtip"): its numbers were read as
+        // numbers, and an intact face is numbers only.
         const int shown = std::min(f.count, syntax::Fields::kMax);
-        for (int i = trouble.isEmpty() ? rule.numbers + 1 : 1; i < shown; ++i) {
+        const int firstWord = kind == LineKind::Face ? shown : rule.numbers + 1;
+        for (int i = trouble.isEmpty() ? firstWord : 1; i < shown; ++i) {
             const bool text = i > rule.numbers && (rule.trailingWord || rule.restIsText);
             if (syntax::holdsAnotherLine(f.at[i], text)) {
                 return runTogether(f.at[i]);
