@@ -96,27 +96,47 @@ FieldRule ruleOf(LineKind kind)
     return {};
 }
 
+namespace {
+
+// What split needs to know of a byte, looked up once per byte: a blank, a colon, or neither.
+enum ByteClass : quint8 { kOther = 0, kBlankByte = 1, kColonByte = 2 };
+
+constexpr std::array<quint8, 256> kByteClasses = [] {
+    std::array<quint8, 256> classes{};
+    classes[quint8(' ')] = kBlankByte;
+    classes[quint8('\t')] = kBlankByte;
+    classes[quint8(':')] = kColonByte;
+    return classes;
+}();
+
+} // namespace
+
 void split(QByteArrayView line, Fields &out)
 {
+    // Run on every line of the file: one pass over its bytes, one table look-up a byte.
     out.count = 0;
-    const char *p = line.data();
-    const char *const end = p + line.size();
+    quint8 seen = 0; // the classes of all bytes, or-ed
+    const auto *p = reinterpret_cast<const quint8 *>(line.data());
+    const auto *const end = p + line.size();
     while (p < end) {
-        while (p < end && isBlank(*p)) {
+        while (p < end && kByteClasses[*p] == kBlankByte) {
             ++p;
         }
         if (p == end) {
             break;
         }
-        const char *start = p;
-        while (p < end && !isBlank(*p)) {
+        const auto *start = p;
+        quint8 c = 0;
+        while (p < end && (c = kByteClasses[*p]) != kBlankByte) {
+            seen |= c;
             ++p;
         }
         if (out.count < Fields::kMax) {
-            out.at[out.count] = QByteArrayView(start, p - start);
+            out.at[out.count] = QByteArrayView(reinterpret_cast<const char *>(start), p - start);
         }
         ++out.count;
     }
+    out.colon = (seen & kColonByte) != 0;
 }
 
 QByteArrayView restAfter(QByteArrayView line, int n)

@@ -237,11 +237,11 @@ private:
         syntax::split(line, m_fields);
         LineKind kind = LineKind::Unknown;
         QString trouble;
-        const qsizetype item = findItem(line);
+        const qsizetype item = m_fields.colon ? findItem(line) : -1;
         QByteArrayView next; // the item line that follows this line's own text, when it does
         if (m_fields.count == 0) {
             trouble = QStringLiteral("Leere Zeile.");
-        } else if (m_fields.at[0].startsWith(QByteArrayView("ITEM:"))) {
+        } else if (m_fields.colon && m_fields.at[0].startsWith(QByteArrayView("ITEM:"))) {
             kind = LineKind::Item;
         } else if (item > 0 && completeBefore(line.first(item), kind)) {
             // "endtipITEM:…": a whole line and then the next record's item line, whose line end
@@ -332,9 +332,11 @@ private:
         const syntax::FieldRule rule = syntax::ruleOf(kind);
         const QString trouble = checkLayout(kind, rule);
         // A damaged line is best explained by the start of another line inside it; in an intact
-        // line only a thread or a shape can hide one ("M3endtip").
+        // line only a thread or a shape can hide one ("M3endtip"): its numbers were read as
+        // numbers, and an intact face is numbers only.
         const int shown = std::min(f.count, syntax::Fields::kMax);
-        for (int i = trouble.isEmpty() ? rule.numbers + 1 : 1; i < shown; ++i) {
+        const int firstWord = kind == LineKind::Face ? shown : rule.numbers + 1;
+        for (int i = trouble.isEmpty() ? firstWord : 1; i < shown; ++i) {
             const bool text = i > rule.numbers && (rule.trailingWord || rule.restIsText);
             if (syntax::holdsAnotherLine(f.at[i], text)) {
                 return runTogether(f.at[i]);
@@ -408,13 +410,14 @@ private:
         for (int i = first; i <= last; ++i) {
             char separator = 0;
             bool exponent = false;
-            if (!syntax::isNumber(m_fields.at[i], separator, exponent)) {
+            if (syntax::isPlainNumber(m_fields.at[i], separator)) {
+                // a number, and not too large
+            } else if (!syntax::isNumber(m_fields.at[i], separator, exponent)) {
                 return say([&] { return QStringLiteral("Keine Zahl: %1 (Feld %2 der Zeile %3).")
                     .arg(quoted(m_fields.at[i]))
                     .arg(i)
                     .arg(lineKeyword(kind)); });
-            }
-            if (syntax::mayBeTooLarge(m_fields.at[i], exponent) && syntax::isTooLarge(m_fields.at[i])) {
+            } else if (syntax::mayBeTooLarge(m_fields.at[i], exponent) && syntax::isTooLarge(m_fields.at[i])) {
                 return say([&] { return QStringLiteral("Zahl außerhalb des darstellbaren Bereichs: %1 (Feld %2 der Zeile %3).")
                     .arg(quoted(m_fields.at[i]))
                     .arg(i)
@@ -446,6 +449,13 @@ private:
         std::copy(line.begin(), line.end(), m_item.begin());
         m_open = true;
         m_state = {};
+        // The duplicate table is far larger than the processor's caches: its slot for this name
+        // and thread is fetched now, while the line is checked, not waited for at the end.
+        const QByteArrayView key = itemKey(line);
+        const quint32 hash = hashOf(key);
+        if (!m_slots.empty()) {
+            __builtin_prefetch(&m_slots[size_t(hash) & (m_slots.size() - 1)]);
+        }
         // Notes on this item line belong to the record that starts mid-line, when it does.
         m_midLine = midLine;
         const auto done = qScopeGuard([this] { m_midLine = false; });
@@ -460,7 +470,7 @@ private:
                                           "Gewinde."));
             return;
         }
-        syntax::Fields words;
+        syntax::Fields &words = m_words;
         syntax::split(thread, words);
         for (int i = 0; i < std::min(words.count, syntax::Fields::kMax); ++i) {
             if (syntax::holdsAnotherLine(words.at[i], true)) {
@@ -476,7 +486,7 @@ private:
                 break;
             }
         }
-        m_twinOf = findTwin(index, offset + 5, itemKey(line));
+        m_twinOf = findTwin(index, offset + 5, key, hash);
     }
 
     // FNV-1a, folded to 32 bits: quick on short keys, and only a first sieve; keys of equal hash
@@ -494,12 +504,11 @@ private:
     // else 0, and the key is remembered as the first of its kind. Only distinct keys are kept, in
     // an open-addressing table of 8 bytes a slot that a lookup walks without leaving it until a
     // hash matches; a match is confirmed by the sink's bytes of the earlier key.
-    int findTwin(quint32 index, quint64 keyOffset, QByteArrayView key)
+    int findTwin(quint32 index, quint64 keyOffset, QByteArrayView key, quint32 hash)
     {
         if (4 * (m_keyCount + 1) > 3 * m_slots.size()) {
             rehash(std::max<size_t>(1024, 2 * m_slots.size()));
         }
-        const quint32 hash = hashOf(key);
         const size_t mask = m_slots.size() - 1;
         size_t at = size_t(hash) & mask;
         for (; m_slots[at].number != 0; at = (at + 1) & mask) {
@@ -671,6 +680,7 @@ private:
 
     Sink &m_sink;
     syntax::Fields m_fields;
+    syntax::Fields m_words; // the words of an item line's thread
     quint32 m_lines = 0;
     quint32 m_index = 0; // the line being read
     qsizetype m_records = 0;

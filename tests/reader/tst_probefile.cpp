@@ -126,6 +126,16 @@ void TestProbeFile::problems_data()
         {"7: Keine Zahl: „-4O“ (Feld 6 der Zeile cylinder)."});
     row("group separator", ballWith(9, "sphere 0 0 -1.000,5 3"), 1, {"9: Keine Zahl: „-1.000,5“"});
     row("not finite", ballWith(9, "sphere 0 0 inf 3"), 1, {"9: Keine Zahl: „inf“"});
+    // Plain numbers up to 308 characters are read by a quick test, all others by the full grammar.
+    row("308 digits", ballWith(9, "sphere 0 0 -40 " + QByteArray(308, '9')), 1, {});
+    row("309 digits, beyond a double", ballWith(9, "sphere 0 0 -40 " + QByteArray(309, '9')), 1,
+        {"9: Zahl außerhalb des darstellbaren Bereichs"});
+    row("sign, separator, no integer digits", ballWith(9, "sphere 0 0 +,5 -.5"), 1, {});
+    row("sign and separator only", ballWith(9, "sphere 0 0 -40 -."), 1, {"9: Keine Zahl: „-.“"});
+    row("exponent", ballWith(9, "sphere 0 0 -4e1 3E-0"), 1, {});
+    row("face with another line run into it",
+        QByteArray("ITEM:W1MM M3\nsolid 1\nface 1 0 0 0cone 0 0 -10 4 0 0 -15 2\n"), 1,
+        {"3: Zwei Zeilen in einer (Zeilenende fehlt?): „0cone“"});
     row("colour out of range", ballWith(8, "Color 256 0 0"), 1, {"8: Farbwert „256“ liegt nicht zwischen 0 und 255."});
     row("too few fields", ballWith(9, "sphere 0 0 -40"), 1, {"9: Falsche Zahl der Felder: sphere braucht 4 Felder, hier 3."});
     row("too many fields", ballWith(11, "endtip 1"), 1,
