@@ -51,7 +51,19 @@ private:
 
 namespace {
 
-const QString kNoteStyle = QStringLiteral("background: #fff4ce; color: #5c3c00; border: 1px solid #d9a400;");
+// A box of notes, hidden while there are none: plain text on a pale yellow ground.
+QLabel *noteBox(QWidget *parent, const char *objectName, const QString &accessibleName)
+{
+    auto *notes = named(new QLabel(parent), objectName);
+    notes->setAccessibleName(accessibleName);
+    notes->setWordWrap(true);
+    notes->setFont(arial(10.5));
+    notes->setTextFormat(Qt::PlainText);
+    notes->setMargin(6);
+    notes->setStyleSheet(QStringLiteral("background: #fff4ce; color: #5c3c00; border: 1px solid #d9a400;"));
+    notes->hide();
+    return notes;
+}
 
 } // namespace
 
@@ -88,25 +100,11 @@ PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent, Qt::Dialog)
     m_templates->setMinimumContentsLength(12);
     m_templateCaption->setBuddy(m_templates);
     connect(m_templates, &QComboBox::activated, this, &PreviewWindow::templateChosen);
-    m_templateNotes = named(new QLabel(this), "vorschau_vorlagenhinweise");
-    m_templateNotes->setAccessibleName(QStringLiteral("Hinweise zur Vorlage"));
-    m_templateNotes->setWordWrap(true);
-    m_templateNotes->setFont(arial(10.5));
-    m_templateNotes->setTextFormat(Qt::PlainText);
-    m_templateNotes->setMargin(6);
-    m_templateNotes->setStyleSheet(kNoteStyle);
-    m_templateNotes->hide();
+    m_templateNotes = noteBox(this, "vorschau_vorlagenhinweise", QStringLiteral("Hinweise zur Vorlage"));
     m_templateCaption->hide();
     m_templates->hide();
 
-    m_fileNotes = named(new QLabel(this), "vorschau_dateihinweise");
-    m_fileNotes->setAccessibleName(QStringLiteral("Hinweise zur Datei"));
-    m_fileNotes->setWordWrap(true);
-    m_fileNotes->setFont(arial(10.5));
-    m_fileNotes->setTextFormat(Qt::PlainText);
-    m_fileNotes->setMargin(6);
-    m_fileNotes->setStyleSheet(kNoteStyle);
-    m_fileNotes->hide();
+    m_fileNotes = noteBox(this, "vorschau_dateihinweise", QStringLiteral("Hinweise zur Datei"));
 
     m_drawing = new PreviewDrawing(this);
     m_missing = named(new QLabel(this), "vorschau_fehlt");
@@ -121,14 +119,7 @@ PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent, Qt::Dialog)
     m_pictureOrMissing->addWidget(m_drawing);
     m_pictureOrMissing->addWidget(m_missing);
 
-    m_notes = named(new QLabel(this), "vorschau_hinweise");
-    m_notes->setAccessibleName(QStringLiteral("Hinweise zur Plausibilität"));
-    m_notes->setWordWrap(true);
-    m_notes->setFont(arial(10.5));
-    m_notes->setMargin(6);
-    m_notes->setTextFormat(Qt::PlainText);
-    m_notes->setStyleSheet(kNoteStyle);
-    m_notes->hide();
+    m_notes = noteBox(this, "vorschau_hinweise", QStringLiteral("Hinweise zur Plausibilität"));
 
     auto *caption = named(new QLabel(QStringLiteral("Eintrag in usrprobe.dat:"), this), "vorschau_titel");
     caption->setFont(arial(10.5));
