@@ -33,6 +33,21 @@ std::optional<double> parseNumber(const QString &text, const QLocale &locale)
     return value;
 }
 
+std::optional<QString> withLocaleSeparator(const QString &text, const QLocale &locale)
+{
+    const QChar decimal = locale.decimalPoint().front();
+    const QChar other = decimal == u',' ? u'.' : u',';
+    if (parseNumber(text, locale) || text.count(other) != 1 || text.contains(decimal)) {
+        return std::nullopt;
+    }
+    QString swapped = text;
+    swapped.replace(other, decimal);
+    if (!parseNumber(swapped, locale)) {
+        return std::nullopt;
+    }
+    return swapped;
+}
+
 QString formatNumber(double value, const QLocale &locale)
 {
     if (value == 0.0 || !std::isfinite(value)) {

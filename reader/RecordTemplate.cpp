@@ -614,13 +614,9 @@ TemplateFill templateFill(const RecordTemplate &record, const QLocale &locale)
             absent.append(captionOf(field));
             continue;
         }
-        if (!parseNumber(typed, locale) && typed.count(other) == 1 && !typed.contains(decimal)) {
-            QString swapped = typed;
-            swapped.replace(other, decimal);
-            if (parseNumber(swapped, locale)) {
-                typed = swapped;
-                converted.append(captionOf(field));
-            }
+        if (const std::optional<QString> swapped = withLocaleSeparator(typed, locale)) {
+            typed = *swapped;
+            converted.append(captionOf(field));
         }
         if (!parseNumber(typed, locale)) {
             unread.append(QStringLiteral("%1 („%2“)").arg(captionOf(field), visible(typed.trimmed())));

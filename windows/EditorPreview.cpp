@@ -59,15 +59,9 @@ QString wrongEntry(const EditorPort &editor, const CreateFailure &failure, const
         return QStringLiteral("%1: %2.").arg(failure.input, sentence);
     }
     if (failure.emptied) {
-        const QChar decimal = locale.decimalPoint().front();
-        const QChar other = decimal == u',' ? u'.' : u',';
-        QString expected = text.trimmed();
-        if (expected.count(other) == 1) {
-            expected.replace(other, decimal);
-            if (parseNumber(expected, locale)) {
-                return QStringLiteral("%1: „%2“ ist keine Zahl; geschrieben wird sie hier „%3“.")
-                    .arg(failure.input, text.trimmed(), expected);
-            }
+        if (const std::optional<QString> expected = withLocaleSeparator(text.trimmed(), locale)) {
+            return QStringLiteral("%1: „%2“ ist keine Zahl; geschrieben wird sie hier „%3“.")
+                .arg(failure.input, text.trimmed(), *expected);
         }
     }
     return {};
