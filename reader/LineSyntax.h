@@ -91,6 +91,22 @@ bool isTooLarge(QByteArrayView number);
 // A whole number (optional sign, digits only) and its value.
 bool toInteger(QByteArrayView text, int &value);
 
+// What a line that is plainly intact tells its record: its kind, the decimal separators of its
+// numbers, a solid's count of faces and a hot spot's shape.
+struct IntactLine
+{
+    LineKind kind = LineKind::Unknown;
+    bool point = false;
+    bool comma = false;
+    int count = 0;
+    QByteArrayView word;
+};
+// Reads a line other than an item line in one pass over its bytes, when it is plainly intact:
+// its keyword with the fields its kind takes, each number plain, no colon anywhere, a thread or
+// shape that holds no other line. False for every other line, which split() and the full rules
+// then read; a line read here is one they find no fault with.
+bool readIntact(QByteArrayView line, IntactLine &out);
+
 // Whether a field that is not the first holds the start of another line: "ITEM:" anywhere, or a
 // keyword, alone or straight after a number ("4cone"); a text field (a thread, a shape) also when
 // it ends with a keyword ("M3begintip").

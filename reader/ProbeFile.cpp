@@ -172,7 +172,7 @@ public:
         virtual bool crLfFrom(quint64 offset) = 0;
     };
 
-    explicit Checker(Sink &sink) : m_sink(sink) {}
+    explicit Checker(Sink &sink, bool quickLines = true) : m_sink(sink), m_quickLines(quickLines) {}
 
     // One line from offset on, with its CR but without its LF; newline says whether an LF ended it.
     void feed(quint64 offset, QByteArrayView line, bool newline)
@@ -232,6 +232,9 @@ private:
 
     void readLine(quint64 offset, QByteArrayView line)
     {
+        if (m_open && m_quickLines && readIntact(offset, line)) {
+            return;
+        }
         const quint32 index = m_lines++;
         m_index = index;
         syntax::split(line, m_fields);
@@ -288,6 +291,31 @@ private:
         if (!trouble.isEmpty()) {
             problem(index, trouble);
         }
+    }
+
+    // Nearly every line of a file is an intact part of the open record: such a line is read in
+    // one pass, and the full rules below read only the others. False, with nothing changed, for
+    // a line that is not plainly intact, or that brings the record its second decimal separator
+    // (a hint that names the number).
+    bool readIntact(quint64 offset, QByteArrayView line)
+    {
+        syntax::IntactLine intact;
+        if (!syntax::readIntact(line, intact)) {
+            return false;
+        }
+        const bool point = m_state.point || intact.point;
+        const bool comma = m_state.comma || intact.comma;
+        if (point && comma && !m_state.mixedNoted) {
+            return false;
+        }
+        const quint32 index = m_lines++;
+        m_index = index;
+        m_sink.line(index, offset);
+        m_state.point = point;
+        m_state.comma = comma;
+        m_record.lineCount++;
+        follow(intact.kind, intact.count, intact.kind == LineKind::HotSpot ? shapeOf(intact.word) : TipShape::Other);
+        return true;
     }
 
     // Whether the text before an item line is a whole line of a kind that ends in a number or
@@ -444,6 +472,7 @@ private:
         m_record = {index, 1};
         m_recordMidLine = midLine;
         m_twinOf = 0;
+        m_twin = {};
         // The open record's item line, for its notes when it ends: the line itself may be gone.
         m_item.resize(line.size());
         std::copy(line.begin(), line.end(), m_item.begin());
@@ -486,7 +515,8 @@ private:
                 break;
             }
         }
-        m_twinOf = findTwin(index, offset + 5, key, hash);
+        // The table's slot is looked at when the record ends: by then it has come from memory.
+        m_twin = {true, hash, index, offset + 5};
     }
 
     // FNV-1a, folded to 32 bits: quick on short keys, and only a first sieve; keys of equal hash
@@ -545,6 +575,16 @@ private:
     // What the line tells about its record; intact says whether its fields can be read.
     void follow(LineKind kind, bool intact)
     {
+        int faces = m_state.facesExpected;
+        if (kind == LineKind::Solid && intact) {
+            syntax::toInteger(m_fields.at[1], faces);
+        }
+        follow(kind, faces, kind == LineKind::HotSpot && intact ? shapeOf(m_fields.at[9]) : TipShape::Other);
+    }
+
+    // The same, with a solid's count of faces and a hot spot's shape read from the line.
+    void follow(LineKind kind, int faces, TipShape shape)
+    {
         switch (kind) {
         case LineKind::BeginTip:
             m_state.begin = true;
@@ -555,9 +595,7 @@ private:
             break;
         case LineKind::Solid:
             m_state.solid = true;
-            if (intact) {
-                syntax::toInteger(m_fields.at[1], m_state.facesExpected);
-            }
+            m_state.facesExpected = faces;
             break;
         case LineKind::Face:
             m_state.faces++;
@@ -569,7 +607,7 @@ private:
             m_state.other = true;
             break;
         case LineKind::HotSpot:
-            m_state.hotSpot = intact ? shapeOf(m_fields.at[9]) : TipShape::Other;
+            m_state.hotSpot = shape;
             m_state.other = true;
             break;
         case LineKind::CutSphere:
@@ -591,6 +629,9 @@ private:
             return;
         }
         m_open = false;
+        if (m_twin.pending) {
+            m_twinOf = findTwin(m_twin.index, m_twin.keyOffset, itemKey(QByteArrayView(m_item)), m_twin.hash);
+        }
         Record &r = m_record;
         r.faces = quint8(std::clamp(m_state.faces, 0, 255));
         r.decimal = m_state.point ? (m_state.comma ? Decimal::Mixed : Decimal::Point)
@@ -679,6 +720,7 @@ private:
     };
 
     Sink &m_sink;
+    const bool m_quickLines;
     syntax::Fields m_fields;
     syntax::Fields m_words; // the words of an item line's thread
     quint32 m_lines = 0;
@@ -697,6 +739,13 @@ private:
     quint64 m_recordStart = 0; // where its first line starts
     QByteArray m_item;      // its item line (from "ITEM:" on)
     int m_twinOf = 0;       // the line of the first record with its name and thread, or 0
+    struct
+    {
+        bool pending = false; // its name and thread are still to be looked up
+        quint32 hash = 0;
+        quint32 index = 0;      // its item line
+        quint64 keyOffset = 0;  // where its name starts
+    } m_twin;
     Open m_state;
     std::vector<Slot> m_slots;
     size_t m_keyCount = 0;
@@ -1009,7 +1058,7 @@ ProbeFile ProbeFile::fromBytes(QByteArray bytes, Keep keep, const ReadProgress *
     file.m_starts.reserve(size_t(items));
 
     Keeper keeper(file, keep);
-    Checker checker(keeper);
+    Checker checker(keeper, keep.quickLines);
     qsizetype pos = 0;
     // Every MiB a look at the reader in the background: how far, and whether to go on.
     constexpr qsizetype kStep = qsizetype(1) << 20;

@@ -46,6 +46,12 @@ void readAndPaint(const std::uint8_t *data, std::size_t size)
         require(isShown(note.text) && note.text != QStringLiteral("-"));
         file.recordAtLine(note.line, note.midLine);
     }
+    // The quick way for intact lines finds what the full rules find.
+    ProbeFile::Keep full = keep;
+    full.quickLines = false;
+    const ProbeFile slow = ProbeFile::fromBytes(bytes, full);
+    require(slow.notes() == file.notes() && slow.recordCount() == file.recordCount() &&
+            slow.problemCount() == file.problemCount() && slow.hintCount() == file.hintCount());
     if (file.nextLine() > 0) {
         keep.fromLine = file.nextLine();
         const ProbeFile rest = ProbeFile::fromBytes(bytes, keep);

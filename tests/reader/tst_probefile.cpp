@@ -4,6 +4,7 @@
 #include "ReaderTestSupport.h"
 #include "SampleRecords.h"
 
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 using namespace merivox;
@@ -45,6 +46,7 @@ private slots:
     void handMadeLines();
     void checkStreamsAsWholeFile_data();
     void checkStreamsAsWholeFile();
+    void quickWayAsFullRules();
     void linesFromTheBytes_data();
     void linesFromTheBytes();
 };
@@ -309,6 +311,61 @@ void TestProbeFile::checkStreamsAsWholeFile()
     }
 }
 
+
+// Most lines are read the quick way, the rest by the full rules. Lines of every kind, damaged at
+// random in one to three bytes by what the rules look at (blanks, signs, separators, digits,
+// colons, letters that make keywords), each in its record: both ways find the same records and
+// notes, with a mixed-separator hint in every fourth file.
+void TestProbeFile::quickWayAsFullRules()
+{
+    QByteArray all;
+    for (const TipKind kind : kAllKinds) {
+        all += encoded(built(kind, example(kind, kEnglishLocale, true), kEnglishLocale));
+    }
+    const QList<QByteArray> lines = all.split('\n');
+    const QByteArray alphabet(" \t\r0123456789.,+-:eEITMadenpsr");
+    QRandomGenerator random(17);
+    const auto picked = [&](const QByteArray &from) { return from.at(random.bounded(int(from.size()))); };
+    int intact = 0;
+    for (int round = 0; round < 6000; ++round) {
+        QList<QByteArray> damaged = lines;
+        const int at = random.bounded(int(lines.size()) - 1);
+        QByteArray &line = damaged[at];
+        for (int edits = 1 + random.bounded(3); edits > 0; --edits) {
+            const int where = random.bounded(int(line.size()) + 1);
+            switch (random.bounded(3)) {
+            case 0:
+                line.insert(where, picked(alphabet));
+                break;
+            case 1:
+                line.remove(where, 1);
+                break;
+            default:
+                line.replace(where, 1, QByteArray(1, picked(alphabet)));
+            }
+        }
+        if (round % 4 == 0) {
+            damaged[at == 4 ? 5 : 4].replace('.', ',');
+        }
+        const QByteArray bytes = damaged.join('\n');
+        ProbeFile::Keep full;
+        full.quickLines = false;
+        const ProbeFile quick = ProbeFile::fromBytes(bytes);
+        const ProbeFile slow = ProbeFile::fromBytes(bytes, full);
+        QCOMPARE(quick.notes(), slow.notes());
+        QCOMPARE(quick.recordCount(), slow.recordCount());
+        for (qsizetype r = 0; r < quick.recordCount(); ++r) {
+            const ProbeFile::Record &a = quick.record(r);
+            const ProbeFile::Record &b = slow.record(r);
+            QVERIFY2(a.firstLine == b.firstLine && a.lineCount == b.lineCount && a.kind == b.kind &&
+                         a.shape == b.shape && a.decimal == b.decimal && a.faces == b.faces,
+                     line.constData());
+        }
+        intact += quick.problems().isEmpty() ? 1 : 0;
+    }
+    // Both sides of the line between the two ways are reached.
+    QVERIFY(intact > 300 && intact < 5700);
+}
 
 // Lines are found again in the bytes from a mark every few lines: every line and every record's
 // parts, wherever the records stand against the marks, with two records on one line.
