@@ -237,12 +237,18 @@ private:
         }
         const quint32 index = m_lines++;
         m_index = index;
-        syntax::split(line, m_fields);
         LineKind kind = LineKind::Unknown;
         QString trouble;
-        const qsizetype item = m_fields.colon ? findItem(line) : -1;
+        // An item line at the start of its line, as every record begins, needs no fields.
+        const bool itemLine = m_quickLines && line.startsWith(QByteArrayView("ITEM:"));
+        if (!itemLine) {
+            syntax::split(line, m_fields);
+        }
+        const qsizetype item = !itemLine && m_fields.colon ? findItem(line) : -1;
         QByteArrayView next; // the item line that follows this line's own text, when it does
-        if (m_fields.count == 0) {
+        if (itemLine) {
+            kind = LineKind::Item;
+        } else if (m_fields.count == 0) {
             trouble = QStringLiteral("Leere Zeile.");
         } else if (m_fields.colon && m_fields.at[0].startsWith(QByteArrayView("ITEM:"))) {
             kind = LineKind::Item;
