@@ -81,6 +81,7 @@ public:
     const QByteArray &bytes() const { return m_bytes; }
     qsizetype lineCount() const { return m_lineCount; }
     qsizetype recordCount() const { return qsizetype(m_records.size()); }
+    // The record, unpacked from what is kept of it.
     Record record(qsizetype i) const;
     // The kept problems and hints, each by line.
     const QList<Problem> &problems() const { return m_problems; }
