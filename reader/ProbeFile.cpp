@@ -807,7 +807,9 @@ std::optional<ProbeFile> ProbeFile::read(const QString &path, QString *error, Ke
     // Line offsets are 32 bits wide.
     const ReadResult result = readWholeFile(native, kLargest,
                                             [&bytes](std::uint64_t size) {
-                                                bytes.resize(qsizetype(size));
+                                                // Exactly the file's size: resize() would reserve
+                                                // room to grow as well.
+                                                bytes = QByteArray(qsizetype(size), Qt::Uninitialized);
                                                 return bytes.data();
                                             },
                                             got);
@@ -828,6 +830,27 @@ std::optional<ProbeFile> ProbeFile::read(const QString &path, QString *error, Ke
     return file;
 }
 
+namespace {
+
+// What a record is, in 16 bits: its kind (2 bits), tip shape (3), decimal separator (2) and faces
+// (8).
+static_assert(int(RecordKind::Unknown) < 4 && int(TipShape::Other) < 8 && int(Decimal::Mixed) < 4);
+
+quint16 packWhat(const ProbeFile::Record &record)
+{
+    return quint16(int(record.kind) | int(record.shape) << 2 | int(record.decimal) << 5 | int(record.faces) << 7);
+}
+
+void unpackWhat(quint16 what, ProbeFile::Record &record)
+{
+    record.kind = RecordKind(what & 3);
+    record.shape = TipShape(what >> 2 & 7);
+    record.decimal = Decimal(what >> 5 & 3);
+    record.faces = quint8(what >> 7);
+}
+
+} // namespace
+
 // Keeps the lines, the records and the notes asked for in the file.
 class ProbeFile::Keeper final : public ProbeFile::Checker::Sink
 {
@@ -843,9 +866,17 @@ public:
     }
     void record(const Record &record, quint64 start) override
     {
-        m_file.m_records.push_back(record);
+        Kept kept;
+        kept.firstLine[0] = quint16(record.firstLine);
+        kept.firstLine[1] = quint16(record.firstLine >> 16);
+        kept.lineCount = quint16(std::min<quint32>(record.lineCount, kLong));
+        if (record.lineCount >= kLong) {
+            m_file.m_long.emplace_back(quint32(m_file.m_records.size()), record.lineCount);
+        }
         // Mostly a few hundred bytes after its line's mark; else its line is looked for.
-        m_file.m_starts.push_back(quint16(std::min<quint64>(start - m_file.m_marks[record.firstLine / kMarkStep], kFar)));
+        kept.start = quint16(std::min<quint64>(start - m_file.m_marks[record.firstLine / kMarkStep], kFar));
+        kept.what = packWhat(record);
+        m_file.m_records.push_back(kept);
     }
     bool keeps(int line) const override { return line >= m_from && line < m_ceiling; }
     void note(Problem note) override
@@ -859,7 +890,7 @@ public:
     quint32 remember(quint64, quint32, quint32) override { return quint32(m_file.m_records.size()) + 1; }
     QByteArrayView remembered(quint32 number, quint32 &index, QByteArray &) override
     {
-        index = m_file.m_records[number - 1].firstLine;
+        index = m_file.firstLineOf(qsizetype(number) - 1);
         return itemKey(m_file.itemLine(qsizetype(number) - 1));
     }
     bool crLfFrom(quint64 offset) override
@@ -1061,7 +1092,6 @@ ProbeFile ProbeFile::fromBytes(QByteArray bytes, Keep keep, const ReadProgress *
         ++items;
     }
     file.m_records.reserve(size_t(items));
-    file.m_starts.reserve(size_t(items));
 
     Keeper keeper(file, keep);
     Checker checker(keeper, keep.quickLines);
@@ -1172,21 +1202,40 @@ qsizetype ProbeFile::lineStart(quint32 index) const
     return at;
 }
 
-qsizetype ProbeFile::firstLineStart(const Record &record) const
+quint32 ProbeFile::firstLineOf(qsizetype record) const
 {
-    // A record of this file: where its first line starts is kept, unless too far from the mark.
-    if (&record >= m_records.data() && &record < m_records.data() + m_records.size()) {
-        const quint16 start = m_starts[size_t(&record - m_records.data())];
-        if (start != kFar) {
-            return qsizetype(m_marks[record.firstLine / kMarkStep]) + start;
-        }
+    const Kept &kept = m_records[size_t(record)];
+    return quint32(kept.firstLine[0]) | quint32(kept.firstLine[1]) << 16;
+}
+
+ProbeFile::Record ProbeFile::record(qsizetype i) const
+{
+    const Kept &kept = m_records[size_t(i)];
+    Record record;
+    record.firstLine = firstLineOf(i);
+    record.lineCount = kept.lineCount;
+    if (kept.lineCount == kLong) {
+        record.lineCount = std::lower_bound(m_long.begin(), m_long.end(), quint32(i),
+                                            [](const auto &entry, quint32 r) { return entry.first < r; })
+                               ->second;
     }
-    return lineStart(record.firstLine);
+    unpackWhat(kept.what, record);
+    return record;
+}
+
+qsizetype ProbeFile::firstLineStart(qsizetype record) const
+{
+    // Where its first line starts is kept, unless too far from the mark.
+    const quint32 first = firstLineOf(record);
+    if (const quint16 start = m_records[size_t(record)].start; start != kFar) {
+        return qsizetype(m_marks[first / kMarkStep]) + start;
+    }
+    return lineStart(first);
 }
 
 // A record's first line is an item line, or the line that its item line follows directly
 // ("endtipITEM:…"): then the line's first field does not start with "ITEM:".
-bool ProbeFile::startsMidLine(const Record &record) const
+bool ProbeFile::startsMidLine(qsizetype record) const
 {
     QByteArrayView line = lineFrom(firstLineStart(record));
     while (!line.isEmpty() && syntax::isBlank(line.front())) {
@@ -1195,7 +1244,7 @@ bool ProbeFile::startsMidLine(const Record &record) const
     return !line.isEmpty() && !line.startsWith(QByteArrayView("ITEM:"));
 }
 
-qsizetype ProbeFile::itemStart(const Record &record) const
+qsizetype ProbeFile::itemStart(qsizetype record) const
 {
     const qsizetype start = firstLineStart(record);
     return startsMidLine(record) ? start + lineFrom(start).indexOf(QByteArrayView("ITEM:"), 1) : start;
@@ -1203,12 +1252,12 @@ qsizetype ProbeFile::itemStart(const Record &record) const
 
 template <typename Each> void ProbeFile::eachPart(qsizetype record, const Each &each) const
 {
-    const Record &r = m_records[size_t(record)];
+    const Record r = this->record(record);
     const quint32 last = r.firstLine + r.lineCount - 1;
     // The next record may start in this one's last line.
-    const bool cut = last > r.firstLine && record + 1 < recordCount() && m_records[size_t(record) + 1].firstLine == last;
+    const bool cut = last > r.firstLine && record + 1 < recordCount() && firstLineOf(record + 1) == last;
     const char *const data = m_bytes.constData();
-    qsizetype at = itemStart(r);
+    qsizetype at = itemStart(record);
     for (quint32 i = r.firstLine; i <= last; ++i) {
         const QByteArrayView line = lineFrom(at);
         at += line.size();
@@ -1222,7 +1271,7 @@ template <typename Each> void ProbeFile::eachPart(qsizetype record, const Each &
 
 QByteArrayView ProbeFile::itemLine(qsizetype record) const
 {
-    return lineFrom(itemStart(m_records[size_t(record)]));
+    return lineFrom(itemStart(record));
 }
 
 std::pair<QByteArrayView, QByteArrayView> ProbeFile::nameAndThreadBytes(qsizetype record) const
@@ -1272,7 +1321,7 @@ QString ProbeFile::text(qsizetype record) const
 
 QList<RecordLine> ProbeFile::lines(qsizetype record) const
 {
-    const Record &r = m_records[size_t(record)];
+    const quint32 first = firstLineOf(record);
     QList<RecordLine> out;
     syntax::Fields f;
     eachPart(record, [&](quint32 i, QByteArrayView bytes) {
@@ -1280,7 +1329,7 @@ QList<RecordLine> ProbeFile::lines(qsizetype record) const
         line.number = int(i) + 1;
         // A record's first line is its item line; the kind of any other is read again as the
         // reading found it.
-        if (i == r.firstLine) {
+        if (i == first) {
             line.kind = LineKind::Item;
             QByteArrayView name;
             QByteArrayView thread;
@@ -1317,10 +1366,19 @@ QList<RecordLine> ProbeFile::lines(qsizetype record) const
 qsizetype ProbeFile::recordAtLine(int line, bool midLine) const
 {
     const auto index = quint32(std::max(line - 1, 0));
-    const auto after = std::upper_bound(m_records.begin(), m_records.end(), index,
-                                        [](quint32 i, const Record &r) { return i < r.firstLine; });
-    qsizetype found = after - m_records.begin() - 1;
-    if (found > 0 && !midLine && startsMidLine(m_records[size_t(found)]) && m_records[size_t(found)].firstLine == index) {
+    // The first record that starts after the line, found by halving.
+    qsizetype low = 0;
+    qsizetype high = recordCount();
+    while (low < high) {
+        const qsizetype middle = low + (high - low) / 2;
+        if (firstLineOf(middle) <= index) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    qsizetype found = low - 1;
+    if (found > 0 && !midLine && firstLineOf(found) == index && startsMidLine(found)) {
         --found; // the line's own text belongs to the record before
     }
     return found;
@@ -1338,7 +1396,7 @@ std::optional<qsizetype> ProbeFile::recordOfLine(int line, QString *reason) cons
         return refuse(QStringLiteral("Zeile %1 gibt es nicht: die Datei hat %2 Zeilen.").arg(line).arg(lineCount()));
     }
     const qsizetype record = recordAtLine(line);
-    if (record < 0 || quint32(line) > m_records[size_t(record)].firstLine + m_records[size_t(record)].lineCount) {
+    if (record < 0 || quint32(line) > this->record(record).firstLine + this->record(record).lineCount) {
         return refuse(QStringLiteral("Zeile %1 gehört zu keinem Eintrag: vor ihr steht keine Zeile ITEM:.").arg(line));
     }
     // A second item line run into this one: the line belongs to two records.

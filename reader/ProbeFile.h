@@ -5,7 +5,7 @@
 // The bytes stay as they were read; a record is kept as its run of lines and what it is, and of
 // the lines only where every 32nd starts, and of a record where its first line starts after that
 // mark. Names, threads, a record's lines and their fields are read from the bytes when asked for,
-// so a large file costs little more memory than its own size (14 bytes per record, 4 bytes per 32
+// so a large file costs little more memory than its own size (10 bytes per record, 4 bytes per 32
 // lines).
 
 #include "ProbeRecord.h"
@@ -84,7 +84,8 @@ public:
     const QByteArray &bytes() const { return m_bytes; }
     qsizetype lineCount() const { return m_lineCount; }
     qsizetype recordCount() const { return qsizetype(m_records.size()); }
-    const Record &record(qsizetype i) const { return m_records[size_t(i)]; }
+    // The record, unpacked from what is kept of it.
+    Record record(qsizetype i) const;
     // The kept problems and hints, each by line.
     const QList<Problem> &problems() const { return m_problems; }
     const QList<Problem> &hints() const { return m_hints; }
@@ -98,7 +99,7 @@ public:
 
     // Whether the record's item line stands after another line's text on its first line
     // ("endtipITEM:…"), so that the line belongs to this record and to the one before.
-    bool startsMidLine(const Record &record) const;
+    bool startsMidLine(qsizetype record) const;
 
     // The record's item line as it stands in the file ("ITEM: TIP MM M3").
     QByteArrayView itemLine(qsizetype record) const;
@@ -134,8 +135,10 @@ private:
     // The line from offset on, without its line end.
     QByteArrayView lineFrom(qsizetype offset) const;
     // Where the record's first line, and its item line, start in the bytes.
-    qsizetype firstLineStart(const Record &record) const;
-    qsizetype itemStart(const Record &record) const;
+    qsizetype firstLineStart(qsizetype record) const;
+    qsizetype itemStart(qsizetype record) const;
+    // The first line (index) of the record: the records' search key, read without unpacking all.
+    quint32 firstLineOf(qsizetype record) const;
     // Calls each(line index, part) for each of the record's lines, with only the part of a line
     // that belongs to it (a line may hold the end of one record and the start of the next).
     template <typename Each> void eachPart(qsizetype record, const Each &each) const;
@@ -143,10 +146,19 @@ private:
     QByteArray m_bytes;
     std::vector<quint32> m_marks; // the start of every kMarkStep-th line
     qsizetype m_lineCount = 0;
-    std::vector<Record> m_records;
-    // Per record, where its first line starts after its line's mark; kFar when that is too far.
+    // A record as it is kept: five halves of 32 bits, so that an array of them has no padding.
+    struct Kept
+    {
+        quint16 firstLine[2]; // low half, high half
+        quint16 lineCount;    // kLong: the count is in m_long
+        quint16 start;        // where its first line starts after its line's mark; kFar: too far
+        quint16 what;         // kind, tip shape, decimal separator and faces, packed
+    };
     static constexpr quint16 kFar = 0xFFFF;
-    std::vector<quint16> m_starts;
+    static constexpr quint16 kLong = 0xFFFF;
+    std::vector<Kept> m_records;
+    // The records of kLong lines or more (a damaged one may run on for long), by record.
+    std::vector<std::pair<quint32, quint32>> m_long;
     QList<Problem> m_problems;
     QList<Problem> m_hints;
     qsizetype m_problemCount = 0;

@@ -63,7 +63,7 @@ QVariant RecordTableModel::data(const QModelIndex &index, int role) const
         // A record whose item line follows another line's text starts in the middle of that line.
         return QStringLiteral("%1%2–%3")
             .arg(record.firstLine + 1)
-            .arg(m_file->startsMidLine(record) ? QStringLiteral(" (ab ITEM:)") : QString())
+            .arg(m_file->startsMidLine(index.row()) ? QStringLiteral(" (ab ITEM:)") : QString())
             .arg(record.firstLine + record.lineCount);
     case DecimalColumn:
         return decimalText(record.decimal);

@@ -374,13 +374,19 @@ void TestProbeFile::linesFromTheBytes_data()
     QTest::addColumn<int>("before"); // lines outside every record before the first one
     QTest::addColumn<QByteArray>("end"); // the line end
     QTest::addColumn<int>("length"); // of each line before
+    QTest::addColumn<int>("firstLength"); // lines of the first record; 0: those of a ball
 
     for (const int before : {0, 20, 31, 32, 33, 63}) {
-        QTest::addRow("%d lines before, CR LF", before) << before << QByteArray("\r\n") << 10;
+        QTest::addRow("%d lines before, CR LF", before) << before << QByteArray("\r\n") << 10 << 0;
     }
-    QTest::newRow("31 lines before, LF") << 31 << QByteArray("\n") << 10;
+    QTest::newRow("31 lines before, LF") << 31 << QByteArray("\n") << 10 << 0;
     // Records more than 64 KiB after the mark of their line.
-    QTest::newRow("3 long lines before") << 3 << QByteArray("\r\n") << 30000;
+    QTest::newRow("3 long lines before") << 3 << QByteArray("\r\n") << 30000 << 0;
+    // Line numbers and counts that take more than 16 bits.
+    QTest::newRow("65,540 lines before") << 65540 << QByteArray("\r\n") << 1 << 0;
+    for (const int length : {65534, 65535, 65536, 70000}) {
+        QTest::addRow("first record of %d lines", length) << 1 << QByteArray("\r\n") << 1 << length;
+    }
 }
 
 void TestProbeFile::linesFromTheBytes()
@@ -388,6 +394,7 @@ void TestProbeFile::linesFromTheBytes()
     QFETCH(int, before);
     QFETCH(QByteArray, end);
     QFETCH(int, length);
+    QFETCH(int, firstLength);
 
     QList<QByteArray> lines(before, QByteArray(length, 'x'));
     QList<QByteArray> ball = kBall.split('\n');
@@ -399,7 +406,11 @@ void TestProbeFile::linesFromTheBytes()
     QList<QList<QByteArray>> records{ball, ball, ball};
     records[1][0] = "ITEM:TIP2MM M3";
     records[2][0] = "ITEM:TIP3MM M3";
-    lines << ball.mid(0, ball.size() - 1) << "endtip" + records[1][0] << records[1].mid(1) << records[2];
+    // The first record drawn out by unknown lines after its item line.
+    if (firstLength > 0) {
+        records[0].insert(1, firstLength - ball.size(), "ribcounter 10");
+    }
+    lines << records[0].mid(0, records[0].size() - 1) << "endtip" + records[1][0] << records[1].mid(1) << records[2];
     const ProbeFile file = ProbeFile::fromBytes(lines.join(end) + end);
 
     QCOMPARE(file.lineCount(), lines.size());
@@ -407,17 +418,20 @@ void TestProbeFile::linesFromTheBytes()
         QCOMPARE(file.lineText(n), n >= 1 && n <= lines.size() ? QString::fromLatin1(lines.at(n - 1)) : QString());
     }
     QCOMPARE(file.recordCount(), 3);
-    const QList<int> firstLines{before + 1, before + int(ball.size()), before + 2 * int(ball.size())};
+    const int first = int(records[0].size());
+    const QList<int> firstLines{before + 1, before + first, before + first + int(ball.size())};
     for (int r = 0; r < 3; ++r) {
         QCOMPARE(int(file.record(r).firstLine) + 1, firstLines.at(r));
-        QCOMPARE(file.startsMidLine(file.record(r)), r == 1);
+        QCOMPARE(int(file.record(r).lineCount), records.at(r).size());
+        QCOMPARE(file.recordAtLine(firstLines.at(r) + int(records.at(r).size()) - 1, r == 1), r);
+        QCOMPARE(file.startsMidLine(r), r == 1);
         QCOMPARE(file.itemLine(r), QByteArrayView(records.at(r).at(0)));
         QCOMPARE(file.text(r), QString::fromLatin1(records.at(r).join('\n')));
         const QList<RecordLine> read = file.lines(r);
-        QCOMPARE(read.size(), ball.size());
+        QCOMPARE(read.size(), records.at(r).size());
         QCOMPARE(read.first().kind, LineKind::Item);
         QCOMPARE(read.last().kind, LineKind::EndTip);
-        QCOMPARE(read.last().number, firstLines.at(r) + int(ball.size()) - 1);
+        QCOMPARE(read.last().number, firstLines.at(r) + int(records.at(r).size()) - 1);
     }
 }
 

@@ -160,7 +160,7 @@ void TestReaderTexts::splits()
     compareStarts(texts(file.problems()), problems);
     const qsizetype last = file.recordCount() - 1;
     QCOMPARE(int(file.record(last).firstLine) + 1, lastStart);
-    if (file.startsMidLine(file.record(last))) {
+    if (file.startsMidLine(last)) {
         // Both records hold the shared line; its text is told apart by the problem's flag.
         QCOMPARE(file.recordAtLine(lastStart, true), last);
         QCOMPARE(file.recordAtLine(lastStart, false), last - 1);
