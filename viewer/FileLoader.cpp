@@ -102,6 +102,7 @@ void FileLoader::stop()
 
 void FileLoader::cancel()
 {
+    m_next.reset();
     if (m_thread) {
         static_cast<ReadThread *>(m_thread)->cancel = true;
     }
@@ -120,20 +121,38 @@ void FileLoader::release(std::optional<ProbeFile> file)
 
 void FileLoader::start(const QString &path, const QByteArray &shown, Locate locate)
 {
-    stop();
     m_path = path;
     m_file.reset();
     m_error.clear();
     m_unchanged = false;
     m_located.reset();
-    auto *thread = new ReadThread(path, shown, std::move(locate), [this](int percent) { emit progress(percent); });
+    Request request{path, shown, std::move(locate)};
+    if (m_thread) {
+        // The reading under way stops at its next look; this one follows it.
+        static_cast<ReadThread *>(m_thread)->cancel = true;
+        m_next = std::move(request);
+        return;
+    }
+    launch(std::move(request));
+}
+
+void FileLoader::launch(Request request)
+{
+    auto *thread = new ReadThread(std::move(request.path), std::move(request.shown), std::move(request.locate),
+                                  [this](int percent) { emit progress(percent); });
     m_thread = thread;
     connect(thread, &QThread::finished, this, [this, thread] {
         if (thread != m_thread) {
-            return; // a reading that a newer one replaced
+            return; // a reading given up when the loader went
         }
         m_thread = nullptr;
         thread->wait();
+        if (m_next) {
+            release(std::move(thread->file));
+            thread->deleteLater();
+            launch(*std::exchange(m_next, std::nullopt));
+            return;
+        }
         // A cancelled reading hands over neither a file nor an error.
         const bool cancelled = thread->cancel;
         m_file = cancelled ? std::nullopt : std::move(thread->file);

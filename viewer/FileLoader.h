@@ -2,7 +2,8 @@
 
 // Reads a probe file in a thread of its own, so that the window stays responsive and can show how
 // far the reading got; it waits out an append of another copy of the program. One reading at a
-// time; a new one cancels the one before without waiting for it.
+// time: a new one cancels the one under way without waiting for it, and starts when that one has
+// stopped, so that a large file is never read twice at once beside the one shown.
 
 #include "ProbeFile.h"
 
@@ -59,10 +60,18 @@ signals:
     void finished(bool ok, const QString &error);
 
 private:
+    struct Request
+    {
+        QString path;
+        QByteArray shown;
+        Locate locate;
+    };
     void stop();
+    void launch(Request request);
 
     QThread *m_thread = nullptr;
     QList<QPointer<QThread>> m_retired; // readings given up that have not yet finished
+    std::optional<Request> m_next; // to start once the cancelled reading under way has stopped
     QString m_path;
     std::optional<ProbeFile> m_file;
     QString m_error;

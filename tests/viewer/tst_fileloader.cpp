@@ -17,6 +17,7 @@ class TestFileLoader final : public QObject
 private slots:
     void loads_data();
     void loads();
+    void newReadingReplacesOld_data();
     void newReadingReplacesOld();
 };
 
@@ -94,15 +95,25 @@ void TestFileLoader::loads()
     }
 }
 
-// A reading started while another one reads: the first is given up without waiting for it, and
-// only the second one finishes, with its own file.
+// Readings started while another one reads: the one under way is given up without waiting for
+// it, the next starts when it has stopped, and only the last one finishes, with its own file;
+// a cancel gives up the waiting one too.
+void TestFileLoader::newReadingReplacesOld_data()
+{
+    QTest::addColumn<QStringList>("files"); // started one after the other
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("big, then small") << QStringList{"big", "small"} << false;
+    QTest::newRow("big twice, then small") << QStringList{"big", "big", "small"} << false;
+    QTest::newRow("big, small, cancelled") << QStringList{"big", "small"} << true;
+}
+
 void TestFileLoader::newReadingReplacesOld()
 {
+    QFETCH(QStringList, files);
+    QFETCH(bool, cancel);
     QTemporaryDir folder;
-    const QString big = folder.filePath(QStringLiteral("big.dat"));
-    const QString small = folder.filePath(QStringLiteral("small.dat"));
-    for (const auto &[path, records] : {std::pair{big, 200000}, std::pair{small, 2}}) {
-        QFile file(path);
+    for (const auto &[name, records] : {std::pair{"big", 200000}, std::pair{"small", 2}}) {
+        QFile file(folder.filePath(QString::fromLatin1(name)));
         QVERIFY(file.open(QIODevice::WriteOnly));
         for (int i = 0; i < records; ++i) {
             file.write("ITEM:T" + QByteArray::number(i) + "MM M3\r\nbegintip\r\nendtip\r\n");
@@ -110,16 +121,23 @@ void TestFileLoader::newReadingReplacesOld()
     }
     FileLoader loader;
     QSignalSpy finished(&loader, &FileLoader::finished);
-    loader.start(big);
-    loader.start(small);
+    for (const QString &name : files) {
+        loader.start(folder.filePath(name));
+    }
+    if (cancel) {
+        loader.cancel();
+    }
     QVERIFY(finished.wait(60000));
-    QTest::qWait(200); // time for a stray signal of the first reading
+    QTest::qWait(200); // time for a stray signal of an earlier reading
     QCOMPARE(finished.count(), 1);
-    QVERIFY(finished.at(0).at(0).toBool());
-    QCOMPARE(loader.path(), small);
+    QCOMPARE(finished.at(0).at(0).toBool(), !cancel);
+    QCOMPARE(finished.at(0).at(1).toString(), QString());
+    QCOMPARE(loader.path(), folder.filePath(files.last()));
     const std::optional<ProbeFile> file = loader.takeFile();
-    QVERIFY(file);
-    QCOMPARE(file->recordCount(), 2);
+    QCOMPARE(file.has_value(), !cancel);
+    if (file) {
+        QCOMPARE(file->recordCount(), 2);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestFileLoader)
