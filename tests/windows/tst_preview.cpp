@@ -3,6 +3,7 @@
 #include "EditorPreview.h"
 #include "EditorWindow.h"
 #include "FolderList.h"
+#include "PictureLabel.h"
 #include "PreviewWindow.h"
 #include "SampleRecords.h"
 #include "WindowTestSupport.h"
@@ -294,7 +295,7 @@ void TestPreview::opensBesideAndClosesWithTheEditor()
         const auto *label = qobject_cast<QLabel *>(control);
         const bool operated = qobject_cast<QLineEdit *>(control) || qobject_cast<QComboBox *>(control) ||
                               qobject_cast<QAbstractButton *>(control) ||
-                              (label && label->objectName() != u"Label14"_s && label->pixmap().isNull());
+                              (label && label->objectName() != u"Label14"_s && !qobject_cast<const PictureLabel *>(label));
         if (!operated || !control->isVisible() || control->window() != editor) {
             continue;
         }
