@@ -5,6 +5,7 @@
 #include "DriveList.h"
 #include "EditorPreview.h"
 #include "FolderList.h"
+#include "PictureLabel.h"
 #include "Pictures.h"
 #include "ScreenPlacement.h"
 #include "Twips.h"
@@ -194,13 +195,10 @@ EditorWindow::EditorWindow(TipKind kind, EditorState &state, const QLocale &loca
 
     applyLayout(kind);
     for (const Drawing &drawing : kDrawings) {
-        if (drawing.kind != kind) {
-            continue; // only the kind's own drawing is drawn
+        if (drawing.kind == kind) {
+            // Only the kind's own drawing is drawn, within its frame.
+            m_drawings.at(drawing.kind)->showPicture(QString::fromLatin1(drawing.name));
         }
-        QLabel *picture = m_drawings.at(drawing.kind);
-        const int border = drawing.bordered ? 2 : 0;
-        picture->setPixmap(renderPicture(QString::fromLatin1(drawing.name),
-                                         picture->size() - QSize(2 * border, 2 * border), devicePixelRatioF()));
     }
     const auto dimension = [this](DimensionField field) {
         return m_dimensions[size_t(field)];
@@ -289,7 +287,7 @@ void EditorWindow::createInputs()
 void EditorWindow::createDrawingsAndLines()
 {
     for (const Drawing &drawing : kDrawings) {
-        auto *picture = named(new QLabel(this), drawing.name);
+        auto *picture = named(new PictureLabel(this), drawing.name);
         picture->setAlignment(Qt::AlignCenter);
         if (drawing.bordered) {
             picture->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);

@@ -22,6 +22,7 @@ namespace merivox {
 class DriveList;
 class EditorPreview;
 class FolderList;
+class PictureLabel;
 
 // The editor window (Form2): name, threads and dimensions of one component, the shaft and ball
 // materials, and the folder for usrprobe.dat. It is laid out for one kind when it opens;
@@ -73,7 +74,7 @@ private:
     QComboBox *m_thread2 = nullptr;
     std::array<QLineEdit *, std::size(kDimensionFields)> m_dimensions{};
     std::array<InputRow, 12> m_inputRows{};
-    std::map<TipKind, QLabel *> m_drawings;
+    std::map<TipKind, PictureLabel *> m_drawings;
     QCheckBox *m_withoutHalfSphere = nullptr;
     std::array<QCheckBox *, 3> m_shaftBoxes{};
     QButtonGroup *m_ballMaterials = nullptr;

@@ -1,12 +1,32 @@
 #include "PictureButton.h"
 
+#include "Pictures.h"
+
 #include <QPainter>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 namespace merivox {
 
-void PictureButton::paintEvent(QPaintEvent *event)
+void PictureButton::setPicture(const QString &name, QSize size)
 {
-    QPushButton::paintEvent(event);
+    m_picture = name;
+    setIconSize(size);
+    update();
+}
+
+void PictureButton::paintEvent(QPaintEvent *)
+{
+    {
+        // As a push button paints itself with the picture as its icon.
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        if (!m_picture.isEmpty()) {
+            option.icon = QIcon(renderPicture(m_picture, iconSize(), devicePixelRatio()));
+        }
+        painter.drawControl(QStyle::CE_PushButton, option);
+    }
     if (!hasFocus()) {
         return;
     }

@@ -74,8 +74,7 @@ SelectionWindow::SelectionWindow(EditorState &state, const QLocale &locale)
     QWidget *previous = nullptr;
     for (const KindButton &entry : kKindButtons) {
         auto *button = addButton<PictureButton>(this, entry.button);
-        button->setIcon(QIcon(renderPicture(entry.picture, kButtonPictureSize, devicePixelRatioF())));
-        button->setIconSize(kButtonPictureSize);
+        button->setPicture(entry.picture.toString(), kButtonPictureSize);
         connect(button, &QPushButton::clicked, this, [this, kind = entry.kind] { openEditor(kind); });
         placeControl(button, entry.buttonPlace);
         QLabel *label = addLabel(this, entry.label, entry.caption.toString(), arial(entry.points), entry.alignment);

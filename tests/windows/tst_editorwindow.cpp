@@ -2,8 +2,11 @@
 #include "DriveList.h"
 #include "EditorWindow.h"
 #include "FolderList.h"
+#include "PictureLabel.h"
+#include "Pictures.h"
 #include "WindowTestSupport.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -54,6 +57,8 @@ private slots:
 
     void layoutPerKind_data();
     void layoutPerKind();
+    void drawingLooksAsAPixmap_data() { layoutPerKind_data(); }
+    void drawingLooksAsAPixmap();
     void keyboardOrder_data();
     void keyboardOrder();
     void startsEmpty();
@@ -115,12 +120,43 @@ void TestEditorWindow::layoutPerKind()
     for (const char *name : kDrawings) {
         QVERIFY2(child(editor.get(), name)->isVisible() == (drawing == QLatin1String(name)), name);
     }
-    QVERIFY(!child<QLabel>(editor.get(), qPrintable(drawing))->pixmap().isNull());
+    QCOMPARE(child<PictureLabel>(editor.get(), qPrintable(drawing))->pictureName(), drawing);
     QCOMPARE(child(editor.get(), "Check_zyl")->isVisible(), withoutHalfSphereShown);
     for (const char *name : {"Check_SS", "Check_KFS", "Check_ks", "Option_HK", "Option_RK", "Option_kk", "Drive1",
                              "Dir1", "cmd_load", "cmd_abr"}) {
         QVERIFY2(child(editor.get(), name)->isVisible() && child(editor.get(), name)->isEnabled(), name);
     }
+}
+
+// The drawing, painted from its source whenever needed, looks and reads as the label holding
+// its pixmap that it replaces.
+void TestEditorWindow::drawingLooksAsAPixmap()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, drawing);
+    auto editor = openEditor(TipKind(kind), m_state);
+    QVERIFY(QTest::qWaitForWindowExposed(editor.get()));
+    auto *shown = child<PictureLabel>(editor.get(), qPrintable(drawing));
+
+    QLabel pixmap(editor.get());
+    pixmap.setFrameStyle(shown->frameStyle());
+    pixmap.setAlignment(shown->alignment());
+    pixmap.setGeometry(shown->geometry());
+    pixmap.setPixmap(renderPicture(drawing, shown->contentsRect().size(), editor->devicePixelRatioF()));
+    pixmap.setAccessibleName(shown->accessibleName());
+    pixmap.show();
+    const auto pixels = [](QWidget *label) {
+        return label->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    };
+    QCOMPARE(pixels(shown), pixels(&pixmap));
+
+    QAccessibleInterface *read = QAccessible::queryAccessibleInterface(shown);
+    QAccessibleInterface *expected = QAccessible::queryAccessibleInterface(&pixmap);
+    QVERIFY(read && expected && read->imageInterface() && expected->imageInterface());
+    QCOMPARE(read->role(), expected->role());
+    QCOMPARE(read->text(QAccessible::Name), expected->text(QAccessible::Name));
+    QCOMPARE(read->imageInterface()->imageSize(), expected->imageInterface()->imageSize());
+    QCOMPARE(read->imageInterface()->imagePosition(), expected->imageInterface()->imagePosition());
 }
 
 void TestEditorWindow::keyboardOrder_data()

@@ -3,6 +3,7 @@
 #include "EditorPreview.h"
 #include "EditorWindow.h"
 #include "FolderList.h"
+#include "PictureLabel.h"
 #include "PreviewWindow.h"
 #include "SampleRecords.h"
 #include "WindowTestSupport.h"
@@ -110,6 +111,8 @@ private slots:
     void staysAboveItsEditorOnly();
     void shortcutBringsItBack();
     void templateFillsTheEditor();
+    void noteBoxesLookAsStyled_data();
+    void noteBoxesLookAsStyled();
 
 private:
     EditorState m_state;
@@ -292,7 +295,7 @@ void TestPreview::opensBesideAndClosesWithTheEditor()
         const auto *label = qobject_cast<QLabel *>(control);
         const bool operated = qobject_cast<QLineEdit *>(control) || qobject_cast<QComboBox *>(control) ||
                               qobject_cast<QAbstractButton *>(control) ||
-                              (label && label->objectName() != u"Label14"_s && label->pixmap().isNull());
+                              (label && label->objectName() != u"Label14"_s && !qobject_cast<const PictureLabel *>(label));
         if (!operated || !control->isVisible() || control->window() != editor) {
             continue;
         }
@@ -562,6 +565,59 @@ void TestPreview::templateFillsTheEditor()
              qPrintable(templateNotes->text()));
     QVERIFY(templateNotes->text().contains(u"Vorlage: Die Schaftfarbe 1 2 3 gehört zu keinem Material"_s));
     editor->close();
+}
+
+void TestPreview::noteBoxesLookAsStyled_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("record, one line") << u"vorschau_hinweise"_s << u"Hinweis: L3 ist kürzer als L2."_s;
+    QTest::newRow("record, wrapped over lines")
+        << u"vorschau_hinweise"_s
+        << u"Hinweis: Benennung „TIP“ mit Gewinde „M3“ steht schon in Zeile 1 von usrprobe.dat; "
+           u"„Erstellen“ hängt einen zweiten Eintrag an.\nHinweis: Kugeldurchmesser 0,5 mm ist sehr klein."_s;
+    QTest::newRow("file") << u"vorschau_dateihinweise"_s << u"Hinweis: usrprobe.dat hat schon einen Fehler, in Zeile 12."_s;
+    QTest::newRow("template") << u"vorschau_vorlagenhinweise"_s << u"Vorlage: Gewinde „M9“ ist nicht in der Liste."_s;
+}
+
+// The boxes of notes are painted by hand; they look exactly as the style sheet they replace drew
+// them, at every width the window gives them.
+void TestPreview::noteBoxesLookAsStyled()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, text);
+    PreviewWindow preview;
+    preview.resize(PreviewWindow::kWidth, 700);
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    if (box == u"vorschau_hinweise"_s) {
+        preview.showRecord({u"ITEM"_s}, {}, {text.mid(9)});
+    } else if (box == u"vorschau_dateihinweise"_s) {
+        preview.showFile(u"usrprobe.dat: 1 Eintrag."_s, {text.mid(9)});
+    } else {
+        preview.showTemplateNotes({text.mid(9)});
+    }
+    auto *shown = preview.findChild<QLabel *>(box);
+    QVERIFY(shown && shown->isVisible());
+    QCOMPARE(shown->text(), text);
+
+    QLabel styled(&preview); // in the same window, with what it passes on to its children
+    styled.setWordWrap(true);
+    styled.setFont(shown->font());
+    styled.setTextFormat(Qt::PlainText);
+    styled.setMargin(6);
+    styled.setStyleSheet(u"background: #fff4ce; color: #5c3c00; border: 1px solid #d9a400;"_s);
+    styled.setText(text);
+    for (const int width : {PreviewWindow::kMinimumWidth - 16, PreviewWindow::kWidth - 16, 600}) {
+        QCOMPARE(shown->heightForWidth(width), styled.heightForWidth(width));
+    }
+    QCOMPARE(shown->sizeHint(), styled.sizeHint());
+    styled.resize(shown->size());
+    styled.show();
+    const auto pixels = [](QWidget *box) {
+        return box->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    };
+    QCOMPARE(pixels(shown), pixels(&styled));
 }
 
 QTEST_MAIN(TestPreview)

@@ -1,6 +1,8 @@
 #include "CreateCommand.h"
 #include "EditorWindow.h"
 #include "FolderList.h"
+#include "PictureButton.h"
+#include "Pictures.h"
 #include "SampleRecords.h"
 #include "SelectionWindow.h"
 #include "WindowTestSupport.h"
@@ -55,6 +57,8 @@ private slots:
     void keyboardOrderAndFocusMark();
     void kindButtonOpensEditor_data();
     void kindButtonOpensEditor();
+    void kindButtonLooksAsWithAnIcon_data() { kindButtonOpensEditor_data(); }
+    void kindButtonLooksAsWithAnIcon();
     void secondKindButtonChangesNothing();
     void reopenedEditorStartsEmptyButKeepsColour();
     void closingLeavesEditorUsable();
@@ -130,6 +134,29 @@ void TestSelectionWindow::kindButtonOpensEditor()
     QVERIFY(!editor->isModal());
     QVERIFY(m_form->isVisible());
     click(editor, "cmd_abr");
+    m_form->close();
+}
+
+// A kind button draws its picture anew for each painting; it looks as a push button holding the
+// picture as its icon.
+void TestSelectionWindow::kindButtonLooksAsWithAnIcon()
+{
+    QFETCH(QString, button);
+    child(m_form, "cmd_close")->setFocus(); // the focus mark is the button's own
+    auto *shown = child<PictureButton>(m_form, qPrintable(button));
+    QTRY_VERIFY(!shown->hasFocus());
+
+    QPushButton withIcon(m_form);
+    withIcon.setAutoDefault(true);
+    withIcon.setFocusPolicy(Qt::NoFocus);
+    withIcon.setGeometry(shown->geometry());
+    withIcon.setIcon(QIcon(renderPicture(button, shown->iconSize(), m_form->devicePixelRatioF())));
+    withIcon.setIconSize(shown->iconSize());
+    withIcon.show();
+    const auto pixels = [](QWidget *widget) {
+        return widget->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    };
+    QCOMPARE(pixels(shown), pixels(&withIcon));
     m_form->close();
 }
 
