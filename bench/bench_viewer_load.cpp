@@ -2,7 +2,7 @@
 // get to its events while the file loaded and was shown (measured by a timer due every
 // millisecond), against the goal of 50 ms, and the peak memory against the file's size; then the
 // same longest time while the file is read again, unchanged and with a record appended, the
-// last record chosen.
+// last record chosen, and the peak memory while it is read again.
 //
 //   bench_viewer_load [MEGABYTES]  a file of that size (200 by default) as bench_read makes it
 //   bench_viewer_load FILE         any file
