@@ -211,10 +211,10 @@ const char *digitsEnd(const char *p, const char *end, int &value)
     const char *const start = p;
     int v = 0;
     for (; p < end && unsigned(*p - '0') < 10u; ++p) {
-        v = v * 10 + (*p - '0');
         if (p - start == 9) {
-            return nullptr;
+            return nullptr; // a tenth digit
         }
+        v = v * 10 + (*p - '0');
     }
     if (p == start || (p < end && !isBlank(*p))) {
         return nullptr;
