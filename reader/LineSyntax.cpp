@@ -1,6 +1,9 @@
 #include "LineSyntax.h"
 
+#include "ByteMasks.h"
+
 #include <algorithm>
+#include <bit>
 
 #include <charconv>
 #include <cmath>
@@ -223,9 +226,9 @@ const char *digitsEnd(const char *p, const char *end, int &value)
     return p;
 }
 
-} // namespace
 
-bool readIntact(QByteArrayView line, IntactLine &out)
+// A line of any length, a field at a time.
+bool readIntactByField(QByteArrayView line, IntactLine &out)
 {
     const char *const end = line.data() + line.size();
     const char *p = skipBlanks(line.data(), end);
@@ -291,6 +294,154 @@ bool readIntact(QByteArrayView line, IntactLine &out)
         }
     }
     return skipBlanks(p, end) == end;
+}
+
+
+// The bits below bit n.
+constexpr quint64 below(int n)
+{
+    return n >= 64 ? ~quint64(0) : (quint64(1) << n) - 1;
+}
+
+int lowest(quint64 bits)
+{
+    return std::countr_zero(bits);
+}
+
+// The end (exclusive) of the field that starts at start.
+int fieldEnd(quint64 ends, int start)
+{
+    return lowest(ends & ~below(start)) + 1;
+}
+
+// A whole number of one to nine digits, and its value; false for any other field.
+bool wholeNumber(QByteArrayView field, int &value)
+{
+    if (field.size() > 9) {
+        return false;
+    }
+    int v = 0;
+    for (const char c : field) {
+        if (unsigned(c - '0') >= 10u) {
+            return false;
+        }
+        v = v * 10 + (c - '0');
+    }
+    value = v;
+    return true;
+}
+
+// A line of up to 62 bytes, on the masks of its bytes: two bits to spare above it, so that
+// "the next byte" and "the one after" of its last field are beyond it.
+bool readIntactByMasks(QByteArrayView line, const char *readable, IntactLine &out)
+{
+    const int size = int(line.size());
+    const char *bytes = line.data();
+    // The masks are made of whole blocks: at the end of its memory, the line is copied first.
+    alignas(16) char copy[ByteMasks::kLongest];
+    if (readable - bytes < ByteMasks::kLongest) {
+        std::memcpy(copy, bytes, size_t(size));
+        std::memset(copy + size, 0, size_t(ByteMasks::kLongest - size));
+        bytes = copy;
+    }
+    const ByteMasks m = byteMasks(bytes, size);
+    const quint64 nonblank = below(size) & ~m.blank;
+    if (m.colon != 0 || nonblank == 0) {
+        return false;
+    }
+    const quint64 starts = nonblank & ~(nonblank << 1);
+    const quint64 ends = nonblank & ~(nonblank >> 1);
+    const int keyword = lowest(starts);
+    const int keywordEnd = fieldEnd(ends, keyword);
+    out.kind = kindOf(line.sliced(keyword, keywordEnd - keyword));
+    const FieldRule rule = ruleOf(out.kind);
+    int numbers = rule.numbers;
+    quint64 fields = starts & (starts - 1); // where the fields after the keyword start
+    quint64 numeric = ~below(keywordEnd);   // where the numbers stand
+    const auto field = [&](int start) { return line.sliced(start, fieldEnd(ends, start) - start); };
+    switch (out.kind) {
+    case LineKind::Item:
+    case LineKind::Unknown:
+        return false;
+    case LineKind::RibCount:
+    case LineKind::Solid:
+    case LineKind::Color:
+        if (std::popcount(fields) != numbers) {
+            return false;
+        }
+        for (quint64 f = fields; f != 0; f &= f - 1) {
+            if (!wholeNumber(field(lowest(f)), out.count) || (out.kind == LineKind::Color && out.count > 255)) {
+                return false;
+            }
+        }
+        return true;
+    case LineKind::Face: {
+        // The corners, then three coordinates each, all of them within the fields that are read.
+        int corners = 0;
+        if (fields == 0 || !wholeNumber(field(lowest(fields)), corners) || corners < 1 ||
+            corners > (Fields::kMax - 2) / 3) {
+            return false;
+        }
+        numbers = 3 * corners;
+        numeric = ~below(fieldEnd(ends, lowest(fields)));
+        fields &= fields - 1;
+        break;
+    }
+    default:
+        break;
+    }
+    const int count = std::popcount(fields);
+    if (rule.trailingWord || rule.restIsText) {
+        // Only the fields that are read at all are looked into: more than those go the long way.
+        if (count < numbers || (rule.trailingWord && count != numbers + 1) || count + 1 > Fields::kMax) {
+            return false;
+        }
+        quint64 words = fields;
+        for (int i = 0; i < numbers; ++i) {
+            words &= words - 1;
+        }
+        for (quint64 w = words; w != 0; w &= w - 1) {
+            out.word = field(lowest(w));
+            if (holdsAnotherLine(out.word, true)) {
+                return false;
+            }
+        }
+        if (words != 0) {
+            numeric &= below(lowest(words));
+            fields &= below(lowest(words));
+        }
+    } else if (count != numbers) {
+        return false;
+    }
+    // Every number plain: digits, a sign only in front, at most one separator, a digit at least.
+    const quint64 chars = nonblank & numeric;
+    const quint64 separators = (m.point | m.comma) & numeric;
+    const quint64 nonDigits = chars & ~m.digit;
+    if ((nonDigits & ~(separators | m.sign)) != 0 || (m.sign & numeric & ~fields) != 0) {
+        return false;
+    }
+    for (quint64 s = separators; (s & (s - 1)) != 0; s &= s - 1) {
+        const quint64 between = below(lowest(s & (s - 1))) & ~below(lowest(s) + 1);
+        if ((m.blank & between) == 0) {
+            return false; // two in one field
+        }
+    }
+    // With those rules a field without a digit is a sign or a separator alone, or both.
+    const quint64 beyond = ~nonblank;
+    if ((fields & nonDigits & ((beyond >> 1) | ((nonDigits >> 1) & (beyond >> 2)))) != 0) {
+        return false;
+    }
+    out.point = (m.point & numeric) != 0;
+    out.comma = (m.comma & numeric) != 0;
+    return true;
+}
+
+} // namespace
+
+bool readIntact(QByteArrayView line, const char *readable, IntactLine &out)
+{
+    return line.size() <= ByteMasks::kLongest - 2 ? readIntactByMasks(line, readable, out)
+                                                  : readIntactByField(line, out);
 }
 
 QByteArrayView restAfter(QByteArrayView line, int n)

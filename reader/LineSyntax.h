@@ -105,7 +105,8 @@ struct IntactLine
 // its keyword with the fields its kind takes, each number plain, no colon anywhere, a thread or
 // shape that holds no other line. False for every other line, which split() and the full rules
 // then read; a line read here is one they find no fault with.
-bool readIntact(QByteArrayView line, IntactLine &out);
+// readable: the end of the memory that the line lies in; bytes past the line up to it may be read.
+bool readIntact(QByteArrayView line, const char *readable, IntactLine &out);
 
 // Whether a field that is not the first holds the start of another line: "ITEM:" anywhere, or a
 // keyword, alone or straight after a number ("4cone"); a text field (a thread, a shape) also when

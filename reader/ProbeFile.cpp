@@ -175,7 +175,8 @@ public:
     explicit Checker(Sink &sink, bool quickLines = true) : m_sink(sink), m_quickLines(quickLines) {}
 
     // One line from offset on, with its CR but without its LF; newline says whether an LF ended it.
-    void feed(quint64 offset, QByteArrayView line, bool newline)
+    // readable: the end of the memory that the line lies in, which may be read past the line.
+    void feed(quint64 offset, QByteArrayView line, bool newline, const char *readable)
     {
         if (!line.isEmpty() && line.back() == '\r') {
             line.chop(1);
@@ -185,7 +186,7 @@ public:
             m_lfLine = m_lines;
         }
         m_lastNewline = newline;
-        readLine(offset, line);
+        readLine(offset, line, readable);
         if (m_lfLine == m_lines - 1) {
             // The notes of a line come in the order they are found; this one after the line's own.
             const quint64 next = offset + quint64(line.size()) + 1; // an LF alone ended this line
@@ -230,9 +231,9 @@ private:
         bool point = false, comma = false, mixedNoted = false;
     };
 
-    void readLine(quint64 offset, QByteArrayView line)
+    void readLine(quint64 offset, QByteArrayView line, const char *readable)
     {
-        if (m_open && m_quickLines && readIntact(offset, line)) {
+        if (m_open && m_quickLines && readIntact(offset, line, readable)) {
             return;
         }
         const quint32 index = m_lines++;
@@ -303,10 +304,10 @@ private:
     // one pass, and the full rules below read only the others. False, with nothing changed, for
     // a line that is not plainly intact, or that brings the record its second decimal separator
     // (a hint that names the number).
-    bool readIntact(quint64 offset, QByteArrayView line)
+    bool readIntact(quint64 offset, QByteArrayView line, const char *readable)
     {
         syntax::IntactLine intact;
-        if (!syntax::readIntact(line, intact)) {
+        if (!syntax::readIntact(line, readable, intact)) {
             return false;
         }
         const bool point = m_state.point || intact.point;
@@ -1103,7 +1104,7 @@ ProbeFile ProbeFile::fromBytes(QByteArray bytes, Keep keep, const ReadProgress *
     while (pos < size) {
         const auto *newline = static_cast<const char *>(std::memchr(data + pos, '\n', size_t(size - pos)));
         const qsizetype end = newline ? newline - data : size;
-        checker.feed(quint64(pos), QByteArrayView(data + pos, end - pos), newline != nullptr);
+        checker.feed(quint64(pos), QByteArrayView(data + pos, end - pos), newline != nullptr, data + size);
         pos = end + 1;
         if (progress && pos >= nextLook) {
             nextLook = pos + kStep;
@@ -1150,7 +1151,7 @@ std::optional<ProbeFile::Totals> ProbeFile::check(const QString &path, const std
         std::size_t pos = 0;
         while (const auto *newline = static_cast<const char *>(std::memchr(data + pos, '\n', have - pos))) {
             const auto end = std::size_t(newline - data);
-            checker.feed(base + pos, QByteArrayView(data + pos, qsizetype(end - pos)), true);
+            checker.feed(base + pos, QByteArrayView(data + pos, qsizetype(end - pos)), true, data + buffer.size());
             pos = end + 1;
         }
         std::memmove(buffer.data(), data + pos, have - pos);
@@ -1164,7 +1165,7 @@ std::optional<ProbeFile::Totals> ProbeFile::check(const QString &path, const std
         return std::nullopt;
     }
     if (have > 0) {
-        checker.feed(base, QByteArrayView(buffer.data(), qsizetype(have)), false);
+        checker.feed(base, QByteArrayView(buffer.data(), qsizetype(have)), false, buffer.data() + buffer.size());
     }
     checker.finish();
     return Totals{checker.recordCount(), checker.problemCount(), checker.hintCount()};

@@ -1,5 +1,6 @@
 // Reading whole files: records of all six kinds in both locales, each kind of problem with its
 // line, and lines written by hand in ways that the program itself does not write them.
+#include "ByteMasks.h"
 #include "ProbeFile.h"
 #include "ReaderTestSupport.h"
 #include "SampleRecords.h"
@@ -47,6 +48,7 @@ private slots:
     void checkStreamsAsWholeFile_data();
     void checkStreamsAsWholeFile();
     void quickWayAsFullRules();
+    void byteMasks();
     void linesFromTheBytes_data();
     void linesFromTheBytes();
 };
@@ -347,6 +349,10 @@ void TestProbeFile::quickWayAsFullRules()
         if (round % 4 == 0) {
             damaged[at == 4 ? 5 : 4].replace('.', ',');
         }
+        if (round % 3 == 0) {
+            // Past the length that is read on the masks of its bytes.
+            line.insert(std::max<qsizetype>(line.indexOf(' '), 0), QByteArray(40, round % 2 ? ' ' : '\t'));
+        }
         const QByteArray bytes = damaged.join('\n');
         ProbeFile::Keep full;
         full.quickLines = false;
@@ -365,6 +371,25 @@ void TestProbeFile::quickWayAsFullRules()
     }
     // Both sides of the line between the two ways are reached.
     QVERIFY(intact > 300 && intact < 5700);
+}
+
+// The masks of a line's bytes, made as quickly as the processor allows, against a byte at a time:
+// every byte value at every place of a block, with and without bytes past the line.
+void TestProbeFile::byteMasks()
+{
+    for (int size : {1, 15, 16, 17, 40, 62, 64}) {
+        for (int value = 0; value < 256; ++value) {
+            QByteArray bytes(syntax::ByteMasks::kLongest, char(value));
+            for (int i = 0; i < size; i += 3) {
+                bytes[i] = " \t0.,+-:9A"[i % 11];
+            }
+            const syntax::ByteMasks quick = syntax::byteMasks(bytes.constData(), size);
+            const syntax::ByteMasks byByte = syntax::byteMasksByByte(bytes.constData(), size);
+            QVERIFY2(quick.blank == byByte.blank && quick.digit == byByte.digit && quick.point == byByte.point &&
+                         quick.comma == byByte.comma && quick.sign == byByte.sign && quick.colon == byByte.colon,
+                     qPrintable(QStringLiteral("size %1, byte %2").arg(size).arg(value)));
+        }
+    }
 }
 
 // Lines are found again in the bytes from a mark every few lines: every line and every record's
