@@ -308,6 +308,16 @@ int lowest(quint64 bits)
     return std::countr_zero(bits);
 }
 
+// How many bits are set. In a few operations: the processors that x86-64 must run on have no
+// instruction for it, and the compiler then calls a library function.
+int bitCount(quint64 bits)
+{
+    bits -= (bits >> 1) & 0x5555555555555555u;
+    bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
+    bits = (bits + (bits >> 4)) & 0x0f0f0f0f0f0f0f0fu;
+    return int((bits * 0x0101010101010101u) >> 56);
+}
+
 // The end (exclusive) of the field that starts at start.
 int fieldEnd(quint64 ends, int start)
 {
@@ -366,7 +376,7 @@ bool readIntactByMasks(QByteArrayView line, const char *readable, IntactLine &ou
     case LineKind::RibCount:
     case LineKind::Solid:
     case LineKind::Color:
-        if (std::popcount(fields) != numbers) {
+        if (bitCount(fields) != numbers) {
             return false;
         }
         for (quint64 f = fields; f != 0; f &= f - 1) {
@@ -390,7 +400,7 @@ bool readIntactByMasks(QByteArrayView line, const char *readable, IntactLine &ou
     default:
         break;
     }
-    const int count = std::popcount(fields);
+    const int count = bitCount(fields);
     if (rule.trailingWord || rule.restIsText) {
         // Only the fields that are read at all are looked into: more than those go the long way.
         if (count < numbers || (rule.trailingWord && count != numbers + 1) || count + 1 > Fields::kMax) {
