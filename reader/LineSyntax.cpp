@@ -161,142 +161,6 @@ void split(QByteArrayView line, Fields &out)
 
 namespace {
 
-const char *skipBlanks(const char *p, const char *end)
-{
-    while (p < end && isBlank(*p)) {
-        ++p;
-    }
-    return p;
-}
-
-// The end of the field from p on, or nullptr when it holds a colon.
-const char *wordEnd(const char *p, const char *end)
-{
-    for (; p < end && !isBlank(*p); ++p) {
-        if (*p == ':') {
-            return nullptr;
-        }
-    }
-    return p;
-}
-
-// The end of the plain number that p starts, as isPlainNumber takes it, up to a blank or the end;
-// nullptr when the field is anything else. Adds its decimal separator to separators: 1 a point,
-// 2 a comma.
-inline const char *plainNumberEnd(const char *p, const char *end, unsigned &separators)
-{
-    const char *const start = p;
-    if (*p == '+' || *p == '-') {
-        ++p;
-    }
-    const char *const digits = p;
-    while (p < end && unsigned(*p - '0') < 10u) {
-        ++p;
-    }
-    qsizetype length = p - digits;
-    if (p < end && (*p == '.' || *p == ',')) {
-        separators |= *p == '.' ? 1u : 2u;
-        ++p;
-        while (p < end && unsigned(*p - '0') < 10u) {
-            ++p;
-        }
-        length = p - digits - 1;
-    }
-    if (length == 0 || p - start > 308 || (p < end && !isBlank(*p))) {
-        return nullptr;
-    }
-    return p;
-}
-
-// The end of a whole number of digits only, at most nine, and its value; nullptr for any other field.
-const char *digitsEnd(const char *p, const char *end, int &value)
-{
-    const char *const start = p;
-    int v = 0;
-    for (; p < end && unsigned(*p - '0') < 10u; ++p) {
-        if (p - start == 9) {
-            return nullptr; // a tenth digit
-        }
-        v = v * 10 + (*p - '0');
-    }
-    if (p == start || (p < end && !isBlank(*p))) {
-        return nullptr;
-    }
-    value = v;
-    return p;
-}
-
-
-// A line of any length, a field at a time.
-bool readIntactByField(QByteArrayView line, IntactLine &out)
-{
-    const char *const end = line.data() + line.size();
-    const char *p = skipBlanks(line.data(), end);
-    const char *const keyword = p;
-    if (!(p = wordEnd(p, end))) {
-        return false;
-    }
-    out.kind = kindOf(QByteArrayView(keyword, p - keyword));
-    const FieldRule rule = ruleOf(out.kind);
-    int numbers = rule.numbers;
-    switch (out.kind) {
-    case LineKind::Item:
-    case LineKind::Unknown:
-        return false;
-    case LineKind::RibCount:
-    case LineKind::Solid:
-    case LineKind::Color:
-        for (int i = 0; i < numbers; ++i) {
-            p = skipBlanks(p, end);
-            if (!(p = digitsEnd(p, end, out.count)) || (out.kind == LineKind::Color && out.count > 255)) {
-                return false;
-            }
-        }
-        numbers = 0;
-        break;
-    case LineKind::Face: {
-        // The corners, then three coordinates each, all of them within the fields that are read.
-        int corners = 0;
-        p = skipBlanks(p, end);
-        if (!(p = digitsEnd(p, end, corners)) || corners < 1 || corners > (Fields::kMax - 2) / 3) {
-            return false;
-        }
-        numbers = 3 * corners;
-        break;
-    }
-    default:
-        break;
-    }
-    unsigned separators = 0;
-    for (int i = 0; i < numbers; ++i) {
-        p = skipBlanks(p, end);
-        if (p == end || !(p = plainNumberEnd(p, end, separators))) {
-            return false;
-        }
-    }
-    out.point = (separators & 1u) != 0;
-    out.comma = (separators & 2u) != 0;
-    if (rule.trailingWord || rule.restIsText) {
-        // Only the fields that are read at all are looked into: more than those go the long way.
-        for (int field = 1 + numbers;; ++field) {
-            p = skipBlanks(p, end);
-            if (p == end) {
-                return !rule.trailingWord || field > 1 + numbers;
-            }
-            const char *const word = p;
-            if (!(p = wordEnd(p, end)) || field >= Fields::kMax || (rule.trailingWord && field > 1 + numbers)) {
-                return false;
-            }
-            out.word = QByteArrayView(word, p - word);
-            if (holdsAnotherLine(out.word, true)) {
-                return false;
-            }
-        }
-    }
-    return skipBlanks(p, end) == end;
-}
-
-
 // The bits below bit n.
 constexpr quint64 below(int n)
 {
@@ -342,7 +206,8 @@ bool wholeNumber(QByteArrayView field, int &value)
 }
 
 // A line of up to 62 bytes, on the masks of its bytes: two bits to spare above it, so that
-// "the next byte" and "the one after" of its last field are beyond it.
+// "the next byte" and "the one after" of its last field are beyond it. A longer line, which is
+// rare (a cube's faces with long numbers), takes the full rules.
 bool readIntactByMasks(QByteArrayView line, const char *readable, IntactLine &out)
 {
     const int size = int(line.size());
@@ -450,8 +315,7 @@ bool readIntactByMasks(QByteArrayView line, const char *readable, IntactLine &ou
 
 bool readIntact(QByteArrayView line, const char *readable, IntactLine &out)
 {
-    return line.size() <= ByteMasks::kLongest - 2 ? readIntactByMasks(line, readable, out)
-                                                  : readIntactByField(line, out);
+    return line.size() <= ByteMasks::kLongest - 2 && readIntactByMasks(line, readable, out);
 }
 
 QByteArrayView restAfter(QByteArrayView line, int n)

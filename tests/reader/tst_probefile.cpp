@@ -350,7 +350,7 @@ void TestProbeFile::quickWayAsFullRules()
             damaged[at == 4 ? 5 : 4].replace('.', ',');
         }
         if (round % 3 == 0) {
-            // Past the length that is read on the masks of its bytes.
+            // Past the length that is read on the masks of its bytes: the full rules alone.
             line.insert(std::max<qsizetype>(line.indexOf(' '), 0), QByteArray(40, round % 2 ? ' ' : '\t'));
         }
         const QByteArray bytes = damaged.join('\n');
