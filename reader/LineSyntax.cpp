@@ -188,23 +188,6 @@ int fieldEnd(quint64 ends, int start)
     return lowest(ends & ~below(start)) + 1;
 }
 
-// A whole number of one to nine digits, and its value; false for any other field.
-bool wholeNumber(QByteArrayView field, int &value)
-{
-    if (field.size() > 9) {
-        return false;
-    }
-    int v = 0;
-    for (const char c : field) {
-        if (unsigned(c - '0') >= 10u) {
-            return false;
-        }
-        v = v * 10 + (c - '0');
-    }
-    value = v;
-    return true;
-}
-
 // A line of up to 62 bytes, on the masks of its bytes: two bits to spare above it, so that
 // "the next byte" and "the one after" of its last field are beyond it. A longer line, which is
 // rare (a cube's faces with long numbers), takes the full rules.
@@ -245,7 +228,8 @@ bool readIntactByMasks(QByteArrayView line, const char *readable, IntactLine &ou
             return false;
         }
         for (quint64 f = fields; f != 0; f &= f - 1) {
-            if (!wholeNumber(field(lowest(f)), out.count) || (out.kind == LineKind::Color && out.count > 255)) {
+            if (!toInteger(field(lowest(f)), out.count) ||
+                (out.kind == LineKind::Color && (out.count < 0 || out.count > 255))) {
                 return false;
             }
         }
@@ -253,7 +237,7 @@ bool readIntactByMasks(QByteArrayView line, const char *readable, IntactLine &ou
     case LineKind::Face: {
         // The corners, then three coordinates each, all of them within the fields that are read.
         int corners = 0;
-        if (fields == 0 || !wholeNumber(field(lowest(fields)), corners) || corners < 1 ||
+        if (fields == 0 || !toInteger(field(lowest(fields)), corners) || corners < 1 ||
             corners > (Fields::kMax - 2) / 3) {
             return false;
         }

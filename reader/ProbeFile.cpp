@@ -1397,7 +1397,7 @@ std::optional<qsizetype> ProbeFile::recordOfLine(int line, QString *reason) cons
         return refuse(QStringLiteral("Zeile %1 gibt es nicht: die Datei hat %2 Zeilen.").arg(line).arg(lineCount()));
     }
     const qsizetype record = recordAtLine(line);
-    if (record < 0 || quint32(line) > this->record(record).firstLine + this->record(record).lineCount) {
+    if (record < 0 || quint32(line) > firstLineOf(record) + this->record(record).lineCount) {
         return refuse(QStringLiteral("Zeile %1 gehört zu keinem Eintrag: vor ihr steht keine Zeile ITEM:.").arg(line));
     }
     // A second item line run into this one: the line belongs to two records.
