@@ -764,6 +764,24 @@ namespace {
 // Line offsets are 32 bits wide.
 constexpr std::uint64_t kLargest = std::numeric_limits<quint32>::max();
 
+// Whether the file holds a CR LF from offset on; it is read from there, and left where it stood.
+bool crLfFromFile(InputFile &file, quint64 offset)
+{
+    const std::uint64_t back = file.position();
+    file.seek(offset);
+    std::vector<char> piece(std::size_t(1) << 16);
+    char last = 0;
+    bool found = false;
+    std::size_t got = 0;
+    while (!found && file.read(piece, got).ok() && got > 0) {
+        const QByteArrayView read(piece.data(), qsizetype(got));
+        found = (last == '\r' && read.front() == '\n') || read.indexOf(QByteArrayView("\r\n")) >= 0;
+        last = read.back();
+    }
+    file.seek(back);
+    return found;
+}
+
 QString readFailure(const QString &path, const ReadResult &result)
 {
     const QString shown = QDir::toNativeSeparators(path);
@@ -801,6 +819,9 @@ QString readFailure(const QString &path, const ReadResult &result)
 
 std::optional<ProbeFile> ProbeFile::read(const QString &path, QString *error, Keep keep, const ReadProgress *progress)
 {
+    if (keep.bytesOnDisk) {
+        return readLeavingOnDisk(path, error, keep, progress);
+    }
     // The path as the operating system spells it, as the writer names the file.
     const std::filesystem::path native(QDir::toNativeSeparators(path).toStdU16String());
     QByteArray bytes;
@@ -856,7 +877,9 @@ void unpackWhat(quint16 what, ProbeFile::Record &record)
 class ProbeFile::Keeper final : public ProbeFile::Checker::Sink
 {
 public:
-    Keeper(ProbeFile &file, Keep keep) : m_file(file), m_keep(std::max<qsizetype>(keep.keep, 1)), m_from(keep.fromLine)
+    // input: the file being read, when its bytes are not in memory.
+    Keeper(ProbeFile &file, Keep keep, InputFile *input = nullptr)
+        : m_file(file), m_input(input), m_keep(std::max<qsizetype>(keep.keep, 1)), m_from(keep.fromLine)
     {
     }
     void line(quint32 index, quint64 offset) override
@@ -896,6 +919,9 @@ public:
     }
     bool crLfFrom(quint64 offset) override
     {
+        if (m_input) {
+            return crLfFromFile(*m_input, offset);
+        }
         return QByteArrayView(m_file.m_bytes).sliced(qsizetype(offset)).indexOf(QByteArrayView("\r\n")) >= 0;
     }
     void done(const Checker &checker)
@@ -908,6 +934,11 @@ public:
         m_file.m_problemCount = checker.problemCount();
         m_file.m_hintCount = checker.hintCount();
         m_file.m_nextLine = m_ceiling == kNoCeiling ? 0 : m_ceiling;
+        if (m_input) {
+            // Read without knowing their number beforehand: no room to grow is kept.
+            m_file.m_records.shrink_to_fit();
+            m_file.m_marks.shrink_to_fit();
+        }
     }
 
 private:
@@ -927,6 +958,7 @@ private:
 
     static constexpr int kNoCeiling = std::numeric_limits<int>::max();
     ProbeFile &m_file;
+    InputFile *const m_input;
     const qsizetype m_keep;
     const int m_from;
     int m_ceiling = kNoCeiling; // notes from this line on are counted, not kept
@@ -978,22 +1010,7 @@ public:
         index = key.line;
         return bytesAt(key.offset, key.length, scratch);
     }
-    bool crLfFrom(quint64 offset) override
-    {
-        const std::uint64_t back = m_file.position();
-        m_file.seek(offset);
-        std::vector<char> piece(std::size_t(1) << 16);
-        char last = 0;
-        bool found = false;
-        std::size_t got = 0;
-        while (!found && m_file.read(piece, got).ok() && got > 0) {
-            const QByteArrayView read(piece.data(), qsizetype(got));
-            found = (last == '\r' && read.front() == '\n') || read.indexOf(QByteArrayView("\r\n")) >= 0;
-            last = read.back();
-        }
-        m_file.seek(back);
-        return found;
-    }
+    bool crLfFrom(quint64 offset) override { return crLfFromFile(m_file, offset); }
 
 private:
     // Where a distinct name and thread stand in the file, and its line index. The file is at
@@ -1171,6 +1188,94 @@ std::optional<ProbeFile::Totals> ProbeFile::check(const QString &path, const std
     return Totals{checker.recordCount(), checker.problemCount(), checker.hintCount()};
 }
 
+std::optional<ProbeFile> ProbeFile::readLeavingOnDisk(const QString &path, QString *error, Keep keep,
+                                                      const ReadProgress *progress)
+{
+    const std::filesystem::path native(QDir::toNativeSeparators(path).toStdU16String());
+    InputFile input;
+    ReadResult result = input.open(native);
+    if (result.ok() && input.size() > kLargest) {
+        result = {ReadCause::TooLarge, 0};
+    }
+    if (!result.ok()) {
+        if (error) {
+            *error = readFailure(path, result);
+        }
+        return std::nullopt;
+    }
+    ProbeFile file;
+    file.m_disk.emplace(native, input);
+    BytesOnDisk &disk = *file.m_disk;
+    Keeper keeper(file, keep, &input);
+    Checker checker(keeper, keep.quickLines);
+    // Whole lines from a buffer that grows only for a line longer than it. What is let go is
+    // hashed first.
+    std::vector<char> buffer(std::size_t(1) << 20);
+    std::size_t have = 0;
+    std::size_t pos = 0; // where the next line starts in the buffer
+    quint64 base = 0;    // where buffer[0] stands in the file
+    char last = 0;
+    constexpr quint64 kStep = quint64(1) << 20;
+    quint64 nextLook = kStep;
+    int percent = 0;
+    for (;;) {
+        const std::size_t drop = std::min<std::size_t>(pos, std::size_t(quint64(disk.hashed()) - base));
+        std::memmove(buffer.data(), buffer.data() + drop, have - drop);
+        have -= drop;
+        pos -= drop;
+        base += drop;
+        if (have == buffer.size()) {
+            buffer.resize(2 * buffer.size());
+        }
+        std::size_t got = 0;
+        result = input.read(std::span(buffer).subspan(have), got);
+        if (!result.ok()) {
+            break;
+        }
+        have += got;
+        disk.hashFrom(qint64(base), QByteArrayView(buffer.data(), qsizetype(have)), got == 0);
+        if (got == 0) {
+            break;
+        }
+        last = buffer[have - 1];
+        const char *const data = buffer.data();
+        while (const auto *newline = static_cast<const char *>(std::memchr(data + pos, '\n', have - pos))) {
+            const auto end = std::size_t(newline - data);
+            checker.feed(base + pos, QByteArrayView(data + pos, qsizetype(end - pos)), true, data + buffer.size());
+            pos = end + 1;
+        }
+        if (progress && base + have >= nextLook) {
+            nextLook = base + have + kStep;
+            if (progress->cancel && progress->cancel->load()) {
+                if (error) {
+                    error->clear();
+                }
+                return std::nullopt;
+            }
+            if (const int now = int((base + have) * 100 / std::max<quint64>(input.size(), 1)); now > percent) {
+                percent = now;
+                if (progress->report) {
+                    progress->report(percent);
+                }
+            }
+        }
+    }
+    if (!result.ok()) {
+        if (error) {
+            *error = readFailure(path, result);
+        }
+        return std::nullopt;
+    }
+    if (pos < have) {
+        checker.feed(base + pos, QByteArrayView(buffer.data() + pos, qsizetype(have - pos)), false,
+                     buffer.data() + buffer.size());
+    }
+    checker.finish();
+    keeper.done(checker);
+    disk.finishReading(qint64(base + have), last == '\n');
+    return file;
+}
+
 ProbeFile ProbeFile::fromLines(const QStringList &lines)
 {
     // The bytes that the writer appends for these lines.
@@ -1182,11 +1287,49 @@ ProbeFile ProbeFile::fromLines(const QStringList &lines)
     return fromBytes(std::move(bytes));
 }
 
+QByteArray ProbeFile::bytes() const
+{
+    return m_disk ? m_disk->all() : m_bytes;
+}
+
+qsizetype ProbeFile::size() const
+{
+    return m_disk ? qsizetype(m_disk->size()) : m_bytes.size();
+}
+
+bool ProbeFile::endsInLineEnd() const
+{
+    return m_disk ? m_disk->endsInLineEnd() : m_bytes.endsWith('\n');
+}
+
+ProbeFile::Fingerprint ProbeFile::fingerprint() const
+{
+    return m_disk ? m_disk->fingerprint() : BytesOnDisk::fingerprintOf(m_bytes);
+}
+
+QByteArrayView ProbeFile::from(qsizetype offset) const
+{
+    if (m_disk) {
+        return m_disk->from(offset);
+    }
+    return offset < m_bytes.size() ? QByteArrayView(m_bytes).sliced(offset) : QByteArrayView();
+}
+
+namespace {
+
+// The line at the start of the bytes, with its CR but without its LF.
+QByteArrayView firstLine(QByteArrayView bytes)
+{
+    const auto *newline =
+        bytes.isEmpty() ? nullptr : static_cast<const char *>(std::memchr(bytes.data(), '\n', size_t(bytes.size())));
+    return newline ? bytes.first(newline - bytes.data()) : bytes;
+}
+
+} // namespace
+
 QByteArrayView ProbeFile::lineFrom(qsizetype offset) const
 {
-    const char *const data = m_bytes.constData();
-    const auto *newline = static_cast<const char *>(std::memchr(data + offset, '\n', size_t(m_bytes.size() - offset)));
-    QByteArrayView line(data + offset, (newline ? newline - data : m_bytes.size()) - offset);
+    QByteArrayView line = firstLine(from(offset));
     if (line.endsWith('\r')) {
         line.chop(1);
     }
@@ -1195,10 +1338,9 @@ QByteArrayView ProbeFile::lineFrom(qsizetype offset) const
 
 qsizetype ProbeFile::lineStart(quint32 index) const
 {
-    const char *const data = m_bytes.constData();
     qsizetype at = m_marks[index / kMarkStep];
     for (quint32 i = index % kMarkStep; i > 0; --i) {
-        at = static_cast<const char *>(std::memchr(data + at, '\n', size_t(m_bytes.size() - at))) - data + 1;
+        at += firstLine(from(at)).size() + 1;
     }
     return at;
 }
@@ -1257,16 +1399,16 @@ template <typename Each> void ProbeFile::eachPart(qsizetype record, const Each &
     const quint32 last = r.firstLine + r.lineCount - 1;
     // The next record may start in this one's last line.
     const bool cut = last > r.firstLine && record + 1 < recordCount() && firstLineOf(record + 1) == last;
-    const char *const data = m_bytes.constData();
     qsizetype at = itemStart(record);
     for (quint32 i = r.firstLine; i <= last; ++i) {
-        const QByteArrayView line = lineFrom(at);
-        at += line.size();
-        if (at < m_bytes.size() && data[at] == '\r') {
-            ++at;
+        QByteArrayView line = firstLine(from(at));
+        at += line.size() + 1; // with its LF
+        if (line.endsWith('\r')) {
+            line.chop(1);
         }
-        ++at; // the LF
-        each(i, i == last && cut ? line.first(line.indexOf(QByteArrayView("ITEM:"), 1)) : line);
+        // Bytes that are no longer those read have no "ITEM:" to cut at.
+        const qsizetype next = i == last && cut ? line.indexOf(QByteArrayView("ITEM:"), 1) : -1;
+        each(i, next > 0 ? line.first(next) : line);
     }
 }
 
@@ -1281,7 +1423,7 @@ std::pair<QByteArrayView, QByteArrayView> ProbeFile::nameAndThreadBytes(qsizetyp
     QByteArrayView thread;
     const QByteArrayView item = itemLine(record);
     if (!syntax::splitItem(item, name, thread)) {
-        return {item.sliced(5), {}};
+        return {item.size() >= 5 ? item.sliced(5) : QByteArrayView(), {}};
     }
     return {name, thread};
 }

@@ -2,12 +2,17 @@
 
 // Reads a whole probe file into records and checks it. Nothing here ever writes the file.
 //
-// The bytes stay as they were read; a record is kept as its run of lines and what it is, and of
-// the lines only where every 32nd starts, and of a record where its first line starts after that
-// mark. Names, threads, a record's lines and their fields are read from the bytes when asked for,
-// so a large file costs little more memory than its own size (10 bytes per record, 4 bytes per 32
-// lines).
+// The bytes stay as they were read, in memory or, when asked for, on disk (read again piece by
+// piece, each piece checked against what was read first); a record is kept as its run of lines and
+// what it is, and of the lines only where every 32nd starts, and of a record where its first line
+// starts after that mark. Names, threads, a record's lines and their fields are read from the
+// bytes when asked for, so a file costs 10 bytes per record and 4 bytes per 32 lines beside its
+// bytes, and a file left on disk little more than that.
+//
+// A file left on disk reads it again into a window that the next reading replaces: such a file is
+// not for two threads at once.
 
+#include "BytesOnDisk.h"
 #include "ProbeRecord.h"
 
 #include <QByteArray>
@@ -22,8 +27,8 @@
 
 namespace merivox {
 
-// Which problems and hints a reading keeps: those from line fromLine on, at most about keep of
-// them (whole lines only); all of them are counted. A file with a million broken lines is then
+// What a reading keeps. Of the problems and hints, those from line fromLine on, at most about keep
+// of them (whole lines only); all of them are counted. A file with a million broken lines is then
 // still read in little memory, and a caller that wants every problem reads again from
 // ProbeFile::nextLine().
 struct NotesKept
@@ -33,6 +38,10 @@ struct NotesKept
     // Whether the lines that are plainly intact are read the quick way. Off, every line takes
     // the full rules: the same result, slower; the tests compare the two.
     bool quickLines = true;
+    // Whether ProbeFile::read leaves the file's bytes on disk and reads what is asked for from
+    // there again, instead of keeping them in memory: a large file then costs memory only for its
+    // records. The file is open only while it is read.
+    bool bytesOnDisk = false;
 };
 
 // How a reading in the background tells how far it got, and learns that it is to stop. Both are
@@ -57,6 +66,8 @@ public:
     };
 
     using Keep = NotesKept;
+    // What a file's bytes were when read: their size and a hash of each block of them.
+    using Fingerprint = BytesOnDisk::Fingerprint;
 
     // Reads the file at path. Nothing when it cannot be read; error then says why (German).
     // With progress, a reading that is cancelled gives nothing and an empty error.
@@ -80,8 +91,14 @@ public:
     // Reads lines held in memory, as a builder makes them (without line ends).
     static ProbeFile fromLines(const QStringList &lines);
 
-    // The file's bytes, exactly as they were read.
-    const QByteArray &bytes() const { return m_bytes; }
+    // The file's bytes, exactly as they were read. Of a file left on disk they are read again: a
+    // null array when the file no longer holds them.
+    QByteArray bytes() const;
+    // How many bytes were read, and whether the last of them is a line end.
+    qsizetype size() const;
+    bool endsInLineEnd() const;
+    // The size and block hashes of the bytes read; two readings with the same read the same.
+    Fingerprint fingerprint() const;
     qsizetype lineCount() const { return m_lineCount; }
     qsizetype recordCount() const { return qsizetype(m_records.size()); }
     // The record, unpacked from what is kept of it.
@@ -128,6 +145,12 @@ private:
 
     // Every kMarkStep-th line's start is kept: a line is found from the mark before it.
     static constexpr quint32 kMarkStep = 32;
+    static std::optional<ProbeFile> readLeavingOnDisk(const QString &path, QString *error, Keep keep,
+                                                      const ReadProgress *progress);
+    // The bytes from offset on, at least to the end of offset's line (with its LF) or of the file;
+    // empty past the end, or when the bytes on disk are no longer those read. Of a file left on
+    // disk, valid until the next call.
+    QByteArrayView from(qsizetype offset) const;
     // Where line index (0-based) starts in the bytes.
     qsizetype lineStart(quint32 index) const;
     // Line index without its line end.
@@ -144,6 +167,8 @@ private:
     template <typename Each> void eachPart(qsizetype record, const Each &each) const;
 
     QByteArray m_bytes;
+    // Instead of m_bytes, when they are left on disk. A copy reads into a window of its own.
+    mutable std::optional<BytesOnDisk> m_disk;
     std::vector<quint32> m_marks; // the start of every kMarkStep-th line
     qsizetype m_lineCount = 0;
     // A record as it is kept: five halves of 32 bits, so that an array of them has no padding.

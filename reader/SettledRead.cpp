@@ -9,7 +9,7 @@
 namespace merivox {
 
 std::optional<ProbeFile> readSettled(const QString &path, QString *error, SettleTimes times,
-                                     const ReadProgress *progress)
+                                     const ReadProgress *progress, ProbeFile::Keep keep)
 {
     const std::filesystem::path native(QDir::toNativeSeparators(path).toStdU16String());
     QElapsedTimer clock;
@@ -25,14 +25,13 @@ std::optional<ProbeFile> readSettled(const QString &path, QString *error, Settle
             QThread::msleep(quint64(times.step.count()));
             continue;
         }
-        std::optional<ProbeFile> file = ProbeFile::read(path, error, {}, progress);
+        std::optional<ProbeFile> file = ProbeFile::read(path, error, keep, progress);
         if (!file) {
             return file;
         }
         // An append that took the lock while the file was read may have been read in part.
         const bool appending = appendLockHeld(native) && within(times.lockWait);
-        const QByteArray &bytes = file->bytes();
-        const bool cutShort = !bytes.isEmpty() && !bytes.endsWith('\n') && within(times.tailWait);
+        const bool cutShort = file->size() > 0 && !file->endsInLineEnd() && within(times.tailWait);
         if (!appending && !cutShort) {
             return file;
         }

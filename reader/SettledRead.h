@@ -22,7 +22,8 @@ struct SettleTimes
 // Reads the file at path once no append is under way and its last line is whole (the program
 // ends every record it writes with a line end). Nothing when it cannot be read; error says why.
 // progress, if given, is told how far each reading got and can cancel it (nothing is returned then).
+// keep: what each reading keeps.
 std::optional<ProbeFile> readSettled(const QString &path, QString *error = nullptr, SettleTimes times = {},
-                                     const ReadProgress *progress = nullptr);
+                                     const ReadProgress *progress = nullptr, ProbeFile::Keep keep = {});
 
 } // namespace merivox

@@ -15,7 +15,8 @@ namespace {
 class ReadThread final : public QThread
 {
 public:
-    ReadThread(QString path, QByteArray shown, FileLoader::Locate locate, std::function<void(int)> report)
+    ReadThread(QString path, std::optional<ProbeFile::Fingerprint> shown, FileLoader::Locate locate,
+               std::function<void(int)> report)
         : m_path(std::move(path)), m_shown(std::move(shown)), m_locate(std::move(locate))
     {
         // A reading given up tells no more.
@@ -35,12 +36,15 @@ public:
 private:
     void run() override
     {
-        file = readSettled(m_path, &error, {}, &m_progress);
-        if (file && !m_shown.isNull() && file->bytes() == m_shown) {
+        // The bytes stay on disk: the window holds only the records.
+        ProbeFile::Keep keep;
+        keep.bytesOnDisk = true;
+        file = readSettled(m_path, &error, {}, &m_progress, keep);
+        if (file && m_shown && file->fingerprint() == *m_shown) {
             unchanged = true;
             file.reset();
         }
-        m_shown.clear();
+        m_shown.reset();
         if (file && m_locate && !cancel) {
             located = m_locate(*file);
         }
@@ -49,7 +53,7 @@ private:
 
     QString m_path;
     ReadProgress m_progress;
-    QByteArray m_shown; // shares the bytes shown, for reading only
+    std::optional<ProbeFile::Fingerprint> m_shown;
     FileLoader::Locate m_locate;
 };
 
@@ -111,7 +115,7 @@ void FileLoader::cancel()
 void FileLoader::release(std::optional<ProbeFile> file)
 {
     constexpr qsizetype kLarge = qsizetype(1) << 20;
-    if (!file || file->bytes().size() < kLarge) {
+    if (!file || file->size() < kLarge) {
         return;
     }
     auto *thread = new ReleaseThread(std::move(file));
@@ -119,14 +123,14 @@ void FileLoader::release(std::optional<ProbeFile> file)
     thread->start();
 }
 
-void FileLoader::start(const QString &path, const QByteArray &shown, Locate locate)
+void FileLoader::start(const QString &path, std::optional<ProbeFile::Fingerprint> shown, Locate locate)
 {
     m_path = path;
     m_file.reset();
     m_error.clear();
     m_unchanged = false;
     m_located.reset();
-    Request request{path, shown, std::move(locate)};
+    Request request{path, std::move(shown), std::move(locate)};
     if (m_thread) {
         // The reading under way stops at its next look; this one follows it.
         static_cast<ReadThread *>(m_thread)->cancel = true;

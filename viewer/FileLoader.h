@@ -33,11 +33,11 @@ public:
     // Finds, in a file just read, the record to choose. It runs in the reading's thread and must
     // not touch anything that the window's thread may change or free meanwhile.
     using Locate = std::function<qsizetype(const ProbeFile &)>;
-    // Starts reading the file; progress() and then finished() follow. With the bytes of the file
-    // as shown, the reading compares them with what it read (a large file takes the window's
-    // thread too long for that); unchanged() then tells. With locate, the reading also finds the
+    // Starts reading the file, leaving its bytes on disk; progress() and then finished() follow.
+    // With the fingerprint of the file as shown, the reading compares it with what it read;
+    // unchanged() then tells. With locate, the reading also finds the
     // record to choose in what it read (located()), for the same reason.
-    void start(const QString &path, const QByteArray &shown = {}, Locate locate = {});
+    void start(const QString &path, std::optional<ProbeFile::Fingerprint> shown = {}, Locate locate = {});
     // Asks the reading to stop; finished() then comes with neither a file nor an error.
     void cancel();
     bool isLoading() const { return m_thread != nullptr; }
@@ -63,7 +63,7 @@ private:
     struct Request
     {
         QString path;
-        QByteArray shown;
+        std::optional<ProbeFile::Fingerprint> shown;
         Locate locate;
     };
     void stop();

@@ -18,7 +18,10 @@ RecordKey recordKey(const ProbeFile &file, qsizetype record)
         return {};
     }
     const auto [name, thread] = file.nameAndThreadBytes(record);
-    RecordKey key{file.name(record), file.thread(record), 0, record, name.toByteArray(), thread.toByteArray()};
+    // The bytes are taken before the texts are read: a file left on disk reads them anew.
+    QByteArray nameBytes = name.toByteArray();
+    QByteArray threadBytes = thread.toByteArray();
+    RecordKey key{file.name(record), file.thread(record), 0, record, std::move(nameBytes), std::move(threadBytes)};
     for (qsizetype i = 0; i < record; ++i) {
         if (sameEntry(file, i, key)) {
             ++key.occurrence;

@@ -181,7 +181,9 @@ ViewerWindow::~ViewerWindow() = default;
 bool ViewerWindow::openFile(const QString &path)
 {
     QString error;
-    std::optional<ProbeFile> file = ProbeFile::read(path, &error);
+    ProbeFile::Keep keep;
+    keep.bytesOnDisk = true;
+    std::optional<ProbeFile> file = ProbeFile::read(path, &error, keep);
     if (!file) {
         QMessageBox::critical(this, windowTitle(), error);
         return false;
@@ -330,8 +332,8 @@ void ViewerWindow::reloadFile()
         return;
     }
     // The chosen record is found again in the reading's thread: on a large file, naming it and
-    // searching for it would stall the window. The file shown is given as a copy, which shares
-    // its bytes, since the window may free its own before the reading ends.
+    // searching for it would stall the window. The file shown is given as a copy, which reads its
+    // bytes on its own, since the window may free its own before the reading ends.
     m_rowAtReload = m_table->currentIndex().row();
     FileLoader::Locate locate;
     if (m_chooseAfterRead) {
@@ -341,7 +343,7 @@ void ViewerWindow::reloadFile()
             return findRecord(file, recordKey(before, row));
         };
     }
-    m_loader->start(m_path, m_file->bytes(), std::move(locate));
+    m_loader->start(m_path, m_file->fingerprint(), std::move(locate));
 }
 
 QString ViewerWindow::countsLine() const

@@ -69,7 +69,11 @@ void TestFileLoader::loads()
     QSignalSpy finished(&loader, &FileLoader::finished);
     QList<int> progress;
     connect(&loader, &FileLoader::progress, this, [&progress](int percent) { progress << percent; });
-    loader.start(path, shown);
+    std::optional<ProbeFile::Fingerprint> print;
+    if (!shown.isNull()) {
+        print = ProbeFile::fromBytes(shown).fingerprint();
+    }
+    loader.start(path, print);
     QVERIFY(loader.isLoading());
     if (cancel) {
         loader.cancel();
