@@ -88,7 +88,11 @@ bool BytesOnDisk::readBlock(InputFile &file, qint64 block)
 QByteArrayView BytesOnDisk::from(qint64 offset)
 {
     const qint64 end = m_reading ? qint64(m_reading->size()) : m_print.size;
-    if (m_lost || offset < 0 || offset >= end) {
+    if (offset < 0 || offset >= end) {
+        return {};
+    }
+    if (m_lost) {
+        ++m_failures;
         return {};
     }
     const qint64 windowEnd = m_windowStart + m_window.size();
@@ -108,10 +112,15 @@ QByteArrayView BytesOnDisk::from(qint64 offset)
             ok = readAt(*m_reading, at, std::min(length, end - at));
         }
         m_reading->seek(back);
+        m_failures += ok ? 0 : 1;
         return ok ? QByteArrayView(m_window) : QByteArrayView();
     }
     InputFile file;
-    bool ok = file.open(m_path).ok();
+    if (!file.open(m_path).ok()) {
+        ++m_failures; // perhaps for a moment only: the file is not given up
+        return {};
+    }
+    bool ok = true;
     m_windowStart = offset / kBlock * kBlock;
     for (qint64 block = offset / kBlock; ok; ++block) {
         ok = readBlock(file, block);
@@ -120,6 +129,7 @@ QByteArrayView BytesOnDisk::from(qint64 offset)
         }
     }
     m_lost = true;
+    ++m_failures;
     m_window = QByteArray();
     return {};
 }

@@ -55,6 +55,9 @@ public:
     QByteArrayView from(qint64 offset);
     // All of the bytes again; a null array when they are no longer those read.
     QByteArray all();
+    // How many times from() gave nothing for bytes that were read: a caller that reads several
+    // pieces learns from it whether all of them came.
+    quint64 failures() const { return m_failures; }
 
 private:
     bool readBlock(InputFile &file, qint64 block);
@@ -66,6 +69,7 @@ private:
     qint64 m_hashed = 0; // the blocks before this offset are hashed
     bool m_lineEnd = false;
     bool m_lost = false; // the file no longer holds what was read
+    quint64 m_failures = 0;
     QByteArray m_window; // bytes read again, from m_windowStart on
     qint64 m_windowStart = 0;
 };

@@ -1422,6 +1422,9 @@ std::pair<QByteArrayView, QByteArrayView> ProbeFile::nameAndThreadBytes(qsizetyp
     QByteArrayView name;
     QByteArrayView thread;
     const QByteArrayView item = itemLine(record);
+    if (item.size() < 5) {
+        return {}; // its bytes could not be read again
+    }
     if (!syntax::splitItem(item, name, thread)) {
         return {item.size() >= 5 ? item.sliced(5) : QByteArrayView(), {}};
     }
@@ -1458,14 +1461,17 @@ QString ProbeFile::lineText(int line) const
 QString ProbeFile::text(qsizetype record) const
 {
     QStringList lines;
+    const quint64 failures = this->failures();
     eachPart(record, [&lines](quint32, QByteArrayView part) { lines << fromAnsi(part); });
-    return lines.join(QLatin1Char('\n'));
+    // Not a record of empty lines where its bytes could not be read again.
+    return failures == this->failures() ? lines.join(QLatin1Char('\n')) : QString();
 }
 
 QList<RecordLine> ProbeFile::lines(qsizetype record) const
 {
     const quint32 first = firstLineOf(record);
     QList<RecordLine> out;
+    const quint64 failures = this->failures();
     syntax::Fields f;
     eachPart(record, [&](quint32 i, QByteArrayView bytes) {
         RecordLine line;
@@ -1476,7 +1482,7 @@ QList<RecordLine> ProbeFile::lines(qsizetype record) const
             line.kind = LineKind::Item;
             QByteArrayView name;
             QByteArrayView thread;
-            if (syntax::splitItem(bytes, name, thread)) {
+            if (bytes.size() >= 5 && syntax::splitItem(bytes, name, thread)) {
                 line.fields = {fromAnsi(name), fromAnsi(thread)};
             }
             line.values = {qQNaN(), qQNaN()};
@@ -1503,7 +1509,8 @@ QList<RecordLine> ProbeFile::lines(qsizetype record) const
         }
         out.append(line);
     });
-    return out;
+    // Nothing where its bytes could not be read again.
+    return failures == this->failures() ? out : QList<RecordLine>();
 }
 
 qsizetype ProbeFile::recordAtLine(int line, bool midLine) const

@@ -151,6 +151,8 @@ private:
     // empty past the end, or when the bytes on disk are no longer those read. Of a file left on
     // disk, valid until the next call.
     QByteArrayView from(qsizetype offset) const;
+    // How many times the bytes on disk could not be read again: 0 for bytes in memory.
+    quint64 failures() const { return m_disk ? m_disk->failures() : 0; }
     // Where line index (0-based) starts in the bytes.
     qsizetype lineStart(quint32 index) const;
     // Line index without its line end.

@@ -51,6 +51,8 @@ private slots:
     void byteMasks();
     void linesFromTheBytes_data();
     void linesFromTheBytes();
+    void changedOnDisk_data();
+    void changedOnDisk();
 };
 
 // One file of all six kinds; each kind alone, in both locales, is read back in the round trip.
@@ -261,8 +263,44 @@ QStringList streamedNotes(const QString &path)
     return out;
 }
 
+// A file read with its bytes left on disk gives what the same bytes read in memory give: every
+// record, line and note, and the bytes themselves.
+void compareWithMemory(const QString &path, const QByteArray &bytes)
+{
+    ProbeFile::Keep onDisk;
+    onDisk.bytesOnDisk = true;
+    const std::optional<ProbeFile> disk = ProbeFile::read(path, nullptr, onDisk);
+    QVERIFY(disk);
+    const ProbeFile memory = ProbeFile::fromBytes(bytes);
+    QCOMPARE(disk->notes(), memory.notes());
+    QCOMPARE(disk->lineCount(), memory.lineCount());
+    QCOMPARE(disk->recordCount(), memory.recordCount());
+    QCOMPARE(disk->endsInLineEnd(), bytes.endsWith('\n'));
+    QCOMPARE(disk->fingerprint(), memory.fingerprint());
+    for (qsizetype r = 0; r < memory.recordCount(); ++r) {
+        QCOMPARE(disk->record(r).firstLine, memory.record(r).firstLine);
+        QCOMPARE(disk->record(r).lineCount, memory.record(r).lineCount);
+        QCOMPARE(disk->name(r), memory.name(r));
+        QCOMPARE(disk->thread(r), memory.thread(r));
+        QCOMPARE(disk->text(r), memory.text(r));
+        const QList<RecordLine> a = disk->lines(r);
+        const QList<RecordLine> b = memory.lines(r);
+        QCOMPARE(a.size(), b.size());
+        for (qsizetype i = 0; i < a.size(); ++i) {
+            QCOMPARE(a.at(i).number, b.at(i).number);
+            QCOMPARE(a.at(i).kind, b.at(i).kind);
+            QCOMPARE(a.at(i).fields, b.at(i).fields);
+        }
+    }
+    for (int n = 1; n <= memory.lineCount(); n += std::max<qsizetype>(1, memory.lineCount() / 500)) {
+        QCOMPARE(disk->lineText(n), memory.lineText(n));
+    }
+    QCOMPARE(disk->bytes(), bytes);
+}
+
 // The check reads the file in pieces and holds back what an open record may still change; the
-// whole-file model sees everything at once. Both must give the same notes in the same order: on
+// whole-file model sees everything at once. Both must give the same notes in the same order, and
+// a reading that leaves the bytes on disk the same as one that keeps them: on
 // every damaged file above, with LF line ends alone and mixed, and on files cut at every byte of
 // a record (here the third, which repeats the first's name and thread), on a file larger than
 // the check's first buffer, with a line longer than it, and on a record with many notes.
@@ -310,6 +348,10 @@ void TestProbeFile::checkStreamsAsWholeFile()
         file.close();
         const QStringList expected = wholeFileNotes(variant);
         QCOMPARE(streamedNotes(path), expected);
+        compareWithMemory(path, variant);
+        if (QTest::currentTestFailed()) {
+            return;
+        }
     }
 }
 
@@ -436,28 +478,101 @@ void TestProbeFile::linesFromTheBytes()
         records[0].insert(1, firstLength - ball.size(), "ribcounter 10");
     }
     lines << records[0].mid(0, records[0].size() - 1) << "endtip" + records[1][0] << records[1].mid(1) << records[2];
-    const ProbeFile file = ProbeFile::fromBytes(lines.join(end) + end);
+    // Read in memory, and read with the bytes left on disk.
+    const QByteArray bytes = lines.join(end) + end;
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
+    out.close();
+    ProbeFile::Keep onDisk;
+    onDisk.bytesOnDisk = true;
+    const std::optional<ProbeFile> disk = ProbeFile::read(path, nullptr, onDisk);
+    QVERIFY(disk);
+    const ProbeFile memory = ProbeFile::fromBytes(bytes);
+    for (const ProbeFile *file : {&memory, &*disk}) {
+        QCOMPARE(file->lineCount(), lines.size());
+        for (int n = 0; n <= lines.size() + 1; ++n) {
+            QCOMPARE(file->lineText(n), n >= 1 && n <= lines.size() ? QString::fromLatin1(lines.at(n - 1)) : QString());
+        }
+        QCOMPARE(file->recordCount(), 3);
+        const int first = int(records[0].size());
+        const QList<int> firstLines{before + 1, before + first, before + first + int(ball.size())};
+        for (int r = 0; r < 3; ++r) {
+            QCOMPARE(int(file->record(r).firstLine) + 1, firstLines.at(r));
+            QCOMPARE(int(file->record(r).lineCount), records.at(r).size());
+            QCOMPARE(file->recordAtLine(firstLines.at(r) + int(records.at(r).size()) - 1, r == 1), r);
+            QCOMPARE(file->startsMidLine(r), r == 1);
+            QCOMPARE(file->itemLine(r), QByteArrayView(records.at(r).at(0)));
+            QCOMPARE(file->text(r), QString::fromLatin1(records.at(r).join('\n')));
+            const QList<RecordLine> read = file->lines(r);
+            QCOMPARE(read.size(), records.at(r).size());
+            QCOMPARE(read.first().kind, LineKind::Item);
+            QCOMPARE(read.last().kind, LineKind::EndTip);
+            QCOMPARE(read.last().number, firstLines.at(r) + int(records.at(r).size()) - 1);
+        }
+    }
+}
 
-    QCOMPARE(file.lineCount(), lines.size());
-    for (int n = 0; n <= lines.size() + 1; ++n) {
-        QCOMPARE(file.lineText(n), n >= 1 && n <= lines.size() ? QString::fromLatin1(lines.at(n - 1)) : QString());
+void TestProbeFile::changedOnDisk_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("same"); // whether the bytes read are still there
+
+    QTest::newRow("a record appended") << QStringLiteral("append") << true;
+    QTest::newRow("a byte changed in a later block") << QStringLiteral("byte") << false;
+    QTest::newRow("cut back") << QStringLiteral("cut") << false;
+    QTest::newRow("replaced by a file of the same size") << QStringLiteral("replace") << false;
+    QTest::newRow("removed") << QStringLiteral("remove") << false;
+}
+
+// A file whose bytes stay on disk and change there after the reading: whatever is read again is
+// either what was read first or nothing, never other bytes.
+void TestProbeFile::changedOnDisk()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, same);
+    QByteArray bytes;
+    for (int i = 0; i < 4000; ++i) {
+        bytes += QByteArray(kBall).replace("TIP", "T" + QByteArray::number(i));
     }
-    QCOMPARE(file.recordCount(), 3);
-    const int first = int(records[0].size());
-    const QList<int> firstLines{before + 1, before + first, before + first + int(ball.size())};
-    for (int r = 0; r < 3; ++r) {
-        QCOMPARE(int(file.record(r).firstLine) + 1, firstLines.at(r));
-        QCOMPARE(int(file.record(r).lineCount), records.at(r).size());
-        QCOMPARE(file.recordAtLine(firstLines.at(r) + int(records.at(r).size()) - 1, r == 1), r);
-        QCOMPARE(file.startsMidLine(r), r == 1);
-        QCOMPARE(file.itemLine(r), QByteArrayView(records.at(r).at(0)));
-        QCOMPARE(file.text(r), QString::fromLatin1(records.at(r).join('\n')));
-        const QList<RecordLine> read = file.lines(r);
-        QCOMPARE(read.size(), records.at(r).size());
-        QCOMPARE(read.first().kind, LineKind::Item);
-        QCOMPARE(read.last().kind, LineKind::EndTip);
-        QCOMPARE(read.last().number, firstLines.at(r) + int(records.at(r).size()) - 1);
+    QVERIFY(bytes.size() > 6 * BytesOnDisk::kBlock);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
+    const auto write = [&path](const QByteArray &content, QIODevice::OpenMode mode) {
+        QFile file(path);
+        return file.open(mode) && file.write(content) == content.size();
+    };
+    QVERIFY(write(bytes, QIODevice::WriteOnly));
+    ProbeFile::Keep onDisk;
+    onDisk.bytesOnDisk = true;
+    const std::optional<ProbeFile> file = ProbeFile::read(path, nullptr, onDisk);
+    QVERIFY(file);
+    const ProbeFile memory = ProbeFile::fromBytes(bytes);
+    QCOMPARE(file->name(0), memory.name(0)); // the first block is in the window now
+
+    if (change == QLatin1String("append")) {
+        QVERIFY(write(kBall, QIODevice::Append));
+    } else if (change == QLatin1String("byte")) {
+        QByteArray changed = bytes;
+        changed[3 * BytesOnDisk::kBlock + 10] = changed[3 * BytesOnDisk::kBlock + 10] == '1' ? '2' : '1';
+        QVERIFY(write(changed, QIODevice::WriteOnly));
+    } else if (change == QLatin1String("cut")) {
+        QVERIFY(QFile::resize(path, bytes.size() / 2));
+    } else if (change == QLatin1String("replace")) {
+        QVERIFY(write(QByteArray(bytes).replace("ITEM:T", "ITEM:X"), QIODevice::WriteOnly));
+    } else {
+        QVERIFY(QFile::remove(path));
     }
+    const qsizetype last = memory.recordCount() - 1;
+    for (qsizetype r = last; r >= 0; r -= 97) {
+        const QString text = file->text(r);
+        QVERIFY2(text == memory.text(r) || (!same && text.isEmpty()), qPrintable(QString::number(r)));
+        const QString name = file->name(r);
+        QVERIFY(name == memory.name(r) || (!same && name.isEmpty()));
+    }
+    QCOMPARE(file->text(last) == memory.text(last), same);
+    QCOMPARE(file->bytes(), same ? bytes : QByteArray());
 }
 
 QTEST_GUILESS_MAIN(TestProbeFile)
