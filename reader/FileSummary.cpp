@@ -21,6 +21,37 @@ constexpr qsizetype kProblemsKept = 16;
 
 } // namespace
 
+namespace {
+
+// The summary of a file read, from what its reading kept and its records' bytes.
+void sumUp(FileSummary &summary, const ProbeFile &file, std::optional<TipKind> templatesOf)
+{
+    summary.state = FileSummary::State::Read;
+    summary.records = file.recordCount();
+    summary.problems = file.problemCount();
+    if (!file.problems().isEmpty()) {
+        summary.firstProblemLine = file.problems().first().line;
+    }
+    QList<qsizetype> ofTheKind;
+    for (qsizetype i = 0; i < file.recordCount(); ++i) {
+        const ProbeFile::Record &record = file.record(i);
+        summary.items.add(file.itemLine(i), int(record.firstLine) + 1);
+        if (templatesOf && templateKind(record.kind, record.shape) == templatesOf) {
+            ofTheKind.append(i);
+        }
+    }
+    // The latest ones: a list of thousands is no help to choose from, and each costs memory.
+    summary.templatesFound = ofTheKind.size();
+    for (qsizetype k = std::max(qsizetype(0), ofTheKind.size() - FileSummary::kTemplatesKept); k < ofTheKind.size();
+         ++k) {
+        const qsizetype i = ofTheKind.at(k);
+        summary.templates.append(recoverTemplate(*templatesOf, file.text(i).split(QLatin1Char('\n')),
+                                                 int(file.record(i).firstLine) + 1));
+    }
+}
+
+} // namespace
+
 FileSummary summarizeFile(const QString &folder, AccessCheck access, std::optional<TipKind> templatesOf)
 {
     FileSummary summary;
@@ -33,36 +64,24 @@ FileSummary summarizeFile(const QString &folder, AccessCheck access, std::option
         summary.state = FileSummary::State::Missing;
         return summary;
     }
-    QString error;
-    const std::optional<ProbeFile> file = ProbeFile::read(path, &error, {kProblemsKept, 1});
-    if (!file) {
-        summary.state = FileSummary::State::Unreadable;
-        summary.error = error;
-        return summary;
-    }
-    summary.state = FileSummary::State::Read;
-    summary.records = file->recordCount();
-    summary.problems = file->problemCount();
-    if (!file->problems().isEmpty()) {
-        summary.firstProblemLine = file->problems().first().line;
-    }
-    QList<qsizetype> ofTheKind;
-    for (qsizetype i = 0; i < file->recordCount(); ++i) {
-        const ProbeFile::Record &record = file->record(i);
-        summary.items.add(file->itemLine(i), int(record.firstLine) + 1);
-        if (templatesOf && templateKind(record.kind, record.shape) == templatesOf) {
-            ofTheKind.append(i);
+    // The bytes stay on disk, and the entries' names are read from there again. A file that
+    // changes in between is read once more; the change is noticed and summed up anew anyway.
+    ProbeFile::Keep keep{kProblemsKept, 1};
+    keep.bytesOnDisk = true;
+    for (int attempt = 1;; ++attempt) {
+        QString error;
+        const std::optional<ProbeFile> file = ProbeFile::read(path, &error, keep);
+        if (!file) {
+            summary.state = FileSummary::State::Unreadable;
+            summary.error = error;
+            return summary;
+        }
+        FileSummary read = summary;
+        sumUp(read, *file, templatesOf);
+        if (file->failures() == 0 || attempt == 3) {
+            return read;
         }
     }
-    // The latest ones: a list of thousands is no help to choose from, and each costs memory.
-    summary.templatesFound = ofTheKind.size();
-    for (qsizetype k = std::max(qsizetype(0), ofTheKind.size() - FileSummary::kTemplatesKept); k < ofTheKind.size();
-         ++k) {
-        const qsizetype i = ofTheKind.at(k);
-        summary.templates.append(recoverTemplate(*templatesOf, file->text(i).split(QLatin1Char('\n')),
-                                                 int(file->record(i).firstLine) + 1));
-    }
-    return summary;
 }
 
 QString fileStatusText(const FileSummary &summary)

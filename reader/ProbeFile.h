@@ -99,6 +99,9 @@ public:
     bool endsInLineEnd() const;
     // The size and block hashes of the bytes read; two readings with the same read the same.
     Fingerprint fingerprint() const;
+    // How many times bytes left on disk could not be read again (the file changed, or could not
+    // be opened): what was asked for then came empty. Always 0 for bytes in memory.
+    quint64 failures() const { return m_disk ? m_disk->failures() : 0; }
     qsizetype lineCount() const { return m_lineCount; }
     qsizetype recordCount() const { return qsizetype(m_records.size()); }
     // The record, unpacked from what is kept of it.
@@ -151,8 +154,6 @@ private:
     // empty past the end, or when the bytes on disk are no longer those read. Of a file left on
     // disk, valid until the next call.
     QByteArrayView from(qsizetype offset) const;
-    // How many times the bytes on disk could not be read again: 0 for bytes in memory.
-    quint64 failures() const { return m_disk ? m_disk->failures() : 0; }
     // Where line index (0-based) starts in the bytes.
     qsizetype lineStart(quint32 index) const;
     // Line index without its line end.
