@@ -48,72 +48,80 @@ bool isNumberChar(char c)
 
 } // namespace
 
+namespace {
+
+// The keywords in a table of 64 slots, found by their length and first letter without a
+// collision: a word is one look-up and two comparisons away from its kind, which a line's
+// keyword, different on nearly every line, reaches without a branch to guess.
+constexpr size_t slotOf(qsizetype size, char first)
+{
+    return size_t((size << 1) ^ quint8(first)) & 63;
+}
+
+// A keyword as two words that together hold all its bytes: its first and last four bytes, or
+// eight bytes for a keyword of eight bytes or more.
+struct KeywordSlot
+{
+    quint64 head = 0;
+    quint64 tail = 0;
+    qsizetype size = 0;
+    LineKind kind = LineKind::Unknown;
+};
+
+static_assert(std::endian::native == std::endian::little, "the words below are read as they lie in memory");
+
+constexpr quint64 wordAt(QByteArrayView text, qsizetype from, int bytes)
+{
+    quint64 word = 0;
+    for (int i = 0; i < bytes; ++i) {
+        word |= quint64(quint8(text[from + i])) << (8 * i);
+    }
+    return word;
+}
+
+constexpr int wordBytes(qsizetype size)
+{
+    return size >= 8 ? 8 : 4;
+}
+
+constexpr std::array<KeywordSlot, 64> kKeywordSlots = [] {
+    std::array<KeywordSlot, 64> table{};
+    for (const Keyword &k : kKeywords) {
+        KeywordSlot &slot = table[slotOf(k.word.size(), k.word.front())];
+        if (slot.size != 0) {
+            throw "two keywords in one slot";
+        }
+        const int bytes = wordBytes(k.word.size());
+        slot = {wordAt(k.word, 0, bytes), wordAt(k.word, k.word.size() - bytes, bytes), k.word.size(), k.kind};
+    }
+    return table;
+}();
+
+} // namespace
+
 LineKind kindOf(QByteArrayView keyword)
 {
-    // Every keyword starts with a letter: numbers, the most common fields, leave at once.
-    if (keyword.size() < 4 || keyword.size() > 9 || isNumberChar(keyword.front())) {
+    const qsizetype size = keyword.size();
+    if (size < 4 || size > 9) {
         return LineKind::Unknown;
     }
-    // Asked of every line: only the keywords of the word's length are compared.
-    const auto is = [&keyword](QByteArrayView word) {
-        return std::memcmp(word.data(), keyword.data(), size_t(keyword.size())) == 0;
-    };
-    switch (keyword.size()) {
-    case 4:
-        return is("cone") ? LineKind::Cone : is("face") ? LineKind::Face : LineKind::Unknown;
-    case 5:
-        return is("Color") ? LineKind::Color : is("solid") ? LineKind::Solid : LineKind::Unknown;
-    case 6:
-        return is("endtip") ? LineKind::EndTip : is("sphere") ? LineKind::Sphere : LineKind::Unknown;
-    case 7:
-        return is("hotspot")   ? LineKind::HotSpot
-               : is("Connect") ? LineKind::CubeConnect
-               : is("connect") ? LineKind::LowerConnect
-                               : LineKind::Unknown;
-    case 8:
-        return is("cylinder")   ? LineKind::Cylinder
-               : is("begintip") ? LineKind::BeginTip
-               : is("ribcount") ? LineKind::RibCount
-                                : LineKind::Unknown;
-    default:
-        return is("cutsphere") ? LineKind::CutSphere : LineKind::Unknown;
+    const char *const k = keyword.data();
+    quint64 head = 0;
+    quint64 tail = 0;
+    if (size >= 8) {
+        std::memcpy(&head, k, 8);
+        std::memcpy(&tail, k + size - 8, 8);
+    } else {
+        std::memcpy(&head, k, 4);
+        std::memcpy(&tail, k + size - 4, 4);
     }
+    const KeywordSlot &slot = kKeywordSlots[slotOf(size, k[0])];
+    return slot.size == size && slot.head == head && slot.tail == tail ? slot.kind : LineKind::Unknown;
 }
 
 bool isKeyword(QByteArrayView word)
 {
     return kindOf(word) != LineKind::Unknown;
-}
-
-FieldRule ruleOf(LineKind kind)
-{
-    switch (kind) {
-    case LineKind::RibCount:
-    case LineKind::Solid:
-        return {1};
-    case LineKind::Color:
-        return {3};
-    case LineKind::Cylinder:
-        return {7};
-    case LineKind::Cone:
-        return {8};
-    case LineKind::Sphere:
-        return {4};
-    case LineKind::CutSphere:
-        return {9};
-    case LineKind::HotSpot:
-        return {8, true, false};
-    case LineKind::LowerConnect:
-    case LineKind::CubeConnect:
-        return {6, false, true};
-    case LineKind::Face: // 1 + 3n, checked by the reader
-    case LineKind::Item:
-    case LineKind::BeginTip:
-    case LineKind::EndTip:
-    case LineKind::Unknown:
-        break;
-    }
-    return {};
 }
 
 namespace {
@@ -191,18 +199,9 @@ int fieldEnd(quint64 ends, int start)
 // A line of up to 62 bytes, on the masks of its bytes: two bits to spare above it, so that
 // "the next byte" and "the one after" of its last field are beyond it. A longer line, which is
 // rare (a cube's faces with long numbers), takes the full rules.
-bool readIntactByMasks(QByteArrayView line, const char *readable, IntactLine &out)
+bool readIntactByMasks(QByteArrayView line, const ByteMasks &m, IntactLine &out)
 {
     const int size = int(line.size());
-    const char *bytes = line.data();
-    // The masks are made of whole blocks: at the end of its memory, the line is copied first.
-    alignas(16) char copy[ByteMasks::kLongest];
-    if (readable - bytes < ByteMasks::kLongest) {
-        std::memcpy(copy, bytes, size_t(size));
-        std::memset(copy + size, 0, size_t(ByteMasks::kLongest - size));
-        bytes = copy;
-    }
-    const ByteMasks m = byteMasks(bytes, size);
     const quint64 nonblank = below(size) & ~m.blank;
     if (m.colon != 0 || nonblank == 0) {
         return false;
@@ -299,7 +298,24 @@ bool readIntactByMasks(QByteArrayView line, const char *readable, IntactLine &ou
 
 bool readIntact(QByteArrayView line, const char *readable, IntactLine &out)
 {
-    return line.size() <= ByteMasks::kLongest - 2 && readIntactByMasks(line, readable, out);
+    if (line.size() > ByteMasks::kLongest - 2) {
+        return false;
+    }
+    const int size = int(line.size());
+    const char *bytes = line.data();
+    // The masks are made of whole blocks: at the end of its memory, the line is copied first.
+    alignas(16) char copy[ByteMasks::kLongest];
+    if (readable - bytes < ByteMasks::kLongest) {
+        std::memcpy(copy, bytes, size_t(size));
+        std::memset(copy + size, 0, size_t(ByteMasks::kLongest - size));
+        bytes = copy;
+    }
+    return readIntactByMasks(line, byteMasks(bytes, size), out);
+}
+
+bool readIntact(QByteArrayView line, const ByteMasks &masks, IntactLine &out)
+{
+    return line.size() <= ByteMasks::kLongest - 2 && readIntactByMasks(line, masks, out);
 }
 
 QByteArrayView restAfter(QByteArrayView line, int n)
@@ -540,7 +556,15 @@ bool isTwoKeywords(QByteArrayView first)
 bool looksLikeUtf8(QByteArrayView text)
 {
     bool multibyte = false;
-    for (qsizetype i = 0; i < text.size();) {
+    qsizetype i = 0;
+    // Plain ASCII, the usual text, is passed over eight bytes at a time.
+    for (quint64 word = 0; i + 8 <= text.size(); i += 8) {
+        std::memcpy(&word, text.data() + i, 8);
+        if ((word & 0x8080808080808080u) != 0) {
+            break;
+        }
+    }
+    while (i < text.size()) {
         const auto lead = quint8(text[i]);
         if (lead < 0x80) {
             ++i;
