@@ -27,7 +27,7 @@ LineKind kindOf(QByteArrayView keyword);
 // Looked up for nearly every line: a table in the order of LineKind.
 inline FieldRule ruleOf(LineKind kind)
 {
-    constexpr std::array<FieldRule, size_t(LineKind::Unknown) + 1> kRules{{
+    static constexpr std::array<FieldRule, size_t(LineKind::Unknown) + 1> kRules{{
         {},               // Item
         {},               // BeginTip
         {},               // EndTip
