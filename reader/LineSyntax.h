@@ -124,13 +124,14 @@ struct IntactLine
     int count = 0;
     QByteArrayView word;
 };
-// Reads a line other than an item line, of up to 62 bytes, on the masks of its bytes when it is
+// Reads a line other than an item line, of up to 126 bytes, on the masks of its bytes when it is
 // plainly intact: its keyword with the fields its kind takes, each number plain, no colon
 // anywhere, a thread or shape that holds no other line. False for every other line, which split()
 // and the full rules then read; a line read here is one they find no fault with.
 // readable: the end of the memory that the line lies in; bytes past the line up to it may be read.
 bool readIntact(QByteArrayView line, const char *readable, IntactLine &out);
-// The same on the masks of the line's bytes, made before (bits past the line clear).
+// The same on the masks of the line's bytes, made before (bits past the line clear), for a line of
+// up to 62 bytes.
 bool readIntact(QByteArrayView line, const ByteMasks &masks, IntactLine &out);
 
 // Whether a field that is not the first holds the start of another line: "ITEM:" anywhere, or a

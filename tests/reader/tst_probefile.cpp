@@ -351,8 +351,10 @@ void TestProbeFile::quickWayAsFullRules()
             damaged[at == 4 ? 5 : 4].replace('.', ',');
         }
         if (round % 3 == 0) {
-            // Past the length that is read on the masks of its bytes: the full rules alone.
-            line.insert(std::max<qsizetype>(line.indexOf(' '), 0), QByteArray(40, round % 2 ? ' ' : '\t'));
+            // Longer lines: past the 62 bytes that one word of masks holds (read on two), and
+            // past the 126 of two words (the full rules alone).
+            const int blanks = round % 5 == 0 ? 100 : 40;
+            line.insert(std::max<qsizetype>(line.indexOf(' '), 0), QByteArray(blanks, round % 2 ? ' ' : '\t'));
         }
         const QByteArray bytes = damaged.join('\n');
         ProbeFile::Keep full;
