@@ -559,7 +559,8 @@ bool holdsAnotherLine(QByteArrayView field, bool textField)
         return true;
     }
     // Every keyword ends in one of these letters.
-    if (textField && std::strchr("ptdre", field.back()) != nullptr) {
+    const char last = field.back();
+    if (textField && (last == 'p' || last == 't' || last == 'd' || last == 'r' || last == 'e')) {
         for (const Keyword &k : kKeywords) {
             if (field.endsWith(k.word)) {
                 return true;
