@@ -5,6 +5,8 @@
 
 #include <QtGlobal>
 
+#include <cstring>
+
 namespace merivox::syntax {
 
 struct ByteMasks
@@ -22,6 +24,12 @@ struct ByteMasks
 // As quick as the processor allows: ByteMasks::kLongest bytes from line on must be readable, of
 // which those past size are left out.
 ByteMasks byteMasks(const char *line, int size);
+
+// The masks of the line that starts at line and ends before the first LF among its first size
+// bytes (size at most ByteMasks::kLongest): the line's length, or -1 when no LF is among them (and
+// out is then of no use). Finds the end of a short line and its masks in one pass. As quick as the
+// processor allows: ByteMasks::kLongest bytes from line on must be readable.
+int lineMasks(const char *line, int size, ByteMasks &out);
 
 // The same, a byte at a time: where the processor offers nothing quicker, and to compare with.
 inline ByteMasks byteMasksByByte(const char *line, int size)
@@ -54,6 +62,17 @@ inline ByteMasks byteMasksByByte(const char *line, int size)
         }
     }
     return m;
+}
+
+// The same as lineMasks, a byte at a time.
+inline int lineMasksByByte(const char *line, int size, ByteMasks &out)
+{
+    const auto *lf = static_cast<const char *>(std::memchr(line, '\n', size_t(size)));
+    if (!lf) {
+        return -1;
+    }
+    out = byteMasksByByte(line, int(lf - line));
+    return int(lf - line);
 }
 
 } // namespace merivox::syntax

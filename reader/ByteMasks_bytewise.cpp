@@ -7,4 +7,9 @@ ByteMasks byteMasks(const char *line, int size)
     return byteMasksByByte(line, size);
 }
 
+int lineMasks(const char *line, int size, ByteMasks &out)
+{
+    return lineMasksByByte(line, size, out);
+}
+
 } // namespace merivox::syntax

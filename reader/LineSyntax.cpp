@@ -48,72 +48,80 @@ bool isNumberChar(char c)
 
 } // namespace
 
+namespace {
+
+// The keywords in a table of 64 slots, found by their length and first letter without a
+// collision: a word is one look-up and two comparisons away from its kind, which a line's
+// keyword, different on nearly every line, reaches without a branch to guess.
+constexpr size_t slotOf(qsizetype size, char first)
+{
+    return size_t((size << 1) ^ quint8(first)) & 63;
+}
+
+// A keyword as two words that together hold all its bytes: its first and last four bytes, or
+// eight bytes for a keyword of eight bytes or more.
+struct KeywordSlot
+{
+    quint64 head = 0;
+    quint64 tail = 0;
+    qsizetype size = 0;
+    LineKind kind = LineKind::Unknown;
+};
+
+static_assert(std::endian::native == std::endian::little, "the words below are read as they lie in memory");
+
+constexpr quint64 wordAt(QByteArrayView text, qsizetype from, int bytes)
+{
+    quint64 word = 0;
+    for (int i = 0; i < bytes; ++i) {
+        word |= quint64(quint8(text[from + i])) << (8 * i);
+    }
+    return word;
+}
+
+constexpr int wordBytes(qsizetype size)
+{
+    return size >= 8 ? 8 : 4;
+}
+
+constexpr std::array<KeywordSlot, 64> kKeywordSlots = [] {
+    std::array<KeywordSlot, 64> table{};
+    for (const Keyword &k : kKeywords) {
+        KeywordSlot &slot = table[slotOf(k.word.size(), k.word.front())];
+        if (slot.size != 0) {
+            throw "two keywords in one slot";
+        }
+        const int bytes = wordBytes(k.word.size());
+        slot = {wordAt(k.word, 0, bytes), wordAt(k.word, k.word.size() - bytes, bytes), k.word.size(), k.kind};
+    }
+    return table;
+}();
+
+} // namespace
+
 LineKind kindOf(QByteArrayView keyword)
 {
-    // Every keyword starts with a letter: numbers, the most common fields, leave at once.
-    if (keyword.size() < 4 || keyword.size() > 9 || isNumberChar(keyword.front())) {
+    const qsizetype size = keyword.size();
+    if (size < 4 || size > 9) {
         return LineKind::Unknown;
     }
-    // Asked of every line: only the keywords of the word's length are compared.
-    const auto is = [&keyword](QByteArrayView word) {
-        return std::memcmp(word.data(), keyword.data(), size_t(keyword.size())) == 0;
-    };
-    switch (keyword.size()) {
-    case 4:
-        return is("cone") ? LineKind::Cone : is("face") ? LineKind::Face : LineKind::Unknown;
-    case 5:
-        return is("Color") ? LineKind::Color : is("solid") ? LineKind::Solid : LineKind::Unknown;
-    case 6:
-        return is("endtip") ? LineKind::EndTip : is("sphere") ? LineKind::Sphere : LineKind::Unknown;
-    case 7:
-        return is("hotspot")   ? LineKind::HotSpot
-               : is("Connect") ? LineKind::CubeConnect
-               : is("connect") ? LineKind::LowerConnect
-                               : LineKind::Unknown;
-    case 8:
-        return is("cylinder")   ? LineKind::Cylinder
-               : is("begintip") ? LineKind::BeginTip
-               : is("ribcount") ? LineKind::RibCount
-                                : LineKind::Unknown;
-    default:
-        return is("cutsphere") ? LineKind::CutSphere : LineKind::Unknown;
+    const char *const k = keyword.data();
+    quint64 head = 0;
+    quint64 tail = 0;
+    if (size >= 8) {
+        std::memcpy(&head, k, 8);
+        std::memcpy(&tail, k + size - 8, 8);
+    } else {
+        std::memcpy(&head, k, 4);
+        std::memcpy(&tail, k + size - 4, 4);
     }
+    const KeywordSlot &slot = kKeywordSlots[slotOf(size, k[0])];
+    return slot.size == size && slot.head == head && slot.tail == tail ? slot.kind : LineKind::Unknown;
 }
 
 bool isKeyword(QByteArrayView word)
 {
     return kindOf(word) != LineKind::Unknown;
-}
-
-FieldRule ruleOf(LineKind kind)
-{
-    switch (kind) {
-    case LineKind::RibCount:
-    case LineKind::Solid:
-        return {1};
-    case LineKind::Color:
-        return {3};
-    case LineKind::Cylinder:
-        return {7};
-    case LineKind::Cone:
-        return {8};
-    case LineKind::Sphere:
-        return {4};
-    case LineKind::CutSphere:
-        return {9};
-    case LineKind::HotSpot:
-        return {8, true, false};
-    case LineKind::LowerConnect:
-    case LineKind::CubeConnect:
-        return {6, false, true};
-    case LineKind::Face: // 1 + 3n, checked by the reader
-    case LineKind::Item:
-    case LineKind::BeginTip:
-    case LineKind::EndTip:
-    case LineKind::Unknown:
-        break;
-    }
-    return {};
 }
 
 namespace {
@@ -161,15 +169,26 @@ void split(QByteArrayView line, Fields &out)
 
 namespace {
 
+// A line's bytes a bit each: 64 of them, or 128 for a longer line.
+__extension__ using WideBits = unsigned __int128;
+
+template <typename Bits> constexpr int kWidth = int(sizeof(Bits) * 8);
+
 // The bits below bit n.
-constexpr quint64 below(int n)
+template <typename Bits> constexpr Bits below(int n)
 {
-    return n >= 64 ? ~quint64(0) : (quint64(1) << n) - 1;
+    return n >= kWidth<Bits> ? ~Bits(0) : (Bits(1) << n) - 1;
 }
 
 int lowest(quint64 bits)
 {
     return std::countr_zero(bits);
+}
+
+int lowest(WideBits bits)
+{
+    const auto low = quint64(bits);
+    return low != 0 ? std::countr_zero(low) : 64 + std::countr_zero(quint64(bits >> 64));
 }
 
 // How many bits are set. In a few operations: the processors that x86-64 must run on have no
@@ -182,40 +201,58 @@ int bitCount(quint64 bits)
     return int((bits * 0x0101010101010101u) >> 56);
 }
 
-// The end (exclusive) of the field that starts at start.
-int fieldEnd(quint64 ends, int start)
+int bitCount(WideBits bits)
 {
-    return lowest(ends & ~below(start)) + 1;
+    return bitCount(quint64(bits)) + bitCount(quint64(bits >> 64));
 }
 
-// A line of up to 62 bytes, on the masks of its bytes: two bits to spare above it, so that
-// "the next byte" and "the one after" of its last field are beyond it. A longer line, which is
-// rare (a cube's faces with long numbers), takes the full rules.
-bool readIntactByMasks(QByteArrayView line, const char *readable, IntactLine &out)
+// The end (exclusive) of the field that starts at start.
+template <typename Bits> int fieldEnd(Bits ends, int start)
 {
+    return lowest(ends & ~below<Bits>(start)) + 1;
+}
+
+// The masks of a line of up to 128 bytes: those of its two halves.
+struct WideMasks
+{
+    WideBits blank = 0;
+    WideBits digit = 0;
+    WideBits point = 0;
+    WideBits comma = 0;
+    WideBits sign = 0;
+    WideBits colon = 0;
+};
+
+WideMasks wideMasks(const char *line, int size)
+{
+    constexpr int kHalf = ByteMasks::kLongest;
+    const ByteMasks low = byteMasks(line, std::min(size, kHalf));
+    const ByteMasks high = size > kHalf ? byteMasks(line + kHalf, size - kHalf) : ByteMasks{};
+    const auto joined = [](quint64 l, quint64 h) { return WideBits(l) | WideBits(h) << kHalf; };
+    return {joined(low.blank, high.blank), joined(low.digit, high.digit), joined(low.point, high.point),
+            joined(low.comma, high.comma), joined(low.sign, high.sign), joined(low.colon, high.colon)};
+}
+
+// A line two bytes shorter than its masks are wide (62 or 126 bytes), on the masks of its bytes:
+// two bits to spare above it, so that "the next byte" and "the one after" of its last field are
+// beyond it. A longer line, which is rare, takes the full rules.
+template <typename Masks> bool readIntactByMasks(QByteArrayView line, const Masks &m, IntactLine &out)
+{
+    using Bits = decltype(Masks::blank);
     const int size = int(line.size());
-    const char *bytes = line.data();
-    // The masks are made of whole blocks: at the end of its memory, the line is copied first.
-    alignas(16) char copy[ByteMasks::kLongest];
-    if (readable - bytes < ByteMasks::kLongest) {
-        std::memcpy(copy, bytes, size_t(size));
-        std::memset(copy + size, 0, size_t(ByteMasks::kLongest - size));
-        bytes = copy;
-    }
-    const ByteMasks m = byteMasks(bytes, size);
-    const quint64 nonblank = below(size) & ~m.blank;
+    const Bits nonblank = below<Bits>(size) & ~m.blank;
     if (m.colon != 0 || nonblank == 0) {
         return false;
     }
-    const quint64 starts = nonblank & ~(nonblank << 1);
-    const quint64 ends = nonblank & ~(nonblank >> 1);
+    const Bits starts = nonblank & ~(nonblank << 1);
+    const Bits ends = nonblank & ~(nonblank >> 1);
     const int keyword = lowest(starts);
     const int keywordEnd = fieldEnd(ends, keyword);
     out.kind = kindOf(line.sliced(keyword, keywordEnd - keyword));
     const FieldRule rule = ruleOf(out.kind);
     int numbers = rule.numbers;
-    quint64 fields = starts & (starts - 1); // where the fields after the keyword start
-    quint64 numeric = ~below(keywordEnd);   // where the numbers stand
+    Bits fields = starts & (starts - 1);     // where the fields after the keyword start
+    Bits numeric = ~below<Bits>(keywordEnd); // where the numbers stand
     const auto field = [&](int start) { return line.sliced(start, fieldEnd(ends, start) - start); };
     switch (out.kind) {
     case LineKind::Item:
@@ -227,7 +264,7 @@ bool readIntactByMasks(QByteArrayView line, const char *readable, IntactLine &ou
         if (bitCount(fields) != numbers) {
             return false;
         }
-        for (quint64 f = fields; f != 0; f &= f - 1) {
+        for (Bits f = fields; f != 0; f &= f - 1) {
             if (!toInteger(field(lowest(f)), out.count) ||
                 (out.kind == LineKind::Color && (out.count < 0 || out.count > 255))) {
                 return false;
@@ -242,7 +279,7 @@ bool readIntactByMasks(QByteArrayView line, const char *readable, IntactLine &ou
             return false;
         }
         numbers = 3 * corners;
-        numeric = ~below(fieldEnd(ends, lowest(fields)));
+        numeric = ~below<Bits>(fieldEnd(ends, lowest(fields)));
         fields &= fields - 1;
         break;
     }
@@ -255,38 +292,38 @@ bool readIntactByMasks(QByteArrayView line, const char *readable, IntactLine &ou
         if (count < numbers || (rule.trailingWord && count != numbers + 1) || count + 1 > Fields::kMax) {
             return false;
         }
-        quint64 words = fields;
+        Bits words = fields;
         for (int i = 0; i < numbers; ++i) {
             words &= words - 1;
         }
-        for (quint64 w = words; w != 0; w &= w - 1) {
+        for (Bits w = words; w != 0; w &= w - 1) {
             out.word = field(lowest(w));
             if (holdsAnotherLine(out.word, true)) {
                 return false;
             }
         }
         if (words != 0) {
-            numeric &= below(lowest(words));
-            fields &= below(lowest(words));
+            numeric &= below<Bits>(lowest(words));
+            fields &= below<Bits>(lowest(words));
         }
     } else if (count != numbers) {
         return false;
     }
     // Every number plain: digits, a sign only in front, at most one separator, a digit at least.
-    const quint64 chars = nonblank & numeric;
-    const quint64 separators = (m.point | m.comma) & numeric;
-    const quint64 nonDigits = chars & ~m.digit;
+    const Bits chars = nonblank & numeric;
+    const Bits separators = (m.point | m.comma) & numeric;
+    const Bits nonDigits = chars & ~m.digit;
     if ((nonDigits & ~(separators | m.sign)) != 0 || (m.sign & numeric & ~fields) != 0) {
         return false;
     }
-    for (quint64 s = separators; (s & (s - 1)) != 0; s &= s - 1) {
-        const quint64 between = below(lowest(s & (s - 1))) & ~below(lowest(s) + 1);
+    for (Bits s = separators; (s & (s - 1)) != 0; s &= s - 1) {
+        const Bits between = below<Bits>(lowest(s & (s - 1))) & ~below<Bits>(lowest(s) + 1);
         if ((m.blank & between) == 0) {
             return false; // two in one field
         }
     }
     // With those rules a field without a digit is a sign or a separator alone, or both.
-    const quint64 beyond = ~nonblank;
+    const Bits beyond = ~nonblank;
     if ((fields & nonDigits & ((beyond >> 1) | ((nonDigits >> 1) & (beyond >> 2)))) != 0) {
         return false;
     }
@@ -299,7 +336,29 @@ bool readIntactByMasks(QByteArrayView line, const char *readable, IntactLine &ou
 
 bool readIntact(QByteArrayView line, const char *readable, IntactLine &out)
 {
-    return line.size() <= ByteMasks::kLongest - 2 && readIntactByMasks(line, readable, out);
+    // The masks are made of whole blocks: at the end of its memory, the line is copied first.
+    constexpr int kWide = 2 * ByteMasks::kLongest;
+    const int size = int(line.size());
+    if (size > kWide - 2) {
+        return false;
+    }
+    const int width = size > ByteMasks::kLongest - 2 ? kWide : ByteMasks::kLongest;
+    const char *bytes = line.data();
+    alignas(16) char copy[kWide];
+    if (readable - bytes < width) {
+        std::memcpy(copy, bytes, size_t(size));
+        std::memset(copy + size, 0, size_t(width - size));
+        bytes = copy;
+    }
+    if (width == kWide) {
+        return readIntactByMasks(line, wideMasks(bytes, size), out);
+    }
+    return readIntactByMasks(line, byteMasks(bytes, size), out);
+}
+
+bool readIntact(QByteArrayView line, const ByteMasks &masks, IntactLine &out)
+{
+    return line.size() <= ByteMasks::kLongest - 2 && readIntactByMasks(line, masks, out);
 }
 
 QByteArrayView restAfter(QByteArrayView line, int n)
@@ -500,7 +559,8 @@ bool holdsAnotherLine(QByteArrayView field, bool textField)
         return true;
     }
     // Every keyword ends in one of these letters.
-    if (textField && std::strchr("ptdre", field.back()) != nullptr) {
+    const char last = field.back();
+    if (textField && (last == 'p' || last == 't' || last == 'd' || last == 'r' || last == 'e')) {
         for (const Keyword &k : kKeywords) {
             if (field.endsWith(k.word)) {
                 return true;
@@ -540,7 +600,15 @@ bool isTwoKeywords(QByteArrayView first)
 bool looksLikeUtf8(QByteArrayView text)
 {
     bool multibyte = false;
-    for (qsizetype i = 0; i < text.size();) {
+    qsizetype i = 0;
+    // Plain ASCII, the usual text, is passed over eight bytes at a time.
+    for (quint64 word = 0; i + 8 <= text.size(); i += 8) {
+        std::memcpy(&word, text.data() + i, 8);
+        if ((word & 0x8080808080808080u) != 0) {
+            break;
+        }
+    }
+    while (i < text.size()) {
         const auto lead = quint8(text[i]);
         if (lead < 0x80) {
             ++i;

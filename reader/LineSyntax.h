@@ -4,6 +4,7 @@
 // blanks, numbers with a decimal comma or point. The file's code page keeps every keyword and
 // digit in ASCII, so none of this needs the text decoded.
 
+#include "ByteMasks.h"
 #include "ProbeRecord.h"
 
 #include <QByteArrayView>
@@ -22,7 +23,29 @@ struct FieldRule
 };
 
 LineKind kindOf(QByteArrayView keyword);
-FieldRule ruleOf(LineKind kind);
+
+// Looked up for nearly every line: a table in the order of LineKind.
+inline FieldRule ruleOf(LineKind kind)
+{
+    static constexpr std::array<FieldRule, size_t(LineKind::Unknown) + 1> kRules{{
+        {},               // Item
+        {},               // BeginTip
+        {},               // EndTip
+        {1},              // RibCount
+        {1},              // Solid
+        {3},              // Color
+        {7},              // Cylinder
+        {8},              // Cone
+        {4},              // Sphere
+        {9},              // CutSphere
+        {8, true, false}, // HotSpot: the numbers, then a shape
+        {6, false, true}, // LowerConnect: the numbers, then a thread
+        {},               // Face: 1 + 3n, checked by the reader
+        {6, false, true}, // CubeConnect
+        {},               // Unknown
+    }};
+    return kRules[size_t(kind)];
+}
 bool isKeyword(QByteArrayView word);
 
 inline bool isBlank(char c)
@@ -101,12 +124,15 @@ struct IntactLine
     int count = 0;
     QByteArrayView word;
 };
-// Reads a line other than an item line, of up to 62 bytes, on the masks of its bytes when it is
+// Reads a line other than an item line, of up to 126 bytes, on the masks of its bytes when it is
 // plainly intact: its keyword with the fields its kind takes, each number plain, no colon
 // anywhere, a thread or shape that holds no other line. False for every other line, which split()
 // and the full rules then read; a line read here is one they find no fault with.
 // readable: the end of the memory that the line lies in; bytes past the line up to it may be read.
 bool readIntact(QByteArrayView line, const char *readable, IntactLine &out);
+// The same on the masks of the line's bytes, made before (bits past the line clear), for a line of
+// up to 62 bytes.
+bool readIntact(QByteArrayView line, const ByteMasks &masks, IntactLine &out);
 
 // Whether a field that is not the first holds the start of another line: "ITEM:" anywhere, or a
 // keyword, alone or straight after a number ("4cone"); a text field (a thread, a shape) also when

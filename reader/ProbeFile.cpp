@@ -154,8 +154,9 @@ public:
     {
     public:
         virtual ~Sink() = default;
-        // Line index starts at offset.
+        // Line index starts at offset; asked only of a sink that wants the lines.
         virtual void line(quint32, quint64) {}
+        bool wantsLines() const { return m_wantsLines; }
         // Each record once it is complete, in order, with where its first line starts.
         virtual void record(const Record &, quint64) {}
         // Whether the notes of the line (1-based) are wanted; else they are only counted.
@@ -170,13 +171,18 @@ public:
         virtual QByteArrayView remembered(quint32 number, quint32 &index, QByteArray &scratch) = 0;
         // Whether a line from offset on ends in CR LF.
         virtual bool crLfFrom(quint64 offset) = 0;
+
+    protected:
+        bool m_wantsLines = true;
     };
 
     explicit Checker(Sink &sink, bool quickLines = true) : m_sink(sink), m_quickLines(quickLines) {}
 
     // One line from offset on, with its CR but without its LF; newline says whether an LF ended it.
     // readable: the end of the memory that the line lies in, which may be read past the line.
-    void feed(quint64 offset, QByteArrayView line, bool newline, const char *readable)
+    // masks: those of the line's bytes when they were made with finding its end, else null.
+    void feed(quint64 offset, QByteArrayView line, bool newline, const char *readable,
+              const syntax::ByteMasks *masks = nullptr)
     {
         if (!line.isEmpty() && line.back() == '\r') {
             line.chop(1);
@@ -186,7 +192,8 @@ public:
             m_lfLine = m_lines;
         }
         m_lastNewline = newline;
-        readLine(offset, line, readable);
+        // A CR is in none of the masks' classes: those of the line with it hold for it without.
+        readLine(offset, line, readable, masks);
         if (m_lfLine == m_lines - 1) {
             // The notes of a line come in the order they are found; this one after the line's own.
             const quint64 next = offset + quint64(line.size()) + 1; // an LF alone ended this line
@@ -220,7 +227,16 @@ private:
     static constexpr quint32 kNone = std::numeric_limits<quint32>::max();
 
     // Tells the sink which lines are done: all when no record is open, else those before it.
-    void settle() { m_sink.settled(m_open ? int(m_record.firstLine) + 1 : int(m_lines) + 1); }
+    // The sink hears only of a change: a later line, or a note since it last heard.
+    void settle()
+    {
+        const int line = m_open ? int(m_record.firstLine) + 1 : int(m_lines) + 1;
+        if (line != m_settledLine || m_notedSince) {
+            m_settledLine = line;
+            m_notedSince = false;
+            m_sink.settled(line);
+        }
+    }
 
     struct Open
     {
@@ -231,9 +247,9 @@ private:
         bool point = false, comma = false, mixedNoted = false;
     };
 
-    void readLine(quint64 offset, QByteArrayView line, const char *readable)
+    void readLine(quint64 offset, QByteArrayView line, const char *readable, const syntax::ByteMasks *masks)
     {
-        if (m_open && m_quickLines && readIntact(offset, line, readable)) {
+        if (m_open && m_quickLines && readIntact(offset, line, readable, masks)) {
             return;
         }
         const quint32 index = m_lines++;
@@ -265,7 +281,9 @@ private:
             kind = syntax::kindOf(m_fields.at[0]);
             trouble = checkFields(kind, line);
         }
-        m_sink.line(index, offset);
+        if (m_sink.wantsLines()) {
+            m_sink.line(index, offset);
+        }
 
         if (kind == LineKind::Item) {
             finishRecord();
@@ -304,10 +322,10 @@ private:
     // one pass, and the full rules below read only the others. False, with nothing changed, for
     // a line that is not plainly intact, or that brings the record its second decimal separator
     // (a hint that names the number).
-    bool readIntact(quint64 offset, QByteArrayView line, const char *readable)
+    bool readIntact(quint64 offset, QByteArrayView line, const char *readable, const syntax::ByteMasks *masks)
     {
         syntax::IntactLine intact;
-        if (!syntax::readIntact(line, readable, intact)) {
+        if (!(masks ? syntax::readIntact(line, *masks, intact) : syntax::readIntact(line, readable, intact))) {
             return false;
         }
         const bool point = m_state.point || intact.point;
@@ -317,7 +335,9 @@ private:
         }
         const quint32 index = m_lines++;
         m_index = index;
-        m_sink.line(index, offset);
+        if (m_sink.wantsLines()) {
+            m_sink.line(index, offset);
+        }
         m_state.point = point;
         m_state.comma = comma;
         m_record.lineCount++;
@@ -526,14 +546,21 @@ private:
         m_twin = {true, hash, index, offset + 5};
     }
 
-    // FNV-1a, folded to 32 bits: quick on short keys, and only a first sieve; keys of equal hash
-    // are compared byte by byte.
+    // Eight bytes at a time, each mixed in by a multiplication, the whole folded to 32 bits: only
+    // a first sieve, as keys of equal hash are compared byte by byte.
     static quint32 hashOf(QByteArrayView key)
     {
-        quint64 hash = 14695981039346656037ull;
-        for (const char c : key) {
-            hash = (hash ^ quint8(c)) * 1099511628211ull;
+        constexpr quint64 kMix = 0xff51afd7ed558ccdull;
+        quint64 hash = 0x9e3779b97f4a7c15ull ^ quint64(key.size());
+        const char *p = key.data();
+        qsizetype left = key.size();
+        for (; left > 0; p += 8, left -= 8) {
+            quint64 word = 0;
+            std::memcpy(&word, p, size_t(std::min<qsizetype>(left, 8)));
+            hash = (hash ^ word) * kMix;
+            hash ^= hash >> 29;
         }
+        hash *= kMix;
         return quint32(hash ^ (hash >> 32));
     }
 
@@ -716,6 +743,7 @@ private:
         } else {
             made = text;
         }
+        m_notedSince = true;
         m_sink.note({int(index) + 1, made, isHint, m_midLine});
     }
 
@@ -740,6 +768,8 @@ private:
     quint32 m_lfLine = kNone;  // that line, until its hint is given
     bool m_lastNewline = true; // the last line read ended in LF
     bool m_open = false;
+    int m_settledLine = 0;     // the line the sink last heard was settled
+    bool m_notedSince = false; // and whether a note went to it after that
     bool m_midLine = false; // the note being made belongs to a record that starts mid-line
     Record m_record;        // the open record, or the last one
     bool m_recordMidLine = false;
@@ -970,7 +1000,10 @@ private:
 class ProbeFile::Stream final : public ProbeFile::Checker::Sink
 {
 public:
-    Stream(InputFile &file, const std::function<void(const Problem &)> &each) : m_file(file), m_each(each) {}
+    Stream(InputFile &file, const std::function<void(const Problem &)> &each) : m_file(file), m_each(each)
+    {
+        m_wantsLines = false;
+    }
     void note(Problem note) override
     {
         m_first = std::min(m_first, note.line);
@@ -1165,10 +1198,26 @@ std::optional<ProbeFile::Totals> ProbeFile::check(const QString &path, const std
         }
         have += got;
         const char *const data = buffer.data();
+        const char *const readable = data + buffer.size();
         std::size_t pos = 0;
-        while (const auto *newline = static_cast<const char *>(std::memchr(data + pos, '\n', have - pos))) {
+        while (pos < have) {
+            // A short line is found with the masks of its bytes, a longer one by a search.
+            syntax::ByteMasks masks;
+            const std::size_t room = buffer.size() - pos;
+            const int length = room >= std::size_t(syntax::ByteMasks::kLongest)
+                ? syntax::lineMasks(data + pos, int(std::min<std::size_t>(have - pos, syntax::ByteMasks::kLongest)), masks)
+                : -1;
+            if (length >= 0) {
+                checker.feed(base + pos, QByteArrayView(data + pos, length), true, readable, &masks);
+                pos += std::size_t(length) + 1;
+                continue;
+            }
+            const auto *newline = static_cast<const char *>(std::memchr(data + pos, '\n', have - pos));
+            if (!newline) {
+                break;
+            }
             const auto end = std::size_t(newline - data);
-            checker.feed(base + pos, QByteArrayView(data + pos, qsizetype(end - pos)), true, data + buffer.size());
+            checker.feed(base + pos, QByteArrayView(data + pos, qsizetype(end - pos)), true, readable);
             pos = end + 1;
         }
         std::memmove(buffer.data(), data + pos, have - pos);

@@ -49,6 +49,7 @@ private slots:
     void checkStreamsAsWholeFile();
     void quickWayAsFullRules();
     void byteMasks();
+    void lineMasks();
     void linesFromTheBytes_data();
     void linesFromTheBytes();
     void changedOnDisk_data();
@@ -392,8 +393,10 @@ void TestProbeFile::quickWayAsFullRules()
             damaged[at == 4 ? 5 : 4].replace('.', ',');
         }
         if (round % 3 == 0) {
-            // Past the length that is read on the masks of its bytes: the full rules alone.
-            line.insert(std::max<qsizetype>(line.indexOf(' '), 0), QByteArray(40, round % 2 ? ' ' : '\t'));
+            // Longer lines: past the 62 bytes that one word of masks holds (read on two), and
+            // past the 126 of two words (the full rules alone).
+            const int blanks = round % 5 == 0 ? 100 : 40;
+            line.insert(std::max<qsizetype>(line.indexOf(' '), 0), QByteArray(blanks, round % 2 ? ' ' : '\t'));
         }
         const QByteArray bytes = damaged.join('\n');
         ProbeFile::Keep full;
@@ -430,6 +433,37 @@ void TestProbeFile::byteMasks()
             QVERIFY2(quick.blank == byByte.blank && quick.digit == byByte.digit && quick.point == byByte.point &&
                          quick.comma == byByte.comma && quick.sign == byByte.sign && quick.colon == byByte.colon,
                      qPrintable(QStringLiteral("size %1, byte %2").arg(size).arg(value)));
+        }
+    }
+}
+
+// A short line's end found with its masks, against a search and the masks a byte at a time: an LF
+// at every place of the bytes looked at, just past them, or none, and a second LF after the first.
+void TestProbeFile::lineMasks()
+{
+    for (int size : {1, 16, 17, 33, 64}) {
+        for (int lf = 0; lf <= syntax::ByteMasks::kLongest; ++lf) {
+            QByteArray bytes(syntax::ByteMasks::kLongest, ' ');
+            for (int i = 0; i < bytes.size(); ++i) {
+                bytes[i] = " \t0.,+-:9A\r"[i % 12];
+            }
+            if (lf < bytes.size()) {
+                bytes[lf] = '\n';
+            }
+            if (lf + 5 < bytes.size()) {
+                bytes[lf + 5] = '\n';
+            }
+            syntax::ByteMasks quick;
+            syntax::ByteMasks byByte;
+            const int length = syntax::lineMasks(bytes.constData(), size, quick);
+            const QString where = QStringLiteral("size %1, LF at %2").arg(size).arg(lf);
+            QCOMPARE(length, syntax::lineMasksByByte(bytes.constData(), size, byByte));
+            QCOMPARE(length, lf < size ? lf : -1);
+            if (length >= 0) {
+                QVERIFY2(quick.blank == byByte.blank && quick.digit == byByte.digit && quick.point == byByte.point &&
+                             quick.comma == byByte.comma && quick.sign == byByte.sign && quick.colon == byByte.colon,
+                         qPrintable(where));
+            }
         }
     }
 }
