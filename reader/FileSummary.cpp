@@ -19,10 +19,6 @@ const QString kFileName = QStringLiteral("usrprobe.dat");
 // Problems kept of a reading: enough to have the first one, few enough to cost nothing.
 constexpr qsizetype kProblemsKept = 16;
 
-} // namespace
-
-namespace {
-
 // The summary of a file read, from what its reading kept and its records' bytes.
 void sumUp(FileSummary &summary, const ProbeFile &file, std::optional<TipKind> templatesOf)
 {
@@ -66,8 +62,7 @@ FileSummary summarizeFile(const QString &folder, AccessCheck access, std::option
     }
     // The bytes stay on disk, and the entries' names are read from there again. A file that
     // changes in between is read once more; the change is noticed and summed up anew anyway.
-    ProbeFile::Keep keep{kProblemsKept, 1};
-    keep.bytesOnDisk = true;
+    const ProbeFile::Keep keep{.keep = kProblemsKept, .fromLine = 1, .bytesOnDisk = true};
     for (int attempt = 1;; ++attempt) {
         QString error;
         const std::optional<ProbeFile> file = ProbeFile::read(path, &error, keep);

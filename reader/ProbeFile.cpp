@@ -1172,34 +1172,64 @@ ProbeFile ProbeFile::fromBytes(QByteArray bytes, Keep keep, const ReadProgress *
     return file;
 }
 
-std::optional<ProbeFile::Totals> ProbeFile::check(const QString &path, const std::function<void(const Problem &)> &each,
-                                                  QString *error)
+namespace {
+
+// Opens the file for a reading in pieces; refuses one too large for 32-bit line offsets.
+ReadResult openForPieces(InputFile &file, const std::filesystem::path &native)
 {
-    const std::filesystem::path native(QDir::toNativeSeparators(path).toStdU16String());
-    InputFile file;
-    ReadResult result = file.open(native);
-    if (result.ok() && file.size() > kLargest) {
-        result = {ReadCause::TooLarge, 0};
-    }
-    Stream stream(file, each);
-    Checker checker(stream);
-    // Whole lines from a buffer that grows only for a line longer than it.
+    const ReadResult result = file.open(native);
+    return result.ok() && file.size() > kLargest ? ReadResult{ReadCause::TooLarge, 0} : result;
+}
+
+// How a reading in pieces ended: with the read's result, stopped by its caller, and the last byte.
+struct Fed
+{
+    ReadResult result;
+    bool stopped = false;
+    char last = 0;
+};
+
+// Feeds the lines of an open file to the checker, read in pieces into a buffer that grows only
+// for a line longer than it. After each read, seen(base, bytes, ended) is shown all the bytes in
+// the buffer (bytes[0] stands at base in the file; ended at the file's end) and stops the reading
+// by returning false. keepFrom(offset) tells how far back the buffer must keep the bytes when the
+// next line starts at offset.
+// One function for every reading, called through std::function once a piece: the line loop is
+// then made once, with the finding of line ends inlined into it.
+template <typename Checker>
+Fed feedPieces(InputFile &file, Checker &checker, const std::function<bool(quint64, QByteArrayView, bool)> &seen,
+               const std::function<quint64(quint64)> &keepFrom)
+{
+    Fed fed;
     std::vector<char> buffer(std::size_t(1) << 20);
     std::size_t have = 0;
-    quint64 base = 0; // where buffer[0] stands in the file
-    while (result.ok()) {
+    std::size_t pos = 0; // where the next line starts in the buffer
+    quint64 base = 0;    // where buffer[0] stands in the file
+    for (;;) {
+        const auto drop = std::size_t(keepFrom(base + pos) - base);
+        std::memmove(buffer.data(), buffer.data() + drop, have - drop);
+        have -= drop;
+        pos -= drop;
+        base += drop;
         if (have == buffer.size()) {
             buffer.resize(2 * buffer.size());
         }
         std::size_t got = 0;
-        result = file.read(std::span(buffer).subspan(have), got);
-        if (!result.ok() || got == 0) {
-            break;
+        fed.result = file.read(std::span(buffer).subspan(have), got);
+        if (!fed.result.ok()) {
+            return fed;
         }
         have += got;
+        fed.last = have > 0 ? buffer[have - 1] : fed.last;
+        if (!seen(base, QByteArrayView(buffer.data(), qsizetype(have)), got == 0)) {
+            fed.stopped = true;
+            return fed;
+        }
+        if (got == 0) {
+            break;
+        }
         const char *const data = buffer.data();
         const char *const readable = data + buffer.size();
-        std::size_t pos = 0;
         while (pos < have) {
             // A short line is found with the masks of its bytes, a longer one by a search.
             syntax::ByteMasks masks;
@@ -1220,21 +1250,37 @@ std::optional<ProbeFile::Totals> ProbeFile::check(const QString &path, const std
             checker.feed(base + pos, QByteArrayView(data + pos, qsizetype(end - pos)), true, readable);
             pos = end + 1;
         }
-        std::memmove(buffer.data(), data + pos, have - pos);
-        have -= pos;
-        base += pos;
     }
-    if (!result.ok()) {
-        if (error) {
-            *error = readFailure(path, result);
+    if (pos < have) {
+        checker.feed(base + pos, QByteArrayView(buffer.data() + pos, qsizetype(have - pos)), false,
+                     buffer.data() + buffer.size());
+    }
+    return fed;
+}
+
+} // namespace
+
+std::optional<ProbeFile::Totals> ProbeFile::check(const QString &path, const std::function<void(const Problem &)> &each,
+                                                  QString *error)
+{
+    const std::filesystem::path native(QDir::toNativeSeparators(path).toStdU16String());
+    InputFile file;
+    ReadResult result = openForPieces(file, native);
+    if (result.ok()) {
+        Stream stream(file, each);
+        Checker checker(stream);
+        result = feedPieces(
+            file, checker, [](quint64, QByteArrayView, bool) { return true; }, [](quint64 next) { return next; })
+                     .result;
+        if (result.ok()) {
+            checker.finish();
+            return Totals{checker.recordCount(), checker.problemCount(), checker.hintCount()};
         }
-        return std::nullopt;
     }
-    if (have > 0) {
-        checker.feed(base, QByteArrayView(buffer.data(), qsizetype(have)), false, buffer.data() + buffer.size());
+    if (error) {
+        *error = readFailure(path, result);
     }
-    checker.finish();
-    return Totals{checker.recordCount(), checker.problemCount(), checker.hintCount()};
+    return std::nullopt;
 }
 
 std::optional<ProbeFile> ProbeFile::readLeavingOnDisk(const QString &path, QString *error, Keep keep,
@@ -1242,13 +1288,9 @@ std::optional<ProbeFile> ProbeFile::readLeavingOnDisk(const QString &path, QStri
 {
     const std::filesystem::path native(QDir::toNativeSeparators(path).toStdU16String());
     InputFile input;
-    ReadResult result = input.open(native);
-    if (result.ok() && input.size() > kLargest) {
-        result = {ReadCause::TooLarge, 0};
-    }
-    if (!result.ok()) {
+    if (const ReadResult opened = openForPieces(input, native); !opened.ok()) {
         if (error) {
-            *error = readFailure(path, result);
+            *error = readFailure(path, opened);
         }
         return std::nullopt;
     }
@@ -1257,71 +1299,35 @@ std::optional<ProbeFile> ProbeFile::readLeavingOnDisk(const QString &path, QStri
     BytesOnDisk &disk = *file.m_disk;
     Keeper keeper(file, keep, &input);
     Checker checker(keeper, keep.quickLines);
-    // Whole lines from a buffer that grows only for a line longer than it. What is let go is
-    // hashed first.
-    std::vector<char> buffer(std::size_t(1) << 20);
-    std::size_t have = 0;
-    std::size_t pos = 0; // where the next line starts in the buffer
-    quint64 base = 0;    // where buffer[0] stands in the file
-    char last = 0;
-    constexpr quint64 kStep = quint64(1) << 20;
-    quint64 nextLook = kStep;
     int percent = 0;
-    for (;;) {
-        const std::size_t drop = std::min<std::size_t>(pos, std::size_t(quint64(disk.hashed()) - base));
-        std::memmove(buffer.data(), buffer.data() + drop, have - drop);
-        have -= drop;
-        pos -= drop;
-        base += drop;
-        if (have == buffer.size()) {
-            buffer.resize(2 * buffer.size());
+    // Every piece is hashed before it is let go; after each, a look at how far, and whether to go
+    // on.
+    const auto seen = [&](quint64 base, QByteArrayView bytes, bool ended) {
+        disk.hashFrom(qint64(base), bytes, ended);
+        if (!progress) {
+            return true;
         }
-        std::size_t got = 0;
-        result = input.read(std::span(buffer).subspan(have), got);
-        if (!result.ok()) {
-            break;
+        if (progress->cancel && progress->cancel->load()) {
+            return false;
         }
-        have += got;
-        disk.hashFrom(qint64(base), QByteArrayView(buffer.data(), qsizetype(have)), got == 0);
-        if (got == 0) {
-            break;
+        const quint64 read = base + quint64(bytes.size());
+        if (const int now = int(read * 100 / std::max<quint64>(input.size(), 1)); now > percent && progress->report) {
+            percent = now;
+            progress->report(percent);
         }
-        last = buffer[have - 1];
-        const char *const data = buffer.data();
-        while (const auto *newline = static_cast<const char *>(std::memchr(data + pos, '\n', have - pos))) {
-            const auto end = std::size_t(newline - data);
-            checker.feed(base + pos, QByteArrayView(data + pos, qsizetype(end - pos)), true, data + buffer.size());
-            pos = end + 1;
-        }
-        if (progress && base + have >= nextLook) {
-            nextLook = base + have + kStep;
-            if (progress->cancel && progress->cancel->load()) {
-                if (error) {
-                    error->clear();
-                }
-                return std::nullopt;
-            }
-            if (const int now = int((base + have) * 100 / std::max<quint64>(input.size(), 1)); now > percent) {
-                percent = now;
-                if (progress->report) {
-                    progress->report(percent);
-                }
-            }
-        }
-    }
-    if (!result.ok()) {
+        return true;
+    };
+    const auto keepFrom = [&disk](quint64 next) { return std::min(next, quint64(disk.hashed())); };
+    const Fed fed = feedPieces(input, checker, seen, keepFrom);
+    if (fed.stopped || !fed.result.ok()) {
         if (error) {
-            *error = readFailure(path, result);
+            *error = fed.stopped ? QString() : readFailure(path, fed.result);
         }
         return std::nullopt;
     }
-    if (pos < have) {
-        checker.feed(base + pos, QByteArrayView(buffer.data() + pos, qsizetype(have - pos)), false,
-                     buffer.data() + buffer.size());
-    }
     checker.finish();
     keeper.done(checker);
-    disk.finishReading(qint64(base + have), last == '\n');
+    disk.finishReading(disk.hashed(), fed.last == '\n');
     return file;
 }
 

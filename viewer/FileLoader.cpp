@@ -37,9 +37,7 @@ private:
     void run() override
     {
         // The bytes stay on disk: the window holds only the records.
-        ProbeFile::Keep keep;
-        keep.bytesOnDisk = true;
-        file = readSettled(m_path, &error, {}, &m_progress, keep);
+        file = readSettled(m_path, &error, {}, &m_progress, {.bytesOnDisk = true});
         if (file && m_shown && file->fingerprint() == *m_shown) {
             unchanged = true;
             file.reset();

@@ -181,9 +181,7 @@ ViewerWindow::~ViewerWindow() = default;
 bool ViewerWindow::openFile(const QString &path)
 {
     QString error;
-    ProbeFile::Keep keep;
-    keep.bytesOnDisk = true;
-    std::optional<ProbeFile> file = ProbeFile::read(path, &error, keep);
+    std::optional<ProbeFile> file = ProbeFile::read(path, &error, {.bytesOnDisk = true});
     if (!file) {
         QMessageBox::critical(this, windowTitle(), error);
         return false;

@@ -268,8 +268,7 @@ QStringList streamedNotes(const QString &path)
 // record, line and note, and the bytes themselves.
 void compareWithMemory(const QString &path, const QByteArray &bytes)
 {
-    ProbeFile::Keep onDisk;
-    onDisk.bytesOnDisk = true;
+    const ProbeFile::Keep onDisk{.bytesOnDisk = true};
     const std::optional<ProbeFile> disk = ProbeFile::read(path, nullptr, onDisk);
     QVERIFY(disk);
     const ProbeFile memory = ProbeFile::fromBytes(bytes);
@@ -519,8 +518,7 @@ void TestProbeFile::linesFromTheBytes()
     QFile out(path);
     QVERIFY(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
     out.close();
-    ProbeFile::Keep onDisk;
-    onDisk.bytesOnDisk = true;
+    const ProbeFile::Keep onDisk{.bytesOnDisk = true};
     const std::optional<ProbeFile> disk = ProbeFile::read(path, nullptr, onDisk);
     QVERIFY(disk);
     const ProbeFile memory = ProbeFile::fromBytes(bytes);
@@ -578,8 +576,7 @@ void TestProbeFile::changedOnDisk()
         return file.open(mode) && file.write(content) == content.size();
     };
     QVERIFY(write(bytes, QIODevice::WriteOnly));
-    ProbeFile::Keep onDisk;
-    onDisk.bytesOnDisk = true;
+    const ProbeFile::Keep onDisk{.bytesOnDisk = true};
     const std::optional<ProbeFile> file = ProbeFile::read(path, nullptr, onDisk);
     QVERIFY(file);
     const ProbeFile memory = ProbeFile::fromBytes(bytes);
