@@ -8,7 +8,7 @@ namespace merivox {
 
 QByteArrayView itemKey(QByteArrayView itemLine)
 {
-    if (!itemLine.startsWith("ITEM:")) {
+    if (!syntax::isItemLine(itemLine)) {
         return {};
     }
     QByteArrayView key = itemLine.sliced(5);

@@ -549,13 +549,15 @@ bool toInteger(QByteArrayView text, int &value)
 bool holdsAnotherLine(QByteArrayView field, bool textField)
 {
     qsizetype letters = 0;
+    bool colon = false;
     for (const char c : field) {
         letters += isNumberChar(c) || c == 'e' || c == 'E' ? 0 : 1;
+        colon = colon || c == ':';
     }
     if (letters == 0) {
         return false; // a number, or what is left of one
     }
-    if (std::memchr(field.data(), ':', size_t(field.size())) && field.contains(QByteArrayView("ITEM:"))) {
+    if (colon && field.contains(QByteArrayView("ITEM:"))) {
         return true;
     }
     // Every keyword ends in one of these letters.
@@ -633,14 +635,16 @@ bool looksLikeUtf8(QByteArrayView text)
 
 bool splitItem(QByteArrayView line, QByteArrayView &name, QByteArrayView &thread)
 {
+    // Read for every record: the last "MM " is searched from the end here, without a call.
     const QByteArrayView body = line.sliced(5); // after "ITEM:"
-    const qsizetype mm = body.lastIndexOf(QByteArrayView("MM "));
-    if (mm < 0) {
-        return false;
+    for (qsizetype mm = body.size() - 3; mm >= 0; --mm) {
+        if (body[mm + 2] == ' ' && body[mm + 1] == 'M' && body[mm] == 'M') {
+            name = body.first(mm);
+            thread = body.sliced(mm + 3);
+            return true;
+        }
     }
-    name = body.first(mm);
-    thread = body.sliced(mm + 3);
-    return true;
+    return false;
 }
 
 } // namespace merivox::syntax

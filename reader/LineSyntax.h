@@ -10,6 +10,7 @@
 #include <QByteArrayView>
 
 #include <array>
+#include <cstring>
 
 namespace merivox::syntax {
 
@@ -51,6 +52,12 @@ bool isKeyword(QByteArrayView word);
 inline bool isBlank(char c)
 {
     return c == ' ' || c == '\t';
+}
+
+// Whether the line starts with "ITEM:", as every record's first line does.
+inline bool isItemLine(QByteArrayView line)
+{
+    return line.size() >= 5 && std::memcmp(line.data(), "ITEM:", 5) == 0;
 }
 
 // The fields of a line, split at runs of blanks. Holds up to kMax views; count tells how many

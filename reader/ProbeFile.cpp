@@ -2,6 +2,7 @@
 
 #include "AnsiText.h"
 #include "ItemKeys.h"
+#include "LargePages.h"
 #include "LineSyntax.h"
 #include "ReadFile.h"
 #include "ReaderTexts.h"
@@ -171,6 +172,8 @@ public:
         virtual QByteArrayView remembered(quint32 number, quint32 &index, QByteArray &scratch) = 0;
         // Whether a line from offset on ends in CR LF.
         virtual bool crLfFrom(quint64 offset) = 0;
+        // About this many records are coming: room for what the sink keeps of each can be made.
+        virtual void expectRecords(quint64) {}
 
     protected:
         bool m_wantsLines = true;
@@ -218,6 +221,24 @@ public:
         m_sink.settled(std::numeric_limits<int>::max());
     }
 
+    // A file of size bytes is to be read: the duplicate table is made once at about the size it
+    // will grow to, instead of growing to it in steps that each move every slot. Made whole at
+    // once, it is made no larger than 8 MiB this way: a file of few records but long lines does
+    // not take more.
+    void expectBytes(quint64 size)
+    {
+        constexpr quint64 kMost = 3 << 18; // records that fill a table of 2^20 slots
+        const quint64 records = std::min(size / kBytesPerRecord, kMost);
+        size_t wanted = 1024;
+        while (3 * wanted < 4 * records) {
+            wanted *= 2;
+        }
+        if (wanted > m_slots.size()) {
+            rehash(wanted);
+        }
+        m_sink.expectRecords(records);
+    }
+
     quint32 lineCount() const { return m_lines; }
     qsizetype recordCount() const { return m_records; }
     qsizetype problemCount() const { return m_problemCount; }
@@ -225,6 +246,8 @@ public:
 
 private:
     static constexpr quint32 kNone = std::numeric_limits<quint32>::max();
+    // What a record takes in a file, about: a stylus some 250 bytes, an extension or a cube more.
+    static constexpr quint64 kBytesPerRecord = 256;
 
     // Tells the sink which lines are done: all when no record is open, else those before it.
     // The sink hears only of a change: a later line, or a note since it last heard.
@@ -249,15 +272,21 @@ private:
 
     void readLine(quint64 offset, QByteArrayView line, const char *readable, const syntax::ByteMasks *masks)
     {
-        if (m_open && m_quickLines && readIntact(offset, line, readable, masks)) {
-            return;
+        if (!(m_open && m_quickLines && readIntact(offset, line, readable, masks))) {
+            readByRules(offset, line);
         }
+    }
+
+    // The full rules, for every line that the quick way leaves; kept out of the way of the lines
+    // that take the quick way, which then need none of its set-up.
+    [[gnu::noinline]] void readByRules(quint64 offset, QByteArrayView line)
+    {
         const quint32 index = m_lines++;
         m_index = index;
         LineKind kind = LineKind::Unknown;
         QString trouble;
         // An item line at the start of its line, as every record begins, needs no fields.
-        const bool itemLine = m_quickLines && line.startsWith(QByteArrayView("ITEM:"));
+        const bool itemLine = m_quickLines && syntax::isItemLine(line);
         if (!itemLine) {
             syntax::split(line, m_fields);
         }
@@ -547,18 +576,35 @@ private:
     }
 
     // Eight bytes at a time, each mixed in by a multiplication, the whole folded to 32 bits: only
-    // a first sieve, as keys of equal hash are compared byte by byte.
+    // a first sieve, as keys of equal hash are compared byte by byte. A key of eight bytes or more
+    // ends on its last eight, which may overlap the word before; a shorter one is put together in
+    // a register (a partial word copied through memory would make the processor wait for it).
     static quint32 hashOf(QByteArrayView key)
     {
         constexpr quint64 kMix = 0xff51afd7ed558ccdull;
-        quint64 hash = 0x9e3779b97f4a7c15ull ^ quint64(key.size());
-        const char *p = key.data();
-        qsizetype left = key.size();
-        for (; left > 0; p += 8, left -= 8) {
-            quint64 word = 0;
-            std::memcpy(&word, p, size_t(std::min<qsizetype>(left, 8)));
+        const auto mix = [](quint64 hash, quint64 word) {
             hash = (hash ^ word) * kMix;
-            hash ^= hash >> 29;
+            return hash ^ (hash >> 29);
+        };
+        const auto load = [](const char *p) {
+            quint64 word;
+            std::memcpy(&word, p, 8);
+            return word;
+        };
+        const qsizetype size = key.size();
+        const char *const p = key.data();
+        quint64 hash = 0x9e3779b97f4a7c15ull ^ quint64(size);
+        if (size >= 8) {
+            for (qsizetype at = 0; at + 8 < size; at += 8) {
+                hash = mix(hash, load(p + at));
+            }
+            hash = mix(hash, load(p + size - 8));
+        } else {
+            quint64 word = 0;
+            for (qsizetype i = 0; i < size; ++i) {
+                word |= quint64(quint8(p[i])) << (8 * i);
+            }
+            hash = mix(hash, word);
         }
         hash *= kMix;
         return quint32(hash ^ (hash >> 32));
@@ -591,7 +637,7 @@ private:
 
     void rehash(size_t size)
     {
-        std::vector<Slot> table(size);
+        std::vector<Slot, LargePageAllocator<Slot>> table(size);
         const size_t mask = size - 1;
         for (const Slot &slot : m_slots) {
             if (slot.number == 0) {
@@ -784,7 +830,7 @@ private:
         quint64 keyOffset = 0;  // where its name starts
     } m_twin;
     Open m_state;
-    std::vector<Slot> m_slots;
+    std::vector<Slot, LargePageAllocator<Slot>> m_slots;
     size_t m_keyCount = 0;
     QByteArray m_scratch;
 };
@@ -1044,6 +1090,7 @@ public:
         return bytesAt(key.offset, key.length, scratch);
     }
     bool crLfFrom(quint64 offset) override { return crLfFromFile(m_file, offset); }
+    void expectRecords(quint64 records) override { m_keys.reserve(records); }
 
 private:
     // Where a distinct name and thread stand in the file, and its line index. The file is at
@@ -1125,7 +1172,7 @@ private:
     QTemporaryFile m_spill;
     int m_spillFirst = kNone; // the first line of a spilled note
     // A deque grows without copying what it holds: no moment with the keys twice in memory.
-    std::deque<Key> m_keys;
+    std::vector<Key, LargePageAllocator<Key>> m_keys;
 };
 
 ProbeFile ProbeFile::fromBytes(QByteArray bytes, Keep keep, const ReadProgress *progress)
@@ -1269,6 +1316,7 @@ std::optional<ProbeFile::Totals> ProbeFile::check(const QString &path, const std
     if (result.ok()) {
         Stream stream(file, each);
         Checker checker(stream);
+        checker.expectBytes(file.size());
         result = feedPieces(
             file, checker, [](quint64, QByteArrayView, bool) { return true; }, [](quint64 next) { return next; })
                      .result;
@@ -1299,6 +1347,7 @@ std::optional<ProbeFile> ProbeFile::readLeavingOnDisk(const QString &path, QStri
     BytesOnDisk &disk = *file.m_disk;
     Keeper keeper(file, keep, &input);
     Checker checker(keeper, keep.quickLines);
+    checker.expectBytes(input.size());
     int percent = 0;
     // Every piece is hashed before it is let go; after each, a look at how far, and whether to go
     // on.
