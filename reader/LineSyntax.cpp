@@ -233,6 +233,17 @@ WideMasks wideMasks(const char *line, int size)
             joined(low.comma, high.comma), joined(low.sign, high.sign), joined(low.colon, high.colon)};
 }
 
+// The shapes a hot spot names: words that plainly hold no other line, passed without a closer look.
+template <size_t N> bool isWord(QByteArrayView word, const char (&text)[N])
+{
+    return word.size() == qsizetype(N - 1) && std::memcmp(word.data(), text, N - 1) == 0;
+}
+
+bool isShape(QByteArrayView word)
+{
+    return isWord(word, "ball") || isWord(word, "shank") || isWord(word, "disk");
+}
+
 // A line two bytes shorter than its masks are wide (62 or 126 bytes), on the masks of its bytes:
 // two bits to spare above it, so that "the next byte" and "the one after" of its last field are
 // beyond it. A longer line, which is rare, takes the full rules.
@@ -298,7 +309,7 @@ template <typename Masks> bool readIntactByMasks(QByteArrayView line, const Mask
         }
         for (Bits w = words; w != 0; w &= w - 1) {
             out.word = field(lowest(w));
-            if (holdsAnotherLine(out.word, true)) {
+            if (!isShape(out.word) && holdsAnotherLine(out.word, true)) {
                 return false;
             }
         }
@@ -548,10 +559,18 @@ bool toInteger(QByteArrayView text, int &value)
 
 bool holdsAnotherLine(QByteArrayView field, bool textField)
 {
+    // Looked into for every thread and shape: one table look-up a byte.
+    static constexpr std::array<quint8, 256> kNumberish = [] {
+        std::array<quint8, 256> table{};
+        for (const char c : {'0', '1', '2', '3', '4', '5', '6', '7', '8', '9', '+', '-', '.', ',', 'e', 'E'}) {
+            table[quint8(c)] = 1;
+        }
+        return table;
+    }();
     qsizetype letters = 0;
     bool colon = false;
     for (const char c : field) {
-        letters += isNumberChar(c) || c == 'e' || c == 'E' ? 0 : 1;
+        letters += 1 - kNumberish[quint8(c)];
         colon = colon || c == ':';
     }
     if (letters == 0) {
