@@ -28,7 +28,7 @@ echo "Installing $installer silently"
 
 installed="$WINEPREFIX/drive_c/Program Files/Merivox"
 menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Merivox"
-for file in bin/merivox.exe bin/merivox-view.exe bin/qt.conf bin/Qt6Core.dll bin/libstdc++-6.dll \
+for file in bin/merivox.exe bin/merivox-view.exe bin/merivox-view-window.dll bin/qt.conf bin/Qt6Core.dll bin/libstdc++-6.dll \
             bin/plugins/platforms/qwindows.dll bin/translations/qtbase_de.qm Uninstall.exe; do
     [ -f "$installed/$file" ] || fail "not installed: $file"
 done
