@@ -1,7 +1,8 @@
 # Deployment of a cross-built Windows program by install rules: the Qt libraries that the
-# programs link, the plugins they load, the MinGW runtime, a qt.conf that names the plugin and
-# translation folders, and Qt's German texts. The DLLs are stripped into the build tree first
-# (Qt's and libstdc++'s come with their symbols, more than half of their size).
+# programs and merivox-view's window part link, the plugins they load, the MinGW runtime, a
+# qt.conf that names the plugin and translation folders, and Qt's German texts. The DLLs are
+# stripped into the build tree first (Qt's and libstdc++'s come with their symbols, more than half
+# of their size).
 set(deploy_dir ${CMAKE_CURRENT_BINARY_DIR}/deploy)
 get_target_property(qt_core_dll Qt6::Core IMPORTED_LOCATION_RELEASE)
 if(NOT qt_core_dll)

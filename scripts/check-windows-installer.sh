@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks the Windows installer that scripts/package-windows.sh built, under Wine: installs it
 # silently into a fresh Wine prefix, checks the start-menu entries, runs the installed
-# merivox.exe --version and merivox-view.exe --check on a file, uninstalls it silently and
-# checks that nothing of it is left (files, start menu, registry).
+# merivox.exe --version, merivox-view.exe --check and --pdf (which its window part writes) on a
+# file, uninstalls it silently and checks that nothing of it is left (files, start menu, registry).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 installer=$(ls build/windows-cross/merivox-*-win64.exe | head -1)
@@ -28,7 +28,7 @@ echo "Installing $installer silently"
 
 installed="$WINEPREFIX/drive_c/Program Files/Merivox"
 menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Merivox"
-for file in bin/merivox.exe bin/merivox-view.exe bin/qt.conf bin/Qt6Core.dll bin/libstdc++-6.dll \
+for file in bin/merivox.exe bin/merivox-view.exe bin/merivox-view-window.dll bin/qt.conf bin/Qt6Core.dll bin/libstdc++-6.dll \
             bin/plugins/platforms/qwindows.dll bin/translations/qtbase_de.qm Uninstall.exe; do
     [ -f "$installed/$file" ] || fail "not installed: $file"
 done
@@ -57,6 +57,13 @@ status=0
 check=$("$wine" 'C:\Program Files\Merivox\bin\merivox-view.exe' --check 'C:\usrprobe.dat' </dev/null 2>&1 | tr -d '\r') || status=$?
 echo "merivox-view.exe --check C:\\usrprobe.dat: $check (exit code $status)"
 [ "$status" -eq 0 ] && [ "$check" = "1 Eintrag, 0 Probleme" ] || fail "merivox-view.exe --check"
+
+# The window part, loaded from beside the program: the data sheet needs fonts but no window.
+status=0
+sheet=$("$wine" 'C:\Program Files\Merivox\bin\merivox-view.exe' --pdf 'C:\Datenblatt.pdf' 1 'C:\usrprobe.dat' </dev/null 2>&1 |
+         tr -d '\r' | iconv -f WINDOWS-1252 -t UTF-8) || status=$?
+echo "merivox-view.exe --pdf C:\\Datenblatt.pdf 1 C:\\usrprobe.dat: $sheet (exit code $status)"
+[ "$status" -eq 0 ] && head -c 5 "$WINEPREFIX/drive_c/Datenblatt.pdf" | grep -q '^%PDF-' || fail "merivox-view.exe --pdf"
 
 echo "Uninstalling silently"
 "$wine" 'C:\Program Files\Merivox\Uninstall.exe' /S </dev/null >/dev/null 2>&1

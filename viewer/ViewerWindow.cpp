@@ -10,7 +10,7 @@
 #include "RecordView.h"
 #include "RemoveAction.h"
 #include "ScreenPlacement.h"
-#include "ViewerStartup.h"
+#include "ViewerCommand.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -54,6 +55,8 @@ class TestViewer final : public QObject
 private slots:
     void commandLine_data();
     void commandLine();
+    void withoutWindowPart_data();
+    void withoutWindowPart();
     void problemChoosesRecord();
     void window();
     void midLineProblemChoosesItsRecord();
@@ -184,6 +187,75 @@ void TestViewer::commandLine()
     QFile written(sheet);
     QVERIFY(written.open(QIODevice::ReadOnly));
     QCOMPARE(written.readAll().startsWith("%PDF-"), arguments.contains(QStringLiteral("--pdf")) && exitCode == 0);
+}
+
+void TestViewer::withoutWindowPart_data()
+{
+    // The program copied into a folder of its own, where the window part is missing or is no
+    // library: what needs no display still works, the rest is refused with the reason. FILE holds
+    // all six kinds after a line outside every record; PART is the window part's path.
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("part"); // the bytes at PART; null: nothing there
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err"); // the start of standard error
+
+    const QString missing = "Der Fensterteil von merivox-view fehlt: PART\n"
+                            "Ohne ihn gehen nur --check, --remove, --help und --version.\n";
+    const QString broken = "Der Fensterteil von merivox-view lässt sich nicht laden: PART: ";
+    QTest::newRow("window, missing") << QStringList{"FILE"} << QByteArray() << 2 << QString() << missing;
+    QTest::newRow("file dialog, missing") << QStringList() << QByteArray() << 2 << QString() << missing;
+    QTest::newRow("pdf, missing") << QStringList{"--pdf", "OUT", "13", "FILE"} << QByteArray() << 2 << QString() << missing;
+    QTest::newRow("window, no library") << QStringList{"FILE"} << QByteArray("kein Modul") << 2 << QString() << broken;
+    QTest::newRow("check") << QStringList{"--check", "FILE"} << QByteArray() << 1 << "1: Unbekannte Zeile: „Kopf“.\n"
+                           "6 Einträge, 1 Problem\n" << QString();
+    QTest::newRow("check, no library") << QStringList{"--check", "FILE"} << QByteArray("kein Modul") << 1
+                                       << "1: Unbekannte Zeile: „Kopf“.\n6 Einträge, 1 Problem\n" << QString();
+    QTest::newRow("remove") << QStringList{"--remove", "1", "FILE"} << QByteArray() << 1 << QString()
+                            << "Zeile 1 gehört zu keinem Eintrag";
+    QTest::newRow("version") << QStringList{"--version"} << QByteArray() << 0
+                             << "merivox-view " MERIVOX_PROJECT_VERSION "\n" << QString();
+    QTest::newRow("refused") << QStringList{"--pdf", "OUT"} << QByteArray() << 2 << QString() << "--pdf braucht";
+}
+
+void TestViewer::withoutWindowPart()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, part);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+
+    QTemporaryDir copy;
+    QVERIFY(copy.isValid() && QDir(copy.path()).mkpath(QStringLiteral("bin")));
+    const QString program = copy.filePath(QStringLiteral("bin/") + QFileInfo(QStringLiteral(MERIVOX_VIEW)).fileName());
+    QVERIFY(QFile::copy(QStringLiteral(MERIVOX_VIEW), program));
+    // Where the program looks for it: as far from the program as in the build tree.
+    const QString relative = QDir(QFileInfo(QStringLiteral(MERIVOX_VIEW)).path()).relativeFilePath(QStringLiteral(MERIVOX_VIEW_WINDOW));
+    const QString partPath = QDir::cleanPath(copy.filePath(QStringLiteral("bin/") + relative));
+    if (!part.isNull()) {
+        QVERIFY(QDir().mkpath(QFileInfo(partPath).path()));
+        QFile file(partPath);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(part) == part.size());
+    }
+    arguments.replaceInStrings(QStringLiteral("FILE"), write(QStringLiteral("usrprobe.dat"), "Kopf\r\n" + allKinds()));
+    arguments.replaceInStrings(QStringLiteral("OUT"), copy.filePath(QStringLiteral("Datenblatt.pdf")));
+    err.replace(QStringLiteral("PART"), QDir::toNativeSeparators(partPath));
+    // Should the part be found after all, a window or fonts without a display would fail otherwise.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(programText(process.readAllStandardOutput()), out);
+    const QString errText = programText(process.readAllStandardError());
+    QVERIFY2(err.isEmpty() ? errText.isEmpty() : errText.startsWith(err), qPrintable(errText));
+    QCOMPARE(process.exitCode(), exitCode);
+    QVERIFY(!QFile::exists(copy.filePath(QStringLiteral("Datenblatt.pdf"))));
 }
 
 void TestViewer::problemChoosesRecord()
