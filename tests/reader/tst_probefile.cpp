@@ -54,6 +54,8 @@ private slots:
     void linesFromTheBytes();
     void changedOnDisk_data();
     void changedOnDisk();
+    void duplicatesAsCounted_data();
+    void duplicatesAsCounted();
 };
 
 // One file of all six kinds; each kind alone, in both locales, is read back in the round trip.
@@ -604,6 +606,55 @@ void TestProbeFile::changedOnDisk()
     }
     QCOMPARE(file->text(last) == memory.text(last), same);
     QCOMPARE(file->bytes(), same ? bytes : QByteArray());
+}
+
+// The duplicate rule against a count of its own: thousands of names of every length from 1 to 25
+// bytes, some repeated, in records smaller and larger than the check's table is made for (it
+// grows, or is emptier). Every repeat is named with the line of the first record, both when the
+// file is checked and when it is read.
+void TestProbeFile::duplicatesAsCounted_data()
+{
+    QTest::addColumn<QByteArray>("body"); // the lines after the item line
+    QTest::newRow("small records") << QByteArray("begintip\r\nendtip\r\n");
+    QTest::newRow("large records") << "begintip\r\n" + QByteArray("Color 1 2 3\r\n").repeated(30) + "endtip\r\n";
+}
+
+void TestProbeFile::duplicatesAsCounted()
+{
+    QFETCH(QByteArray, body);
+    const int lines = 1 + int(body.count('\n'));
+    QByteArray bytes;
+    QHash<QByteArray, int> first; // name: the line of its first record
+    QStringList expected;
+    QRandomGenerator random(17);
+    for (int i = 0; i < 6000; ++i) {
+        const int earlier = int(random.bounded(i + 1));
+        const int n = i % 5 == 4 ? earlier : i; // a fifth repeat an earlier record's name, or their own
+        const QByteArray name = QByteArray::number(n, 36) + QByteArray(n % 23, char('a' + n % 26));
+        const int line = i * lines + 1;
+        if (const auto seen = first.constFind(name); seen != first.cend()) {
+            expected << QStringLiteral("%1: Name „%2“ mit Gewinde „M3“ steht schon in Zeile %3.")
+                            .arg(line).arg(QString::fromLatin1(name)).arg(*seen);
+        } else {
+            first.insert(name, line);
+        }
+        bytes += "ITEM:" + name + "MM M3\r\n" + body;
+    }
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+    file.close();
+    const QStringList checked = streamedNotes(path);
+    QCOMPARE(checked.mid(0, checked.size() - 1), expected);
+    const std::optional<ProbeFile> read = ProbeFile::read(path, nullptr, {.keep = qsizetype(1) << 30, .bytesOnDisk = true});
+    QVERIFY(read);
+    QStringList kept;
+    for (const Problem &p : read->notes()) {
+        kept << QStringLiteral("%1: %2").arg(p.line).arg(p.text);
+    }
+    QCOMPARE(kept, expected);
 }
 
 QTEST_GUILESS_MAIN(TestProbeFile)
