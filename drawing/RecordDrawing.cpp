@@ -302,7 +302,9 @@ void RecordDrawing::paint(QPainter &painter, const QPointF &origin, double pixel
     QTransform toDevice;
     toDevice.translate(origin.x(), origin.y());
     toDevice.scale(pixelsPerMm, pixelsPerMm);
-    paintShapes(painter, toDevice, {});
+    // At a fixed scale a part may reach far beyond the device: what it paints is cut to the device
+    // first, as a fitted drawing is cut to its frame, so that its size costs nothing.
+    paintShapes(painter, toDevice, paintedArea(painter));
     paintMarks(painter, toDevice, {});
     painter.restore();
 }

@@ -21,7 +21,8 @@ QByteArray stylus(const QByteArray &body)
     return "ITEM:HMM M3\r\nbegintip\r\nribcount 10\r\n" + body + "endtip\r\n";
 }
 
-// The quickest of five fitted paints into an image of the size, in milliseconds of processor time:
+// The quickest of five paints into an image of the size (fitted, and at fixed scales of 1e5 and 2
+// pixels a millimetre, where a part may reach far beyond the image), in milliseconds of processor time:
 // a busy machine (other builds beside the tests) slows some paints down, a slow drawing all of them.
 double paintMs(const RecordDrawing &drawing, QSize size)
 {
@@ -33,6 +34,7 @@ double paintMs(const RecordDrawing &drawing, QSize size)
         const std::clock_t start = std::clock();
         drawing.paintFitted(painter, QRectF(QPointF(8, 8), QSizeF(size) - QSizeF(16, 16)));
         drawing.paint(painter, QPointF(size.width() / 2.0, 8), 1e5);
+        drawing.paint(painter, QPointF(size.width() / 2.0, 8), 2.0); // a part that reaches far beyond
         ms = double(std::clock() - start) * 1000.0 / CLOCKS_PER_SEC;
     }
     return *std::min_element(times.begin(), times.end());
@@ -69,6 +71,8 @@ void TestHostilePaint::paintTime_data()
          stylus("sphere 0 0 -1e-9 1e-9\r\nhotspot 1e6 1e6 -1e6 0 0 1 3 3 ball\r\nconnect 0 0 1e6 0 0 1 M3\r\n")},
         {"forty thousand primitives", stylus(many)},
         {"three thousand faces, out-of-range colour", faces},
+        {"slanted cylinders a kilometre long",
+         stylus(QByteArray("cylinder 0 0 1e5 2 0 -1e6 1\r\nhotspot 1e300 0 -1e308 0 0 1 3 3 ball\r\n").repeated(3))},
         {"half spheres across the axis", stylus(QByteArray("cutsphere 1e6 0 -1e6 1 1 1 1e6 2 -10000\r\n").repeated(3000))},
     };
     for (const auto &[name, bytes] : records) {
