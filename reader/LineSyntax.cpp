@@ -36,12 +36,12 @@ constexpr std::array<Keyword, 13> kKeywords{{
     {"Connect", LineKind::CubeConnect},
 }};
 
-bool isDigit(char c)
+constexpr bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
 }
 
-bool isNumberChar(char c)
+constexpr bool isNumberChar(char c)
 {
     return isDigit(c) || c == '+' || c == '-' || c == '.' || c == ',';
 }
@@ -562,8 +562,8 @@ bool holdsAnotherLine(QByteArrayView field, bool textField)
     // Looked into for every thread and shape: one table look-up a byte.
     static constexpr std::array<quint8, 256> kNumberish = [] {
         std::array<quint8, 256> table{};
-        for (const char c : {'0', '1', '2', '3', '4', '5', '6', '7', '8', '9', '+', '-', '.', ',', 'e', 'E'}) {
-            table[quint8(c)] = 1;
+        for (int c = 0; c < 256; ++c) {
+            table[size_t(c)] = isNumberChar(char(c)) || c == 'e' || c == 'E' ? 1 : 0;
         }
         return table;
     }();
@@ -654,6 +654,9 @@ bool looksLikeUtf8(QByteArrayView text)
 
 bool splitItem(QByteArrayView line, QByteArrayView &name, QByteArrayView &thread)
 {
+    if (line.size() < 5) {
+        return false;
+    }
     // Read for every record: the last "MM " is searched from the end here, without a call.
     const QByteArrayView body = line.sliced(5); // after "ITEM:"
     for (qsizetype mm = body.size() - 3; mm >= 0; --mm) {

@@ -155,7 +155,8 @@ qsizetype secondKeywordAt(QByteArrayView first);
 bool looksLikeUtf8(QByteArrayView text);
 
 // The item line's name and thread: the text between "ITEM:" and the last "MM ", and the text
-// after it. False when the line has no "MM ".
+// after it. False when the line has no "MM ", or is shorter than "ITEM:" (bytes that could not
+// be read again).
 bool splitItem(QByteArrayView line, QByteArrayView &name, QByteArrayView &thread);
 
 } // namespace merivox::syntax

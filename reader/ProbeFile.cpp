@@ -1171,7 +1171,8 @@ private:
     int m_first = kNone; // the first line that a held note is on
     QTemporaryFile m_spill;
     int m_spillFirst = kNone; // the first line of a spilled note
-    // A deque grows without copying what it holds: no moment with the keys twice in memory.
+    // Made at once for the records the file's length suggests (expectRecords): grown, and for a
+    // moment held twice, only for a file of more records than that.
     std::vector<Key, LargePageAllocator<Key>> m_keys;
 };
 
@@ -1530,7 +1531,7 @@ std::pair<QByteArrayView, QByteArrayView> ProbeFile::nameAndThreadBytes(qsizetyp
         return {}; // its bytes could not be read again
     }
     if (!syntax::splitItem(item, name, thread)) {
-        return {item.size() >= 5 ? item.sliced(5) : QByteArrayView(), {}};
+        return {item.sliced(5), {}};
     }
     return {name, thread};
 }
@@ -1586,7 +1587,7 @@ QList<RecordLine> ProbeFile::lines(qsizetype record) const
             line.kind = LineKind::Item;
             QByteArrayView name;
             QByteArrayView thread;
-            if (bytes.size() >= 5 && syntax::splitItem(bytes, name, thread)) {
+            if (syntax::splitItem(bytes, name, thread)) {
                 line.fields = {fromAnsi(name), fromAnsi(thread)};
             }
             line.values = {qQNaN(), qQNaN()};

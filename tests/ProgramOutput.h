@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QOperatingSystemVersion>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QtTest>
 
@@ -31,6 +32,17 @@ inline QString programText(const QByteArray &bytes)
     }
     // Decoding the system code page is sound in Qt (only its encoder misses unmappable characters).
     return QString::fromLocal8Bit(lines);
+}
+
+// This process's environment with no display to reach, on a window system that needs one: a
+// program that makes a window or an application object with a display then fails at once.
+inline QProcessEnvironment withoutDisplay()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    return environment;
 }
 
 } // namespace merivox::test

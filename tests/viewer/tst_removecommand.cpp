@@ -150,10 +150,7 @@ void TestRemoveCommand::program()
     arguments.replaceInStrings(QStringLiteral("FOLDER"), folder.path());
     err.replace(QStringLiteral("FOLDER/"), QDir::toNativeSeparators(folder.path() + QLatin1Char('/')));
     // No display needed, as for --check.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    QProcessEnvironment environment = merivox::test::withoutDisplay();
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(MERIVOX_VIEW), arguments);

@@ -161,10 +161,7 @@ void TestViewer::commandLine()
     arguments.replaceInStrings(QStringLiteral("OUT"), sheet);
     // --check must work without any display: a window system that cannot connect would abort.
     // The sheet needs fonts but no display either; it finds a platform without one by itself.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    QProcessEnvironment environment = merivox::test::withoutDisplay();
     // Wine lacks the per-monitor DPI call that Qt's Windows platform makes, and Qt says so on
     // standard error; a real Windows has it.
     environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("qt.qpa.windows=false"));
@@ -242,10 +239,7 @@ void TestViewer::withoutWindowPart()
     arguments.replaceInStrings(QStringLiteral("OUT"), copy.filePath(QStringLiteral("Datenblatt.pdf")));
     err.replace(QStringLiteral("PART"), QDir::toNativeSeparators(partPath));
     // Should the part be found after all, a window or fonts without a display would fail otherwise.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    QProcessEnvironment environment = merivox::test::withoutDisplay();
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(program, arguments);

@@ -76,10 +76,7 @@ void TestCommandLine::answers()
 
     // The program itself, on a platform that needs a display, with none to reach: an application
     // object made before the answer would abort it.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    QProcessEnvironment environment = merivox::test::withoutDisplay();
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     QProcess program;
     program.setProcessEnvironment(environment);
