@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QOperatingSystemVersion>
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QtTest>
@@ -43,6 +44,26 @@ inline QProcessEnvironment withoutDisplay()
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     return environment;
+}
+
+// Starts PROCESS on PROGRAM and waits up to TIMEOUT ms for it to end by itself. A start that the
+// system refuses says nothing of the program and is tried once more. Says why on failure.
+inline bool runToEnd(QProcess &process, const QString &program, const QStringList &arguments, int timeout = 30000)
+{
+    process.start(program, arguments);
+    if (!process.waitForStarted(timeout) && process.error() == QProcess::FailedToStart) {
+        qWarning("%s did not start (%s); once more", qPrintable(program), qPrintable(process.errorString()));
+        process.start(program, arguments);
+    }
+    if (!process.waitForFinished(timeout)) {
+        qWarning("%s did not finish: %s", qPrintable(program), qPrintable(process.errorString()));
+        return false;
+    }
+    if (process.exitStatus() != QProcess::NormalExit) {
+        qWarning("%s crashed: %s", qPrintable(program), qPrintable(process.errorString()));
+        return false;
+    }
+    return true;
 }
 
 } // namespace merivox::test

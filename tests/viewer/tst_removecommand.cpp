@@ -153,9 +153,7 @@ void TestRemoveCommand::program()
     QProcessEnvironment environment = merivox::test::withoutDisplay();
     QProcess process;
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(MERIVOX_VIEW), arguments);
-    QVERIFY(process.waitForFinished(30000));
-    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QVERIFY(merivox::test::runToEnd(process, QStringLiteral(MERIVOX_VIEW), arguments));
     const QString errText = merivox::test::programText(process.readAllStandardError());
     QVERIFY2(err.isEmpty() ? errText.isEmpty() : errText.startsWith(err), qPrintable(errText));
     QCOMPARE(process.exitCode(), exitCode);

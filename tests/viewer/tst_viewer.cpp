@@ -172,9 +172,7 @@ void TestViewer::commandLine()
     }
     QProcess process;
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(MERIVOX_VIEW), arguments);
-    QVERIFY(process.waitForFinished(30000));
-    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QVERIFY(runToEnd(process, QStringLiteral(MERIVOX_VIEW), arguments));
     for (const auto &[found, expected] : {std::pair(programText(process.readAllStandardOutput()), out),
                                           std::pair(programText(process.readAllStandardError()), err)}) {
         const bool whole = expected.endsWith(QLatin1Char('\n')) || expected.isEmpty();
@@ -242,9 +240,7 @@ void TestViewer::withoutWindowPart()
     QProcessEnvironment environment = merivox::test::withoutDisplay();
     QProcess process;
     process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    QVERIFY(process.waitForFinished(30000));
-    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QVERIFY(runToEnd(process, program, arguments));
     QCOMPARE(programText(process.readAllStandardOutput()), out);
     const QString errText = programText(process.readAllStandardError());
     QVERIFY2(err.isEmpty() ? errText.isEmpty() : errText.startsWith(err), qPrintable(errText));
@@ -351,8 +347,7 @@ void TestViewer::manyProblems()
     // none left out, none twice.
     const QString longer = write(QStringLiteral("blank25.dat"), "ITEM:AMM M3\r\n" + QByteArray("\r\n").repeated(25000));
     QProcess check;
-    check.start(QStringLiteral(MERIVOX_VIEW), {QStringLiteral("--check"), longer});
-    QVERIFY(check.waitForFinished(60000));
+    QVERIFY(runToEnd(check, QStringLiteral(MERIVOX_VIEW), {QStringLiteral("--check"), longer}, 60000));
     const QStringList lines = programText(check.readAllStandardOutput()).split(QLatin1Char('\n'));
     QCOMPARE(lines.size(), 25001 + 1 + 1);
     for (int i = 1; i <= 25000; ++i) {
@@ -364,8 +359,7 @@ void TestViewer::manyProblems()
     // A pipe without a writer is refused at once, not waited on.
     const QString pipe = m_folder.filePath(QStringLiteral("pipe.dat"));
     QVERIFY(QProcess::execute(QStringLiteral("mkfifo"), {pipe}) == 0);
-    check.start(QStringLiteral(MERIVOX_VIEW), {QStringLiteral("--check"), pipe});
-    QVERIFY(check.waitForFinished(5000));
+    QVERIFY(runToEnd(check, QStringLiteral(MERIVOX_VIEW), {QStringLiteral("--check"), pipe}, 5000));
     QCOMPARE(check.exitCode(), 2);
     QVERIFY(check.readAllStandardError().contains("ist keine gewöhnliche Datei"));
 #endif

@@ -8,6 +8,7 @@
 
 using namespace merivox;
 using merivox::test::programText;
+using merivox::test::runToEnd;
 
 // The command line is answered before any window or display exists: each case is checked on the
 // function and on the built program, started where no display can be reached.
@@ -80,9 +81,7 @@ void TestCommandLine::answers()
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     QProcess program;
     program.setProcessEnvironment(environment);
-    program.start(QStringLiteral(MERIVOX_PROGRAM), arguments);
-    QVERIFY(program.waitForFinished(30000));
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QVERIFY(runToEnd(program, QStringLiteral(MERIVOX_PROGRAM), arguments));
     QCOMPARE(program.exitCode(), exitCode);
     compareOutput(programText(program.readAllStandardOutput()), standardOutput);
     QCOMPARE(programText(program.readAllStandardError()), standardError);
