@@ -238,16 +238,34 @@ void TestProbeFile::handMadeLines()
     }
 }
 
+// A note as the check prints it.
+QString noteText(const Problem &p)
+{
+    return QStringLiteral("%1: %2%3").arg(p.line).arg(p.hint ? "Hinweis: " : "", p.text);
+}
+
+QStringList noteTexts(const QList<Problem> &notes)
+{
+    QStringList out;
+    for (const Problem &p : notes) {
+        out << noteText(p);
+    }
+    return out;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
 // What the whole-file model finds, each note as the check prints it, then the counts.
 QStringList wholeFileNotes(const QByteArray &bytes)
 {
     ProbeFile::Keep all;
     all.keep = qsizetype(1) << 30;
     const ProbeFile file = ProbeFile::fromBytes(bytes, all);
-    QStringList out;
-    for (const Problem &p : file.notes()) {
-        out << QStringLiteral("%1: %2%3").arg(p.line).arg(p.hint ? "Hinweis: " : "", p.text);
-    }
+    QStringList out = noteTexts(file.notes());
     out << QStringLiteral("%1 %2 %3").arg(file.recordCount()).arg(file.problemCount()).arg(file.hintCount());
     return out;
 }
@@ -256,9 +274,7 @@ QStringList wholeFileNotes(const QByteArray &bytes)
 QStringList streamedNotes(const QString &path)
 {
     QStringList out;
-    const auto totals = ProbeFile::check(path, [&out](const Problem &p) {
-        out << QStringLiteral("%1: %2%3").arg(p.line).arg(p.hint ? "Hinweis: " : "", p.text);
-    });
+    const auto totals = ProbeFile::check(path, [&out](const Problem &p) { out << noteText(p); });
     if (!totals) {
         return {QStringLiteral("not read")};
     }
@@ -344,10 +360,7 @@ void TestProbeFile::checkStreamsAsWholeFile()
     mixed.replace(mixed.size() / 2, mixed.size() - mixed.size() / 2,
                   QByteArray(bytes.mid(bytes.size() / 2)).replace("\r\n", "\n"));
     for (const QByteArray &variant : {bytes, QByteArray(bytes).replace("\r\n", "\n"), mixed}) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        QCOMPARE(file.write(variant), variant.size());
-        file.close();
+        QVERIFY(writeFile(path, variant));
         const QStringList expected = wholeFileNotes(variant);
         QCOMPARE(streamedNotes(path), expected);
         compareWithMemory(path, variant);
@@ -642,19 +655,12 @@ void TestProbeFile::duplicatesAsCounted()
     }
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-    file.close();
+    QVERIFY(writeFile(path, bytes));
     const QStringList checked = streamedNotes(path);
     QCOMPARE(checked.mid(0, checked.size() - 1), expected);
     const std::optional<ProbeFile> read = ProbeFile::read(path, nullptr, {.keep = qsizetype(1) << 30, .bytesOnDisk = true});
     QVERIFY(read);
-    QStringList kept;
-    for (const Problem &p : read->notes()) {
-        kept << QStringLiteral("%1: %2").arg(p.line).arg(p.text);
-    }
-    QCOMPARE(kept, expected);
+    QCOMPARE(noteTexts(read->notes()), expected);
 }
 
 QTEST_GUILESS_MAIN(TestProbeFile)
