@@ -6,20 +6,16 @@
 // Windows implementation (AppendFile_win32.cpp) builds and is tested with a cross compiler; the
 // POSIX one is AppendFile_posix.cpp.
 
+#include "FileCause.h"
+
 #include <filesystem>
 #include <string_view>
 
 namespace merivox {
 
-// What stopped an append, in the terms the operator's message names.
-enum class AppendCause { None, FolderMissing, AccessDenied, DiskFull, FileTooLarge, IsFolder, Other };
-
-struct AppendResult
-{
-    AppendCause cause = AppendCause::None;
-    int systemError = 0; // errno, or GetLastError() on Windows
-    bool ok() const { return cause == AppendCause::None; }
-};
+// What stopped an append: FolderMissing, AccessDenied, DiskFull, SizeLimit, IsFolder, or what the
+// system's error names otherwise.
+using AppendResult = FileResult;
 
 // Appends the bytes to the file at path, creating it when absent, and flushes them (and, for a
 // new file, its folder) to disk. When the file's last byte is not LF, a line end goes first: LF

@@ -12,32 +12,7 @@ namespace merivox {
 
 namespace {
 
-AppendCause causeOf(int error)
-{
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-        return AppendCause::FolderMissing;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return AppendCause::AccessDenied;
-    case ENOSPC:
-    case EDQUOT:
-        return AppendCause::DiskFull;
-    case EFBIG:
-        return AppendCause::FileTooLarge;
-    case EISDIR:
-        return AppendCause::IsFolder;
-    default:
-        return AppendCause::Other;
-    }
-}
-
-AppendResult failure(int error)
-{
-    return {causeOf(error), error};
-}
+using detail::failure;
 
 bool sameFile(const struct stat &a, const struct stat &b)
 {

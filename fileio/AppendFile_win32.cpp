@@ -10,35 +10,11 @@ namespace merivox {
 
 namespace {
 
-AppendCause causeOf(DWORD error)
-{
-    switch (error) {
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-        return AppendCause::FolderMissing;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-        return AppendCause::AccessDenied;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return AppendCause::DiskFull;
-    case ERROR_FILE_TOO_LARGE:
-        return AppendCause::FileTooLarge;
-    default:
-        return AppendCause::Other;
-    }
-}
-
-AppendResult failure(DWORD error)
-{
-    return {causeOf(error), int(error)};
-}
+using detail::failure;
 
 AppendResult lastFailure()
 {
-    return failure(GetLastError());
+    return failure(int(GetLastError()));
 }
 
 bool isFolder(const wchar_t *path)
@@ -156,7 +132,7 @@ AppendResult openLocked(const wchar_t *path, OpenFile &file)
         if (file.handle == INVALID_HANDLE_VALUE) {
             const DWORD error = GetLastError();
             if (error == ERROR_ACCESS_DENIED && isFolder(path)) {
-                return {AppendCause::IsFolder, int(error)};
+                return failure(FileCause::IsFolder, int(error));
             }
             // Another program may hold the file open without sharing it for a moment.
             if (error == ERROR_SHARING_VIOLATION || (error == ERROR_ACCESS_DENIED && deletePending(path))) {

@@ -14,7 +14,7 @@ ReadResult readWholeFile(const std::filesystem::path &path, std::uint64_t limit,
     }
     const std::uint64_t size = file.size();
     if (size > limit) {
-        return {ReadCause::TooLarge, 0};
+        return {FileCause::TooLarge, 0};
     }
     char *const buffer = into(size);
     // In pieces of at most 64 MiB, which every system reads in one call.

@@ -12,6 +12,8 @@
 // A caller that wants the file in pieces opens an InputFile and reads into its own buffer as often
 // as it likes; readWholeFile does that once into a buffer that the caller sizes.
 
+#include "FileCause.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -19,26 +21,10 @@
 
 namespace merivox {
 
-// What stopped a read, in the terms the operator's message names.
-enum class ReadCause {
-    None,
-    Missing,            // no file of that name in an existing folder
-    FolderMissing,      // the folder on the way to it does not exist
-    AccessDenied,       // the file may not be read
-    FolderAccessDenied, // the folder that holds it may not be looked into
-    IsFolder,           // a folder of that name
-    NotRegular,         // a pipe, a device or a socket
-    TooLarge,           // more than the caller takes
-    Locked,             // an append kept its lock longer than a reader waits
-    Other,
-};
-
-struct ReadResult
-{
-    ReadCause cause = ReadCause::None;
-    int systemError = 0; // errno, or GetLastError() on Windows
-    bool ok() const { return cause == ReadCause::None; }
-};
+// What stopped a read: Missing, FolderMissing, AccessDenied, FolderAccessDenied, IsFolder,
+// NotRegular, TooLarge (more than the caller takes), InUse (an append kept its lock longer than a
+// reader waits, or another program holds the file without sharing it), else Other.
+using ReadResult = FileResult;
 
 class InputFile final
 {

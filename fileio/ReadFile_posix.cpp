@@ -10,39 +10,34 @@ namespace merivox {
 
 namespace {
 
-ReadResult failure(ReadCause cause, int error)
-{
-    return {cause, error};
-}
+using detail::failure;
 
 // Why the path could not be opened: open() alone does not tell a missing file from a missing
-// folder, nor a file without rights from a folder without them.
+// folder, nor a file without rights from a folder without them. A read names no other cause.
 ReadResult refused(const std::filesystem::path &path, int error)
 {
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR: {
+    switch (detail::causeOf(error)) {
+    case FileCause::FolderMissing: {
         const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
         struct stat info;
         if (::stat(folder.c_str(), &info) != 0) {
-            return failure(errno == EACCES ? ReadCause::FolderAccessDenied : ReadCause::FolderMissing, errno);
+            return failure(errno == EACCES ? FileCause::FolderAccessDenied : FileCause::FolderMissing, errno);
         }
-        return failure(S_ISDIR(info.st_mode) ? ReadCause::Missing : ReadCause::FolderMissing, error);
+        return failure(S_ISDIR(info.st_mode) ? FileCause::Missing : FileCause::FolderMissing, error);
     }
-    case EACCES:
-    case EPERM: {
+    case FileCause::AccessDenied: {
         // A folder without search rights hides even the file's existence.
         struct stat info;
         int look = detail::atReadStage(ReadStage::Look);
         if (look == 0 && ::stat(path.c_str(), &info) != 0) {
             look = errno;
         }
-        return failure(look == EACCES ? ReadCause::FolderAccessDenied : ReadCause::AccessDenied, error);
+        return failure(look == EACCES ? FileCause::FolderAccessDenied : FileCause::AccessDenied, error);
     }
-    case EISDIR:
-        return failure(ReadCause::IsFolder, error);
+    case FileCause::IsFolder:
+        return failure(FileCause::IsFolder, error);
     default:
-        return failure(ReadCause::Other, error);
+        return failure(FileCause::Other, error);
     }
 }
 
@@ -78,11 +73,11 @@ ReadResult InputFile::open(const std::filesystem::path &path)
     if (::fstat(fd, &info) != 0) {
         error = errno;
         ::close(fd);
-        return failure(ReadCause::Other, error);
+        return failure(FileCause::Other, error);
     }
     if (!S_ISREG(info.st_mode)) {
         ::close(fd);
-        return failure(S_ISDIR(info.st_mode) ? ReadCause::IsFolder : ReadCause::NotRegular, 0);
+        return failure(S_ISDIR(info.st_mode) ? FileCause::IsFolder : FileCause::NotRegular, 0);
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     m_handle = fd;
@@ -97,14 +92,14 @@ ReadResult InputFile::read(std::span<char> buffer, std::size_t &got)
     buffer = buffer.first(std::size_t(std::min<std::uint64_t>(buffer.size(), m_size - m_position)));
     while (got == 0 && !buffer.empty()) {
         if (const int error = detail::atReadStage(ReadStage::Read)) {
-            return failure(ReadCause::Other, error);
+            return failure(FileCause::Other, error);
         }
         const ssize_t n = ::pread(int(m_handle), buffer.data(), buffer.size(), off_t(m_position));
         if (n < 0 && errno == EINTR) {
             continue;
         }
         if (n < 0) {
-            return failure(ReadCause::Other, errno);
+            return failure(FileCause::Other, errno);
         }
         got = std::size_t(n);
         m_position += got;

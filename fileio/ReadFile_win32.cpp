@@ -18,10 +18,7 @@ HANDLE handleOf(std::intptr_t value)
     return reinterpret_cast<HANDLE>(value);
 }
 
-ReadResult failure(ReadCause cause, DWORD error)
-{
-    return {cause, int(error)};
-}
+using detail::failure;
 
 bool isFolder(const wchar_t *path)
 {
@@ -29,19 +26,21 @@ bool isFolder(const wchar_t *path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Why the path could not be opened, refined where the table cannot tell. A read names no other
+// cause; a network share that does not exist is a missing folder to it.
 ReadResult refused(const std::filesystem::path &path, DWORD error)
 {
-    switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-        return failure(ReadCause::Missing, error);
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-        return failure(ReadCause::FolderMissing, error);
-    case ERROR_ACCESS_DENIED: {
+    if (error == ERROR_BAD_NET_NAME) {
+        return failure(FileCause::FolderMissing, int(error));
+    }
+    switch (const FileCause cause = detail::causeOf(int(error))) {
+    case FileCause::Missing:
+    case FileCause::FolderMissing:
+    case FileCause::InUse: // another program holds the file without sharing it, or locked
+        return failure(cause, int(error));
+    case FileCause::AccessDenied: {
         if (isFolder(path.c_str())) {
-            return failure(ReadCause::IsFolder, error);
+            return failure(FileCause::IsFolder, int(error));
         }
         // The attributes of a file come with the right to list its folder: when even they are
         // refused, the folder is closed, not only the file.
@@ -49,13 +48,11 @@ ReadResult refused(const std::filesystem::path &path, DWORD error)
         if (look == 0 && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
             look = GetLastError();
         }
-        return failure(look == ERROR_ACCESS_DENIED ? ReadCause::FolderAccessDenied : ReadCause::AccessDenied, error);
+        return failure(look == ERROR_ACCESS_DENIED ? FileCause::FolderAccessDenied : FileCause::AccessDenied,
+                       int(error));
     }
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return failure(ReadCause::Locked, error);
     default:
-        return failure(ReadCause::Other, error);
+        return failure(FileCause::Other, int(error));
     }
 }
 
@@ -100,18 +97,18 @@ ReadResult InputFile::open(const std::filesystem::path &path)
     // A pipe or a device ("NUL", "COM1") opens like a file; it is refused before any read.
     if (GetFileType(file) != FILE_TYPE_DISK) {
         CloseHandle(file);
-        return failure(ReadCause::NotRegular, 0);
+        return failure(FileCause::NotRegular, 0);
     }
     BY_HANDLE_FILE_INFORMATION info{};
     LARGE_INTEGER size{};
     if (!GetFileInformationByHandle(file, &info) || !GetFileSizeEx(file, &size)) {
         error = GetLastError();
         CloseHandle(file);
-        return failure(ReadCause::Other, error);
+        return failure(FileCause::Other, error);
     }
     if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         CloseHandle(file);
-        return failure(ReadCause::IsFolder, 0);
+        return failure(FileCause::IsFolder, 0);
     }
     m_handle = reinterpret_cast<std::intptr_t>(file);
     m_size = std::uint64_t(size.QuadPart);
@@ -147,11 +144,11 @@ ReadResult InputFile::read(std::span<char> buffer, std::size_t &got)
         }
         // An append holds the whole file locked while it writes: wait for it to finish.
         if (error != ERROR_LOCK_VIOLATION) {
-            return failure(ReadCause::Other, error);
+            return failure(FileCause::Other, error);
         }
         Sleep(kPauseMs);
     }
-    return failure(ReadCause::Locked, error);
+    return failure(FileCause::InUse, int(error));
 }
 
 } // namespace merivox

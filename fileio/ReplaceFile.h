@@ -9,7 +9,7 @@
 //   1. the path (a symbolic link at it is followed) is opened and locked, and must still name the
 //      locked file; temporary files that a killed copy left beside it are removed;
 //   2. the content is read and its hash compared with the one the caller saw: if it differs,
-//      nothing is changed (ReplaceCause::Changed);
+//      nothing is changed (FileCause::Changed);
 //   3. the old content is kept as "<name>.bak": a hard link to the old file, or where the file
 //      system has no hard links a flushed copy. An existing .bak is replaced only when it holds an
 //      earlier content of this file (isEarlierContent); otherwise nothing is changed;
@@ -21,6 +21,8 @@
 // for the lock meanwhile finds, once it has it, that the path names another file, and starts
 // again with the new one.
 
+#include "FileCause.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -28,30 +30,13 @@
 
 namespace merivox {
 
-// What stopped a replacement, in the terms the operator's message names.
-enum class ReplaceCause {
-    None,
-    Changed,       // the content is not the one the caller saw; nothing changed
-    BadRange,      // the range lies outside the content the caller saw
-    InUse,         // another program holds the file, or the file system cannot replace it in one step
-    ForeignBackup, // a .bak that this program did not write stands in the way
-    NoPermissions, // the new file could not be given the old one's permissions
-    FileMissing,   // no file at the path
-    FolderMissing,
-    AccessDenied,
-    DiskFull,
-    FileTooLarge,
-    IsFolder,
-    Other,
-};
-
-struct ReplaceResult
+// What stopped a replacement: Changed, BadRange, InUse (another program holds the file, or the
+// file system cannot replace it in one step), ForeignBackup, NoPermissions, Missing (no file at
+// the path), FolderMissing, AccessDenied, DiskFull, SizeLimit, IsFolder, else Other.
+struct ReplaceResult : FileResult
 {
-    ReplaceCause cause = ReplaceCause::None;
-    int systemError = 0;       // errno, or GetLastError() on Windows
     std::uint64_t newHash = 0; // the hash of the content now at the path, when replaced
     bool replaced = false;     // the new content stands at the path (also when a later flush failed)
-    bool ok() const { return cause == ReplaceCause::None; }
 };
 
 // The hash by which a caller names the content it saw (64-bit FNV-1a).
@@ -120,6 +105,18 @@ void removeLeftovers(const std::filesystem::path &file);
 // which the first, and only that one, starts with "ITEM:". A .bak that an editor or another
 // program wrote with any other difference is left alone, and nothing is removed.
 bool isEarlierContent(std::string_view backup, std::string_view current);
+
+// A replacement that ended before anything was replaced: for the cause that the table gives the
+// system's error, or for a cause of its own.
+inline ReplaceResult notReplaced(int systemError)
+{
+    return {failure(systemError)};
+}
+
+inline ReplaceResult notReplaced(FileCause cause, int systemError = 0)
+{
+    return {failure(cause, systemError)};
+}
 
 // Checks the range against the content and builds the new content.
 bool splice(std::string_view content, std::uint64_t begin, std::uint64_t end, std::string_view insert,

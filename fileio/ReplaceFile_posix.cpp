@@ -12,40 +12,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-ReplaceCause causeOf(int error)
-{
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-        return ReplaceCause::FolderMissing;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return ReplaceCause::AccessDenied;
-    case ENOSPC:
-    case EDQUOT:
-        return ReplaceCause::DiskFull;
-    case EFBIG:
-        return ReplaceCause::FileTooLarge;
-    case EISDIR:
-        return ReplaceCause::IsFolder;
-    case EBUSY:
-    case ETXTBSY:
-        return ReplaceCause::InUse;
-    default:
-        return ReplaceCause::Other;
-    }
-}
-
-ReplaceResult failure(int error)
-{
-    return {causeOf(error), error};
-}
-
-ReplaceResult failure(ReplaceCause cause, int error = 0)
-{
-    return {cause, error};
-}
+using detail::notReplaced;
 
 // A descriptor closed when it goes; closing the locked file's descriptor also releases the lock.
 struct Descriptor
@@ -151,7 +118,7 @@ ReplaceResult writeTemporary(const fs::path &temporary, const struct stat &like,
 {
     Descriptor out(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (out.fd < 0) {
-        return failure(errno);
+        return notReplaced(errno);
     }
     const auto fail = [&](ReplaceResult result) {
         ::unlink(temporary.c_str());
@@ -159,29 +126,29 @@ ReplaceResult writeTemporary(const fs::path &temporary, const struct stat &like,
     };
     struct stat made;
     if (::fstat(out.fd, &made) != 0) {
-        return fail(failure(errno));
+        return fail(notReplaced(errno));
     }
     if ((made.st_uid != like.st_uid || made.st_gid != like.st_gid) && ::fchown(out.fd, like.st_uid, like.st_gid) != 0) {
-        return fail(failure(ReplaceCause::NoPermissions, errno));
+        return fail(notReplaced(FileCause::NoPermissions, errno));
     }
     if (::fchmod(out.fd, like.st_mode & 07777) != 0) {
-        return fail(failure(ReplaceCause::NoPermissions, errno));
+        return fail(notReplaced(FileCause::NoPermissions, errno));
     }
     if (const int error = writeAll(out.fd, bytes)) {
-        return fail(failure(error));
+        return fail(notReplaced(error));
     }
     if (const int error = stages ? detail::atStage(ReplaceStage::NewWritten) : 0) {
-        return fail(failure(error));
+        return fail(notReplaced(error));
     }
     if (::fsync(out.fd) != 0) {
-        return fail(failure(errno));
+        return fail(notReplaced(errno));
     }
     if (const int error = stages ? detail::atStage(ReplaceStage::NewFlushed) : 0) {
-        return fail(failure(error));
+        return fail(notReplaced(error));
     }
     if (::close(out.fd) != 0) {
         out.fd = -1;
-        return fail(failure(errno));
+        return fail(notReplaced(errno));
     }
     out.fd = -1;
     return {};
@@ -206,10 +173,10 @@ ReplaceResult keepBackup(const fs::path &file, const struct stat &info, std::str
         std::string earlier;
         Descriptor in(S_ISREG(existing.st_mode) ? ::open(backup.c_str(), O_RDONLY | O_CLOEXEC) : -1);
         if (in.fd < 0 || readAll(in.fd, earlier) != 0 || !detail::isEarlierContent(earlier, content)) {
-            return failure(ReplaceCause::ForeignBackup);
+            return notReplaced(FileCause::ForeignBackup);
         }
     } else if (errno != ENOENT) {
-        return failure(errno);
+        return notReplaced(errno);
     }
 
     const fs::path temporary = detail::temporaryPath(file, unsigned(::getpid()), true);
@@ -219,23 +186,23 @@ ReplaceResult keepBackup(const fs::path &file, const struct stat &info, std::str
         if (::lstat(temporary.c_str(), &linked) != 0 || !sameFile(linked, info)) {
             const int error = errno;
             ::unlink(temporary.c_str());
-            return failure(ReplaceCause::Changed, error);
+            return notReplaced(FileCause::Changed, error);
         }
     } else if (const int error = refused ? refused : errno; noHardLinks(error)) {
         if (const ReplaceResult copied = writeTemporary(temporary, info, content, false); !copied.ok()) {
             return copied;
         }
     } else {
-        return failure(error);
+        return notReplaced(error);
     }
     if (::rename(temporary.c_str(), backup.c_str()) != 0) {
         const int error = errno;
         ::unlink(temporary.c_str());
-        return failure(error);
+        return notReplaced(error);
     }
     // The backup's name is on disk before the path's name can change.
     if (const int error = syncFolder(file)) {
-        return failure(error);
+        return notReplaced(error);
     }
     return {};
 }
@@ -249,36 +216,36 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
     Descriptor locked;
     struct stat info;
     if (const int error = openLocked(file, locked, info)) {
-        return failure(error == ENOENT && fs::is_directory(file.parent_path().empty() ? "." : file.parent_path())
-                           ? ReplaceCause::FileMissing
-                           : causeOf(error),
+        return notReplaced(error == ENOENT && fs::is_directory(file.parent_path().empty() ? "." : file.parent_path())
+                           ? FileCause::Missing
+                           : detail::causeOf(error),
                        error);
     }
     if (!S_ISREG(info.st_mode)) {
-        return failure(S_ISDIR(info.st_mode) ? ReplaceCause::IsFolder : ReplaceCause::Other, 0);
+        return notReplaced(S_ISDIR(info.st_mode) ? FileCause::IsFolder : FileCause::Other, 0);
     }
     detail::removeLeftovers(file);
 
     std::string content;
     if (const int error = readAll(locked.fd, content)) {
-        return failure(error);
+        return notReplaced(error);
     }
     if (contentHash(content) != expectedHash) {
-        return failure(ReplaceCause::Changed);
+        return notReplaced(FileCause::Changed);
     }
     std::string replacement;
     if (!detail::splice(content, begin, end, insert, replacement)) {
-        return failure(ReplaceCause::BadRange);
+        return notReplaced(FileCause::BadRange);
     }
     if (const int error = detail::atStage(ReplaceStage::Locked)) {
-        return failure(error);
+        return notReplaced(error);
     }
 
     if (const ReplaceResult kept = keepBackup(file, info, content); !kept.ok()) {
         return kept;
     }
     if (const int error = detail::atStage(ReplaceStage::BackupKept)) {
-        return failure(error);
+        return notReplaced(error);
     }
 
     const fs::path temporary = detail::temporaryPath(file, unsigned(::getpid()), false);
@@ -288,9 +255,9 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
     if (::rename(temporary.c_str(), file.c_str()) != 0) {
         const int error = errno;
         ::unlink(temporary.c_str());
-        return failure(error);
+        return notReplaced(error);
     }
-    ReplaceResult result{ReplaceCause::None, 0, contentHash(replacement), true};
+    ReplaceResult result{{}, contentHash(replacement), true};
     int error = detail::atStage(ReplaceStage::Replaced);
     if (error == 0) {
         error = syncFolder(file);
@@ -299,7 +266,7 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
         error = detail::atStage(ReplaceStage::FolderFlushed);
     }
     if (error != 0) {
-        result.cause = causeOf(error);
+        result.cause = detail::causeOf(error);
         result.systemError = error;
     }
     return result; // closing the old file's descriptor releases the lock

@@ -27,44 +27,11 @@ struct RenameInfoEx
     WCHAR FileName[1];
 };
 
-ReplaceCause causeOf(DWORD error)
-{
-    switch (error) {
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-        return ReplaceCause::FolderMissing;
-    case ERROR_FILE_NOT_FOUND:
-        return ReplaceCause::FileMissing;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-        return ReplaceCause::AccessDenied;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return ReplaceCause::DiskFull;
-    case ERROR_FILE_TOO_LARGE:
-        return ReplaceCause::FileTooLarge;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return ReplaceCause::InUse;
-    default:
-        return ReplaceCause::Other;
-    }
-}
-
-ReplaceResult failure(DWORD error)
-{
-    return {causeOf(error), int(error)};
-}
-
-ReplaceResult failure(ReplaceCause cause, DWORD error = 0)
-{
-    return {cause, int(error)};
-}
+using detail::notReplaced;
 
 ReplaceResult lastFailure()
 {
-    return failure(GetLastError());
+    return notReplaced(int(GetLastError()));
 }
 
 struct Handle
@@ -130,13 +97,13 @@ ReplaceResult openLocked(const fs::path &path, Handle &file)
             const DWORD attributes = GetFileAttributesW(path.c_str());
             if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
                 (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                return failure(ReplaceCause::IsFolder, error);
+                return notReplaced(FileCause::IsFolder, error);
             }
             if (error == ERROR_SHARING_VIOLATION) {
                 Sleep(kPauseMs);
                 continue;
             }
-            return failure(error);
+            return notReplaced(error);
         }
         OVERLAPPED whole{};
         if (!LockFileEx(file.handle, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
@@ -147,7 +114,7 @@ ReplaceResult openLocked(const fs::path &path, Handle &file)
         }
         file.close();
     }
-    return failure(error);
+    return notReplaced(error);
 }
 
 OVERLAPPED at(ULONGLONG offset)
@@ -210,7 +177,7 @@ bool renameOver(HANDLE file, const fs::path &to, DWORD &error)
     return false;
 }
 
-ReplaceCause renameCause(DWORD error)
+FileCause renameCause(DWORD error)
 {
     switch (error) {
     case ERROR_ACCESS_DENIED:
@@ -220,9 +187,9 @@ ReplaceCause renameCause(DWORD error)
     case ERROR_NOT_SUPPORTED:
     case ERROR_CALL_NOT_IMPLEMENTED:
     case ERROR_NOT_SAME_DEVICE:
-        return ReplaceCause::InUse;
+        return FileCause::InUse;
     default:
-        return causeOf(error);
+        return detail::causeOf(int(error));
     }
 }
 
@@ -283,11 +250,11 @@ ReplaceResult writeTemporary(const fs::path &temporary, HANDLE like, std::string
 {
     FILE_BASIC_INFO basic{};
     if (!GetFileInformationByHandleEx(like, FileBasicInfo, &basic, sizeof basic)) {
-        return failure(ReplaceCause::NoPermissions, GetLastError());
+        return notReplaced(FileCause::NoPermissions, GetLastError());
     }
     AccessList access;
     if (const DWORD error = readAccessList(like, access)) {
-        return failure(ReplaceCause::NoPermissions, error);
+        return notReplaced(FileCause::NoPermissions, error);
     }
     const DWORD attributes = basic.FileAttributes & kKeptAttributes;
     out.handle = CreateFileW(temporary.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC | READ_CONTROL,
@@ -302,19 +269,19 @@ ReplaceResult writeTemporary(const fs::path &temporary, HANDLE like, std::string
         return result;
     };
     if (const DWORD error = applyAccessList(out.handle, access)) {
-        return fail(failure(ReplaceCause::NoPermissions, error));
+        return fail(notReplaced(FileCause::NoPermissions, error));
     }
     if (!writeAll(out.handle, bytes)) {
         return fail(lastFailure());
     }
     if (const int error = stages ? detail::atStage(ReplaceStage::NewWritten) : 0) {
-        return fail(failure(DWORD(error)));
+        return fail(notReplaced(error));
     }
     if (!FlushFileBuffers(out.handle)) {
         return fail(lastFailure());
     }
     if (const int error = stages ? detail::atStage(ReplaceStage::NewFlushed) : 0) {
-        return fail(failure(DWORD(error)));
+        return fail(notReplaced(error));
     }
     return {};
 }
@@ -340,10 +307,10 @@ ReplaceResult keepBackup(const fs::path &file, HANDLE locked, std::string_view c
         std::string earlier;
         if (!earlierFile.valid() || (existing & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
             !readAll(earlierFile.handle, earlier) || !detail::isEarlierContent(earlier, content)) {
-            return failure(ReplaceCause::ForeignBackup);
+            return notReplaced(FileCause::ForeignBackup);
         }
     } else if (const DWORD error = GetLastError(); error != ERROR_FILE_NOT_FOUND) {
-        return failure(error);
+        return notReplaced(error);
     }
 
     const fs::path temporary = detail::temporaryPath(file, GetCurrentProcessId(), true);
@@ -352,7 +319,7 @@ ReplaceResult keepBackup(const fs::path &file, HANDLE locked, std::string_view c
         const Handle linked = openShared(temporary, 0);
         if (!linked.valid() || !sameFile(linked.handle, locked)) {
             DeleteFileW(temporary.c_str());
-            return failure(ReplaceCause::Changed);
+            return notReplaced(FileCause::Changed);
         }
     } else if (const DWORD error = refused ? refused : GetLastError(); noHardLinks(error)) {
         Handle copy;
@@ -360,12 +327,12 @@ ReplaceResult keepBackup(const fs::path &file, HANDLE locked, std::string_view c
             return copied;
         }
     } else {
-        return failure(error);
+        return notReplaced(error);
     }
     if (!MoveFileExW(temporary.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD error = GetLastError();
         DeleteFileW(temporary.c_str());
-        return failure(error);
+        return notReplaced(error);
     }
     return {};
 }
@@ -387,21 +354,21 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
         return lastFailure();
     }
     if (contentHash(content) != expectedHash) {
-        return failure(ReplaceCause::Changed);
+        return notReplaced(FileCause::Changed);
     }
     std::string replacement;
     if (!detail::splice(content, begin, end, insert, replacement)) {
-        return failure(ReplaceCause::BadRange);
+        return notReplaced(FileCause::BadRange);
     }
     if (const int error = detail::atStage(ReplaceStage::Locked)) {
-        return failure(DWORD(error));
+        return notReplaced(error);
     }
 
     if (const ReplaceResult kept = keepBackup(file, locked.handle, content); !kept.ok()) {
         return kept;
     }
     if (const int error = detail::atStage(ReplaceStage::BackupKept)) {
-        return failure(DWORD(error));
+        return notReplaced(error);
     }
 
     const fs::path temporary = detail::temporaryPath(file, GetCurrentProcessId(), false);
@@ -413,17 +380,17 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
     DWORD error = 0;
     if (!renameOver(fresh.handle, file, error)) {
         markForDeletion(fresh.handle);
-        return failure(renameCause(error), error);
+        return notReplaced(renameCause(error), error);
     }
     fresh.close();
-    ReplaceResult result{ReplaceCause::None, 0, contentHash(replacement), true};
+    ReplaceResult result{{}, contentHash(replacement), true};
     // NTFS journals the rename itself; there is no folder to flush as on POSIX.
     int stageError = detail::atStage(ReplaceStage::Replaced);
     if (stageError == 0) {
         stageError = detail::atStage(ReplaceStage::FolderFlushed);
     }
     if (stageError != 0) {
-        result.cause = causeOf(DWORD(stageError));
+        result.cause = detail::causeOf(stageError);
         result.systemError = stageError;
     }
     return result; // closing the old file's handle releases the lock

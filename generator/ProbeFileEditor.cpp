@@ -22,38 +22,37 @@ std::string_view bytesOf(const QByteArray &bytes)
 
 } // namespace
 
-QString ProbeFileEditor::reasonText(ReplaceCause cause, int systemError, const QString &path)
+QString ProbeFileEditor::reasonText(FileCause cause, int systemError, const QString &path)
 {
     switch (cause) {
-    case ReplaceCause::Changed:
+    case FileCause::Changed:
         return QStringLiteral("Die Datei wurde geändert, seit sie eingelesen wurde.");
-    case ReplaceCause::BadRange:
+    case FileCause::BadRange:
         return QStringLiteral("Der Eintrag steht nicht in der Datei.");
-    case ReplaceCause::InUse:
+    case FileCause::InUse:
         return QStringLiteral("Die Datei wird von einem anderen Programm verwendet, oder das Laufwerk kann sie nicht "
                               "in einem Schritt ersetzen.");
-    case ReplaceCause::ForeignBackup:
+    case FileCause::ForeignBackup:
         return QStringLiteral("Die Sicherung %1 stammt nicht von diesem Programm und wird nicht überschrieben.")
             .arg(QFileInfo(path + QStringLiteral(".bak")).fileName());
-    case ReplaceCause::NoPermissions:
+    case FileCause::NoPermissions:
         return QStringLiteral("Die Zugriffsrechte der Datei lassen sich nicht auf die neue Fassung übertragen.");
-    case ReplaceCause::FileMissing:
+    case FileCause::Missing:
         return QStringLiteral("Die Datei existiert nicht.");
-    case ReplaceCause::FolderMissing:
-        return ProbeFileWriter::reasonText(AppendCause::FolderMissing, systemError);
-    case ReplaceCause::AccessDenied:
-        return ProbeFileWriter::reasonText(AppendCause::AccessDenied, systemError);
-    case ReplaceCause::DiskFull:
-        return ProbeFileWriter::reasonText(AppendCause::DiskFull, systemError);
-    case ReplaceCause::FileTooLarge:
-        return ProbeFileWriter::reasonText(AppendCause::FileTooLarge, systemError);
-    case ReplaceCause::IsFolder:
-        return ProbeFileWriter::reasonText(AppendCause::IsFolder, systemError);
-    case ReplaceCause::None:
-    case ReplaceCause::Other:
+    // The same causes as when a record is appended, in the same words.
+    case FileCause::None:
+    case FileCause::FolderMissing:
+    case FileCause::AccessDenied:
+    case FileCause::FolderAccessDenied:
+    case FileCause::DiskFull:
+    case FileCause::SizeLimit:
+    case FileCause::IsFolder:
+    case FileCause::NotRegular:
+    case FileCause::TooLarge:
+    case FileCause::Other:
         break;
     }
-    return ProbeFileWriter::reasonText(AppendCause::Other, systemError);
+    return ProbeFileWriter::reasonText(cause, systemError);
 }
 
 ProbeFileEditor::Outcome ProbeFileEditor::finish(const ReplaceResult &result, const QString &failedText)
@@ -71,8 +70,8 @@ ProbeFileEditor::Outcome ProbeFileEditor::finish(const ReplaceResult &result, co
                   ? QStringLiteral("Die Datei %1 wurde ersetzt, aber nicht sicher auf den Datenträger geschrieben.\n%2")
                         .arg(where, reasonText(result.cause, result.systemError, m_path))
                   : failedText.arg(where, reasonText(result.cause, result.systemError, m_path));
-    const bool refused = result.cause == ReplaceCause::Changed || result.cause == ReplaceCause::InUse ||
-                         result.cause == ReplaceCause::BadRange;
+    const bool refused = result.cause == FileCause::Changed || result.cause == FileCause::InUse ||
+                         result.cause == FileCause::BadRange;
     return refused && !result.replaced ? Outcome::Refused : Outcome::Failed;
 }
 
@@ -98,7 +97,7 @@ ProbeFileEditor::Outcome ProbeFileEditor::undo()
     const ReplaceResult result =
         insertIntoFile(nativePath(m_path), m_hashAfter, std::uint64_t(m_begin), bytesOf(m_removed));
     // Once the file has changed since the removal, or the bytes went back, there is nothing to undo.
-    if (result.replaced || result.cause == ReplaceCause::Changed) {
+    if (result.replaced || result.cause == FileCause::Changed) {
         m_canUndo = false;
     }
     return finish(result, QStringLiteral("Der Eintrag konnte nicht wieder in die Datei %1 eingefügt werden.\n%2"));

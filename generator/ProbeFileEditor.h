@@ -30,10 +30,10 @@ public:
 
     // The German reason of the last step that did not end with Done.
     QString errorString() const { return m_error; }
-    ReplaceCause cause() const { return m_cause; }
+    FileCause cause() const { return m_cause; }
 
     // The operator's words for a cause.
-    static QString reasonText(ReplaceCause cause, int systemError, const QString &path);
+    static QString reasonText(FileCause cause, int systemError, const QString &path);
 
 private:
     Outcome finish(const ReplaceResult &result, const QString &failedText);
@@ -43,7 +43,7 @@ private:
     qint64 m_begin = 0;
     std::uint64_t m_hashAfter = 0;
     bool m_canUndo = false;
-    ReplaceCause m_cause = ReplaceCause::None;
+    FileCause m_cause = FileCause::None;
     QString m_error;
 };
 

@@ -7,21 +7,32 @@
 
 namespace merivox {
 
-QString ProbeFileWriter::reasonText(AppendCause cause, int systemError)
+QString ProbeFileWriter::reasonText(FileCause cause, int systemError)
 {
     switch (cause) {
-    case AppendCause::FolderMissing:
+    // An append creates a missing file: "not found" can only mean the folder on the way to it.
+    case FileCause::Missing:
+    case FileCause::FolderMissing:
         return QStringLiteral("Der Ordner existiert nicht.");
-    case AppendCause::AccessDenied:
+    case FileCause::AccessDenied:
         return QStringLiteral("Zugriff verweigert.");
-    case AppendCause::DiskFull:
+    case FileCause::DiskFull:
         return QStringLiteral("Auf dem Datenträger ist nicht genügend Speicherplatz frei.");
-    case AppendCause::FileTooLarge:
+    case FileCause::SizeLimit:
         return QStringLiteral("Die Datei hat die erlaubte Größe erreicht.");
-    case AppendCause::IsFolder:
+    case FileCause::IsFolder:
         return QStringLiteral("Unter diesem Namen besteht bereits ein Ordner.");
-    case AppendCause::None:
-    case AppendCause::Other:
+    // The system's own words for the rest, an append held up by another program among them.
+    case FileCause::None:
+    case FileCause::FolderAccessDenied:
+    case FileCause::NotRegular:
+    case FileCause::TooLarge:
+    case FileCause::InUse:
+    case FileCause::Changed:
+    case FileCause::BadRange:
+    case FileCause::ForeignBackup:
+    case FileCause::NoPermissions:
+    case FileCause::Other:
         break;
     }
     return qt_error_string(systemError);

@@ -32,7 +32,7 @@ public:
 
     // The operator's words for what stopped a write to the file; the system's own text where
     // the cause has no words of its own.
-    static QString reasonText(AppendCause cause, int systemError);
+    static QString reasonText(FileCause cause, int systemError);
 
 private:
     bool fail(const QString &path, const QString &reason);

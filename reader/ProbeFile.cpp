@@ -865,27 +865,33 @@ QString readFailure(const QString &path, const ReadResult &result)
         return QStringLiteral("%1 kann nicht gelesen werden: %2").arg(shown, reason);
     };
     switch (result.cause) {
-    case ReadCause::Missing:
+    case FileCause::Missing:
         return QStringLiteral("%1 existiert nicht.").arg(shown);
     // The same causes as when the file is written, in the same words.
-    case ReadCause::FolderMissing:
+    case FileCause::FolderMissing:
         return unreadable(QStringLiteral("Der Ordner existiert nicht."));
-    case ReadCause::AccessDenied:
+    case FileCause::AccessDenied:
         return unreadable(QStringLiteral("Zugriff verweigert."));
-    case ReadCause::FolderAccessDenied:
+    case FileCause::FolderAccessDenied:
         return unreadable(QStringLiteral("Zugriff auf den Ordner verweigert."));
-    case ReadCause::IsFolder:
+    case FileCause::IsFolder:
         return QStringLiteral("%1 ist ein Ordner, keine Datei.").arg(shown);
-    case ReadCause::NotRegular:
+    case FileCause::NotRegular:
         return QStringLiteral("%1 ist keine gewöhnliche Datei (sondern ein Gerät, eine Pipe oder ein Socket) und wird "
                               "nicht gelesen.")
             .arg(shown);
-    case ReadCause::TooLarge:
+    case FileCause::TooLarge:
         return QStringLiteral("%1 ist zu groß (über 4 GB).").arg(shown);
-    case ReadCause::Locked:
+    case FileCause::InUse:
         return unreadable(QStringLiteral("Die Datei wird gerade von einem anderen Programm beschrieben."));
-    case ReadCause::None:
-    case ReadCause::Other:
+    case FileCause::None:
+    case FileCause::DiskFull:
+    case FileCause::SizeLimit:
+    case FileCause::Changed:
+    case FileCause::BadRange:
+    case FileCause::ForeignBackup:
+    case FileCause::NoPermissions:
+    case FileCause::Other:
         break;
     }
     return unreadable(qt_error_string(result.systemError));
@@ -1226,7 +1232,7 @@ namespace {
 ReadResult openForPieces(InputFile &file, const std::filesystem::path &native)
 {
     const ReadResult result = file.open(native);
-    return result.ok() && file.size() > kLargest ? ReadResult{ReadCause::TooLarge, 0} : result;
+    return result.ok() && file.size() > kLargest ? ReadResult{FileCause::TooLarge, 0} : result;
 }
 
 // How a reading in pieces ended: with the read's result, stopped by its caller, and the last byte.

@@ -116,7 +116,7 @@ void RemoveAction::tell(ProbeFileEditor::Outcome outcome, const QString &rereadN
     case ProbeFileEditor::Outcome::Done:
         return;
     case ProbeFileEditor::Outcome::Refused:
-        if (m_editor.cause() == ReplaceCause::Changed) {
+        if (m_editor.cause() == FileCause::Changed) {
             QMessageBox::warning(m_window, m_window->windowTitle(),
                                  m_editor.errorString() + QLatin1Char('\n') + rereadNote);
         } else {

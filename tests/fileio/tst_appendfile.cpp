@@ -3,44 +3,9 @@
 // removing a failed new file under the lock, following a replaced file, and the causes of failure.
 // Other processes are this executable started again as "child": it appends one text, announces
 // one stage by a marker file and, if told to, waits there for a "go" file.
-#define DOCTEST_CONFIG_IMPLEMENT
-#include <doctest/doctest.h>
-
-#include "AppendFile.h"
-#include "../support/ChildProcess.h"
-
-#include <chrono>
-#include <cstring>
-#include <fstream>
-#include <string>
-#include <thread>
-#include <vector>
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <cerrno>
-#include <unistd.h>
-#endif
-
-namespace fs = std::filesystem;
-using namespace merivox;
-using namespace merivox::test;
-using namespace std::chrono_literals;
+#include "FileLayerTest.h"
 
 namespace {
-
-#ifdef _WIN32
-constexpr int kDiskFull = ERROR_DISK_FULL;
-#else
-constexpr int kDiskFull = ENOSPC;
-#endif
-
-// A fresh folder for one case, removed afterwards.
-struct Folder : ScratchFolder
-{
-    Folder() : ScratchFolder("appendfile") {}
-};
 
 constexpr const char *kStageNames[] = {"opened", "locked", "written", "removing"};
 
@@ -92,21 +57,15 @@ public:
         writeBytes(marker("go"), {});
     }
     // The cause the child's append ended with.
-    AppendCause result()
+    FileCause result()
     {
         const int code = m_process.exitCode();
-        return code < 0 ? AppendCause::Other : AppendCause(code);
+        return code < 0 ? FileCause::Other : FileCause(code);
     }
 
 private:
     fs::path m_markers;
     ChildProcess m_process;
-};
-
-struct HookGuard
-{
-    explicit HookGuard(AppendHook hook) { setAppendHook(hook); }
-    ~HookGuard() { setAppendHook(nullptr); }
 };
 
 } // namespace
@@ -139,7 +98,7 @@ TEST_CASE("a failed flush leaves the file as it was, and removes a file it creat
             writeBytes(folder.file(), before);
         }
         const AppendResult result = appendToFile(folder.file(), "ITEM:NEW\r\nendtip\r\n");
-        CHECK(result.cause == AppendCause::DiskFull);
+        CHECK(result.cause == FileCause::DiskFull);
         CHECK(result.systemError == kDiskFull);
         CHECK(fs::exists(folder.file()) == bool(before));
         CHECK(fileBytes(folder.file()) == (before ? before : ""));
@@ -156,11 +115,11 @@ TEST_CASE("a second process waits for the first one's lock")
     {
         const char *stopAt;
         bool fails;
-        AppendCause firstCause;
+        FileCause firstCause;
         std::string after;
     };
-    for (const Case &c : {Case{"locked", false, AppendCause::None, "FIRST\r\nSECOND\r\n"},
-                          Case{"removing", true, AppendCause::DiskFull, "SECOND\r\n"}}) {
+    for (const Case &c : {Case{"locked", false, FileCause::None, "FIRST\r\nSECOND\r\n"},
+                          Case{"removing", true, FileCause::DiskFull, "SECOND\r\n"}}) {
         CAPTURE(c.stopAt);
         Folder folder;
         Child first(folder, "FIRST\r\n", "a", c.stopAt, true, c.fails);
@@ -171,7 +130,7 @@ TEST_CASE("a second process waits for the first one's lock")
         CHECK(fileBytes(folder.file()).empty());
         first.go();
         CHECK(first.result() == c.firstCause);
-        CHECK(second.result() == AppendCause::None);
+        CHECK(second.result() == FileCause::None);
         CHECK(fileBytes(folder.file()) == c.after);
     }
 }
@@ -202,10 +161,10 @@ TEST_CASE("a file replaced while the lock was awaited is left for the one the pa
 TEST_CASE("the cause of a failure")
 {
     Folder folder;
-    CHECK(appendToFile(folder.path / "gone" / "usrprobe.dat", "R\r\n").cause == AppendCause::FolderMissing);
+    CHECK(appendToFile(folder.path / "gone" / "usrprobe.dat", "R\r\n").cause == FileCause::FolderMissing);
     CHECK_FALSE(fs::exists(folder.path / "gone"));
     fs::create_directory(folder.file());
-    CHECK(appendToFile(folder.file(), "R\r\n").cause == AppendCause::IsFolder);
+    CHECK(appendToFile(folder.file(), "R\r\n").cause == FileCause::IsFolder);
     CHECK(fs::is_directory(folder.file()));
 
     const fs::path readOnly = folder.path / "readonly.dat";
@@ -225,7 +184,7 @@ TEST_CASE("the cause of a failure")
     if (writable) {
         MESSAGE("access denied skipped: a read-only file can be written here (root)");
     } else {
-        CHECK(appendToFile(readOnly, "R\r\n").cause == AppendCause::AccessDenied);
+        CHECK(appendToFile(readOnly, "R\r\n").cause == FileCause::AccessDenied);
         CHECK(fileBytes(readOnly) == "OLD\r\n");
     }
 #ifdef _WIN32
@@ -238,6 +197,5 @@ int main(int argc, char **argv)
     if (argc == 8 && std::strcmp(argv[1], "child") == 0) {
         return childMain(argv);
     }
-    doctest::Context context(argc, argv);
-    return context.run();
+    return runCases(argc, argv);
 }

@@ -1,47 +1,11 @@
 // The operating-system half of reading, the same cases against the POSIX file natively and
 // against the Windows file under Wine: the whole file and the file in pieces, each cause of a
 // refusal, and a read beside an append of another process that holds its lock.
-#define DOCTEST_CONFIG_IMPLEMENT
-#include <doctest/doctest.h>
+#include "FileLayerTest.h"
 
-#include "AppendFile.h"
-#include "ReadFile.h"
-#include "../support/ChildProcess.h"
-
-#include <chrono>
-#include <cstring>
-#include <fstream>
 #include <future>
-#include <string>
-#include <thread>
-#include <vector>
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <cerrno>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
-namespace fs = std::filesystem;
-using namespace merivox;
-using namespace merivox::test;
-using namespace std::chrono_literals;
 
 namespace {
-
-#ifdef _WIN32
-constexpr int kAccessDenied = ERROR_ACCESS_DENIED;
-#else
-constexpr int kAccessDenied = EACCES;
-#endif
-
-// A fresh folder for one case, removed afterwards.
-struct Folder : ScratchFolder
-{
-    Folder() : ScratchFolder("readfile") {}
-};
 
 ReadResult readAll(const fs::path &path, std::string &out, std::uint64_t limit = 1u << 30)
 {
@@ -125,7 +89,7 @@ TEST_CASE("the whole file, and the same bytes in pieces")
     }
 
     std::string small;
-    CHECK(readAll(folder.file(), small, 100).cause == ReadCause::TooLarge);
+    CHECK(readAll(folder.file(), small, 100).cause == FileCause::TooLarge);
     writeBytes(folder.file(), {});
     std::string empty = "x";
     CHECK(readAll(folder.file(), empty).ok());
@@ -149,21 +113,21 @@ TEST_CASE("the cause of a refusal")
         const char *what;
         fs::path path;
         int openError, lookError;
-        ReadCause cause;
+        FileCause cause;
     };
     const std::vector<Case> cases{
-        {"missing file", folder.path / "none.dat", 0, 0, ReadCause::Missing},
-        {"missing folder", folder.path / "gone" / "usrprobe.dat", 0, 0, ReadCause::FolderMissing},
-        {"a folder", folder.path / "sub", 0, 0, ReadCause::IsFolder},
-        {"a device", device, 0, 0, ReadCause::NotRegular},
+        {"missing file", folder.path / "none.dat", 0, 0, FileCause::Missing},
+        {"missing folder", folder.path / "gone" / "usrprobe.dat", 0, 0, FileCause::FolderMissing},
+        {"a folder", folder.path / "sub", 0, 0, FileCause::IsFolder},
+        {"a device", device, 0, 0, FileCause::NotRegular},
 #ifndef _WIN32
         // A pipe without a writer: refused at once, not waited on.
-        {"a pipe", fifo, 0, 0, ReadCause::NotRegular},
+        {"a pipe", fifo, 0, 0, FileCause::NotRegular},
 #endif
         // Root reads every file, so these two are injected: the open refused, and the look at
         // the path allowed (the file is closed) or refused as well (its folder is closed).
-        {"file without rights", folder.file(), kAccessDenied, 0, ReadCause::AccessDenied},
-        {"folder without rights", folder.file(), kAccessDenied, kAccessDenied, ReadCause::FolderAccessDenied},
+        {"file without rights", folder.file(), kAccessDenied, 0, FileCause::AccessDenied},
+        {"folder without rights", folder.file(), kAccessDenied, kAccessDenied, FileCause::FolderAccessDenied},
     };
     for (const Case &c : cases) {
         CAPTURE(c.what);
@@ -183,11 +147,11 @@ TEST_CASE("the cause of a refusal")
     if (geteuid() != 0) {
         fs::permissions(folder.file(), fs::perms::none);
         std::string out;
-        CHECK(readAll(folder.file(), out).cause == ReadCause::AccessDenied);
+        CHECK(readAll(folder.file(), out).cause == FileCause::AccessDenied);
         fs::permissions(folder.file(), fs::perms::owner_all);
         fs::permissions(folder.path / "sub", fs::perms::owner_read);
         writeBytes(folder.path / "sub" / "x", "x");
-        CHECK(readAll(folder.path / "sub" / "x", out).cause == ReadCause::FolderAccessDenied);
+        CHECK(readAll(folder.path / "sub" / "x", out).cause == FileCause::FolderAccessDenied);
         fs::permissions(folder.path / "sub", fs::perms::owner_all);
     }
 #endif
@@ -204,7 +168,7 @@ TEST_CASE("a read beside another process's append")
         REQUIRE(reader.open(folder.file()).ok());
         Child append(folder.file(), "NEW\r\n", folder.path / "a");
         writeBytes(folder.path.string() + "/a-go", {});
-        CHECK(append.result() == int(AppendCause::None));
+        CHECK(append.result() == int(FileCause::None));
         CHECK(fileBytes(folder.file()) == "OLD\r\nNEW\r\n");
         std::vector<char> buffer(64);
         std::size_t got = 0;
@@ -223,7 +187,7 @@ TEST_CASE("a read beside another process's append")
     });
     std::this_thread::sleep_for(300ms);
     writeBytes(folder.path.string() + "/b-go", {});
-    CHECK(append.result() == int(AppendCause::None));
+    CHECK(append.result() == int(FileCause::None));
     const std::string seen = reading.get();
     CHECK((seen == "OLD\r\nNEW\r\n" || seen == "OLD\r\nNEW\r\nLATE\r\n"));
     CHECK(fileBytes(folder.file()) == "OLD\r\nNEW\r\nLATE\r\n");
@@ -264,7 +228,7 @@ TEST_CASE("a read that meets a lock waits for it")
     const ReadResult given = readAll(folder.file(), out);
     setReadHook(nullptr);
 #ifdef _WIN32
-    CHECK(given.cause == ReadCause::Locked);
+    CHECK(given.cause == FileCause::InUse);
 #else
     CHECK(given.ok());
 #endif
@@ -277,6 +241,5 @@ int main(int argc, char **argv)
         setAppendHook(holdLock);
         return int(appendToFile(argv[2], argv[3]).cause);
     }
-    doctest::Context context(argc, argv);
-    return context.run();
+    return runCases(argc, argv);
 }

@@ -2,60 +2,15 @@
 // Windows file under Wine: exact bytes out and back in, the content check, the backup and whose
 // backup may be replaced, permissions kept, a kill at each stage, and an append that waits for a
 // removal's lock. Other processes are this executable started again as "remove" or "append".
-#define DOCTEST_CONFIG_IMPLEMENT
-#include <doctest/doctest.h>
+#include "FileLayerTest.h"
 
-#include "AppendFile.h"
-#include "ReplaceFile.h"
-#include "../support/ChildProcess.h"
-
-#include <chrono>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <string>
-#include <thread>
-#include <vector>
 
 #ifdef _WIN32
-#include <windows.h>
-
 #include <aclapi.h>
-#else
-#include <sys/stat.h>
-#include <unistd.h>
 #endif
-
-namespace fs = std::filesystem;
-using namespace merivox;
-using namespace merivox::test;
-using namespace std::chrono_literals;
 
 namespace {
-
-#ifdef _WIN32
-constexpr int kDiskFull = ERROR_DISK_FULL;
-#else
-constexpr int kDiskFull = ENOSPC;
-#endif
-
-// A fresh folder for one case, removed afterwards.
-struct Folder : ScratchFolder
-{
-    Folder() : ScratchFolder("replacefile") {}
-    // The temporary files of a removal in the folder.
-    std::vector<std::string> temporaries() const
-    {
-        std::vector<std::string> names;
-        for (const auto &entry : fs::directory_iterator(path)) {
-            const std::string name = entry.path().filename().string();
-            if (name.find(".merivox-") != std::string::npos) {
-                names.push_back(name);
-            }
-        }
-        return names;
-    }
-};
 
 // Three records, with the line ends and a damaged line that a removal must leave alone.
 const std::string kFirst = "ITEM:AMM M3\r\nbegintip\r\nendtip\r\n";
@@ -128,7 +83,7 @@ bool replacedHere(const ReplaceResult &result)
         CHECK(result.ok());
         CHECK(result.replaced);
     } else {
-        CHECK(result.cause == ReplaceCause::InUse);
+        CHECK(result.cause == FileCause::InUse);
         CHECK_FALSE(result.replaced);
     }
     return result.replaced;
@@ -170,12 +125,6 @@ private:
 
     fs::path m_markers;
     ChildProcess m_process;
-};
-
-struct HookGuard
-{
-    explicit HookGuard(ReplaceHook hook) { setReplaceHook(hook); }
-    ~HookGuard() { setReplaceHook(nullptr); }
 };
 
 } // namespace
@@ -260,7 +209,7 @@ TEST_CASE("a record comes out byte for byte, the old content stays as .bak, and 
     CHECK(fileBytes(folder.file()) == kSeed);
     CHECK(fileBytes(folder.backup()) == kFirst + kThird);
     // The undo's hash no longer matches once the file changed.
-    CHECK(insertIntoFile(folder.file(), removed.newHash, kFirst.size(), kSecond).cause == ReplaceCause::Changed);
+    CHECK(insertIntoFile(folder.file(), removed.newHash, kFirst.size(), kSecond).cause == FileCause::Changed);
 }
 
 TEST_CASE("nothing is changed when the content, the range or the backup is not as expected")
@@ -270,13 +219,13 @@ TEST_CASE("nothing is changed when the content, the range or the backup is not a
         const char *what;
         std::uint64_t hash, begin, end;
         std::string backup; // empty: none
-        ReplaceCause cause;
+        FileCause cause;
     };
     const Case cases[] = {
-        {"changed", contentHash(kSeed + "x"), 0, 5, "", ReplaceCause::Changed},
-        {"past the end", contentHash(kSeed), 5, kSeed.size() + 1, "", ReplaceCause::BadRange},
-        {"backwards", contentHash(kSeed), 6, 5, "", ReplaceCause::BadRange},
-        {"foreign backup", contentHash(kSeed), 0, 5, "saved by hand\r\n", ReplaceCause::ForeignBackup},
+        {"changed", contentHash(kSeed + "x"), 0, 5, "", FileCause::Changed},
+        {"past the end", contentHash(kSeed), 5, kSeed.size() + 1, "", FileCause::BadRange},
+        {"backwards", contentHash(kSeed), 6, 5, "", FileCause::BadRange},
+        {"foreign backup", contentHash(kSeed), 0, 5, "saved by hand\r\n", FileCause::ForeignBackup},
     };
     for (const Case &c : cases) {
         const std::string what = c.what;
@@ -295,7 +244,7 @@ TEST_CASE("nothing is changed when the content, the range or the backup is not a
         CHECK(folder.temporaries().empty());
     }
     Folder empty;
-    CHECK(removeFromFile(empty.file(), 0, 0, 0).cause == ReplaceCause::FileMissing);
+    CHECK(removeFromFile(empty.file(), 0, 0, 0).cause == FileCause::Missing);
 }
 
 TEST_CASE("a step that fails leaves the old content and no temporary file")
@@ -309,7 +258,7 @@ TEST_CASE("a step that fails leaves the old content and no temporary file")
         Folder folder;
         writeBytes(folder.file(), kSeed);
         const ReplaceResult result = removeSecond(folder);
-        CHECK(result.cause == ReplaceCause::DiskFull);
+        CHECK(result.cause == FileCause::DiskFull);
         CHECK(result.systemError == kDiskFull);
         CHECK(fileBytes(folder.file()) == kSeed);
         CHECK(folder.temporaries().empty());
@@ -547,9 +496,9 @@ TEST_CASE("an append that meets a removal's lock waits, then appends to the new 
     remover.go();
     // The removal saw the file without the appended record, and the record went into the file
     // that stands at the path afterwards: the append waited for the lock.
-    const bool replaced = remover.result() == int(ReplaceCause::None);
+    const bool replaced = remover.result() == int(FileCause::None);
     CHECK(replaced == g_replaces);
-    CHECK(appender.result() == int(AppendCause::None));
+    CHECK(appender.result() == int(FileCause::None));
     CHECK(fileBytes(folder.file()) == (replaced ? kFirst + kThird : kSeed) + "\r\nITEM:DMM M3\r\nendtip\r\n");
     // The backup is a link to the old file: where that stayed at the path, it has the record too.
     CHECK(fileBytes(folder.backup()) == (replaced ? kSeed + "\r\n" : fileBytes(folder.file())));
@@ -563,7 +512,7 @@ TEST_CASE("a file another program holds without sharing delete is in use")
     const HANDLE held = CreateFileW(folder.file().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, 0, nullptr);
     REQUIRE(held != INVALID_HANDLE_VALUE);
-    CHECK(removeSecond(folder).cause == ReplaceCause::InUse);
+    CHECK(removeSecond(folder).cause == FileCause::InUse);
     // Refused at the open, before anything was done: no backup either.
     CHECK_FALSE(fs::exists(folder.backup()));
     CloseHandle(held);
@@ -580,11 +529,10 @@ int main(int argc, char **argv)
     {
         Folder scratch;
         writeBytes(scratch.file(), "x");
-        g_replaces = removeFromFile(scratch.file(), contentHash("x"), 0, 0).cause != ReplaceCause::InUse;
+        g_replaces = removeFromFile(scratch.file(), contentHash("x"), 0, 0).cause != FileCause::InUse;
     }
     if (!g_replaces) {
         std::printf("This system cannot replace a file in one step: removals are refused as in use.\n");
     }
-    doctest::Context context(argc, argv);
-    return context.run();
+    return runCases(argc, argv);
 }

@@ -68,9 +68,9 @@ int removeRecords(const QString &folder, const QList<int> &numbers)
                 confirm("R " + QByteArray::number(number));
                 break;
             }
-            if (result.cause == ReplaceCause::Changed) {
+            if (result.cause == FileCause::Changed) {
                 confirm("C");
-            } else if (result.cause == ReplaceCause::InUse) {
+            } else if (result.cause == FileCause::InUse) {
                 confirm("U");
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             } else {

@@ -20,7 +20,7 @@ inline bool replacesInOneStep()
         }
         file.close();
         const auto result = merivox::removeFromFile(path.toStdU16String(), merivox::contentHash("ab"), 0, 1);
-        return result.cause != merivox::ReplaceCause::InUse;
+        return result.cause != merivox::FileCause::InUse;
     }();
     return replaces;
 }
