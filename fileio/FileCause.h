@@ -10,12 +10,12 @@
 namespace merivox {
 
 enum class FileCause {
-    None,
+    None,               // it went well
     Missing,            // no file of that name in an existing folder
     FolderMissing,      // the folder on the way to it does not exist
     AccessDenied,       // the file may not be read or written
     FolderAccessDenied, // the folder that holds it may not be looked into
-    DiskFull,
+    DiskFull,           // no room left on the disk
     SizeLimit,          // a write past the largest file the system allows
     IsFolder,           // a folder of that name
     NotRegular,         // a pipe, a device or a socket
@@ -26,7 +26,7 @@ enum class FileCause {
     BadRange,           // the range lies outside the content the caller saw
     ForeignBackup,      // a .bak that this program did not write stands in the way
     NoPermissions,      // the new file could not be given the old one's permissions
-    Other,
+    Other,              // what the system says, in its own words
 };
 
 struct FileResult

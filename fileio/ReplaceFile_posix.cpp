@@ -217,9 +217,9 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
     struct stat info;
     if (const int error = openLocked(file, locked, info)) {
         return notReplaced(error == ENOENT && fs::is_directory(file.parent_path().empty() ? "." : file.parent_path())
-                           ? FileCause::Missing
-                           : detail::causeOf(error),
-                       error);
+                               ? FileCause::Missing
+                               : detail::causeOf(error),
+                           error);
     }
     if (!S_ISREG(info.st_mode)) {
         return notReplaced(S_ISDIR(info.st_mode) ? FileCause::IsFolder : FileCause::Other, 0);

@@ -70,8 +70,8 @@ ProbeFileEditor::Outcome ProbeFileEditor::finish(const ReplaceResult &result, co
                   ? QStringLiteral("Die Datei %1 wurde ersetzt, aber nicht sicher auf den Datenträger geschrieben.\n%2")
                         .arg(where, reasonText(result.cause, result.systemError, m_path))
                   : failedText.arg(where, reasonText(result.cause, result.systemError, m_path));
-    const bool refused = result.cause == FileCause::Changed || result.cause == FileCause::InUse ||
-                         result.cause == FileCause::BadRange;
+    const bool refused =
+        result.cause == FileCause::Changed || result.cause == FileCause::InUse || result.cause == FileCause::BadRange;
     return refused && !result.replaced ? Outcome::Refused : Outcome::Failed;
 }
 
