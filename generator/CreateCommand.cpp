@@ -81,9 +81,10 @@ CreatePlan planCreateCommand(const EditorPort &editor, const EditorState &state,
 {
     CreatePlan plan;
     plan.ball_rgb = ballColour(editor, state);
-    const auto check = [&](bool passed, const QString &message, const QString &input, bool empty = false) {
+    const auto check = [&](bool passed, const QString &message, InputField field, const QString &caption,
+                           bool empty = false) {
         if (!passed) {
-            plan.failures.append({message, input, empty, std::nullopt});
+            plan.failures.append({message, field, caption, empty, std::nullopt});
         }
         return passed;
     };
@@ -91,17 +92,17 @@ CreatePlan planCreateCommand(const EditorPort &editor, const EditorState &state,
     TipInputs in;
     in.name = editor.nameText();
     const QString name = QStringLiteral("Benennung"), thread = QStringLiteral("Gewinde 1");
-    if (check(!in.name.isEmpty(), kNameMissing, name, true)) {
-        check(isWritableText(in.name), kNameUnwritable, name);
+    if (check(!in.name.isEmpty(), kNameMissing, InputField::Name, name, true)) {
+        check(isWritableText(in.name), kNameUnwritable, InputField::Name, name);
     }
     in.thread = editor.threadText();
-    if (check(!in.thread.isEmpty(), kThreadMissing, thread, true)) {
-        check(isWritableText(in.thread), kThreadUnwritable, thread);
+    if (check(!in.thread.isEmpty(), kThreadMissing, InputField::Thread, thread, true)) {
+        check(isWritableText(in.thread), kThreadUnwritable, InputField::Thread, thread);
     }
     in.thread2 = editor.thread2Text();
     const TipKindDescription *kind = state.tip_type ? findTipKind(*state.tip_type) : nullptr;
     if (kind && kind->secondThread) {
-        check(isWritableText(in.thread2), kThreadUnwritable, QStringLiteral("Gewinde 2"));
+        check(isWritableText(in.thread2), kThreadUnwritable, InputField::Thread2, QStringLiteral("Gewinde 2"));
     }
 
     for (const DimensionField field : kDimensionFields) {
@@ -112,8 +113,8 @@ CreatePlan planCreateCommand(const EditorPort &editor, const EditorState &state,
         } else if (!editor.isDimensionEnabled(field)) {
             dimension = {QStringLiteral("0"), 0.0};
         } else {
-            plan.failures.append(
-                {notANumberMessage(field), QString::fromUtf8(kCaptions[int(field)]), text.isEmpty(), field});
+            plan.failures.append({notANumberMessage(field), InputField::Dimension,
+                                  QString::fromUtf8(kCaptions[int(field)]), text.isEmpty(), field});
         }
     }
 
@@ -126,7 +127,7 @@ CreatePlan planCreateCommand(const EditorPort &editor, const EditorState &state,
         in.folder = editor.folder();
         plan.record = buildRecord(kind->kind, in, locale);
         if (!plan.record) {
-            plan.failures.append({kTooLarge, QString(), false, std::nullopt});
+            plan.failures.append({kTooLarge, InputField::None, QString(), false, std::nullopt});
         }
         plan.inputs = std::move(in);
     }

@@ -63,15 +63,20 @@ public:
     virtual void showSuccess(const QString &text) = 0;
 };
 
-// One failed check: the error message, and the input at fault by its caption ("Benennung",
-// "L2"; empty for a record that cannot be built). A dimension that is not a number is emptied
-// after its message.
+// The editor's input that a failed check is about: the name, one of the two thread lists, or a
+// dimension (which one, the failure says). None for a record that cannot be built.
+enum class InputField { None, Name, Thread, Thread2, Dimension };
+
+// One failed check: the error message, and the input at fault, by what it is and by its caption
+// as the editor labels it ("Benennung", "L2"; empty for InputField::None). A dimension that is
+// not a number is emptied after its message.
 struct CreateFailure
 {
     QString message;
-    QString input;
-    bool empty = false; // the input holds no text at all
-    std::optional<DimensionField> emptied;
+    InputField field = InputField::None;
+    QString caption;
+    bool empty = false;                    // the input holds no text at all
+    std::optional<DimensionField> emptied; // the dimension, for InputField::Dimension
 };
 
 // What the Create command would do with the editor's values as they stand, without doing any of

@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake --preset release
-cmake --build --preset release
+cmake --build --preset release --target merivox
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "Merivox is built (build/release/app/merivox) but cannot start: no display." >&2
     echo "Run this command from a desktop session, where DISPLAY or WAYLAND_DISPLAY is set." >&2

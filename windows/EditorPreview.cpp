@@ -2,11 +2,11 @@
 
 #include "FileWatch.h"
 #include "NumberText.h"
-#include "UnwritableText.h"
 #include "PlausibilityNotes.h"
 #include "PreviewWindow.h"
 #include "ProbeFile.h"
 #include "ReadBack.h"
+#include "UnwritableText.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -30,17 +30,17 @@ constexpr int kOpeningMs = 100;
 // The text of the input that a failed check names.
 QString inputText(const EditorPort &editor, const CreateFailure &failure)
 {
-    if (failure.emptied) {
-        return editor.dimensionText(*failure.emptied);
-    }
-    if (failure.input == QStringLiteral("Benennung")) {
+    switch (failure.field) {
+    case InputField::Name:
         return editor.nameText();
-    }
-    if (failure.input == QStringLiteral("Gewinde 1")) {
+    case InputField::Thread:
         return editor.threadText();
-    }
-    if (failure.input == QStringLiteral("Gewinde 2")) {
+    case InputField::Thread2:
         return editor.thread2Text();
+    case InputField::Dimension:
+        return editor.dimensionText(*failure.emptied);
+    case InputField::None:
+        break;
     }
     return {};
 }
@@ -49,19 +49,19 @@ QString inputText(const EditorPort &editor, const CreateFailure &failure)
 // a character the file cannot take, or a number written with the other decimal separator.
 QString wrongEntry(const EditorPort &editor, const CreateFailure &failure, const QLocale &locale)
 {
-    if (failure.empty || failure.input.isEmpty()) {
+    if (failure.empty || failure.field == InputField::None) {
         return {};
     }
     const QString text = inputText(editor, failure);
     if (const QString character = unwritableCharacter(text); !character.isEmpty()) {
         QString sentence = QStringLiteral("%1 kann nicht in usrprobe.dat geschrieben werden").arg(character);
         sentence[0] = sentence[0].toUpper();
-        return QStringLiteral("%1: %2.").arg(failure.input, sentence);
+        return QStringLiteral("%1: %2.").arg(failure.caption, sentence);
     }
-    if (failure.emptied) {
+    if (failure.field == InputField::Dimension) {
         if (const std::optional<QString> expected = withLocaleSeparator(text.trimmed(), locale)) {
             return QStringLiteral("%1: „%2“ ist keine Zahl; geschrieben wird sie hier „%3“.")
-                .arg(failure.input, text.trimmed(), *expected);
+                .arg(failure.caption, text.trimmed(), *expected);
         }
     }
     return {};
@@ -70,9 +70,9 @@ QString wrongEntry(const EditorPort &editor, const CreateFailure &failure, const
 QString missingEntry(const CreateFailure &failure)
 {
     if (failure.empty) {
-        return failure.input;
+        return failure.caption;
     }
-    return failure.emptied ? failure.input + QStringLiteral(" (keine Zahl)") : failure.message;
+    return failure.field == InputField::Dimension ? failure.caption + QStringLiteral(" (keine Zahl)") : failure.message;
 }
 
 } // namespace

@@ -152,6 +152,8 @@ private slots:
     void blankNamePasses();
     void planHasNoEffects_data();
     void planHasNoEffects();
+    void failuresNameTheirInput_data();
+    void failuresNameTheirInput();
 
 private:
     std::unique_ptr<QTemporaryDir> m_folder;
@@ -535,6 +537,76 @@ void TestCreateCommand::planHasNoEffects()
     QCOMPARE(editor.log, expected);
     QCOMPARE(editor.state.ball_rgb, kHardMetalBall);
     QCOMPARE(readAll(editor.ProbeFileWriterPath()), plan.record ? crlf(plan.record->lines) : QByteArray());
+}
+
+void TestCreateCommand::failuresNameTheirInput_data()
+{
+    QTest::addColumn<QString>("tipType");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("thread");
+    QTest::addColumn<QString>("thread2");
+    QTest::addColumn<FieldTexts>("texts");
+    QTest::addColumn<QStringList>("expected"); // per failure: the input, its caption, "empty" if so
+
+    QTest::newRow("nothing typed") << "1"
+                                   << ""
+                                   << ""
+                                   << "" << FieldTexts{{F::L1, ""}, {F::BallDiameter, ""}}
+                                   << QStringList{"Name Benennung empty", "Thread Gewinde 1 empty",
+                                                  "Dimension L1 L1 empty", "Dimension ball Kugeldurchmesser empty"};
+    QTest::newRow("unwritable texts") << "6"
+                                      << "Ωmega"
+                                      << "M3\n"
+                                      << "M2\n"
+                                      << FieldTexts{}
+                                      << QStringList{"Name Benennung", "Thread Gewinde 1", "Thread2 Gewinde 2"};
+    QTest::newRow("not numbers") << "4"
+                                 << "TIP"
+                                 << "M3"
+                                 << "" << FieldTexts{{F::Length, "1O"}, {F::Width, "2x"}}
+                                 << QStringList{"Dimension length Länge", "Dimension width Breite"};
+    QTest::newRow("too large") << "2"
+                               << "TIP"
+                               << "M3"
+                               << "" << FieldTexts{{F::L3, "-1e308"}, {F::L4, "1e308"}} << QStringList{"None"};
+}
+
+// Each failure names the input it is about, so that the preview can show what that input holds.
+void TestCreateCommand::failuresNameTheirInput()
+{
+    QFETCH(QString, tipType);
+    QFETCH(QString, name);
+    QFETCH(QString, thread);
+    QFETCH(QString, thread2);
+    QFETCH(FieldTexts, texts);
+    QFETCH(QStringList, expected);
+
+    FakeEditor editor(tipType, folder());
+    fillValid(editor);
+    editor.name = name;
+    editor.thread = thread;
+    editor.thread2 = thread2;
+    for (const auto &[field, text] : texts) {
+        editor.texts[field] = text;
+    }
+    static const char *const inputs[] = {"None", "Name", "Thread", "Thread2", "Dimension"};
+    QStringList named;
+    for (const CreateFailure &failure : planCreateCommand(editor, editor.state, kEnglish).failures) {
+        // A dimension names itself by the field that is emptied; no other input is emptied.
+        QCOMPARE(failure.emptied.has_value(), failure.field == InputField::Dimension);
+        QStringList parts{QString::fromLatin1(inputs[int(failure.field)])};
+        if (failure.emptied) {
+            parts << fieldName(*failure.emptied);
+        }
+        if (!failure.caption.isEmpty()) {
+            parts << failure.caption;
+        }
+        if (failure.empty) {
+            parts << QStringLiteral("empty");
+        }
+        named << parts.join(u' ');
+    }
+    QCOMPARE(named, expected);
 }
 
 QTEST_GUILESS_MAIN(TestCreateCommand)

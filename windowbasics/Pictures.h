@@ -13,7 +13,7 @@ QString picturePath(QStringView name);
 // The picture drawn at size (logical pixels), sharp on a screen with the given pixel ratio.
 QPixmap renderPicture(QStringView name, QSize size, qreal devicePixelRatio = 1.0);
 
-// The window icon of the selection and editor windows.
+// The window icon of the program's windows, merivox-view's included.
 QIcon programIcon();
 
 } // namespace merivox
