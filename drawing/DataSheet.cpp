@@ -1,8 +1,8 @@
 #include "DataSheet.h"
 
+#include "DecodedRecord.h"
 #include "DimensionLabels.h"
 #include "Materials.h"
-#include "DecodedRecord.h"
 #include "RecordDrawing.h"
 
 #include <QDir>
@@ -59,7 +59,8 @@ struct Row
     QString value;
 };
 
-QList<Row> tableRows(const DataSheetSource &source, const DecodedRecord &dimensions, const QString &length, double scale)
+QList<Row> tableRows(const DataSheetSource &source, const DecodedRecord &dimensions, const QString &length,
+                     double scale)
 {
     const ProbeFile &file = *source.file;
     const TipKindDescription *kind = dimensions.kind ? findTipKind(*dimensions.kind) : nullptr;

@@ -10,8 +10,8 @@
 // and the shaft's, in the decimal separator of the record; a probing element smaller than a
 // twentieth of the overall length gets a magnified detail of its own (TipDetail.cpp).
 
-#include "ProbeRecord.h"
 #include "DecodedRecord.h"
+#include "ProbeRecord.h"
 
 #include <QColor>
 #include <QList>

@@ -75,7 +75,8 @@ QStringList cylinderTip(const TipInputs &in, Positions &z)
     if (!in.Check_zyl) {
         out << lines::sphere(pinEnd, in.ball_diameter.text);
     }
-    out << lines::hotSpot(pinEnd, in.ball_diameter.text, shankLength, hotSpotWord(TipKind::Cylinder)) << lines::endTip();
+    out << lines::hotSpot(pinEnd, in.ball_diameter.text, shankLength, hotSpotWord(TipKind::Cylinder))
+        << lines::endTip();
     return out;
 }
 
@@ -102,7 +103,8 @@ QStringList discTip(const TipInputs &in, Positions &z)
     const QString upperFace = z.text(-discTop);
     out << lines::cylinder(z.below(in.L2), upperFace, in.D2.text) << lines::color(in.ball_rgb)
         << lines::cylinder(upperFace, z.below(in.L3), in.length.text)
-        << lines::hotSpot(z.text(-discMiddle), in.length.text, in.width.text, hotSpotWord(TipKind::Disc)) << lines::endTip();
+        << lines::hotSpot(z.text(-discMiddle), in.length.text, in.width.text, hotSpotWord(TipKind::Disc))
+        << lines::endTip();
     return out;
 }
 

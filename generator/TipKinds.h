@@ -57,16 +57,16 @@ private:
 struct TipKindDescription
 {
     TipKind kind;
-    const char *name;               // the kind for people, in the viewer's list and on the data sheet (UTF-8)
-    const char *success;            // shown once the record is in the file (UTF-8)
-    RecordKind record;              // the structure of the record it writes
+    const char *name;                // the kind for people, in the viewer's list and on the data sheet (UTF-8)
+    const char *success;             // shown once the record is in the file (UTF-8)
+    RecordKind record;               // the structure of the record it writes
     TipShape shape = TipShape::None; // as the reader finds it in that record
-    std::string_view hotSpot = {};  // the shape word its hot spot line ends with; empty without one
-    bool cutSphere = false;         // its head is a cut sphere, which tells it from the kind with the same word
-    DimensionSet dimensions;        // enabled and checked; every other dimension field counts as 0
-    bool secondThread = false;      // "Gewinde 2" enabled, and its text checked before it is written
-    bool withoutHalfSphere = false; // "ohne Halbkugel" offered
-    const char *drawing = "";       // its dimension drawing, described for a screen reader (UTF-8)
+    std::string_view hotSpot = {};   // the shape word its hot spot line ends with; empty without one
+    bool cutSphere = false;          // its head is a cut sphere, which tells it from the kind with the same word
+    DimensionSet dimensions;         // enabled and checked; every other dimension field counts as 0
+    bool secondThread = false;       // "Gewinde 2" enabled, and its text checked before it is written
+    bool withoutHalfSphere = false;  // "ohne Halbkugel" offered
+    const char *drawing = "";        // its dimension drawing, described for a screen reader (UTF-8)
 };
 
 // In the order in which the Create command tries them: 1, 2, 3, 4, 6, 5.

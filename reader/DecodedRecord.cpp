@@ -94,8 +94,7 @@ class Decoder final
 public:
     Decoder(const QList<RecordTokens> &lines, const DecodeOptions &options, DecodedRecord &out)
         : m_lines(lines), m_options(options), m_out(out)
-    {
-    }
+    {}
 
     void run()
     {

@@ -130,8 +130,7 @@ private:
         }
         if (kind->record == RecordKind::Stylus && !decoded.shaft) {
             // A shaft that the record leaves out was typed as 0.
-            t.dimensions[size_t(DimensionField::D1)] = t.dimensions[size_t(DimensionField::D2)] =
-                QStringLiteral("0");
+            t.dimensions[size_t(DimensionField::D1)] = t.dimensions[size_t(DimensionField::D2)] = QStringLiteral("0");
         }
         const auto colour = [this, &decoded](int i) {
             const qsizetype at = decoded.colourLines[i];

@@ -1,9 +1,9 @@
 #include "FuzzEntry.h"
 
 #include "DataSheet.h"
+#include "DecodedRecord.h"
 #include "ProbeFile.h"
 #include "ReaderTexts.h"
-#include "DecodedRecord.h"
 #include "RecordDrawing.h"
 
 #include <QImage>
