@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string_view>
+#include <utility>
 
 namespace merivox {
 
@@ -187,5 +188,28 @@ inline constexpr auto kHotSpotWords = [] {
     }
     return words;
 }();
+
+namespace detail {
+template <std::size_t I> constexpr bool isHotSpotWord(std::string_view word)
+{
+    constexpr std::string_view known = kHotSpotWords[I].word;
+    return word == known;
+}
+template <std::size_t... I> constexpr TipShape hotSpotShape(std::string_view word, std::index_sequence<I...>)
+{
+    TipShape shape = TipShape::Other;
+    static_cast<void>(((isHotSpotWord<I>(word) && (shape = kHotSpotWords[I].shape, true)) || ...));
+    return shape;
+}
+} // namespace detail
+
+// The shape that a hot spot's word names; Other for a word that no kind writes. Each word is a
+// constant here, so that this is a compare of lengths and a few bytes per word: the reader's
+// checker asks it for every hot spot line.
+constexpr TipShape hotSpotShape(std::string_view word)
+{
+    return detail::hotSpotShape(word, std::make_index_sequence<kHotSpotWords.size()>());
+}
+static_assert(hotSpotShape("shank") == TipShape::Shank && hotSpotShape("balls") == TipShape::Other);
 
 } // namespace merivox

@@ -233,18 +233,11 @@ WideMasks wideMasks(const char *line, int size)
             joined(low.comma, high.comma), joined(low.sign, high.sign), joined(low.colon, high.colon)};
 }
 
-// The shapes a hot spot names (the kinds table's words): words that plainly hold no other line,
-// passed without a closer look. The table is constant, so the loop is a few compares of lengths
-// and bytes.
+// The shapes a hot spot names (the kinds table's words, each compared as a constant): words that
+// plainly hold no other line, passed without a closer look.
 bool isShape(QByteArrayView word)
 {
-    for (const HotSpotWord &shape : kHotSpotWords) {
-        if (word.size() == qsizetype(shape.word.size()) &&
-            std::memcmp(word.data(), shape.word.data(), shape.word.size()) == 0) {
-            return true;
-        }
-    }
-    return false;
+    return hotSpotShape(std::string_view(word.data(), size_t(word.size()))) != TipShape::Other;
 }
 
 // A line two bytes shorter than its masks are wide (62 or 126 bytes), on the masks of its bytes:

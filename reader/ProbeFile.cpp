@@ -63,12 +63,7 @@ qsizetype findItem(QByteArrayView text, qsizetype from = 0)
 
 TipShape shapeOf(QByteArrayView word)
 {
-    for (const HotSpotWord &shape : kHotSpotWords) {
-        if (word == QByteArrayView(shape.word.data(), qsizetype(shape.word.size()))) {
-            return shape.shape;
-        }
-    }
-    return TipShape::Other;
+    return hotSpotShape(std::string_view(word.data(), size_t(word.size())));
 }
 
 } // namespace
