@@ -58,8 +58,9 @@ private:
 struct TipKindDescription
 {
     TipKind kind;
-    const char *name;                // the kind for people, in the viewer's list and on the data sheet (UTF-8)
-    const char *success;             // shown once the record is in the file (UTF-8)
+    // The kind for people (UTF-8): in the success message ("Würfel wurde erfolgreich erstellt"), the
+    // viewer's list and on the data sheet.
+    const char *name;
     RecordKind record;               // the structure of the record it writes
     TipShape shape = TipShape::None; // as the reader finds it in that record
     std::string_view hotSpot = {};   // the shape word its hot spot line ends with; empty without one
@@ -74,7 +75,6 @@ struct TipKindDescription
 inline constexpr TipKindDescription kTipKinds[] = {
     {.kind = TipKind::Ball,
      .name = "Tastkugel",
-     .success = "Tastkugel wurde erfolgreich erstellt",
      .record = RecordKind::Stylus,
      .shape = TipShape::Ball,
      .hotSpot = "ball",
@@ -85,7 +85,6 @@ inline constexpr TipKindDescription kTipKinds[] = {
                 "Kugeldurchmesser"},
     {.kind = TipKind::Cylinder,
      .name = "Zylindertaster",
-     .success = "Zylindertaster wurde erfolgreich erstellt",
      .record = RecordKind::Stylus,
      .shape = TipShape::Shank,
      .hotSpot = "shank",
@@ -96,7 +95,6 @@ inline constexpr TipKindDescription kTipKinds[] = {
                 "Stifts, L4 von der Gewindeauflage bis zum abgerundeten Ende des Stifts; Kugeldurchmesser"},
     {.kind = TipKind::HalfSphere,
      .name = "Halbkugel",
-     .success = "Halbkugel wurde erfolgreich erstellt",
      .record = RecordKind::Stylus,
      .shape = TipShape::HalfSphere,
      .hotSpot = "ball",
@@ -107,7 +105,6 @@ inline constexpr TipKindDescription kTipKinds[] = {
                 "Gewindeauflage bis zur Halbkugel; Kugeldurchmesser"},
     {.kind = TipKind::Disc,
      .name = "Scheibentaster",
-     .success = "Scheibentaster wurde erfolgreich erstellt",
      .record = RecordKind::Stylus,
      .shape = TipShape::Disk,
      .hotSpot = "disk",
@@ -117,7 +114,6 @@ inline constexpr TipKindDescription kTipKinds[] = {
                 "Gewindeauflage bis zur Scheibe; Länge und Breite der Scheibe"},
     {.kind = TipKind::Extension,
      .name = "Verlängerung",
-     .success = "Verlängerung wurde erfolgreich erstellt",
      .record = RecordKind::Extension,
      .dimensions = {DimensionField::D1, DimensionField::Length},
      .secondThread = true,
@@ -125,7 +121,6 @@ inline constexpr TipKindDescription kTipKinds[] = {
                 "Seite entlang"},
     {.kind = TipKind::Cube,
      .name = "Würfel",
-     .success = "Würfel wurde erfolgreich erstellt",
      .record = RecordKind::Solid,
      .dimensions = {DimensionField::L1},
      .drawing = "Würfel in Seitenansicht, oben das Gewinde, darunter der Würfel: L1 ist seine Kantenlänge"},
