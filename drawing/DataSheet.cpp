@@ -1,8 +1,8 @@
 #include "DataSheet.h"
 
+#include "DecodedRecord.h"
 #include "DimensionLabels.h"
 #include "Materials.h"
-#include "RecordDimensions.h"
 #include "RecordDrawing.h"
 
 #include <QDir>
@@ -59,18 +59,19 @@ struct Row
     QString value;
 };
 
-QList<Row> tableRows(const DataSheetSource &source, const ComponentDimensions &dimensions, const QString &length,
+QList<Row> tableRows(const DataSheetSource &source, const DecodedRecord &dimensions, const QString &length,
                      double scale)
 {
     const ProbeFile &file = *source.file;
-    QList<Row> rows{{QStringLiteral("Art"), componentKindText(dimensions.kind)},
+    const TipKindDescription *kind = dimensions.kind ? findTipKind(*dimensions.kind) : nullptr;
+    QList<Row> rows{{QStringLiteral("Art"), kindName(dimensions.kind)},
                     {QStringLiteral("Benennung"), file.name(source.record)},
                     {QStringLiteral("Gewinde 1"), file.thread(source.record)}};
-    if (dimensions.kind == ComponentKind::Extension) {
+    if (kind && kind->secondThread) {
         rows.append({QStringLiteral("Gewinde 2"), dimensions.thread2});
     }
-    const bool stylus = dimensions.kind != ComponentKind::Extension && dimensions.kind != ComponentKind::Cube &&
-                        dimensions.ballColour.has_value();
+    // A record of no kind with a second colour is taken for a stylus too.
+    const bool stylus = (!kind || kind->record == RecordKind::Stylus) && dimensions.ballColour.has_value();
     if (dimensions.shaftColour) {
         rows.append({stylus ? QStringLiteral("Schaft") : QStringLiteral("Werkstoff"),
                      materialText(*dimensions.shaftColour, ColourRole::Shaft)});
@@ -78,11 +79,11 @@ QList<Row> tableRows(const DataSheetSource &source, const ComponentDimensions &d
     if (stylus) {
         rows.append({QStringLiteral("Tastelement"), materialText(*dimensions.ballColour, ColourRole::Ball)});
     }
-    if (dimensions.kind == ComponentKind::Cylinder && dimensions.withoutRoundEnd) {
+    if (kind && kind->withoutHalfSphere && dimensions.withoutRoundEnd) {
         rows.append({QStringLiteral("Ausführung"), QStringLiteral("ohne Halbkugel")});
     }
     rows.append(Row{});
-    for (const RecoveredDimension &dimension : dimensions.dimensions) {
+    for (const LabelledDimension &dimension : dimensions.labelled()) {
         rows.append({dimension.label, dimension.text + QStringLiteral(" mm")});
     }
     rows.append({QStringLiteral("Gesamtlänge"), length});
@@ -113,7 +114,7 @@ double paintDataSheet(QPainter &painter, double dotsPerMm, const DataSheetSource
     const ProbeFile::Record &record = file.record(source.record);
     const QList<RecordLine> lines = file.lines(source.record);
     RecordDrawing drawing(lines);
-    const ComponentDimensions &dimensions = drawing.dimensions();
+    const DecodedRecord &dimensions = drawing.dimensions();
     // The sheet names numbers as the record writes them; the default locale where it has none.
     const QChar separator = labelSeparator(dimensions.decimal, QLocale());
     const auto mm = [dotsPerMm](double x, double y) {
@@ -133,7 +134,7 @@ double paintDataSheet(QPainter &painter, double dotsPerMm, const DataSheetSource
     painter.drawText(box(kMargin + 100, kMargin, right - kMargin - 100, 10), Qt::AlignRight | Qt::AlignVCenter,
                      QStringLiteral("Merivox"));
     painter.setFont(sheetFont(13, true));
-    const QString title = QStringLiteral("%1 – %2").arg(file.name(source.record), componentKindText(dimensions.kind));
+    const QString title = QStringLiteral("%1 – %2").arg(file.name(source.record), kindName(dimensions.kind));
     painter.drawText(box(kMargin, kMargin + 10, right - kMargin, 9), Qt::AlignLeft | Qt::AlignVCenter,
                      QFontMetricsF(painter.font()).elidedText(title, Qt::ElideRight, (right - kMargin) * dotsPerMm));
     painter.setPen(QPen(Qt::black, 0.3 * dotsPerMm));

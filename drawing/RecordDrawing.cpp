@@ -127,7 +127,7 @@ void dimensionLine(QPainter &painter, QPointF a, QPointF b)
 } // namespace
 
 RecordDrawing::RecordDrawing(const QList<RecordLine> &lines)
-    : m_colour(Qt::lightGray), m_dimensions(recoverDimensions(lines))
+    : m_colour(Qt::lightGray), m_dimensions(decodeRecord(lines))
 {
     for (const RecordLine &line : lines) {
         if (m_shapes.size() >= kMostShapes || m_marks.size() >= kMostShapes) {
@@ -276,8 +276,9 @@ QString RecordDrawing::lengthLabel() const
 
 QString RecordDrawing::elementLabel() const
 {
-    const ComponentKind kind = m_dimensions.kind;
-    if (m_dimensions.elementSize <= 0.0 || kind == ComponentKind::Cube || kind == ComponentKind::Other) {
+    // A stylus's probing element; a solid's size is its width.
+    const std::optional<TipKind> kind = m_dimensions.kind;
+    if (m_dimensions.elementSize <= 0.0 || !kind || findTipKind(*kind)->record != RecordKind::Stylus) {
         return {};
     }
     return QStringLiteral("Ø ") +

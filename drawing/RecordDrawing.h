@@ -10,8 +10,8 @@
 // and the shaft's, in the decimal separator of the record; a probing element smaller than a
 // twentieth of the overall length gets a magnified detail of its own (TipDetail.cpp).
 
+#include "DecodedRecord.h"
 #include "ProbeRecord.h"
-#include "RecordDimensions.h"
 
 #include <QColor>
 #include <QList>
@@ -44,7 +44,7 @@ public:
     double largestWidth() const { return m_widest; }
 
     // What the record tells of the component's dimensions and probing element.
-    const ComponentDimensions &dimensions() const { return m_dimensions; }
+    const DecodedRecord &dimensions() const { return m_dimensions; }
     // The locale whose decimal separator the labels use where the record has none or both.
     // The default locale until set.
     void setLocale(const QLocale &locale) { m_locale = locale; }
@@ -114,7 +114,7 @@ private:
     double m_shaftWidestDepth = 0.0;
     int m_colourLines = 0;
     bool m_complete = true;
-    ComponentDimensions m_dimensions;
+    DecodedRecord m_dimensions;
     QLocale m_locale;
 };
 

@@ -59,7 +59,7 @@ QStringList ballTip(const TipInputs &in, Positions &z)
     const QString ballCentre = z.below(in.L3);
     out << lines::cylinder(z.below(in.L2), ballCentre, in.D2.text) << lines::color(in.ball_rgb)
         << lines::sphere(ballCentre, in.ball_diameter.text)
-        << lines::hotSpot(ballCentre, in.ball_diameter.text, in.ball_diameter.text, lines::kBallShape)
+        << lines::hotSpot(ballCentre, in.ball_diameter.text, in.ball_diameter.text, hotSpotWord(TipKind::Ball))
         << lines::endTip();
     return out;
 }
@@ -75,7 +75,8 @@ QStringList cylinderTip(const TipInputs &in, Positions &z)
     if (!in.Check_zyl) {
         out << lines::sphere(pinEnd, in.ball_diameter.text);
     }
-    out << lines::hotSpot(pinEnd, in.ball_diameter.text, shankLength, lines::kShankShape) << lines::endTip();
+    out << lines::hotSpot(pinEnd, in.ball_diameter.text, shankLength, hotSpotWord(TipKind::Cylinder))
+        << lines::endTip();
     return out;
 }
 
@@ -87,7 +88,8 @@ QStringList halfSphereTip(const TipInputs &in, Positions &z)
         out << lines::cylinder(z.below(in.L2), flatFace, in.D2.text);
     }
     out << lines::color(in.ball_rgb) << lines::cutSphere(flatFace, in.ball_diameter.text)
-        << lines::hotSpot(flatFace, in.ball_diameter.text, in.ball_diameter.text, lines::kBallShape) << lines::endTip();
+        << lines::hotSpot(flatFace, in.ball_diameter.text, in.ball_diameter.text, hotSpotWord(TipKind::HalfSphere))
+        << lines::endTip();
     return out;
 }
 
@@ -101,7 +103,8 @@ QStringList discTip(const TipInputs &in, Positions &z)
     const QString upperFace = z.text(-discTop);
     out << lines::cylinder(z.below(in.L2), upperFace, in.D2.text) << lines::color(in.ball_rgb)
         << lines::cylinder(upperFace, z.below(in.L3), in.length.text)
-        << lines::hotSpot(z.text(-discMiddle), in.length.text, in.width.text, lines::kDiskShape) << lines::endTip();
+        << lines::hotSpot(z.text(-discMiddle), in.length.text, in.width.text, hotSpotWord(TipKind::Disc))
+        << lines::endTip();
     return out;
 }
 

@@ -72,6 +72,11 @@ static_assert(std::size(kCaptions) == std::size(kDimensionFields));
 
 } // namespace
 
+QString successMessage(TipKind kind)
+{
+    return QString::fromUtf8(findTipKind(kind)->name) + QStringLiteral(" wurde erfolgreich erstellt");
+}
+
 QString notANumberMessage(DimensionField field)
 {
     return QStringLiteral("Bitte nur Zahlen bei %1 eintragen").arg(QString::fromUtf8(kCaptions[int(field)]));
@@ -149,7 +154,7 @@ void runCreateCommand(EditorPort &editor, EditorState &state, MessageSink &messa
         if (!writer.append(plan.inputs->folder, *plan.record)) {
             messages.showError(writer.errorString());
         } else {
-            messages.showSuccess(QString::fromUtf8(findTipKind(plan.inputs->tip_type)->success));
+            messages.showSuccess(successMessage(plan.inputs->tip_type));
         }
     }
     editor.closeEditor();

@@ -100,4 +100,7 @@ void runCreateCommand(EditorPort &editor, EditorState &state, MessageSink &messa
 // The message shown when a dimension field does not hold a number.
 QString notANumberMessage(DimensionField field);
 
+// The message shown once a kind's record is in the file: "Würfel wurde erfolgreich erstellt".
+QString successMessage(TipKind kind);
+
 } // namespace merivox

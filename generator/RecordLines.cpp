@@ -63,9 +63,10 @@ QString cutSphere(const QString &z, const QString &diameter)
     return QStringLiteral("cutsphere 0 0 ") + z + QStringLiteral(" 0 0 1 ") + diameter + QStringLiteral(" 2 -10000");
 }
 
-QString hotSpot(const QString &z, const QString &size1, const QString &size2, const QString &shape)
+QString hotSpot(const QString &z, const QString &size1, const QString &size2, std::string_view shape)
 {
-    return QStringLiteral("hotspot 0 0 ") + z + QStringLiteral(" 0 0 1 ") + sp(size1, size2) + shape;
+    return QStringLiteral("hotspot 0 0 ") + z + QStringLiteral(" 0 0 1 ") + sp(size1, size2) + u' ' +
+           QLatin1StringView(shape.data(), qsizetype(shape.size()));
 }
 
 QString lowerConnect(const QString &z, const QString &thread)

@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include <string_view>
+
 namespace merivox::lines {
 
 QString item(const QString &name, const QString &thread);
@@ -21,7 +23,8 @@ QString cylinder(const QString &z1, const QString &z2, const QString &diameter);
 QString cone(const QString &z1, const QString &diameter1, const QString &z2, const QString &diameter2);
 QString sphere(const QString &z, const QString &diameter);
 QString cutSphere(const QString &z, const QString &diameter);
-QString hotSpot(const QString &z, const QString &size1, const QString &size2, const QString &shape);
+// shape: the kind's word from the kinds table ("ball").
+QString hotSpot(const QString &z, const QString &size1, const QString &size2, std::string_view shape);
 // The extension's lower connection, with its double blanks.
 QString lowerConnect(const QString &z, const QString &thread);
 
@@ -33,9 +36,5 @@ QString face(const Point &a, const Point &b, const Point &c, const Point &d);
 // A connection point on a cube face.
 QString cubeConnect(const Point &at, const Point &axis, const QString &thread);
 QString endTip();
-
-inline const QString kBallShape = QStringLiteral(" ball");
-inline const QString kShankShape = QStringLiteral(" shank");
-inline const QString kDiskShape = QStringLiteral(" disk");
 
 } // namespace merivox::lines

@@ -233,15 +233,11 @@ WideMasks wideMasks(const char *line, int size)
             joined(low.comma, high.comma), joined(low.sign, high.sign), joined(low.colon, high.colon)};
 }
 
-// The shapes a hot spot names: words that plainly hold no other line, passed without a closer look.
-template <size_t N> bool isWord(QByteArrayView word, const char (&text)[N])
-{
-    return word.size() == qsizetype(N - 1) && std::memcmp(word.data(), text, N - 1) == 0;
-}
-
+// The shapes a hot spot names (the kinds table's words, each compared as a constant): words that
+// plainly hold no other line, passed without a closer look.
 bool isShape(QByteArrayView word)
 {
-    return isWord(word, "ball") || isWord(word, "shank") || isWord(word, "disk");
+    return hotSpotShape(std::string_view(word.data(), size_t(word.size()))) != TipShape::Other;
 }
 
 // A line two bytes shorter than its masks are wide (62 or 126 bytes), on the masks of its bytes:

@@ -63,16 +63,7 @@ qsizetype findItem(QByteArrayView text, qsizetype from = 0)
 
 TipShape shapeOf(QByteArrayView word)
 {
-    if (word == QByteArrayView("ball")) {
-        return TipShape::Ball;
-    }
-    if (word == QByteArrayView("shank")) {
-        return TipShape::Shank;
-    }
-    if (word == QByteArrayView("disk")) {
-        return TipShape::Disk;
-    }
-    return TipShape::Other;
+    return hotSpotShape(std::string_view(word.data(), size_t(word.size())));
 }
 
 } // namespace
@@ -116,26 +107,17 @@ QString lineKeyword(LineKind kind)
 
 QString kindText(const ProbeFile::Record &record)
 {
+    // A solid is the cube only with the cube's six faces.
+    const TipKindDescription *kind = findRecordKind(record.kind, record.shape);
+    if (kind && (record.kind != RecordKind::Solid || record.faces == 6)) {
+        return QString::fromUtf8(kind->name);
+    }
     switch (record.kind) {
     case RecordKind::Stylus:
-        switch (record.shape) {
-        case TipShape::Ball:
-            return QStringLiteral("Tastkugel");
-        case TipShape::HalfSphere:
-            return QStringLiteral("Halbkugel");
-        case TipShape::Shank:
-            return QStringLiteral("Zylindertaster");
-        case TipShape::Disk:
-            return QStringLiteral("Scheibentaster");
-        case TipShape::None:
-        case TipShape::Other:
-            break;
-        }
         return QStringLiteral("Taster");
     case RecordKind::Solid:
-        return record.faces == 6 ? QStringLiteral("Würfel") : QStringLiteral("Körper");
+        return QStringLiteral("Körper");
     case RecordKind::Extension:
-        return QStringLiteral("Verlängerung");
     case RecordKind::Unknown:
         break;
     }

@@ -1,7 +1,10 @@
 #pragma once
 
 // What the reader makes of the probe file: every line with its kind, records of lines that start
-// at an item line, and the problems found, each with its line number and a German text.
+// at an item line, and the problems found, each with its line number and a German text. What a
+// record is (RecordKind) and its probing element (TipShape) are the kinds table's words.
+
+#include "TipKinds.h"
 
 #include <QList>
 #include <QString>
@@ -29,13 +32,6 @@ enum class LineKind : quint8 {
 
 // The keyword that starts a line of this kind ("ITEM:" for the item line, empty for Unknown).
 QString lineKeyword(LineKind kind);
-
-// What a record is: a stylus (begintip ... endtip), a solid of faces, an extension (a rod with a
-// lower connection), or nothing recognisable (an item line with nothing after it).
-enum class RecordKind : quint8 { Stylus, Solid, Extension, Unknown };
-
-// The probing element of a stylus, from its hot spot and head primitives.
-enum class TipShape : quint8 { None, Ball, HalfSphere, Shank, Disk, Other };
 
 // Which decimal separator the numbers of a record use.
 enum class Decimal : quint8 { None, Point, Comma, Mixed };

@@ -1,6 +1,7 @@
 #include "RecordTemplate.h"
 
 #include "Builders.h"
+#include "DecodedRecord.h"
 #include "NumberText.h"
 #include "ReaderTexts.h"
 
@@ -17,72 +18,6 @@ const QLocale kCommaLocale(QLocale::German, QLocale::Germany);
 // How far around a position rounded to 15 digits the value it came from may lie, in steps of
 // the last bit: a 15-digit text is exact to within 23 of them.
 constexpr int kUlpReach = 32;
-
-constexpr const char16_t *kCaptions[] = {u"L1",    u"L2",     u"L3", u"D1", u"D2", u"Kugeldurchmesser",
-                                         u"Länge", u"Breite", u"L4"};
-static_assert(std::size(kCaptions) == std::size(kDimensionFields));
-
-QString captionOf(DimensionField field)
-{
-    return QString::fromUtf16(kCaptions[size_t(field)]);
-}
-
-QString &text(DimensionTexts &texts, DimensionField field)
-{
-    return texts[size_t(field)];
-}
-
-// A line cut at its runs of blanks, each piece by its place in the line.
-class Tokens final
-{
-public:
-    explicit Tokens(const QString &line) : m_line(line)
-    {
-        for (qsizetype i = 0; i < line.size();) {
-            if (line[i] == u' ') {
-                ++i;
-                continue;
-            }
-            const qsizetype start = i;
-            while (i < line.size() && line[i] != u' ') {
-                ++i;
-            }
-            m_pieces.append({start, i});
-        }
-    }
-    qsizetype size() const { return m_pieces.size(); }
-    QString keyword() const { return at(0); }
-    // A computed number or a fixed text: the piece itself.
-    QString at(qsizetype i) const
-    {
-        return i < size() ? m_line.sliced(m_pieces[i].first, m_pieces[i].second - m_pieces[i].first) : QString();
-    }
-    // A size written as typed: the piece with the blanks around it that are not the single
-    // blanks separating it from its neighbours.
-    QString typed(qsizetype i) const
-    {
-        if (i >= size()) {
-            return {};
-        }
-        const qsizetype from = i == 0 ? 0 : m_pieces[i - 1].second + 1;
-        const qsizetype to = i + 1 < size() ? m_pieces[i + 1].first - 1 : m_line.size();
-        return m_line.sliced(from, std::max(to - from, qsizetype(0)));
-    }
-    // The rest of the line after piece i and its single blank: a thread.
-    QString restAfter(qsizetype i) const
-    {
-        if (i >= size()) {
-            return {};
-        }
-        const qsizetype from = m_pieces[i].second + 1;
-        return from < m_line.size() ? m_line.sliced(from) : QString();
-    }
-    const QString &line() const { return m_line; }
-
-private:
-    QString m_line;
-    QList<std::pair<qsizetype, qsizetype>> m_pieces;
-};
 
 // A double written exactly and without a decimal separator, so that either locale reads it:
 // its 17 significant digits and an exponent ("12345678901234567e-16").
@@ -114,26 +49,8 @@ std::optional<double> numberOf(const QString &text)
     return parseNumber(text, text.contains(u',') ? kCommaLocale : kPointLocale);
 }
 
-// A length measured down from the mounting face, from its position: the negation, made on the
-// text so that it keeps the record's digits.
-QString depthOf(const QString &position)
-{
-    if (position.isEmpty()) {
-        return {};
-    }
-    if (position.startsWith(u'-')) {
-        return position.sliced(1);
-    }
-    if (position.startsWith(u'+')) {
-        return u'-' + position.sliced(1);
-    }
-    if (const std::optional<double> value = numberOf(position); value && *value == 0.0) {
-        return position;
-    }
-    return u'-' + position;
-}
-
-std::optional<Rgb> colourOf(const Tokens &line)
+// A colour as the editor writes it: three whole numbers from 0 to 255, nothing more.
+std::optional<Rgb> colourOf(const RecordTokens &line)
 {
     if (line.size() != 4) {
         return std::nullopt;
@@ -149,45 +66,26 @@ std::optional<Rgb> colourOf(const Tokens &line)
     return Rgb{parts[0], parts[1], parts[2]};
 }
 
-// The separator of the record's numbers; where both stand, mostly is the one that most have.
-Decimal decimalOfNumbers(const QList<Tokens> &lines, Decimal &mostly)
-{
-    int points = 0;
-    int commas = 0;
-    for (qsizetype l = 1; l < lines.size(); ++l) {
-        const Tokens &line = lines[l];
-        // The threads of the connections are no numbers.
-        const qsizetype numbers = line.keyword().compare(u"connect", Qt::CaseInsensitive) == 0 ? 7 : line.size();
-        for (qsizetype i = 1; i < std::min(numbers, line.size()); ++i) {
-            const QString piece = line.at(i);
-            points += piece.contains(u'.') ? 1 : 0;
-            commas += piece.contains(u',') ? 1 : 0;
-        }
-    }
-    if (points > 0 && commas > 0) {
-        // Mixed: rebuilt with the separator that most numbers have.
-        mostly = commas > points ? Decimal::Comma : Decimal::Point;
-        return Decimal::Mixed;
-    }
-    return points > 0 ? Decimal::Point : commas > 0 ? Decimal::Comma : Decimal::None;
-}
-
 class Recovery final
 {
 public:
     Recovery(TipKind kind, const QStringList &lines) : m_kind(kind)
     {
         for (const QString &line : lines) {
-            m_lines.append(Tokens(line));
+            m_lines.append(RecordTokens(line));
         }
         m_original = lines;
-        m_decimal = decimalOfNumbers(m_lines, m_mostly);
-        m_mostly = m_decimal == Decimal::Mixed ? m_mostly : m_decimal;
+        m_decoded = decodeRecord(m_lines, {.as = kind});
+        m_decimal = m_decoded.decimal;
+        // Mixed: rebuilt with the separator that most numbers have.
+        m_mostly = m_decimal != Decimal::Mixed           ? m_decimal
+                   : m_decoded.commas > m_decoded.points ? Decimal::Comma
+                                                         : Decimal::Point;
     }
 
     RecordTemplate run(int firstLine)
     {
-        RecordTemplate best = base();
+        RecordTemplate best = base(m_decoded);
         best.line = firstLine;
         best.decimal = m_decimal;
         std::optional<QStringList> rebuilt = rebuild(best);
@@ -209,39 +107,41 @@ public:
     }
 
 private:
-    const Tokens *find(const char16_t *keyword, qsizetype from = 1, qsizetype to = -1) const
+    // The editor's inputs from the record's reading: its name and thread, the kind's dimensions
+    // as typed, and its colours where the editor writes them so.
+    RecordTemplate base(const DecodedRecord &decoded) const
     {
-        to = to < 0 ? m_lines.size() : to;
-        for (qsizetype i = from; i < to; ++i) {
-            if (m_lines[i].keyword() == QStringView(keyword)) {
-                return &m_lines[i];
-            }
-        }
-        return nullptr;
-    }
-
-    RecordTemplate base() const
-    {
+        const TipKindDescription *kind = findTipKind(m_kind);
         RecordTemplate t;
         t.kind = m_kind;
         QString connectThread;
-        if (m_kind == TipKind::Cube) {
-            if (const Tokens *connect = find(u"Connect")) {
-                connectThread = connect->restAfter(6);
+        if (kind->record == RecordKind::Solid) {
+            // The connections on the solid's faces repeat the item's thread.
+            for (const RecordTokens &line : m_lines) {
+                if (line.keyword() == u"Connect") {
+                    connectThread = line.restAfter(6);
+                    break;
+                }
             }
         }
         splitItem(m_original.value(0), connectThread, t);
-        switch (m_kind) {
-        case TipKind::Cube:
-            cube(t);
-            break;
-        case TipKind::Extension:
-            extension(t);
-            break;
-        default:
-            stylus(t, false);
-            break;
+        for (const DimensionField field : kDimensionFields) {
+            t.dimensions[size_t(field)] = decoded[field].typed;
         }
+        if (kind->record == RecordKind::Stylus && !decoded.shaft) {
+            // A shaft that the record leaves out was typed as 0.
+            t.dimensions[size_t(DimensionField::D1)] = t.dimensions[size_t(DimensionField::D2)] = QStringLiteral("0");
+        }
+        const auto colour = [this, &decoded](int i) {
+            const qsizetype at = decoded.colourLines[i];
+            return at > 0 ? colourOf(m_lines[at]) : std::nullopt;
+        };
+        t.shaftColour = colour(0);
+        if (kind->record == RecordKind::Stylus) {
+            t.ballColour = colour(1);
+        }
+        t.withoutHalfSphere = decoded.withoutRoundEnd;
+        t.thread2 = decoded.thread2;
         return t;
     }
 
@@ -271,129 +171,6 @@ private:
         }
         t.name = body.first(cut);
         t.thread = body.sliced(cut + 3);
-    }
-
-    void stylus(RecordTemplate &t, bool loneCylinderIsFirst) const
-    {
-        using F = DimensionField;
-        qsizetype colours[2] = {-1, -1};
-        for (qsizetype i = 1, n = 0; i < m_lines.size() && n < 2; ++i) {
-            if (m_lines[i].keyword() == u"Color") {
-                colours[n++] = i;
-            }
-        }
-        if (colours[0] > 0) {
-            t.shaftColour = colourOf(m_lines[colours[0]]);
-        }
-        if (colours[1] > 0) {
-            t.ballColour = colourOf(m_lines[colours[1]]);
-        }
-        const qsizetype headFrom = colours[1] > 0 ? colours[1] + 1 : m_lines.size();
-        // The shaft: first cylinder, cone, neck; each may be missing.
-        QList<const Tokens *> cylinders;
-        const Tokens *cone = nullptr;
-        const Tokens *first = nullptr;
-        const Tokens *neck = nullptr;
-        for (qsizetype i = std::max(colours[0] + 1, qsizetype(1)); i < headFrom && colours[0] > 0; ++i) {
-            const Tokens &line = m_lines[i];
-            if (line.keyword() == u"cone" && !cone) {
-                cone = &line;
-                first = cylinders.value(0);
-            } else if (line.keyword() == u"cylinder") {
-                if (cone) {
-                    neck = neck ? neck : &line;
-                } else {
-                    cylinders.append(&line);
-                }
-            }
-        }
-        if (!cone) {
-            if (cylinders.size() >= 2) {
-                first = cylinders[0];
-                neck = cylinders[1];
-            } else if (cylinders.size() == 1) {
-                (loneCylinderIsFirst ? first : neck) = cylinders[0];
-            }
-        }
-        DimensionTexts &d = t.dimensions;
-        text(d, F::L1) = first ? depthOf(first->at(6)) : cone ? depthOf(cone->at(3)) : QStringLiteral("0");
-        text(d, F::L2) = cone ? depthOf(cone->at(7)) : QStringLiteral("0");
-        text(d, F::D1) = first ? first->typed(7) : cone ? cone->typed(4) : neck ? neck->typed(7) : QStringLiteral("0");
-        text(d, F::D2) = cone ? cone->typed(8) : neck ? neck->typed(7) : text(d, F::D1);
-
-        const Tokens *hotSpot = find(u"hotspot", headFrom);
-        const QString hotSpotDepth = hotSpot ? depthOf(hotSpot->at(3)) : QString();
-        const Tokens *sphere = find(u"sphere", headFrom);
-        const Tokens *headCylinder = find(u"cylinder", headFrom);
-        switch (m_kind) {
-        case TipKind::Ball:
-            text(d, F::L3) = sphere ? depthOf(sphere->at(3)) : hotSpotDepth;
-            text(d, F::BallDiameter) = sphere ? sphere->typed(4) : hotSpot ? hotSpot->at(7) : QString();
-            break;
-        case TipKind::HalfSphere: {
-            const Tokens *cut = find(u"cutsphere", headFrom);
-            text(d, F::L3) = cut ? depthOf(cut->at(3)) : hotSpotDepth;
-            text(d, F::BallDiameter) = cut ? cut->typed(7) : hotSpot ? hotSpot->at(7) : QString();
-            break;
-        }
-        case TipKind::Cylinder:
-            text(d, F::L3) = headCylinder ? depthOf(headCylinder->at(3)) : QString();
-            text(d, F::L4) = headCylinder ? depthOf(headCylinder->at(6)) : hotSpotDepth;
-            text(d, F::BallDiameter) = headCylinder ? headCylinder->typed(7) : hotSpot ? hotSpot->at(7) : QString();
-            t.withoutHalfSphere = sphere == nullptr;
-            break;
-        case TipKind::Disc: {
-            text(d, F::L3) = headCylinder ? depthOf(headCylinder->at(6)) : QString();
-            const QString length = headCylinder ? headCylinder->typed(7) : hotSpot ? hotSpot->at(7) : QString();
-            text(d, F::Length) = length;
-            if (hotSpot) {
-                // The width follows the diameter, which is known to its last blank.
-                const QString before = QStringLiteral("hotspot 0 0 %1 0 0 1 %2 ").arg(hotSpot->at(3), length);
-                const QString after = QStringLiteral(" disk");
-                const QString &line = hotSpot->line();
-                text(d, F::Width) =
-                    line.startsWith(before) && line.endsWith(after) && line.size() > before.size() + after.size()
-                        ? line.sliced(before.size(), line.size() - before.size() - after.size())
-                        : hotSpot->at(8);
-            }
-            break;
-        }
-        default:
-            break;
-        }
-    }
-
-    void cube(RecordTemplate &t) const
-    {
-        if (const Tokens *colour = find(u"Color")) {
-            t.shaftColour = colourOf(*colour);
-        }
-        // The bottom connection lies at -L1.
-        if (const Tokens *connect = find(u"Connect")) {
-            text(t.dimensions, DimensionField::L1) = depthOf(connect->at(3));
-        } else {
-            // The second face is the bottom one, at -L1.
-            int faces = 0;
-            for (const Tokens &line : m_lines) {
-                if (line.keyword() == u"face" && ++faces == 2) {
-                    text(t.dimensions, DimensionField::L1) = depthOf(line.at(4));
-                }
-            }
-        }
-    }
-
-    void extension(RecordTemplate &t) const
-    {
-        if (const Tokens *colour = find(u"Color")) {
-            t.shaftColour = colourOf(*colour);
-        }
-        if (const Tokens *rod = find(u"cylinder")) {
-            text(t.dimensions, DimensionField::D1) = rod->typed(7);
-            text(t.dimensions, DimensionField::Length) = depthOf(rod->at(6));
-        }
-        if (const Tokens *connect = find(u"connect")) {
-            t.thread2 = connect->restAfter(6);
-        }
     }
 
     // The record that these inputs build, in the record's own decimal separator.
@@ -430,7 +207,7 @@ private:
             return false;
         }
         for (qsizetype l = 0; l < m_lines.size(); ++l) {
-            const Tokens built(rebuilt->at(l));
+            const RecordTokens built(rebuilt->at(l));
             if (built.size() != m_lines[l].size()) {
                 return false;
             }
@@ -499,12 +276,13 @@ private:
                                                                        const std::optional<QStringList> &rebuilt) const
     {
         QList<std::function<std::optional<RecordTemplate>()>> out;
-        if (m_kind == TipKind::HalfSphere) {
-            // A lone shaft cylinder is the neck, or the first cylinder of a half sphere without neck.
+        // A lone shaft cylinder read the other way round: the upper cylinder of a stylus without
+        // neck, or the neck of one whose neck does not run down to its head.
+        if (findTipKind(m_kind)->record == RecordKind::Stylus) {
             out.append([this, t]() -> std::optional<RecordTemplate> {
-                RecordTemplate other = t;
-                other.dimensions = {};
-                stylus(other, true);
+                RecordTemplate other = base(decodeRecord(m_lines, {.as = m_kind, .otherLoneCylinder = true}));
+                other.line = t.line;
+                other.decimal = t.decimal;
                 return rebuild(other) == m_original ? std::optional(other) : std::nullopt;
             });
         }
@@ -551,7 +329,8 @@ private:
     }
 
     TipKind m_kind;
-    QList<Tokens> m_lines;
+    QList<RecordTokens> m_lines;
+    DecodedRecord m_decoded; // the lines as the kind reads them
     QStringList m_original;
     Decimal m_decimal = Decimal::None;
     Decimal m_mostly = Decimal::None; // the separator that the record is built again with
@@ -561,30 +340,8 @@ private:
 
 std::optional<TipKind> templateKind(RecordKind kind, TipShape shape)
 {
-    switch (kind) {
-    case RecordKind::Solid:
-        return TipKind::Cube;
-    case RecordKind::Extension:
-        return TipKind::Extension;
-    case RecordKind::Stylus:
-        switch (shape) {
-        case TipShape::Ball:
-            return TipKind::Ball;
-        case TipShape::HalfSphere:
-            return TipKind::HalfSphere;
-        case TipShape::Shank:
-            return TipKind::Cylinder;
-        case TipShape::Disk:
-            return TipKind::Disc;
-        case TipShape::None:
-        case TipShape::Other:
-            break;
-        }
-        break;
-    case RecordKind::Unknown:
-        break;
-    }
-    return std::nullopt;
+    const TipKindDescription *description = findRecordKind(kind, shape);
+    return description ? std::optional(description->kind) : std::nullopt;
 }
 
 RecordTemplate recoverTemplate(TipKind kind, const QStringList &lines, int firstLine)
@@ -611,15 +368,15 @@ TemplateFill templateFill(const RecordTemplate &record, const QLocale &locale)
         }
         QString typed = record.dimensions[size_t(field)];
         if (typed.isEmpty()) {
-            absent.append(captionOf(field));
+            absent.append(dimensionCaption(field));
             continue;
         }
         if (const std::optional<QString> swapped = withLocaleSeparator(typed, locale)) {
             typed = *swapped;
-            converted.append(captionOf(field));
+            converted.append(dimensionCaption(field));
         }
         if (!parseNumber(typed, locale)) {
-            unread.append(QStringLiteral("%1 („%2“)").arg(captionOf(field), visible(typed.trimmed())));
+            unread.append(QStringLiteral("%1 („%2“)").arg(dimensionCaption(field), visible(typed.trimmed())));
             continue;
         }
         fill.dimensions[size_t(field)] = typed;
@@ -657,7 +414,7 @@ TemplateFill templateFill(const RecordTemplate &record, const QLocale &locale)
     if (const auto shaft = material(record.shaftColour, ColourRole::Shaft, QStringLiteral("Schaftfarbe"))) {
         fill.shaft = shaft->shaft;
     }
-    if (record.kind != TipKind::Cube && record.kind != TipKind::Extension) {
+    if (kind && kind->record == RecordKind::Stylus) {
         if (const auto ball = material(record.ballColour, ColourRole::Ball, QStringLiteral("Kugelfarbe"))) {
             fill.ball = ball->ball;
         }

@@ -1,9 +1,9 @@
 #include "FuzzEntry.h"
 
 #include "DataSheet.h"
+#include "DecodedRecord.h"
 #include "ProbeFile.h"
 #include "ReaderTexts.h"
-#include "RecordDimensions.h"
 #include "RecordDrawing.h"
 
 #include <QImage>
@@ -80,7 +80,15 @@ void readAndPaint(const std::uint8_t *data, std::size_t size)
         drawing.paintFitted(painter, QRectF(0, 0, 96, 96));
         // The data sheet's paths: a fixed paper scale with its detail, and the whole page (A4 at
         // half a dot per millimetre), with the dimensions read back from the record.
-        recoverDimensions(file.lines(i));
+        decodeRecord(file.lines(i));
+        // The same reading from the record's text, as a template takes it, as any kind.
+        QList<RecordTokens> tokens;
+        for (const QString &line : file.text(i).split(u'\n')) {
+            tokens.append(RecordTokens(line));
+        }
+        for (const TipKindDescription &kind : kTipKinds) {
+            decodeRecord(tokens, {.as = kind.kind, .otherLoneCylinder = (i % 2) != 0});
+        }
         drawing.paintScaled(painter, QRectF(0, 0, 96, 96), 2.0, 1.0);
         paintDataSheet(painter, 0.5, DataSheetSource{&file, i, QStringLiteral("usrprobe.dat"), QDate(2026, 12, 7)});
     }

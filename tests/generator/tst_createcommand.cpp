@@ -530,7 +530,7 @@ void TestCreateCommand::planHasNoEffects()
         }
     }
     if (plan.record) {
-        expected << "success: " + QString::fromUtf8(findTipKind(plan.inputs->tip_type)->success);
+        expected << "success: " + successMessage(plan.inputs->tip_type);
     }
     expected << "closed";
     editor.run();
