@@ -1,4 +1,5 @@
 #include "AppendFile.h"
+#include "FileHandle_win32.h"
 
 #include <windows.h>
 
@@ -11,16 +12,11 @@ namespace merivox {
 namespace {
 
 using detail::failure;
+using detail::FileHandle;
 
 AppendResult lastFailure()
 {
     return failure(int(GetLastError()));
-}
-
-bool isFolder(const wchar_t *path)
-{
-    const DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // A file marked for deletion keeps its name until its last handle closes, and refuses every open
@@ -29,29 +25,6 @@ bool isFolder(const wchar_t *path)
 bool deletePending(const wchar_t *path)
 {
     return GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_ACCESS_DENIED;
-}
-
-bool deletePending(HANDLE file)
-{
-    FILE_STANDARD_INFO info{};
-    return GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info) && info.DeletePending;
-}
-
-// Whether the path still names the file that the handle has open.
-bool namesFile(const wchar_t *path, HANDLE file)
-{
-    const HANDLE named = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (named == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    BY_HANDLE_FILE_INFORMATION a{};
-    BY_HANDLE_FILE_INFORMATION b{};
-    const bool same = GetFileInformationByHandle(file, &a) && GetFileInformationByHandle(named, &b) &&
-                      a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
-                      a.nFileIndexLow == b.nFileIndexLow;
-    CloseHandle(named);
-    return same;
 }
 
 // Gives the file a name of its own beside the path, so that the path no longer names it.
@@ -67,53 +40,10 @@ bool moveAside(HANDLE file, const std::filesystem::path &path)
     return SetFileInformationByHandle(file, FileRenameInfo, rename, DWORD(buffer.size()));
 }
 
-// Marks the file for deletion: it goes when its last handle closes, and the lock with this one.
-void markForDeletion(HANDLE file)
-{
-    FILE_DISPOSITION_INFO remove{};
-    remove.DeleteFile = TRUE;
-    SetFileInformationByHandle(file, FileDispositionInfo, &remove, sizeof remove);
-}
-
-OVERLAPPED at(LONGLONG offset)
-{
-    OVERLAPPED position{};
-    position.Offset = DWORD(offset);
-    position.OffsetHigh = DWORD(offset >> 32);
-    return position;
-}
-
-bool writeAll(HANDLE file, LONGLONG offset, const std::string &bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        OVERLAPPED position = at(offset + LONGLONG(done));
-        DWORD written = 0;
-        const DWORD chunk = DWORD(std::min<size_t>(bytes.size() - done, 1u << 30));
-        if (!WriteFile(file, bytes.data() + done, chunk, &written, &position) || written == 0) {
-            return false;
-        }
-        done += written;
-    }
-    return true;
-}
-
 // The file opened and locked; the lock goes with the handle.
-struct OpenFile
+struct OpenFile : FileHandle
 {
-    HANDLE handle = INVALID_HANDLE_VALUE;
     bool created = false;
-    void close()
-    {
-        CloseHandle(handle);
-        handle = INVALID_HANDLE_VALUE;
-    }
-    ~OpenFile()
-    {
-        if (handle != INVALID_HANDLE_VALUE) {
-            CloseHandle(handle);
-        }
-    }
 };
 
 // Opens the file, creating it when absent, and locks it. Every open asks for the right to delete
@@ -121,21 +51,21 @@ struct OpenFile
 // it still holds the lock. A copy that waited for the lock may therefore hold a file marked for
 // deletion, or one that no longer stands at the path: then it lets go and starts again, and an
 // open refused because the file is still being deleted is tried again as well.
-AppendResult openLocked(const wchar_t *path, OpenFile &file)
+AppendResult openLocked(const std::filesystem::path &path, OpenFile &file)
 {
     constexpr int kAttempts = 300;
     constexpr DWORD kPauseMs = 10;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        file.handle = CreateFileW(path, GENERIC_READ | GENERIC_WRITE | DELETE,
+        file.handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file.handle == INVALID_HANDLE_VALUE) {
             const DWORD error = GetLastError();
-            if (error == ERROR_ACCESS_DENIED && isFolder(path)) {
+            if (error == ERROR_ACCESS_DENIED && detail::isFolder(path)) {
                 return failure(FileCause::IsFolder, int(error));
             }
             // Another program may hold the file open without sharing it for a moment.
-            if (error == ERROR_SHARING_VIOLATION || (error == ERROR_ACCESS_DENIED && deletePending(path))) {
+            if (error == ERROR_SHARING_VIOLATION || (error == ERROR_ACCESS_DENIED && deletePending(path.c_str()))) {
                 Sleep(kPauseMs);
                 continue;
             }
@@ -143,11 +73,10 @@ AppendResult openLocked(const wchar_t *path, OpenFile &file)
         }
         file.created = GetLastError() != ERROR_ALREADY_EXISTS;
         detail::atStage(AppendStage::Opened);
-        OVERLAPPED whole{};
-        if (!LockFileEx(file.handle, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
+        if (!detail::lockExclusive(file.handle)) {
             return lastFailure();
         }
-        if (!deletePending(file.handle) && namesFile(path, file.handle)) {
+        if (!detail::deletePending(file.handle) && detail::namesFile(path, file.handle)) {
             detail::atStage(AppendStage::Locked);
             return {};
         }
@@ -161,7 +90,7 @@ AppendResult openLocked(const wchar_t *path, OpenFile &file)
 AppendResult appendToFile(const std::filesystem::path &path, std::string_view bytes)
 {
     OpenFile file;
-    if (const AppendResult opened = openLocked(path.c_str(), file); !opened.ok()) {
+    if (const AppendResult opened = openLocked(path, file); !opened.ok()) {
         return opened;
     }
     LARGE_INTEGER size{};
@@ -181,7 +110,7 @@ AppendResult appendToFile(const std::filesystem::path &path, std::string_view by
         if (file.created && size.QuadPart == 0) {
             detail::atStage(AppendStage::Removing);
             moveAside(file.handle, path);
-            markForDeletion(file.handle);
+            detail::markForDeletion(file.handle);
         }
         return failure(error);
     };
@@ -190,7 +119,7 @@ AppendResult appendToFile(const std::filesystem::path &path, std::string_view by
     if (size.QuadPart > 0) {
         char last = 0;
         DWORD read = 0;
-        OVERLAPPED position = at(size.QuadPart - 1);
+        OVERLAPPED position = detail::positionAt(size.QuadPart - 1);
         if (!ReadFile(file.handle, &last, 1, &read, &position) || read != 1) {
             return rollBack(GetLastError());
         }
@@ -198,7 +127,7 @@ AppendResult appendToFile(const std::filesystem::path &path, std::string_view by
     }
     out += bytes;
 
-    if (!writeAll(file.handle, size.QuadPart, out)) {
+    if (!detail::writeAll(file.handle, out, size.QuadPart)) {
         return rollBack(GetLastError());
     }
     if (const int error = detail::atStage(AppendStage::Written)) {

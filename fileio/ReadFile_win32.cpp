@@ -1,3 +1,4 @@
+#include "FileHandle_win32.h"
 #include "ReadFile.h"
 
 #include <windows.h>
@@ -20,12 +21,6 @@ HANDLE handleOf(std::intptr_t value)
 
 using detail::failure;
 
-bool isFolder(const wchar_t *path)
-{
-    const DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // Why the path could not be opened, refined where the table cannot tell. A read names no other
 // cause; a network share that does not exist is a missing folder to it.
 ReadResult refused(const std::filesystem::path &path, DWORD error)
@@ -39,7 +34,7 @@ ReadResult refused(const std::filesystem::path &path, DWORD error)
     case FileCause::InUse: // another program holds the file without sharing it, or locked
         return failure(cause, int(error));
     case FileCause::AccessDenied: {
-        if (isFolder(path.c_str())) {
+        if (detail::isFolder(path)) {
             return failure(FileCause::IsFolder, int(error));
         }
         // The attributes of a file come with the right to list its folder: when even they are
@@ -126,9 +121,7 @@ ReadResult InputFile::read(std::span<char> buffer, std::size_t &got)
     const auto piece = DWORD(std::min<std::size_t>(buffer.size(), std::size_t(1) << 30));
     DWORD error = 0;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        OVERLAPPED position{};
-        position.Offset = DWORD(m_position);
-        position.OffsetHigh = DWORD(m_position >> 32);
+        OVERLAPPED position = detail::positionAt(m_position);
         DWORD n = 0;
         error = DWORD(detail::atReadStage(ReadStage::Read));
         if (error == 0) {

@@ -64,6 +64,20 @@ bool oneRecordMore(std::string_view shorter, std::string_view longer, size_t sam
     return false;
 }
 
+// Checks the range against the content and builds the new content.
+bool splice(std::string_view content, std::uint64_t begin, std::uint64_t end, std::string_view insert, std::string &out)
+{
+    if (begin > end || end > content.size()) {
+        return false;
+    }
+    out.clear();
+    out.reserve(content.size() - size_t(end - begin) + insert.size());
+    out.append(content.substr(0, size_t(begin)));
+    out.append(insert);
+    out.append(content.substr(size_t(end)));
+    return true;
+}
+
 } // namespace
 
 fs::path followLink(const fs::path &path)
@@ -135,17 +149,43 @@ bool isEarlierContent(std::string_view backup, std::string_view current)
     return oneRecordMore(current, backup, same, true) || oneRecordMore(backup, current, same, false);
 }
 
-bool splice(std::string_view content, std::uint64_t begin, std::uint64_t end, std::string_view insert, std::string &out)
+ReplaceResult prepareReplacement(std::string_view content, std::uint64_t expectedHash, std::uint64_t begin,
+                                 std::uint64_t end, std::string_view insert, std::string &replacement,
+                                 const std::function<ReplaceResult()> &keepBackup)
 {
-    if (begin > end || end > content.size()) {
-        return false;
+    if (contentHash(content) != expectedHash) {
+        return notReplaced(FileCause::Changed);
     }
-    out.clear();
-    out.reserve(content.size() - size_t(end - begin) + insert.size());
-    out.append(content.substr(0, size_t(begin)));
-    out.append(insert);
-    out.append(content.substr(size_t(end)));
-    return true;
+    if (!splice(content, begin, end, insert, replacement)) {
+        return notReplaced(FileCause::BadRange);
+    }
+    if (const int error = atStage(ReplaceStage::Locked)) {
+        return notReplaced(error);
+    }
+    if (const ReplaceResult kept = keepBackup(); !kept.ok()) {
+        return kept;
+    }
+    if (const int error = atStage(ReplaceStage::BackupKept)) {
+        return notReplaced(error);
+    }
+    return {};
+}
+
+ReplaceResult replacedBy(const fs::path &file, std::string_view replacement, int (*flushFolder)(const fs::path &file))
+{
+    ReplaceResult result{{}, contentHash(replacement), true};
+    int error = atStage(ReplaceStage::Replaced);
+    if (error == 0 && flushFolder) {
+        error = flushFolder(file);
+    }
+    if (error == 0) {
+        error = atStage(ReplaceStage::FolderFlushed);
+    }
+    if (error != 0) {
+        result.cause = causeOf(error);
+        result.systemError = error;
+    }
+    return result;
 }
 
 } // namespace detail

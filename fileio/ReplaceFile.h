@@ -25,6 +25,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -118,9 +119,20 @@ inline ReplaceResult notReplaced(FileCause cause, int systemError = 0)
     return {failure(cause, systemError)};
 }
 
-// Checks the range against the content and builds the new content.
-bool splice(std::string_view content, std::uint64_t begin, std::uint64_t end, std::string_view insert,
-            std::string &out);
+// What spliceFile does between reading the content under the lock and writing the new one, the
+// same on every platform: checks the content against the hash the caller saw and the range
+// against the content, builds the new content, passes the stage Locked, keeps the old content as
+// the .bak (keepBackup, the platform's part) and passes the stage BackupKept.
+ReplaceResult prepareReplacement(std::string_view content, std::uint64_t expectedHash, std::uint64_t begin,
+                                 std::uint64_t end, std::string_view insert, std::string &replacement,
+                                 const std::function<ReplaceResult()> &keepBackup);
+
+// With the new content standing at the path: passes the stage Replaced, flushes the folder's
+// entries where the system needs it (flushFolder; null where the file system journals the rename
+// itself) and passes the stage FolderFlushed. The file counts as replaced even when one of these
+// fails; the result names that failure beside it.
+ReplaceResult replacedBy(const std::filesystem::path &file, std::string_view replacement,
+                         int (*flushFolder)(const std::filesystem::path &file));
 
 } // namespace detail
 

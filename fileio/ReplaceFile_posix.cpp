@@ -1,8 +1,8 @@
+#include "FileHandle_posix.h"
 #include "ReplaceFile.h"
 
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,53 +12,24 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using detail::FileHandle;
 using detail::notReplaced;
-
-// A descriptor closed when it goes; closing the locked file's descriptor also releases the lock.
-struct Descriptor
-{
-    int fd = -1;
-    Descriptor() = default;
-    explicit Descriptor(int opened) : fd(opened) {}
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    ~Descriptor()
-    {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
-};
-
-bool sameFile(const struct stat &a, const struct stat &b)
-{
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-bool namesFile(const fs::path &path, const struct stat &opened)
-{
-    struct stat named;
-    return ::stat(path.c_str(), &named) == 0 && sameFile(named, opened);
-}
+using detail::sameFile;
 
 // Opens the existing file and takes the append layer's lock (flock, exclusive, on the whole
 // file). The file may have been replaced while the lock was awaited: then start again with the
 // file that the path names now.
-int openLocked(const fs::path &path, Descriptor &file, struct stat &info)
+int openLocked(const fs::path &path, FileHandle &file, struct stat &info)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         file.fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
         if (file.fd < 0) {
             return errno;
         }
-        int locked;
-        do {
-            locked = ::flock(file.fd, LOCK_EX);
-        } while (locked != 0 && errno == EINTR);
-        if (locked != 0 || ::fstat(file.fd, &info) != 0) {
+        if (detail::lockExclusive(file.fd) != 0 || ::fstat(file.fd, &info) != 0) {
             return errno;
         }
-        if (namesFile(path, info)) {
+        if (detail::namesFile(path, info)) {
             return 0;
         }
         ::close(file.fd);
@@ -86,37 +57,11 @@ int readAll(int fd, std::string &out)
     }
 }
 
-int writeAll(int fd, std::string_view bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return n < 0 ? errno : EIO;
-        }
-        done += size_t(n);
-    }
-    return 0;
-}
-
-int syncFolder(const fs::path &file)
-{
-    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
-    Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.fd < 0) {
-        return errno;
-    }
-    return ::fsync(dir.fd) == 0 || errno == EINVAL ? 0 : errno;
-}
-
 // Writes a new file under a temporary name: created fresh, given the owner and permissions,
 // written and flushed. On failure the temporary file is gone again.
 ReplaceResult writeTemporary(const fs::path &temporary, const struct stat &like, std::string_view bytes, bool stages)
 {
-    Descriptor out(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    FileHandle out(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (out.fd < 0) {
         return notReplaced(errno);
     }
@@ -134,7 +79,7 @@ ReplaceResult writeTemporary(const fs::path &temporary, const struct stat &like,
     if (::fchmod(out.fd, like.st_mode & 07777) != 0) {
         return fail(notReplaced(FileCause::NoPermissions, errno));
     }
-    if (const int error = writeAll(out.fd, bytes)) {
+    if (const int error = detail::writeAll(out.fd, bytes)) {
         return fail(notReplaced(error));
     }
     if (const int error = stages ? detail::atStage(ReplaceStage::NewWritten) : 0) {
@@ -171,7 +116,7 @@ ReplaceResult keepBackup(const fs::path &file, const struct stat &info, std::str
             return {}; // a killed removal already linked it
         }
         std::string earlier;
-        Descriptor in(S_ISREG(existing.st_mode) ? ::open(backup.c_str(), O_RDONLY | O_CLOEXEC) : -1);
+        FileHandle in(S_ISREG(existing.st_mode) ? ::open(backup.c_str(), O_RDONLY | O_CLOEXEC) : -1);
         if (in.fd < 0 || readAll(in.fd, earlier) != 0 || !detail::isEarlierContent(earlier, content)) {
             return notReplaced(FileCause::ForeignBackup);
         }
@@ -201,7 +146,7 @@ ReplaceResult keepBackup(const fs::path &file, const struct stat &info, std::str
         return notReplaced(error);
     }
     // The backup's name is on disk before the path's name can change.
-    if (const int error = syncFolder(file)) {
+    if (const int error = detail::syncFolder(file)) {
         return notReplaced(error);
     }
     return {};
@@ -213,7 +158,7 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
                          std::string_view insert)
 {
     const fs::path file = detail::followLink(path);
-    Descriptor locked;
+    FileHandle locked;
     struct stat info;
     if (const int error = openLocked(file, locked, info)) {
         return notReplaced(error == ENOENT && fs::is_directory(file.parent_path().empty() ? "." : file.parent_path())
@@ -230,22 +175,11 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
     if (const int error = readAll(locked.fd, content)) {
         return notReplaced(error);
     }
-    if (contentHash(content) != expectedHash) {
-        return notReplaced(FileCause::Changed);
-    }
     std::string replacement;
-    if (!detail::splice(content, begin, end, insert, replacement)) {
-        return notReplaced(FileCause::BadRange);
-    }
-    if (const int error = detail::atStage(ReplaceStage::Locked)) {
-        return notReplaced(error);
-    }
-
-    if (const ReplaceResult kept = keepBackup(file, info, content); !kept.ok()) {
-        return kept;
-    }
-    if (const int error = detail::atStage(ReplaceStage::BackupKept)) {
-        return notReplaced(error);
+    if (const ReplaceResult prepared = detail::prepareReplacement(
+            content, expectedHash, begin, end, insert, replacement, [&] { return keepBackup(file, info, content); });
+        !prepared.ok()) {
+        return prepared;
     }
 
     const fs::path temporary = detail::temporaryPath(file, unsigned(::getpid()), false);
@@ -257,19 +191,8 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
         ::unlink(temporary.c_str());
         return notReplaced(error);
     }
-    ReplaceResult result{{}, contentHash(replacement), true};
-    int error = detail::atStage(ReplaceStage::Replaced);
-    if (error == 0) {
-        error = syncFolder(file);
-    }
-    if (error == 0) {
-        error = detail::atStage(ReplaceStage::FolderFlushed);
-    }
-    if (error != 0) {
-        result.cause = detail::causeOf(error);
-        result.systemError = error;
-    }
-    return result; // closing the old file's descriptor releases the lock
+    // Closing the old file's descriptor on return releases the lock.
+    return detail::replacedBy(file, replacement, detail::syncFolder);
 }
 
 } // namespace merivox

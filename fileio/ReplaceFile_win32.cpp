@@ -1,10 +1,10 @@
+#include "FileHandle_win32.h"
 #include "ReplaceFile.h"
 
 #include <windows.h>
 
 #include <aclapi.h>
 
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -27,63 +27,21 @@ struct RenameInfoEx
     WCHAR FileName[1];
 };
 
+using detail::FileHandle;
 using detail::notReplaced;
+using detail::openShared;
+using detail::sameFile;
 
 ReplaceResult lastFailure()
 {
     return notReplaced(int(GetLastError()));
 }
 
-struct Handle
-{
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    Handle() = default;
-    explicit Handle(HANDLE opened) : handle(opened) {}
-    Handle(const Handle &) = delete;
-    Handle &operator=(const Handle &) = delete;
-    ~Handle() { close(); }
-    bool valid() const { return handle != INVALID_HANDLE_VALUE; }
-    void close()
-    {
-        if (valid()) {
-            CloseHandle(handle);
-        }
-        handle = INVALID_HANDLE_VALUE;
-    }
-};
-
-bool sameFile(HANDLE a, HANDLE b)
-{
-    BY_HANDLE_FILE_INFORMATION x{};
-    BY_HANDLE_FILE_INFORMATION y{};
-    return GetFileInformationByHandle(a, &x) && GetFileInformationByHandle(b, &y) &&
-           x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
-           x.nFileIndexLow == y.nFileIndexLow;
-}
-
-Handle openShared(const fs::path &path, DWORD access)
-{
-    return Handle(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
-bool namesFile(const fs::path &path, HANDLE file)
-{
-    const Handle named = openShared(path, 0);
-    return named.valid() && sameFile(file, named.handle);
-}
-
-bool deletePending(HANDLE file)
-{
-    FILE_STANDARD_INFO info{};
-    return GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info) && info.DeletePending;
-}
-
 // Opens the existing file as appendToFile does (sharing read, write and delete, with the right
 // to delete) and takes the same lock: LockFileEx, exclusive, on every byte. A file replaced or
 // marked for deletion while the lock was awaited is left for the one the path names now; an open
 // refused because another program holds the file is tried again for a while.
-ReplaceResult openLocked(const fs::path &path, Handle &file)
+ReplaceResult openLocked(const fs::path &path, FileHandle &file)
 {
     constexpr int kAttempts = 300;
     constexpr DWORD kPauseMs = 10;
@@ -105,11 +63,10 @@ ReplaceResult openLocked(const fs::path &path, Handle &file)
             }
             return notReplaced(error);
         }
-        OVERLAPPED whole{};
-        if (!LockFileEx(file.handle, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
+        if (!detail::lockExclusive(file.handle)) {
             return lastFailure();
         }
-        if (!deletePending(file.handle) && namesFile(path, file.handle)) {
+        if (!detail::deletePending(file.handle) && detail::namesFile(path, file.handle)) {
             return {};
         }
         file.close();
@@ -117,20 +74,12 @@ ReplaceResult openLocked(const fs::path &path, Handle &file)
     return notReplaced(error);
 }
 
-OVERLAPPED at(ULONGLONG offset)
-{
-    OVERLAPPED position{};
-    position.Offset = DWORD(offset);
-    position.OffsetHigh = DWORD(offset >> 32);
-    return position;
-}
-
 bool readAll(HANDLE file, std::string &out)
 {
     out.clear();
     std::vector<char> buffer(65536);
     for (;;) {
-        OVERLAPPED position = at(out.size());
+        OVERLAPPED position = detail::positionAt(out.size());
         DWORD read = 0;
         if (!ReadFile(file, buffer.data(), DWORD(buffer.size()), &read, &position)) {
             return GetLastError() == ERROR_HANDLE_EOF;
@@ -140,21 +89,6 @@ bool readAll(HANDLE file, std::string &out)
         }
         out.append(buffer.data(), read);
     }
-}
-
-bool writeAll(HANDLE file, std::string_view bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        OVERLAPPED position = at(done);
-        DWORD written = 0;
-        const DWORD chunk = DWORD(std::min<size_t>(bytes.size() - done, 1u << 30));
-        if (!WriteFile(file, bytes.data() + done, chunk, &written, &position) || written == 0) {
-            return false;
-        }
-        done += written;
-    }
-    return true;
 }
 
 // Renames the open file to the path in one step, replacing what stands there even while other
@@ -191,13 +125,6 @@ FileCause renameCause(DWORD error)
     default:
         return detail::causeOf(int(error));
     }
-}
-
-void markForDeletion(HANDLE file)
-{
-    FILE_DISPOSITION_INFO remove{};
-    remove.DeleteFile = TRUE;
-    SetFileInformationByHandle(file, FileDispositionInfo, &remove, sizeof remove);
 }
 
 // The old file's access list, to be given to the new one.
@@ -246,7 +173,8 @@ constexpr DWORD kKeptAttributes =
 
 // Writes a new file under a temporary name with the old one's attributes and access list, and
 // flushes it. On success the file stays open (for the rename by handle); on failure it is gone.
-ReplaceResult writeTemporary(const fs::path &temporary, HANDLE like, std::string_view bytes, bool stages, Handle &out)
+ReplaceResult writeTemporary(const fs::path &temporary, HANDLE like, std::string_view bytes, bool stages,
+                             FileHandle &out)
 {
     FILE_BASIC_INFO basic{};
     if (!GetFileInformationByHandleEx(like, FileBasicInfo, &basic, sizeof basic)) {
@@ -264,14 +192,14 @@ ReplaceResult writeTemporary(const fs::path &temporary, HANDLE like, std::string
         return lastFailure();
     }
     const auto fail = [&](ReplaceResult result) {
-        markForDeletion(out.handle);
+        detail::markForDeletion(out.handle);
         out.close();
         return result;
     };
     if (const DWORD error = applyAccessList(out.handle, access)) {
         return fail(notReplaced(FileCause::NoPermissions, error));
     }
-    if (!writeAll(out.handle, bytes)) {
+    if (!detail::writeAll(out.handle, bytes, 0)) {
         return fail(lastFailure());
     }
     if (const int error = stages ? detail::atStage(ReplaceStage::NewWritten) : 0) {
@@ -300,7 +228,7 @@ ReplaceResult keepBackup(const fs::path &file, HANDLE locked, std::string_view c
     const fs::path backup = detail::backupPath(file);
     const DWORD existing = GetFileAttributesW(backup.c_str());
     if (existing != INVALID_FILE_ATTRIBUTES) {
-        const Handle earlierFile = openShared(backup, GENERIC_READ);
+        const FileHandle earlierFile = openShared(backup, GENERIC_READ);
         if (earlierFile.valid() && sameFile(earlierFile.handle, locked)) {
             return {}; // a killed removal already linked it
         }
@@ -316,13 +244,13 @@ ReplaceResult keepBackup(const fs::path &file, HANDLE locked, std::string_view c
     const fs::path temporary = detail::temporaryPath(file, GetCurrentProcessId(), true);
     const DWORD refused = DWORD(detail::atStage(ReplaceStage::Linking));
     if (refused == 0 && CreateHardLinkW(temporary.c_str(), file.c_str(), nullptr)) {
-        const Handle linked = openShared(temporary, 0);
+        const FileHandle linked = openShared(temporary, 0);
         if (!linked.valid() || !sameFile(linked.handle, locked)) {
             DeleteFileW(temporary.c_str());
             return notReplaced(FileCause::Changed);
         }
     } else if (const DWORD error = refused ? refused : GetLastError(); noHardLinks(error)) {
-        Handle copy;
+        FileHandle copy;
         if (const ReplaceResult copied = writeTemporary(temporary, locked, content, false, copy); !copied.ok()) {
             return copied;
         }
@@ -343,7 +271,7 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
                          std::string_view insert)
 {
     const fs::path file = detail::followLink(path);
-    Handle locked;
+    FileHandle locked;
     if (const ReplaceResult opened = openLocked(file, locked); !opened.ok()) {
         return opened;
     }
@@ -353,47 +281,29 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
     if (!readAll(locked.handle, content)) {
         return lastFailure();
     }
-    if (contentHash(content) != expectedHash) {
-        return notReplaced(FileCause::Changed);
-    }
     std::string replacement;
-    if (!detail::splice(content, begin, end, insert, replacement)) {
-        return notReplaced(FileCause::BadRange);
-    }
-    if (const int error = detail::atStage(ReplaceStage::Locked)) {
-        return notReplaced(error);
-    }
-
-    if (const ReplaceResult kept = keepBackup(file, locked.handle, content); !kept.ok()) {
-        return kept;
-    }
-    if (const int error = detail::atStage(ReplaceStage::BackupKept)) {
-        return notReplaced(error);
+    if (const ReplaceResult prepared =
+            detail::prepareReplacement(content, expectedHash, begin, end, insert, replacement,
+                                       [&] { return keepBackup(file, locked.handle, content); });
+        !prepared.ok()) {
+        return prepared;
     }
 
     const fs::path temporary = detail::temporaryPath(file, GetCurrentProcessId(), false);
-    Handle fresh;
+    FileHandle fresh;
     if (const ReplaceResult written = writeTemporary(temporary, locked.handle, replacement, true, fresh);
         !written.ok()) {
         return written;
     }
     DWORD error = 0;
     if (!renameOver(fresh.handle, file, error)) {
-        markForDeletion(fresh.handle);
+        detail::markForDeletion(fresh.handle);
         return notReplaced(renameCause(error), error);
     }
     fresh.close();
-    ReplaceResult result{{}, contentHash(replacement), true};
-    // NTFS journals the rename itself; there is no folder to flush as on POSIX.
-    int stageError = detail::atStage(ReplaceStage::Replaced);
-    if (stageError == 0) {
-        stageError = detail::atStage(ReplaceStage::FolderFlushed);
-    }
-    if (stageError != 0) {
-        result.cause = detail::causeOf(stageError);
-        result.systemError = stageError;
-    }
-    return result; // closing the old file's handle releases the lock
+    // NTFS journals the rename itself; there is no folder to flush as on POSIX. Closing the old
+    // file's handle on return releases the lock.
+    return detail::replacedBy(file, replacement, nullptr);
 }
 
 } // namespace merivox

@@ -1,0 +1,84 @@
+#include "FileHandle_win32.h"
+
+#include <algorithm>
+
+namespace merivox::detail {
+
+void FileHandle::close()
+{
+    if (valid()) {
+        CloseHandle(handle);
+    }
+    handle = INVALID_HANDLE_VALUE;
+}
+
+bool isFolder(const std::filesystem::path &path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+FileHandle openShared(const std::filesystem::path &path, DWORD access)
+{
+    return FileHandle(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+bool sameFile(HANDLE a, HANDLE b)
+{
+    BY_HANDLE_FILE_INFORMATION x{};
+    BY_HANDLE_FILE_INFORMATION y{};
+    return GetFileInformationByHandle(a, &x) && GetFileInformationByHandle(b, &y) &&
+           x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
+           x.nFileIndexLow == y.nFileIndexLow;
+}
+
+bool namesFile(const std::filesystem::path &path, HANDLE file)
+{
+    const FileHandle named = openShared(path, 0);
+    return named.valid() && sameFile(file, named.handle);
+}
+
+bool deletePending(HANDLE file)
+{
+    FILE_STANDARD_INFO info{};
+    return GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info) && info.DeletePending;
+}
+
+bool lockExclusive(HANDLE file)
+{
+    OVERLAPPED whole{};
+    return LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole);
+}
+
+OVERLAPPED positionAt(ULONGLONG offset)
+{
+    OVERLAPPED position{};
+    position.Offset = DWORD(offset);
+    position.OffsetHigh = DWORD(offset >> 32);
+    return position;
+}
+
+bool writeAll(HANDLE file, std::string_view bytes, ULONGLONG offset)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        OVERLAPPED position = positionAt(offset + done);
+        DWORD written = 0;
+        const DWORD chunk = DWORD(std::min<size_t>(bytes.size() - done, 1u << 30));
+        if (!WriteFile(file, bytes.data() + done, chunk, &written, &position) || written == 0) {
+            return false;
+        }
+        done += written;
+    }
+    return true;
+}
+
+void markForDeletion(HANDLE file)
+{
+    FILE_DISPOSITION_INFO remove{};
+    remove.DeleteFile = TRUE;
+    SetFileInformationByHandle(file, FileDispositionInfo, &remove, sizeof remove);
+}
+
+} // namespace merivox::detail

@@ -1,0 +1,54 @@
+#pragma once
+
+// What appending, replacing and reading share on Windows (FileHandle_win32.cpp): the handle that
+// closes itself, the lock that appending and replacing take, the looks whether a path is a folder
+// or still names an open file, writing every byte at a position and marking a file for deletion.
+// Included by the Windows implementation files only; FileHandle_posix.h is its POSIX counterpart.
+
+#include <windows.h>
+
+#include <filesystem>
+#include <string_view>
+
+namespace merivox::detail {
+
+// A handle closed when it goes; closing a locked file's handle also releases the lock.
+struct FileHandle
+{
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    FileHandle() = default;
+    explicit FileHandle(HANDLE opened) : handle(opened) {}
+    FileHandle(const FileHandle &) = delete;
+    FileHandle &operator=(const FileHandle &) = delete;
+    ~FileHandle() { close(); }
+    bool valid() const { return handle != INVALID_HANDLE_VALUE; }
+    void close();
+};
+
+bool isFolder(const std::filesystem::path &path);
+
+// Opens an existing file sharing read, write and delete, so that nobody waits for this handle.
+FileHandle openShared(const std::filesystem::path &path, DWORD access);
+
+// Whether two handles have the same file open.
+bool sameFile(HANDLE a, HANDLE b);
+
+// Whether the path still names the file that the handle has open.
+bool namesFile(const std::filesystem::path &path, HANDLE file);
+
+bool deletePending(HANDLE file);
+
+// Takes the lock of appending and replacing: LockFileEx, exclusive, on every byte, waiting for it.
+bool lockExclusive(HANDLE file);
+
+// The position of a read or write at offset.
+OVERLAPPED positionAt(ULONGLONG offset);
+
+// Writes all the bytes from offset on, in pieces of at most 1 GiB. On failure GetLastError() says
+// why; a write that takes no byte fails as well.
+bool writeAll(HANDLE file, std::string_view bytes, ULONGLONG offset);
+
+// Marks the file for deletion: it goes when its last handle closes.
+void markForDeletion(HANDLE file);
+
+} // namespace merivox::detail
