@@ -47,8 +47,8 @@ void LineChecker::noteLfAlone(quint64 next)
 void LineChecker::readByRules(quint64 offset, QByteArrayView line)
 {
     const quint32 index = m_lines++;
-    RecordRules::Verdict verdict = m_rules.readLine(line, keeps(index), m_open.open ? &m_open.parts : nullptr,
-                                                    m_quickLines);
+    RecordRules::Verdict verdict =
+        m_rules.readLine(line, keeps(index), m_open.open ? &m_open.parts : nullptr, m_quickLines);
     const LineKind kind = verdict.kind;
     QString &trouble = verdict.problem;
     if (!verdict.hint.isEmpty()) {
@@ -97,8 +97,7 @@ void LineChecker::follow(LineKind kind, bool intact)
     follow(kind, faces, kind == LineKind::HotSpot && intact ? shapeOf(fields.at[9]) : TipShape::Other);
 }
 
-void LineChecker::startRecord(quint32 index, quint64 lineStart, quint64 itemOffset, QByteArrayView item,
-                              bool midLine)
+void LineChecker::startRecord(quint32 index, quint64 lineStart, quint64 itemOffset, QByteArrayView item, bool midLine)
 {
     m_open.open = true;
     m_open.record = {index, 1};
@@ -138,9 +137,8 @@ void LineChecker::finishRecord()
     m_open.open = false;
     const QByteArrayView item(m_open.item);
     Record &r = m_open.record;
-    const int twinOf = m_open.pending
-        ? m_duplicates.findOrAdd(m_open.hash, itemKey(item), m_open.keyOffset, r.firstLine)
-        : 0;
+    const int twinOf =
+        m_open.pending ? m_duplicates.findOrAdd(m_open.hash, itemKey(item), m_open.keyOffset, r.firstLine) : 0;
     const RecordRules::Whole whole = RecordRules::judge(m_open.parts);
     r.kind = whole.kind;
     r.shape = whole.shape;

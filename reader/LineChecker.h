@@ -53,8 +53,7 @@ public:
 
     explicit LineChecker(Sink &sink, bool quickLines = true)
         : m_sink(sink), m_quickLines(quickLines), m_duplicates(sink)
-    {
-    }
+    {}
 
     // One line from offset on, with its CR but without its LF; newline says whether an LF ended it.
     // readable: the end of the memory that the line lies in, which may be read past the line.

@@ -8,8 +8,7 @@
 
 namespace merivox {
 
-NoteStream::NoteStream(InputFile &file, const std::function<void(const Problem &)> &each)
-    : m_file(file), m_each(each)
+NoteStream::NoteStream(InputFile &file, const std::function<void(const Problem &)> &each) : m_file(file), m_each(each)
 {
     m_wantsLines = false;
 }

@@ -5,6 +5,7 @@
 #include "LineChecker.h"
 #include "LineSyntax.h"
 #include "NoteStream.h"
+#include "ProbeFileKeeper.h"
 #include "ReadFile.h"
 #include "ReadInPieces.h"
 
@@ -156,119 +157,6 @@ std::optional<ProbeFile> ProbeFile::read(const QString &path, QString *error, Ke
     }
     return file;
 }
-
-namespace {
-
-// What a record is, in 16 bits: its kind (2 bits), tip shape (3), decimal separator (2) and faces
-// (8).
-static_assert(int(RecordKind::Unknown) < 4 && int(TipShape::Other) < 8 && int(Decimal::Mixed) < 4);
-
-quint16 packWhat(const ProbeFile::Record &record)
-{
-    return quint16(int(record.kind) | int(record.shape) << 2 | int(record.decimal) << 5 | int(record.faces) << 7);
-}
-
-void unpackWhat(quint16 what, ProbeFile::Record &record)
-{
-    record.kind = RecordKind(what & 3);
-    record.shape = TipShape(what >> 2 & 7);
-    record.decimal = Decimal(what >> 5 & 3);
-    record.faces = quint8(what >> 7);
-}
-
-} // namespace
-
-// Keeps the lines, the records and the notes asked for in the file.
-class ProbeFile::Keeper final : public LineChecker::Sink
-{
-public:
-    // input: the file being read, when its bytes are not in memory.
-    Keeper(ProbeFile &file, Keep keep, InputFile *input = nullptr)
-        : m_file(file), m_input(input), m_keep(std::max<qsizetype>(keep.keep, 1)), m_from(keep.fromLine)
-    {
-    }
-    void line(quint32 index, quint64 offset) override
-    {
-        if (index % kMarkStep == 0) {
-            m_file.m_marks.push_back(quint32(offset));
-        }
-    }
-    void record(const Record &record, quint64 start) override
-    {
-        Kept kept;
-        kept.firstLine[0] = quint16(record.firstLine);
-        kept.firstLine[1] = quint16(record.firstLine >> 16);
-        kept.lineCount = quint16(std::min<quint32>(record.lineCount, kLong));
-        if (record.lineCount >= kLong) {
-            m_file.m_long.emplace_back(quint32(m_file.m_records.size()), record.lineCount);
-        }
-        // Mostly a few hundred bytes after its line's mark; else its line is looked for.
-        kept.start = quint16(std::min<quint64>(start - m_file.m_marks[record.firstLine / kMarkStep], kFar));
-        kept.what = packWhat(record);
-        m_file.m_records.push_back(kept);
-    }
-    bool keeps(int line) const override { return line >= m_from && line < m_ceiling; }
-    void note(Problem note) override
-    {
-        m_notes.append(std::move(note));
-        if (m_notes.size() >= 2 * m_keep) {
-            trim();
-        }
-    }
-    // A key is named by its record: the open one is the next to come.
-    quint32 remember(quint64, quint32, quint32) override { return quint32(m_file.m_records.size()) + 1; }
-    QByteArrayView remembered(quint32 number, quint32 &index, QByteArray &) override
-    {
-        index = m_file.firstLineOf(qsizetype(number) - 1);
-        return itemKey(m_file.itemLine(qsizetype(number) - 1));
-    }
-    bool crLfFrom(quint64 offset) override
-    {
-        if (m_input) {
-            return crLfFromFile(*m_input, offset);
-        }
-        return QByteArrayView(m_file.m_bytes).sliced(qsizetype(offset)).indexOf(QByteArrayView("\r\n")) >= 0;
-    }
-    void done(const LineChecker &checker)
-    {
-        trim();
-        for (Problem &note : m_notes) {
-            (note.hint ? m_file.m_hints : m_file.m_problems).append(std::move(note));
-        }
-        m_file.m_lineCount = checker.lineCount();
-        m_file.m_problemCount = checker.problemCount();
-        m_file.m_hintCount = checker.hintCount();
-        m_file.m_nextLine = m_ceiling == kNoCeiling ? 0 : m_ceiling;
-        if (m_input) {
-            // Read without knowing their number beforehand: no room to grow is kept.
-            m_file.m_records.shrink_to_fit();
-            m_file.m_marks.shrink_to_fit();
-        }
-    }
-
-private:
-    // Keeps the first m_keep notes by line, whole lines only; later lines are no longer kept.
-    void trim()
-    {
-        std::stable_sort(m_notes.begin(), m_notes.end(), [](const Problem &a, const Problem &b) {
-            return a.line < b.line;
-        });
-        if (m_notes.size() > m_keep) {
-            m_ceiling = m_notes.at(m_keep).line;
-            const auto cut = std::lower_bound(m_notes.begin(), m_notes.end(), m_ceiling,
-                                              [](const Problem &p, int line) { return p.line < line; });
-            m_notes.erase(cut, m_notes.end());
-        }
-    }
-
-    static constexpr int kNoCeiling = std::numeric_limits<int>::max();
-    ProbeFile &m_file;
-    InputFile *const m_input;
-    const qsizetype m_keep;
-    const int m_from;
-    int m_ceiling = kNoCeiling; // notes from this line on are counted, not kept
-    QList<Problem> m_notes;
-};
 
 ProbeFile ProbeFile::fromBytes(QByteArray bytes, Keep keep, const ReadProgress *progress)
 {

@@ -45,9 +45,11 @@ Fed feedPieces(InputFile &file, LineChecker &checker, const std::function<bool(q
             // A short line is found with the masks of its bytes, a longer one by a search.
             syntax::ByteMasks masks;
             const std::size_t room = buffer.size() - pos;
-            const int length = room >= std::size_t(syntax::ByteMasks::kLongest)
-                ? syntax::lineMasks(data + pos, int(std::min<std::size_t>(have - pos, syntax::ByteMasks::kLongest)), masks)
-                : -1;
+            const int length =
+                room >= std::size_t(syntax::ByteMasks::kLongest)
+                    ? syntax::lineMasks(data + pos, int(std::min<std::size_t>(have - pos, syntax::ByteMasks::kLongest)),
+                                        masks)
+                    : -1;
             if (length >= 0) {
                 checker.feed(base + pos, QByteArrayView(data + pos, length), true, readable, &masks);
                 pos += std::size_t(length) + 1;

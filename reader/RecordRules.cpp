@@ -118,8 +118,10 @@ bool RecordRules::completeBefore(QByteArrayView text, LineKind &kind, Verdict &v
 
 QString RecordRules::runTogether(QByteArrayView field) const
 {
-    return say([&] { return QStringLiteral("Zwei Zeilen in einer (Zeilenende fehlt?): %1 steht mitten in der Zeile.")
-        .arg(quoted(field)); });
+    return say([&] {
+        return QStringLiteral("Zwei Zeilen in einer (Zeilenende fehlt?): %1 steht mitten in der Zeile.")
+            .arg(quoted(field));
+    });
 }
 
 // The problem of a line other than the item line, or nothing.
@@ -167,44 +169,56 @@ QString RecordRules::checkLayout(LineKind kind, const syntax::FieldRule &rule, V
     if (kind == LineKind::Face) {
         int corners = 0;
         if (fields < 1 || !syntax::toInteger(f.at[1], corners) || corners < 1) {
-            return say([&] { return QStringLiteral("face: die Zahl der Ecken fehlt oder ist keine ganze Zahl größer 0."); });
+            return say(
+                [&] { return QStringLiteral("face: die Zahl der Ecken fehlt oder ist keine ganze Zahl größer 0."); });
         }
         if (corners > syntax::Fields::kMax || fields != 1 + 3 * corners || f.count > syntax::Fields::kMax) {
-            return say([&] { return QStringLiteral("Falsche Zahl der Felder: face mit %1 braucht %2 Koordinaten, hier %3.")
-                .arg(counted(corners, QStringLiteral("Ecke"), QStringLiteral("Ecken")))
-                .arg(qint64(corners) * 3)
-                .arg(fields - 1); });
+            return say([&] {
+                return QStringLiteral("Falsche Zahl der Felder: face mit %1 braucht %2 Koordinaten, hier %3.")
+                    .arg(counted(corners, QStringLiteral("Ecke"), QStringLiteral("Ecken")))
+                    .arg(qint64(corners) * 3)
+                    .arg(fields - 1);
+            });
         }
         return checkNumbers(2, fields, kind, verdict, open);
     }
     if (rule.trailingWord && fields != numbers + 1) {
-        return say([&] { return QStringLiteral("Falsche Zahl der Felder: %1 braucht %2 Zahlen und eine Form, hier %3.")
-            .arg(keyword())
-            .arg(numbers)
-            .arg(fieldsText(fields)); });
+        return say([&] {
+            return QStringLiteral("Falsche Zahl der Felder: %1 braucht %2 Zahlen und eine Form, hier %3.")
+                .arg(keyword())
+                .arg(numbers)
+                .arg(fieldsText(fields));
+        });
     }
     if (rule.restIsText && fields < numbers) {
-        return say([&] { return QStringLiteral("Falsche Zahl der Felder: %1 braucht %2 Zahlen und ein Gewinde, hier %3.")
-            .arg(keyword())
-            .arg(numbers)
-            .arg(fieldsText(fields)); });
+        return say([&] {
+            return QStringLiteral("Falsche Zahl der Felder: %1 braucht %2 Zahlen und ein Gewinde, hier %3.")
+                .arg(keyword())
+                .arg(numbers)
+                .arg(fieldsText(fields));
+        });
     }
     if (!rule.trailingWord && !rule.restIsText && fields != numbers) {
-        return say([&] { return QStringLiteral("Falsche Zahl der Felder: %1 braucht %2, hier %3.")
-            .arg(keyword(), numbers == 0 ? QStringLiteral("keine Felder") : fieldsText(numbers))
-            .arg(fields); });
+        return say([&] {
+            return QStringLiteral("Falsche Zahl der Felder: %1 braucht %2, hier %3.")
+                .arg(keyword(), numbers == 0 ? QStringLiteral("keine Felder") : fieldsText(numbers))
+                .arg(fields);
+        });
     }
     if (kind == LineKind::RibCount || kind == LineKind::Solid || kind == LineKind::Color) {
         for (int i = 1; i <= numbers; ++i) {
             int value = 0;
             if (!syntax::toInteger(f.at[i], value)) {
-                return say([&] { return QStringLiteral("Keine ganze Zahl: %1 (Feld %2 der Zeile %3).")
-                    .arg(quoted(f.at[i]))
-                    .arg(i)
-                    .arg(keyword()); });
+                return say([&] {
+                    return QStringLiteral("Keine ganze Zahl: %1 (Feld %2 der Zeile %3).")
+                        .arg(quoted(f.at[i]))
+                        .arg(i)
+                        .arg(keyword());
+                });
             }
             if (kind == LineKind::Color && (value < 0 || value > 255)) {
-                return say([&] { return QStringLiteral("Farbwert %1 liegt nicht zwischen 0 und 255.").arg(quoted(f.at[i])); });
+                return say(
+                    [&] { return QStringLiteral("Farbwert %1 liegt nicht zwischen 0 und 255.").arg(quoted(f.at[i])); });
             }
         }
         return {};
@@ -222,15 +236,19 @@ QString RecordRules::checkNumbers(int first, int last, LineKind kind, Verdict &v
         if (syntax::isPlainNumber(m_fields.at[i], separator)) {
             // a number, and not too large
         } else if (!syntax::isNumber(m_fields.at[i], separator, exponent)) {
-            return say([&] { return QStringLiteral("Keine Zahl: %1 (Feld %2 der Zeile %3).")
-                .arg(quoted(m_fields.at[i]))
-                .arg(i)
-                .arg(lineKeyword(kind)); });
+            return say([&] {
+                return QStringLiteral("Keine Zahl: %1 (Feld %2 der Zeile %3).")
+                    .arg(quoted(m_fields.at[i]))
+                    .arg(i)
+                    .arg(lineKeyword(kind));
+            });
         } else if (syntax::mayBeTooLarge(m_fields.at[i], exponent) && syntax::isTooLarge(m_fields.at[i])) {
-            return say([&] { return QStringLiteral("Zahl außerhalb des darstellbaren Bereichs: %1 (Feld %2 der Zeile %3).")
-                .arg(quoted(m_fields.at[i]))
-                .arg(i)
-                .arg(lineKeyword(kind)); });
+            return say([&] {
+                return QStringLiteral("Zahl außerhalb des darstellbaren Bereichs: %1 (Feld %2 der Zeile %3).")
+                    .arg(quoted(m_fields.at[i]))
+                    .arg(i)
+                    .arg(lineKeyword(kind));
+            });
         }
         if (separator != 0 && open) {
             open->point = open->point || separator == '.';
@@ -271,7 +289,8 @@ RecordRules::ItemVerdict RecordRules::readItem(QByteArrayView item, bool wanted)
             return verdict;
         }
     }
-    for (const auto &[text, what] : {std::pair{name, QStringLiteral("Der Name")}, {thread, QStringLiteral("Das Gewinde")}}) {
+    for (const auto &[text, what] :
+         {std::pair{name, QStringLiteral("Der Name")}, {thread, QStringLiteral("Das Gewinde")}}) {
         if (syntax::looksLikeUtf8(text)) {
             verdict.hint = QStringLiteral("%1 %2 sieht nach UTF-8 aus (gemeint wohl %3): die Datei ist in Windows-1252 "
                                           "geschrieben.")
@@ -286,8 +305,8 @@ RecordRules::Whole RecordRules::judge(const Parts &parts)
 {
     Whole r;
     r.faces = quint8(std::clamp(parts.faces, 0, 255));
-    r.decimal = parts.point ? (parts.comma ? Decimal::Mixed : Decimal::Point)
-                            : (parts.comma ? Decimal::Comma : Decimal::None);
+    r.decimal =
+        parts.point ? (parts.comma ? Decimal::Mixed : Decimal::Point) : (parts.comma ? Decimal::Comma : Decimal::None);
     if (parts.begin) {
         r.kind = RecordKind::Stylus;
         r.shape = parts.hotSpot == TipShape::Ball && parts.cutSphere ? TipShape::HalfSphere : parts.hotSpot;
