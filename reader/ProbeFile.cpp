@@ -1,7 +1,6 @@
 #include "ProbeFile.h"
 
 #include "AnsiText.h"
-#include "ItemKeys.h"
 #include "LineChecker.h"
 #include "LineSyntax.h"
 #include "NoteStream.h"
