@@ -47,8 +47,7 @@ void LineChecker::noteLfAlone(quint64 next)
 void LineChecker::readByRules(quint64 offset, QByteArrayView line)
 {
     const quint32 index = m_lines++;
-    RecordRules::Verdict verdict =
-        m_rules.readLine(line, keeps(index), m_open.open ? &m_open.parts : nullptr, m_quickLines);
+    RecordRules::Verdict verdict = m_rules.readLine(line, index, m_open.open ? &m_open.parts : nullptr, m_quickLines);
     const LineKind kind = verdict.kind;
     QString &trouble = verdict.problem;
     if (!verdict.hint.isEmpty()) {
@@ -115,7 +114,7 @@ void LineChecker::startRecord(quint32 index, quint64 lineStart, quint64 itemOffs
     // Notes on this item line belong to the record that starts mid-line, when it does.
     m_midLine = midLine;
     const auto done = qScopeGuard([this] { m_midLine = false; });
-    const RecordRules::ItemVerdict verdict = m_rules.readItem(item, keeps(index));
+    const RecordRules::ItemVerdict verdict = m_rules.readItem(item, index);
     if (!verdict.problem.isEmpty()) {
         problem(index, verdict.problem);
         return;

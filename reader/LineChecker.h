@@ -52,8 +52,12 @@ public:
     };
 
     explicit LineChecker(Sink &sink, bool quickLines = true)
-        : m_sink(sink), m_quickLines(quickLines), m_duplicates(sink)
+        : m_sink(sink), m_quickLines(quickLines), m_rules([this](quint32 index) { return keeps(index); }),
+          m_duplicates(sink)
     {}
+    // Its rules ask it whether a text is wanted: it stays where it was made.
+    LineChecker(const LineChecker &) = delete;
+    LineChecker &operator=(const LineChecker &) = delete;
 
     // One line from offset on, with its CR but without its LF; newline says whether an LF ended it.
     // readable: the end of the memory that the line lies in, which may be read past the line.

@@ -64,9 +64,9 @@ TipShape shapeOf(QByteArrayView word)
     return TipShape::Other;
 }
 
-RecordRules::Verdict RecordRules::readLine(QByteArrayView line, bool wanted, Parts *open, bool quickItem)
+RecordRules::Verdict RecordRules::readLine(QByteArrayView line, quint32 index, Parts *open, bool quickItem)
 {
-    m_wanted = wanted;
+    m_index = index;
     Verdict verdict;
     LineKind &kind = verdict.kind;
     QString &trouble = verdict.problem;
@@ -266,9 +266,9 @@ QString RecordRules::checkNumbers(int first, int last, LineKind kind, Verdict &v
     return {};
 }
 
-RecordRules::ItemVerdict RecordRules::readItem(QByteArrayView item, bool wanted)
+RecordRules::ItemVerdict RecordRules::readItem(QByteArrayView item, quint32 index)
 {
-    m_wanted = wanted;
+    m_index = index;
     ItemVerdict verdict;
     if (const qsizetype again = findItem(item, 1); again > 0) {
         verdict.problem = runTogether(item.sliced(again));

@@ -8,13 +8,17 @@
 // the line, in the order found.
 //
 // A text is made only where it is wanted (the note is kept): else it is "-", as a reading that
-// keeps the notes of some lines only passes over the others quickly.
+// keeps the notes of some lines only passes over the others quickly. Whether it is wanted is asked
+// only when there is a text to make: an intact line costs no asking.
 
 #include "LineSyntax.h"
 #include "ProbeRecord.h"
 
 #include <QByteArrayView>
 #include <QString>
+
+#include <functional>
+#include <utility>
 
 namespace merivox {
 
@@ -88,10 +92,14 @@ public:
         // end got lost ("endtipITEM:…"); 0 when it does not.
         qsizetype item = 0;
     };
-    // Reads a line by the full rules. wanted: whether the texts are made. open: the open record's
-    // parts, whose decimal separators the line's numbers add to; null when no record is open.
-    // quickItem: a line that starts with "ITEM:" is taken as an item line without its fields.
-    Verdict readLine(QByteArrayView line, bool wanted, Parts *open, bool quickItem);
+    // wanted(index): whether the notes of line index (0-based) are kept. It is asked only when
+    // there is a text to make, at that moment.
+    explicit RecordRules(std::function<bool(quint32 index)> wanted) : m_wanted(std::move(wanted)) {}
+
+    // Reads line index by the full rules. open: the open record's parts, whose decimal separators
+    // the line's numbers add to; null when no record is open. quickItem: a line that starts with
+    // "ITEM:" is taken as an item line without its fields.
+    Verdict readLine(QByteArrayView line, quint32 index, Parts *open, bool quickItem);
     // The fields of the line last read (of its text before an item line inside it, when it holds
     // one): a solid's count of faces, a hot spot's shape.
     const syntax::Fields &fields() const { return m_fields; }
@@ -104,7 +112,7 @@ public:
         QString problem;
         QString hint;
     };
-    ItemVerdict readItem(QByteArrayView item, bool wanted);
+    ItemVerdict readItem(QByteArrayView item, quint32 index);
 
     // What a record is by its parts, and what it lacks to be whole.
     struct Whole
@@ -128,10 +136,10 @@ public:
     static QString noLastLineEnd();
 
 private:
-    // The text that make makes, when wanted.
+    // The text that make makes, when the notes of the line being read are kept.
     template <typename Make> QString say(const Make &make) const
     {
-        return m_wanted ? QString(make()) : QStringLiteral("-");
+        return m_wanted(m_index) ? QString(make()) : QStringLiteral("-");
     }
     QString runTogether(QByteArrayView field) const;
     bool completeBefore(QByteArrayView text, LineKind &kind, Verdict &verdict, Parts *open);
@@ -139,7 +147,8 @@ private:
     QString checkLayout(LineKind kind, const syntax::FieldRule &rule, Verdict &verdict, Parts *open);
     QString checkNumbers(int first, int last, LineKind kind, Verdict &verdict, Parts *open);
 
-    bool m_wanted = true;
+    const std::function<bool(quint32)> m_wanted;
+    quint32 m_index = 0; // the line being read
     syntax::Fields m_fields;
     syntax::Fields m_words; // the words of an item line's thread
 };
