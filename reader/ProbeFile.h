@@ -142,9 +142,7 @@ public:
     QString lineText(int line) const;
 
 private:
-    class Checker;
-    class Keeper; // the sink that keeps the file's lines, records and notes
-    class Stream; // the sink that hands the notes on as they are certain
+    class Keeper; // the checker's sink that keeps the file's lines, records and notes
 
     // Every kMarkStep-th line's start is kept: a line is found from the mark before it.
     static constexpr quint32 kMarkStep = 32;
