@@ -1,6 +1,9 @@
 // No record can make a paint slow or wrong: records made on purpose with huge, tiny and far-off
 // numbers, out-of-range colours and many primitives are painted through the public paint API at
-// the viewer's default drawing size and at 3840 × 2160, on the raster engine, each within 50 ms.
+// the viewer's default drawing size and at 3840 × 2160, on the raster engine, each within 50 ms at
+// the viewer's size and 200 ms at 3840 × 2160 (three thousand faces filled across that image take
+// 58-77 ms in a debug build on some processors; the slow paints that these records found took
+// seconds).
 #include "ProbeFile.h"
 #include "RecordDrawing.h"
 
@@ -92,7 +95,8 @@ void TestHostilePaint::paintTime()
     QVERIFY(std::isfinite(drawing.overallLength()) && std::isfinite(drawing.largestWidth()));
     const double ms = paintMs(drawing, size);
     qInfo("%.1f ms", ms);
-    QVERIFY2(ms < 50, qPrintable(QStringLiteral("%1 ms").arg(ms)));
+    const double most = size.width() > 1000 ? 200 : 50;
+    QVERIFY2(ms < most, qPrintable(QStringLiteral("%1 ms").arg(ms)));
 }
 
 QTEST_MAIN(TestHostilePaint)
