@@ -109,6 +109,18 @@ void fillValid(FakeEditor &editor)
     }
 }
 
+// Valid inputs, then the current row's name and threads (columns "name", "thread", "thread2").
+void fillRow(FakeEditor &editor)
+{
+    QFETCH(QString, name);
+    QFETCH(QString, thread);
+    QFETCH(QString, thread2);
+    fillValid(editor);
+    editor.name = name;
+    editor.thread = thread;
+    editor.thread2 = thread2;
+}
+
 QString error(const char *text)
 {
     return QStringLiteral("error: ") + QString::fromUtf8(text);
@@ -393,16 +405,10 @@ void TestCreateCommand::unwritableText_data()
 void TestCreateCommand::unwritableText()
 {
     QFETCH(QString, tipType);
-    QFETCH(QString, name);
-    QFETCH(QString, thread);
-    QFETCH(QString, thread2);
     QFETCH(QStringList, expected);
 
     FakeEditor editor(tipType, folder());
-    fillValid(editor);
-    editor.name = name;
-    editor.thread = thread;
-    editor.thread2 = thread2;
+    fillRow(editor);
     editor.run();
     QCOMPARE(editor.log, expected);
     QCOMPARE(fileWritten(), expected.first().startsWith(QStringLiteral("success")));
@@ -575,17 +581,11 @@ void TestCreateCommand::failuresNameTheirInput_data()
 void TestCreateCommand::failuresNameTheirInput()
 {
     QFETCH(QString, tipType);
-    QFETCH(QString, name);
-    QFETCH(QString, thread);
-    QFETCH(QString, thread2);
     QFETCH(FieldTexts, texts);
     QFETCH(QStringList, expected);
 
     FakeEditor editor(tipType, folder());
-    fillValid(editor);
-    editor.name = name;
-    editor.thread = thread;
-    editor.thread2 = thread2;
+    fillRow(editor);
     for (const auto &[field, text] : texts) {
         editor.texts[field] = text;
     }
