@@ -18,6 +18,8 @@ packages=(
     qt6-translations-l10n desktop-file-utils appstream icoutils man-db dpkg-dev lintian shared-mime-info
     # the data sheet read back as text and as a picture
     poppler-utils
+    # a German locale, under which the German manual pages are checked as they render
+    locales
 )
 
 missing=()
@@ -27,21 +29,33 @@ for p in "${packages[@]}"; do
     fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-    exit 0
-fi
-
 as_root=()
 if [ "$(id -u)" -ne 0 ]; then
     if ! command -v sudo >/dev/null 2>&1; then
-        echo "Missing packages: ${missing[*]}" >&2
-        echo "Run this script as root, or install sudo, to install them." >&2
-        exit 1
+        if [ ${#missing[@]} -ne 0 ]; then
+            echo "Missing packages: ${missing[*]}" >&2
+            echo "Run this script as root, or install sudo, to install them." >&2
+            exit 1
+        fi
+    else
+        as_root=(sudo)
     fi
-    as_root=(sudo)
 fi
 
-echo "Installing: ${missing[*]}"
-# Wait for another apt run instead of failing on its lock.
-"${as_root[@]}" apt-get -o DPkg::Lock::Timeout=600 update -qq
-DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y -qq "${missing[@]}"
+if [ ${#missing[@]} -ne 0 ]; then
+    echo "Installing: ${missing[*]}"
+    # Wait for another apt run instead of failing on its lock.
+    "${as_root[@]}" apt-get -o DPkg::Lock::Timeout=600 update -qq
+    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y -qq "${missing[@]}"
+fi
+
+# The German manual pages are checked as man renders them under a German locale; made once, kept
+# by the system (locale -a lists it as de_DE.utf8).
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+    if [ "$(id -u)" -ne 0 ] && [ ${#as_root[@]} -eq 0 ]; then
+        echo "No German locale: run this script as root, or install sudo, to make de_DE.UTF-8." >&2
+        exit 1
+    fi
+    echo "Making the locale de_DE.UTF-8"
+    "${as_root[@]}" localedef -i de_DE -f UTF-8 de_DE.UTF-8
+fi
