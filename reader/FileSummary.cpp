@@ -105,20 +105,22 @@ QStringList fileNotes(const FileSummary &summary)
                          : QStringLiteral("usrprobe.dat ist schreibgeschützt: „Erstellen“ wird nichts anfügen "
                                           "können."));
     }
+    // What the checker finds wrong is a problem, in the viewer's words; the viewer goes by the name
+    // its window and start-menu entry show.
     if (summary.state == FileSummary::State::Read && summary.problems == 1) {
         notes.append(summary.firstProblemLine > 0
-                         ? QStringLiteral("usrprobe.dat hat schon einen Fehler, in Zeile %1; „merivox-view“ zeigt "
-                                          "ihn.")
+                         ? QStringLiteral("usrprobe.dat hat schon ein Problem, in Zeile %1; der Merivox-Betrachter "
+                                          "zeigt es.")
                                .arg(summary.firstProblemLine)
-                         : QStringLiteral("usrprobe.dat hat schon einen Fehler; „merivox-view“ zeigt ihn."));
+                         : QStringLiteral("usrprobe.dat hat schon ein Problem; der Merivox-Betrachter zeigt es."));
     } else if (summary.state == FileSummary::State::Read && summary.problems > 1) {
-        const QString count = counted(summary.problems, QStringLiteral("Fehler"), QStringLiteral("Fehler"));
+        const QString count = counted(summary.problems, QStringLiteral("Problem"), QStringLiteral("Probleme"));
         notes.append(summary.firstProblemLine > 0
-                         ? QStringLiteral("usrprobe.dat hat schon %1, den ersten in Zeile %2; „merivox-view“ "
+                         ? QStringLiteral("usrprobe.dat hat schon %1, das erste in Zeile %2; der Merivox-Betrachter "
                                           "zeigt sie.")
                                .arg(count)
                                .arg(summary.firstProblemLine)
-                         : QStringLiteral("usrprobe.dat hat schon %1; „merivox-view“ zeigt sie.").arg(count));
+                         : QStringLiteral("usrprobe.dat hat schon %1; der Merivox-Betrachter zeigt sie.").arg(count));
     }
     return notes;
 }
@@ -137,7 +139,7 @@ QString duplicateNote(const FileSummary &summary, const QString &itemLine)
     QByteArrayView thread;
     syntax::splitItem(*bytes, name, thread);
     return QStringLiteral("Benennung „%1“ mit Gewinde „%2“ steht schon in Zeile %3 von usrprobe.dat; ein zweiter "
-                          "Eintrag gleichen Namens macht die Datei fehlerhaft.")
+                          "solcher Eintrag wäre ein Problem der Datei.")
         .arg(visible(fromAnsi(name)), visible(fromAnsi(thread).trimmed()))
         .arg(line);
 }

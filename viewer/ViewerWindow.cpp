@@ -104,7 +104,7 @@ ViewerWindow::ViewerWindow(QWidget *parent)
                              m_text->horizontalScrollBar()->sizeHint().height());
 
     m_problems->setObjectName(QStringLiteral("lst_probleme"));
-    m_problems->setAccessibleName(QStringLiteral("Probleme"));
+    m_problems->setAccessibleName(QStringLiteral("Probleme und Hinweise"));
     m_problems->setModel(m_problemModel);
     // Long problem texts wrap; a file keeps at most about a thousand of them for the list.
     m_problems->setWordWrap(true);
@@ -113,7 +113,7 @@ ViewerWindow::ViewerWindow(QWidget *parent)
 
     auto *left = new QSplitter(Qt::Vertical);
     left->addWidget(titled(QStringLiteral("&Einträge"), m_table));
-    left->addWidget(titled(QStringLiteral("&Probleme"), m_problems));
+    left->addWidget(titled(QStringLiteral("&Probleme und Hinweise"), m_problems));
     left->setStretchFactor(0, 3);
     left->setStretchFactor(1, 1);
     auto *right = new QSplitter(Qt::Vertical);
@@ -243,8 +243,8 @@ void ViewerWindow::showFile(ProbeFile file, const QString &path)
 
 void ViewerWindow::chooseFile()
 {
-    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Taster-Datei öffnen"), QString(),
-                                                      QStringLiteral("Taster-Dateien (*.dat);;Alle Dateien (*)"));
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Tasterdatei öffnen"), QString(),
+                                                      QStringLiteral("Tasterdateien (*.dat);;Alle Dateien (*)"));
     if (!path.isEmpty()) {
         loadFile(path);
     }

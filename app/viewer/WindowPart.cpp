@@ -22,7 +22,7 @@ int runWindowPart(int argc, char *argv[])
     const QString shown = QDir::toNativeSeparators(path);
     QString complaint;
     if (!QFileInfo::exists(path)) {
-        complaint = QStringLiteral("Der Fensterteil von merivox-view fehlt: %1").arg(shown);
+        complaint = QStringLiteral("Der Fensterteil des Merivox-Betrachters fehlt: %1").arg(shown);
     } else {
         QLibrary library(path);
         WindowPartMain entry = nullptr;
@@ -33,7 +33,7 @@ int runWindowPart(int argc, char *argv[])
             // Stays loaded until the program ends: its objects live as long as the program.
             return entry(argc, argv);
         }
-        complaint = QStringLiteral("Der Fensterteil von merivox-view lässt sich nicht laden: %1: %2")
+        complaint = QStringLiteral("Der Fensterteil des Merivox-Betrachters lässt sich nicht laden: %1: %2")
                         .arg(shown, library.errorString());
     }
     ConsoleText err(ConsoleStream::Error);

@@ -51,6 +51,8 @@ private slots:
     void manyEntriesKeepTheirFirstLine();
     void statusAndNotes_data();
     void statusAndNotes();
+    void notesInTheViewersWords_data();
+    void notesInTheViewersWords();
     void readOnlyFileFoundOut();
     void watchFollowsTheFile();
     void stoppedWatchReportsNothing();
@@ -151,13 +153,13 @@ void TestFileSummary::statusAndNotes_data()
         << "usrprobe.dat ist schreibgeschützt: „Erstellen“ wird nichts anfügen können.";
     QTest::newRow("damaged: a line no record has")
         << two + "Unsinn 1 2 3\r\n" << Writable::Yes << "usrprobe.dat: 2 Einträge."
-        << "usrprobe.dat hat schon einen Fehler, in Zeile 23; „merivox-view“ zeigt ihn.";
+        << "usrprobe.dat hat schon ein Problem, in Zeile 23; der Merivox-Betrachter zeigt es.";
     QTest::newRow("damaged: a record twice")
         << two + record("ITEM:AMM M3") << Writable::Yes << "usrprobe.dat: 3 Einträge."
-        << "usrprobe.dat hat schon einen Fehler, in Zeile 23; „merivox-view“ zeigt ihn.";
+        << "usrprobe.dat hat schon ein Problem, in Zeile 23; der Merivox-Betrachter zeigt es.";
     QTest::newRow("damaged twice")
         << two + record("ITEM:AMM M3") + "Unsinn\r\n" << Writable::Yes << "usrprobe.dat: 3 Einträge."
-        << "usrprobe.dat hat schon 2 Fehler, den ersten in Zeile 23; „merivox-view“ zeigt sie.";
+        << "usrprobe.dat hat schon 2 Probleme, das erste in Zeile 23; der Merivox-Betrachter zeigt sie.";
     QTest::newRow("a folder of that name") << QByteArray("/") << Writable::Unknown << "ist ein Ordner, keine Datei."
                                            << "";
 }
@@ -180,6 +182,57 @@ void TestFileSummary::statusAndNotes()
     const FileSummary summary = summarizeFile(folder.path(), &injected);
     QVERIFY2(fileStatusText(summary).endsWith(status), qPrintable(fileStatusText(summary)));
     QCOMPARE(fileNotes(summary).join('\n'), notes);
+}
+
+void TestFileSummary::notesInTheViewersWords_data()
+{
+    // What the checker finds wrong is a "Problem" here as in the viewer, counted as there, and the
+    // viewer is named as its window is; a name already in the file would be one more problem.
+    QTest::addColumn<qsizetype>("problems");
+    QTest::addColumn<int>("firstLine");
+    QTest::addColumn<QByteArray>("duplicateOf"); // an item line the file holds at line 12; empty: none
+    QTest::addColumn<QString>("notes");
+
+    QTest::newRow("sound") << qsizetype(0) << 0 << QByteArray() << "";
+    QTest::newRow("one, its line known")
+        << qsizetype(1) << 7 << QByteArray()
+        << "usrprobe.dat hat schon ein Problem, in Zeile 7; der Merivox-Betrachter zeigt es.";
+    QTest::newRow("one, its line not known")
+        << qsizetype(1) << 0 << QByteArray() << "usrprobe.dat hat schon ein Problem; der Merivox-Betrachter zeigt es.";
+    QTest::newRow("two") << qsizetype(2) << 3 << QByteArray()
+                         << "usrprobe.dat hat schon 2 Probleme, das erste in Zeile 3; der Merivox-Betrachter zeigt sie.";
+    QTest::newRow("thousands, the first's line not known")
+        << qsizetype(25001) << 0 << QByteArray()
+        << "usrprobe.dat hat schon 25001 Probleme; der Merivox-Betrachter zeigt sie.";
+    QTest::newRow("name and thread already there")
+        << qsizetype(0) << 0 << QByteArray("ITEM:TIPMM M3")
+        << "Benennung „TIP“ mit Gewinde „M3“ steht schon in Zeile 12 von usrprobe.dat; ein zweiter solcher Eintrag "
+           "wäre ein Problem der Datei.";
+    QTest::newRow("the same name, another thread") << qsizetype(0) << 0 << QByteArray("ITEM:TIPMM M4") << "";
+}
+
+void TestFileSummary::notesInTheViewersWords()
+{
+    QFETCH(qsizetype, problems);
+    QFETCH(int, firstLine);
+    QFETCH(QByteArray, duplicateOf);
+    QFETCH(QString, notes);
+
+    FileSummary summary;
+    summary.state = FileSummary::State::Read;
+    summary.writable = Writable::Yes;
+    summary.records = 3;
+    summary.problems = problems;
+    summary.firstProblemLine = firstLine;
+    if (!duplicateOf.isEmpty()) {
+        summary.items.add(duplicateOf, 12);
+    }
+    QStringList said = fileNotes(summary);
+    const QString duplicate = duplicateNote(summary, QStringLiteral("ITEM:TIPMM M3"));
+    if (!duplicate.isEmpty()) {
+        said.append(duplicate);
+    }
+    QCOMPARE(said.join('\n'), notes);
 }
 
 void TestFileSummary::readOnlyFileFoundOut()

@@ -195,9 +195,9 @@ void TestViewer::withoutWindowPart_data()
     QTest::addColumn<QString>("out");
     QTest::addColumn<QString>("err"); // the start of standard error
 
-    const QString missing = "Der Fensterteil von merivox-view fehlt: PART\n"
+    const QString missing = "Der Fensterteil des Merivox-Betrachters fehlt: PART\n"
                             "Ohne ihn gehen nur --check, --remove, --help und --version.\n";
-    const QString broken = "Der Fensterteil von merivox-view lässt sich nicht laden: PART: ";
+    const QString broken = "Der Fensterteil des Merivox-Betrachters lässt sich nicht laden: PART: ";
     QTest::newRow("window, missing") << QStringList{"FILE"} << QByteArray() << 2 << QString() << missing;
     QTest::newRow("file dialog, missing") << QStringList() << QByteArray() << 2 << QString() << missing;
     QTest::newRow("pdf, missing") << QStringList{"--pdf", "OUT", "13", "FILE"} << QByteArray() << 2 << QString() << missing;

@@ -429,7 +429,7 @@ void TestPreview::notesFromTheFile_data()
     QTest::newRow("another name") << tip << ball + u"TIP2"_s << u"usrprobe.dat: 1 Eintrag."_s << QString();
     QTest::newRow("inputs not complete: the file's note still shown")
         << tip + "Unsinn\r\n" << u"txt_id=X"_s << u"usrprobe.dat: 1 Eintrag."_s
-        << u"usrprobe.dat hat schon einen Fehler, in Zeile 12"_s;
+        << u"usrprobe.dat hat schon ein Problem, in Zeile 12"_s;
 }
 
 void TestPreview::notesFromTheFile()
@@ -576,7 +576,7 @@ void TestPreview::noteBoxesLookAsStyled_data()
         << u"vorschau_hinweise"_s
         << u"Hinweis: Benennung „TIP“ mit Gewinde „M3“ steht schon in Zeile 1 von usrprobe.dat; "
            u"„Erstellen“ hängt einen zweiten Eintrag an.\nHinweis: Kugeldurchmesser 0,5 mm ist sehr klein."_s;
-    QTest::newRow("file") << u"vorschau_dateihinweise"_s << u"Hinweis: usrprobe.dat hat schon einen Fehler, in Zeile 12."_s;
+    QTest::newRow("file") << u"vorschau_dateihinweise"_s << u"Hinweis: usrprobe.dat hat schon ein Problem, in Zeile 12."_s;
     QTest::newRow("template") << u"vorschau_vorlagenhinweise"_s << u"Vorlage: Gewinde „M9“ ist nicht in der Liste."_s;
 }
 
