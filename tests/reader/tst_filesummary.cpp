@@ -199,8 +199,9 @@ void TestFileSummary::notesInTheViewersWords_data()
         << "usrprobe.dat hat schon ein Problem, in Zeile 7; der Merivox-Betrachter zeigt es.";
     QTest::newRow("one, its line not known")
         << qsizetype(1) << 0 << QByteArray() << "usrprobe.dat hat schon ein Problem; der Merivox-Betrachter zeigt es.";
-    QTest::newRow("two") << qsizetype(2) << 3 << QByteArray()
-                         << "usrprobe.dat hat schon 2 Probleme, das erste in Zeile 3; der Merivox-Betrachter zeigt sie.";
+    QTest::newRow("two")
+        << qsizetype(2) << 3 << QByteArray()
+        << "usrprobe.dat hat schon 2 Probleme, das erste in Zeile 3; der Merivox-Betrachter zeigt sie.";
     QTest::newRow("thousands, the first's line not known")
         << qsizetype(25001) << 0 << QByteArray()
         << "usrprobe.dat hat schon 25001 Probleme; der Merivox-Betrachter zeigt sie.";
