@@ -3,6 +3,7 @@
 #include "DataSheet.h"
 #include "FileLoader.h"
 #include "FileFollower.h"
+#include "OutputCheck.h"
 #include "Pictures.h"
 #include "ProblemListModel.h"
 #include "ReaderTexts.h"
@@ -304,7 +305,11 @@ void ViewerWindow::saveDataSheet()
     if (path.isEmpty()) {
         return;
     }
-    QString error;
+    QString error = outputRefusal(path, m_path, pdfOutput());
+    if (!error.isEmpty()) {
+        QMessageBox::critical(this, windowTitle(), error);
+        return;
+    }
     if (!writeDataSheet(path, {&*m_file, current.row(), source.fileName(), QDate::currentDate()}, &error)) {
         QMessageBox::critical(this, windowTitle(), error);
         return;
