@@ -9,8 +9,8 @@ namespace merivox {
 // name may be written over: only when it starts with the kind's first bytes.
 struct OutputKind final
 {
-    QByteArray start;  // "%PDF-"
-    QString name;      // "PDF-Datei", in "… ist keine PDF-Datei"
+    QByteArray start; // "%PDF-"
+    QString name;     // "PDF-Datei", in "… ist keine PDF-Datei"
 };
 
 // The PDF of a data sheet.

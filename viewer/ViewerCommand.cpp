@@ -42,9 +42,9 @@ QString valueName(Value value)
 struct OptionDefinition final
 {
     Action action;
-    QStringList names;     // a one-letter name first: "-h", then "--help"
-    QList<Value> values;   // as the help shows them after the names
-    QString missing;       // what is said when a value is missing
+    QStringList names;       // without dashes, a one-letter name first: "h", "help"
+    QList<Value> values;     // as the help shows them after the names
+    QString missing;         // what is said when a value is missing
     QStringList description; // the help's lines, wrapped as shown
 };
 

@@ -1,8 +1,8 @@
 #include "ViewerWindow.h"
 
 #include "DataSheet.h"
-#include "FileLoader.h"
 #include "FileFollower.h"
+#include "FileLoader.h"
 #include "OutputCheck.h"
 #include "Pictures.h"
 #include "ProblemListModel.h"

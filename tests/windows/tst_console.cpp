@@ -1,9 +1,7 @@
 // The bytes that a command-line answer becomes in a file or pipe, on each platform: UTF-8 with
-// LF on Linux, the ANSI code page (here Windows-1252) with CR LF on Windows. And the arguments
-// of a command line as text.
+// LF on Linux, the ANSI code page (here Windows-1252) with CR LF on Windows.
 #include "../ProgramOutput.h"
 #include "Console.h"
-#include "ProgramArguments.h"
 
 #include <QtTest>
 
@@ -16,8 +14,6 @@ class TestConsole final : public QObject
 private slots:
     void redirected_data();
     void redirected();
-    void arguments_data();
-    void arguments();
 };
 
 void TestConsole::redirected_data()
@@ -43,37 +39,6 @@ void TestConsole::redirected()
     QFETCH(QByteArray, linux);
     QFETCH(QByteArray, windows);
     QCOMPARE(redirectedBytes(text), test::onWindows() ? windows : linux);
-}
-
-void TestConsole::arguments_data()
-{
-    QTest::addColumn<QByteArrayList>("argv");
-    QTest::addColumn<QStringList>("expected");
-
-    QTest::newRow("program alone") << QByteArrayList{"merivox-view"} << QStringList{"merivox-view"};
-    QTest::newRow("options and a file") << QByteArrayList{"/usr/bin/merivox-view", "--remove", "3", "a b.dat"}
-                                        << QStringList{"/usr/bin/merivox-view", "--remove", "3", "a b.dat"};
-    QTest::newRow("name outside every code page")
-        << QByteArrayList{"merivox-view", "--check", "Pr\xC3\xBC" "fung_\xCE\xA9_\xE6\xBC\xA2.dat"}
-        << QStringList{"merivox-view", "--check", u"Prüfung_Ω_漢.dat"_qs};
-    QTest::newRow("empty argument") << QByteArrayList{"merivox-view", ""} << QStringList{"merivox-view", ""};
-}
-
-void TestConsole::arguments()
-{
-    // On Windows the arguments come from the process's own command line, not from argv: the end
-    // to end check of a name outside the code page is in tst_viewercommandline.
-    if (test::onWindows()) {
-        QSKIP("Windows reads the process's own command line");
-    }
-    QFETCH(QByteArrayList, argv);
-    QFETCH(QStringList, expected);
-    std::vector<char *> pointers;
-    for (QByteArray &argument : argv) {
-        pointers.push_back(argument.data());
-    }
-    pointers.push_back(nullptr);
-    QCOMPARE(programArguments(int(argv.size()), pointers.data()), expected);
 }
 
 QTEST_APPLESS_MAIN(TestConsole)
