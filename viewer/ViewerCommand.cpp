@@ -4,62 +4,228 @@
 #include "ReaderTexts.h"
 #include "RemoveCommand.h"
 
+#include "OutputCheck.h"
+#include "ProgramArguments.h"
+
+#include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QStringList>
+#include <QHash>
+#include <QRegularExpression>
 #include <QTextStream>
+
+#include <limits>
 
 namespace merivox {
 
 namespace {
 
-QString helpText()
+using Action = ViewerRequest::Action;
+
+// What a value of an option stands for, and how the help calls it.
+enum class Value { File, Line, Output };
+
+QString valueName(Value value)
 {
-    return QStringLiteral(
-        "Aufruf: merivox-view [DATEI]\n"
-        "        merivox-view --check DATEI\n"
-        "        merivox-view --remove ZEILE DATEI\n"
-        "        merivox-view --pdf AUSGABE.pdf ZEILE DATEI\n"
-        "\n"
-        "Zeigt die Einträge einer Taster-Datei (usrprobe.dat): jeden Eintrag in einer Tabelle,\n"
-        "maßstäblich gezeichnet und als Text, dazu die Probleme der Datei mit ihren Zeilennummern.\n"
-        "Ohne DATEI fragt ein Dateidialog nach ihr. Das Fenster liest die Datei neu, wenn sie sich\n"
-        "ändert. Die Datei wird nur gelesen, außer beim Entfernen eines Eintrags (im Fenster mit\n"
-        "„Eintrag entfernen …“ und „Rückgängig“); die alte Fassung bleibt dabei als DATEI.bak erhalten.\n"
-        "\n"
-        "Optionen:\n"
-        "  --check DATEI  prüft die Datei ohne Fenster: jedes Problem als „ZEILE: Text“,\n"
-        "                 jeder Hinweis als „ZEILE: Hinweis: Text“, dann „N Einträge,\n"
-        "                 M Probleme“ (und „, K Hinweise“, wenn es welche gibt).\n"
-        "                 Hinweise (LF-Zeilenenden, ein als UTF-8 gespeicherter Name,\n"
-        "                 Dezimalpunkt und -komma gemischt) sind keine Probleme.\n"
-        "                 Rückgabewert 0: keine Probleme, 1: Probleme gefunden,\n"
-        "                 2: Datei nicht lesbar.\n"
-        "  --remove ZEILE DATEI\n"
-        "                 entfernt den Eintrag, zu dem die Zeile gehört, und nur ihn.\n"
-        "                 Rückgabewert 0: entfernt, 1: kein solcher Eintrag, Datei geändert\n"
-        "                 oder in Benutzung, 2: Aufruf falsch, Datei nicht les- oder schreibbar.\n"
-        "  --pdf AUSGABE.pdf ZEILE DATEI\n"
-        "                 schreibt das Datenblatt (eine A4-Seite) des Eintrags, zu dem die\n"
-        "                 Zeile ZEILE gehört. Rückgabewert 0: geschrieben, 1: die Zeile gehört\n"
-        "                 zu keinem oder zu zwei Einträgen, 2: Datei nicht lesbar oder\n"
-        "                 AUSGABE.pdf nicht schreibbar.\n"
-        "  -h, --help     zeigt diese Hilfe.\n"
-        "  -v, --version  zeigt die Version.\n");
+    switch (value) {
+    case Value::File:
+        return QStringLiteral("DATEI");
+    case Value::Line:
+        return QStringLiteral("ZEILE");
+    case Value::Output:
+        return QStringLiteral("AUSGABE.pdf");
+    }
+    return {};
 }
 
-ViewerRequest answer(ViewerRequest::Action action)
+// One option of the program: the parser reads it and the help lists it from this alone. The
+// first of its values follows the option itself; the others are the arguments after it, in order.
+struct OptionDefinition final
 {
-    ViewerRequest request;
-    request.action = action;
-    return request;
+    Action action;
+    QStringList names;       // without dashes, a one-letter name first: "h", "help"
+    QList<Value> values;     // as the help shows them after the names
+    QString missing;         // what is said when a value is missing
+    QStringList description; // the help's lines, wrapped as shown
+};
+
+const QList<OptionDefinition> &optionDefinitions()
+{
+    static const QList<OptionDefinition> definitions = {
+        {Action::Check,
+         {QStringLiteral("check")},
+         {Value::File},
+         QStringLiteral("--check braucht eine DATEI."),
+         {QStringLiteral("prüft die Datei ohne Fenster: jedes Problem als „ZEILE: Text“,"),
+          QStringLiteral("jeder Hinweis als „ZEILE: Hinweis: Text“, dann „N Einträge,"),
+          QStringLiteral("M Probleme“ (und „, K Hinweise“, wenn es welche gibt)."),
+          QStringLiteral("Hinweise (LF-Zeilenenden, ein als UTF-8 gespeicherter Name,"),
+          QStringLiteral("Dezimalpunkt und -komma gemischt) sind keine Probleme."),
+          QStringLiteral("Rückgabewert 0: keine Probleme, 1: Probleme gefunden,"),
+          QStringLiteral("2: Datei nicht lesbar.")}},
+        {Action::Remove,
+         {QStringLiteral("remove")},
+         {Value::Line, Value::File},
+         QStringLiteral("--remove braucht eine Zeilennummer und eine DATEI."),
+         {QStringLiteral("entfernt den Eintrag, zu dem die Zeile gehört, und nur ihn."),
+          QStringLiteral("Rückgabewert 0: entfernt, 1: kein solcher Eintrag, Datei geändert"),
+          QStringLiteral("oder in Benutzung, 2: Aufruf falsch, Datei nicht les- oder schreibbar.")}},
+        {Action::Sheet,
+         {QStringLiteral("pdf")},
+         {Value::Output, Value::Line, Value::File},
+         QStringLiteral("--pdf braucht AUSGABE.pdf, ZEILE und DATEI."),
+         {QStringLiteral("schreibt das Datenblatt (eine A4-Seite) des Eintrags, zu dem die"),
+          QStringLiteral("Zeile ZEILE gehört. Rückgabewert 0: geschrieben, 1: die Zeile gehört"),
+          QStringLiteral("zu keinem oder zu zwei Einträgen, 2: Datei nicht lesbar oder"),
+          QStringLiteral("AUSGABE.pdf nicht schreibbar.")}},
+        {Action::Help, {QStringLiteral("h"), QStringLiteral("help")}, {}, {}, {QStringLiteral("zeigt diese Hilfe.")}},
+        {Action::Version,
+         {QStringLiteral("v"), QStringLiteral("version")},
+         {},
+         {},
+         {QStringLiteral("zeigt die Version.")}},
+    };
+    return definitions;
+}
+
+QString spelled(const QString &name)
+{
+    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+}
+
+// "--pdf AUSGABE.pdf ZEILE DATEI", "-h, --help"
+QString syntax(const OptionDefinition &option)
+{
+    QStringList names;
+    for (const QString &name : option.names) {
+        names.append(spelled(name));
+    }
+    QString text = names.join(QStringLiteral(", "));
+    for (const Value value : option.values) {
+        text += QLatin1Char(' ') + valueName(value);
+    }
+    return text;
+}
+
+const OptionDefinition *findOption(QStringView name)
+{
+    for (const OptionDefinition &option : optionDefinitions()) {
+        if (option.names.contains(name)) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+// Whether an argument is one of the options as typed: then it is no value of another.
+bool isOptionSpelling(const QString &argument)
+{
+    for (const OptionDefinition &option : optionDefinitions()) {
+        for (const QString &name : option.names) {
+            if (argument == spelled(name)) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 ViewerRequest refused(const QString &why)
 {
     ViewerRequest request;
-    request.action = ViewerRequest::Action::Refused;
+    request.action = Action::Refused;
     request.refusal = why;
     return request;
+}
+
+// What the parser did not accept, found again in the arguments as typed (the parser says it in
+// English only): an unknown option, a value on an option without one, or a missing value.
+QString parseFault(const QStringList &arguments)
+{
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument == QLatin1String("--")) {
+            break; // the rest are arguments, whatever they look like
+        }
+        if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
+            continue;
+        }
+        const OptionDefinition *option = nullptr;
+        bool valueHere = false; // the value is written into the same argument
+        if (argument.startsWith(QLatin1String("--"))) {
+            const qsizetype equals = argument.indexOf(QLatin1Char('='));
+            option = findOption(QStringView(argument).mid(2, equals < 0 ? -1 : equals - 2));
+            valueHere = equals >= 0;
+            if (option != nullptr && valueHere && option->values.isEmpty()) {
+                return QStringLiteral("„%1“: %2 nimmt keinen Wert.").arg(argument, spelled(option->names.constLast()));
+            }
+        } else {
+            // One-letter options, several in one argument; a value may follow the letter of its option.
+            for (qsizetype letter = 1; letter < argument.size(); ++letter) {
+                option = findOption(QStringView(argument).mid(letter, 1));
+                if (option == nullptr || !option->values.isEmpty()) {
+                    valueHere = letter + 1 < argument.size();
+                    break;
+                }
+            }
+        }
+        if (option == nullptr) {
+            return QStringLiteral("Unbekannte Option: %1").arg(argument);
+        }
+        if (!option->values.isEmpty() && !valueHere) {
+            if (i + 1 == arguments.size()) {
+                return option->missing;
+            }
+            ++i;
+        }
+    }
+    return QStringLiteral("Die Argumente lassen sich nicht lesen.");
+}
+
+// A line number as typed: digits, from 1 on.
+std::optional<int> lineNumber(const QString &text, QString *why)
+{
+    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+$"));
+    if (!number.match(text).hasMatch()) {
+        *why = QStringLiteral("„%1“ ist keine Zeilennummer.").arg(text);
+        return std::nullopt;
+    }
+    bool fits = false;
+    const qlonglong line = text.toLongLong(&fits);
+    if (fits && line < 1) {
+        *why = QStringLiteral("„%1“ ist keine Zeilennummer: Zeilen zählen ab 1.").arg(text);
+        return std::nullopt;
+    }
+    if (!fits || line > std::numeric_limits<int>::max()) {
+        *why = QStringLiteral("„%1“ ist keine Zeilennummer: so viele Zeilen hat keine Datei.").arg(text);
+        return std::nullopt;
+    }
+    return int(line);
+}
+
+// Puts one value into the request; false, with the reason, when it is not one.
+bool takeValue(Value value, const QString &text, ViewerRequest &request, QString *why)
+{
+    switch (value) {
+    case Value::Line: {
+        const std::optional<int> line = lineNumber(text, why);
+        request.line = line.value_or(0);
+        return line.has_value();
+    }
+    case Value::File:
+    case Value::Output:
+        if (text.isEmpty()) {
+            *why = QStringLiteral("%1 ist leer: ein Dateiname fehlt.").arg(valueName(value));
+            return false;
+        }
+        (value == Value::File ? request.path : request.pdfPath) = text;
+        return true;
+    }
+    return false;
+}
+
+QString tooMany(const QString &argument, const QString &call)
+{
+    return QStringLiteral("„%1“ ist ein Argument zu viel (Aufruf: merivox-view %2).").arg(argument, call);
 }
 
 QString noteText(const Problem &note)
@@ -69,71 +235,121 @@ QString noteText(const Problem &note)
 
 } // namespace
 
-ViewerRequest readViewerArguments(int argc, char *argv[])
+QString viewerHelpText()
 {
-    const QString removeUsage = QStringLiteral("--remove braucht eine Zeilennummer und eine DATEI.");
-    const QString sheetUsage = QStringLiteral("--pdf braucht AUSGABE.pdf, ZEILE und DATEI.");
-    QString path;
-    bool check = false;
-    QString removeLine;
-    QStringList sheet; // --pdf: the PDF's path and the line
-    for (int i = 1; i < argc; ++i) {
-        const QString arg = QString::fromLocal8Bit(argv[i]);
-        if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
-            return answer(ViewerRequest::Action::Help);
+    // The option's description starts in this column, on the line of its names when they leave room.
+    constexpr qsizetype kColumn = 17;
+    QString text = QStringLiteral("Aufruf: merivox-view [DATEI]\n");
+    for (const OptionDefinition &option : optionDefinitions()) {
+        if (!option.values.isEmpty()) {
+            text += QStringLiteral("        merivox-view ") + syntax(option) + QLatin1Char('\n');
         }
-        if (arg == QLatin1String("-v") || arg == QLatin1String("--version")) {
-            return answer(ViewerRequest::Action::Version);
+    }
+    text += QStringLiteral(
+        "\n"
+        "Zeigt die Einträge einer Taster-Datei (usrprobe.dat): jeden Eintrag in einer Tabelle,\n"
+        "maßstäblich gezeichnet und als Text, dazu die Probleme der Datei mit ihren Zeilennummern.\n"
+        "Ohne DATEI fragt ein Dateidialog nach ihr. Das Fenster liest die Datei neu, wenn sie sich\n"
+        "ändert. Die Datei wird nur gelesen, außer beim Entfernen eines Eintrags (im Fenster mit\n"
+        "„Eintrag entfernen …“ und „Rückgängig“); die alte Fassung bleibt dabei als DATEI.bak erhalten.\n"
+        "\n"
+        "Optionen:\n");
+    const QString indent(kColumn, QLatin1Char(' '));
+    for (const OptionDefinition &option : optionDefinitions()) {
+        QString first = QStringLiteral("  ") + syntax(option);
+        QStringList lines = option.description;
+        if (first.size() + 2 <= kColumn && !lines.isEmpty()) {
+            first = first.leftJustified(kColumn) + lines.takeFirst();
         }
-        if (arg == QLatin1String("--check")) {
-            check = true;
-        } else if (arg == QLatin1String("--remove")) {
-            if (!removeLine.isEmpty() || i + 1 == argc) {
-                return refused(removeUsage);
-            }
-            removeLine = QString::fromLocal8Bit(argv[++i]);
-        } else if (arg == QLatin1String("--pdf")) {
-            if (i + 2 >= argc) {
-                return refused(sheetUsage);
-            }
-            sheet = {QString::fromLocal8Bit(argv[i + 1]), QString::fromLocal8Bit(argv[i + 2])};
-            i += 2;
-        } else if (arg.startsWith(QLatin1Char('-')) && arg != QLatin1String("-")) {
-            return refused(QStringLiteral("Unbekannte Option: %1").arg(arg));
-        } else if (path.isEmpty()) {
-            path = arg;
-        } else {
-            return refused(QStringLiteral("Nur eine Datei, bitte."));
+        text += first + QLatin1Char('\n');
+        for (const QString &line : lines) {
+            text += indent + line + QLatin1Char('\n');
         }
+    }
+    return text;
+}
+
+ViewerRequest readViewerArguments(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    QHash<QString, const OptionDefinition *> byName;
+    for (const OptionDefinition &option : optionDefinitions()) {
+        QCommandLineOption parsed(option.names);
+        if (!option.values.isEmpty()) {
+            parsed.setValueName(valueName(option.values.constFirst()));
+        }
+        parser.addOption(parsed);
+        for (const QString &name : option.names) {
+            byName.insert(name, &option);
+        }
+    }
+    if (!parser.parse(arguments)) {
+        return refused(parseFault(arguments));
+    }
+
+    // The options in the order typed; --help and --version go before anything else.
+    const OptionDefinition *chosen = nullptr;
+    QString chosenName;
+    bool help = false;
+    bool version = false;
+    for (const QString &name : parser.optionNames()) {
+        const OptionDefinition *option = byName.value(name);
+        help = help || option->action == Action::Help;
+        version = version || option->action == Action::Version;
+        if (option->values.isEmpty()) {
+            continue;
+        }
+        if (chosen == option) {
+            return refused(QStringLiteral("%1 darf nur einmal stehen.").arg(spelled(name)));
+        }
+        if (chosen != nullptr) {
+            return refused(QStringLiteral("%1 und %2 gehen nicht zusammen.").arg(chosenName, spelled(name)));
+        }
+        chosen = option;
+        chosenName = spelled(name);
     }
     ViewerRequest request;
-    request.path = path;
-    if (!removeLine.isEmpty()) {
-        bool number = false;
-        request.line = removeLine.toInt(&number);
-        if (!number || request.line < 1 || path.isEmpty() || check || !sheet.isEmpty()) {
-            return refused(removeUsage);
-        }
-        request.action = ViewerRequest::Action::Remove;
+    if (help || version) {
+        request.action = help ? Action::Help : Action::Version;
         return request;
     }
-    if (!sheet.isEmpty()) {
-        bool number = false;
-        request.line = sheet.at(1).toInt(&number);
-        if (path.isEmpty() || check || !number) {
-            return refused(number ? sheetUsage : QStringLiteral("Keine Zeilennummer: %1").arg(sheet.at(1)));
+
+    QStringList given = parser.positionalArguments();
+    if (chosen == nullptr) {
+        // The window, with the file or with the dialog that asks for it.
+        if (given.size() > 1) {
+            return refused(tooMany(given.at(1), QStringLiteral("[DATEI]")));
         }
-        request.action = ViewerRequest::Action::Sheet;
-        request.pdfPath = sheet.at(0);
+        QString why;
+        if (!given.isEmpty() && !takeValue(Value::File, given.constFirst(), request, &why)) {
+            return refused(why);
+        }
         return request;
     }
-    if (check) {
-        if (path.isEmpty()) {
-            return refused(QStringLiteral("--check braucht eine DATEI."));
-        }
-        request.action = ViewerRequest::Action::Check;
+    const QString own = parser.value(chosen->names.constLast());
+    if (isOptionSpelling(own)) {
+        return refused(chosen->missing);
     }
+    given.prepend(own);
+    if (given.size() < chosen->values.size()) {
+        return refused(chosen->missing);
+    }
+    if (given.size() > chosen->values.size()) {
+        return refused(tooMany(given.at(chosen->values.size()), syntax(*chosen)));
+    }
+    for (qsizetype i = 0; i < given.size(); ++i) {
+        QString why;
+        if (!takeValue(chosen->values.at(i), given.at(i), request, &why)) {
+            return refused(why);
+        }
+    }
+    request.action = chosen->action;
     return request;
+}
+
+ViewerRequest readViewerArguments(int argc, char *argv[])
+{
+    return readViewerArguments(programArguments(argc, argv));
 }
 
 std::optional<int> answerWithoutDisplay(const ViewerRequest &request, int &argc, char *argv[], QTextStream &out,
@@ -141,13 +357,14 @@ std::optional<int> answerWithoutDisplay(const ViewerRequest &request, int &argc,
 {
     switch (request.action) {
     case ViewerRequest::Action::Help:
-        out << helpText();
+        out << viewerHelpText();
         return 0;
     case ViewerRequest::Action::Version:
         out << QStringLiteral("merivox-view " MERIVOX_VERSION) << Qt::endl;
         return 0;
     case ViewerRequest::Action::Refused:
-        err << request.refusal << QStringLiteral("\n\n") << helpText();
+        err << request.refusal << QLatin1Char('\n')
+            << QStringLiteral("„merivox-view --help“ zeigt, welche Optionen es gibt.") << Qt::endl;
         return 2;
     case ViewerRequest::Action::Check: {
         // No display needed: a core application only.
@@ -158,7 +375,15 @@ std::optional<int> answerWithoutDisplay(const ViewerRequest &request, int &argc,
         QCoreApplication app(argc, argv);
         return removeRecordAtLine(request.path, request.line, out, err);
     }
-    case ViewerRequest::Action::Sheet:
+    case ViewerRequest::Action::Sheet: {
+        // Refused here already, so that nothing is loaded for a sheet that is not written.
+        const QString refusal = outputRefusal(request.pdfPath, request.path, pdfOutput());
+        if (!refusal.isEmpty()) {
+            err << refusal << Qt::endl;
+            return 2;
+        }
+        break;
+    }
     case ViewerRequest::Action::Window:
         break;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <optional>
@@ -17,16 +18,25 @@ struct ViewerRequest final
     QString path;     // the probe file; for the window empty when the file dialog is to ask for it
     int line = 0;     // --remove, --pdf: the line whose record is meant
     QString pdfPath;  // --pdf
-    QString refusal;  // Refused: what is wrong, printed before the help text
+    QString refusal;  // Refused: what is wrong, one line, printed before the pointer to --help
 };
 
-// Reads merivox-view's arguments. --help and --version answer at once, wherever they stand, unless an
-// argument before them is refused already.
+// Reads merivox-view's arguments, the program's own name first. Every option is one of the
+// program's option definitions, which the help lists too. A command line that cannot be read
+// (an unknown option, a missing or a wrong value, an argument too many, two options that
+// exclude each other) is refused with what is wrong, naming the value; otherwise --help wins,
+// then --version, wherever they stand.
+ViewerRequest readViewerArguments(const QStringList &arguments);
+
+// The same for the process's own arguments, as text (programArguments in ProgramArguments.h).
 ViewerRequest readViewerArguments(int argc, char *argv[]);
 
+// The text of --help: the calls, what the program does, and every option with its description.
+QString viewerHelpText();
+
 // Answers what needs neither a window nor fonts (--help, --version, --check, --remove, a refused
-// command line) on out and err and returns the exit code; nullopt for the window and the data sheet.
-// Needs Qt Core only.
+// command line, a data sheet refused for where it would be written) on out and err and returns
+// the exit code; nullopt for the window and the data sheet. Needs Qt Core only.
 std::optional<int> answerWithoutDisplay(const ViewerRequest &request, int &argc, char *argv[], QTextStream &out,
                                         QTextStream &err);
 

@@ -3,6 +3,7 @@
 #include "Console.h"
 #include "DataSheet.h"
 #include "HeadlessPlatform.h"
+#include "OutputCheck.h"
 #include "ProbeFile.h"
 #include "QtTranslation.h"
 #include "ViewerCommand.h"
@@ -17,7 +18,11 @@ namespace merivox {
 
 int writeSheetFile(const QString &pdfPath, int line, const QString &path, QTextStream &out, QTextStream &err)
 {
-    QString error;
+    QString error = outputRefusal(pdfPath, path, pdfOutput());
+    if (!error.isEmpty()) {
+        err << error << Qt::endl;
+        return 2;
+    }
     const std::optional<ProbeFile> file = ProbeFile::read(path, &error);
     if (!file) {
         err << error << Qt::endl;

@@ -13,8 +13,9 @@ int runViewer(int argc, char *argv[]);
 
 // Writes the data sheet of the record whose lines include line (1-based) of the file at path as
 // a PDF to pdfPath. Returns 0 when it is written, 1 when the line names no single record (outside
-// every record, or shared by two), 2 when the file cannot be read or the PDF not written; the
-// reason goes to err. Needs a QGuiApplication.
+// every record, or shared by two), 2 when the file cannot be read, the PDF may not be written
+// there (outputRefusal in OutputCheck.h) or cannot be; the reason goes to err. Needs a
+// QGuiApplication.
 int writeSheetFile(const QString &pdfPath, int line, const QString &path, QTextStream &out, QTextStream &err);
 
 } // namespace merivox

@@ -1,8 +1,9 @@
 #include "ViewerWindow.h"
 
 #include "DataSheet.h"
-#include "FileLoader.h"
 #include "FileFollower.h"
+#include "FileLoader.h"
+#include "OutputCheck.h"
 #include "Pictures.h"
 #include "ProblemListModel.h"
 #include "ReaderTexts.h"
@@ -304,7 +305,11 @@ void ViewerWindow::saveDataSheet()
     if (path.isEmpty()) {
         return;
     }
-    QString error;
+    QString error = outputRefusal(path, m_path, pdfOutput());
+    if (!error.isEmpty()) {
+        QMessageBox::critical(this, windowTitle(), error);
+        return;
+    }
     if (!writeDataSheet(path, {&*m_file, current.row(), source.fileName(), QDate::currentDate()}, &error)) {
         QMessageBox::critical(this, windowTitle(), error);
         return;

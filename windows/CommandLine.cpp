@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "Console.h"
+#include "ProgramArguments.h"
 
 #include <QCommandLineParser>
 
@@ -70,11 +71,7 @@ CommandLineAnswer answerCommandLine(const QStringList &arguments)
 
 std::optional<int> handleCommandLine(int argc, char *argv[])
 {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) {
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    }
-    const CommandLineAnswer answer = answerCommandLine(arguments);
+    const CommandLineAnswer answer = answerCommandLine(programArguments(argc, argv));
     if (answer.openWindows) {
         return std::nullopt;
     }

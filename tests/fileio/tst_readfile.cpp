@@ -2,6 +2,7 @@
 // against the Windows file under Wine: the whole file and the file in pieces, each cause of a
 // refusal, and a read beside an append of another process that holds its lock.
 #include "FileLayerTest.h"
+#include "SameFile.h"
 
 #include <future>
 
@@ -232,6 +233,57 @@ TEST_CASE("a read that meets a lock waits for it")
 #else
     CHECK(given.ok());
 #endif
+}
+
+// Whether two paths name one file, which is what keeps an output from being written over the file
+// being read. A link that the system does not let this user make is left out.
+TEST_CASE("two paths that name one file")
+{
+    Folder folder;
+    const fs::path file = folder.file();
+    writeBytes(file, "R\r\n");
+    fs::create_directories(folder.path / "sub");
+    const fs::path copy = folder.path / "sub" / file.filename();
+    writeBytes(copy, "R\r\n");
+    std::error_code failed;
+    const fs::path hard = folder.path / "hard.dat";
+    fs::create_hard_link(file, hard, failed);
+    const bool hardMade = !failed;
+    const fs::path symbolic = folder.path / "link.dat";
+    fs::create_symlink(file, symbolic, failed);
+    const bool symbolicMade = !failed;
+    // Relative paths start in the folder beside the file.
+    const fs::path working = fs::current_path();
+    fs::current_path(folder.path / "sub");
+
+    struct Case
+    {
+        std::string what;
+        fs::path other;
+        bool same;
+        bool made = true;
+    };
+    const Case cases[] = {
+        {"the same path", file, true},
+        {"through a folder and back", folder.path / "sub" / ".." / file.filename(), true},
+        {"relative to the working folder", fs::path("..") / file.filename(), true},
+        {"a hard link", hard, true, hardMade},
+        {"a symbolic link", symbolic, true, symbolicMade},
+        {"a file of the same name and content in another folder", copy, false},
+        {"a file that does not exist", folder.path / "neu.pdf", false},
+        {"the folder it is in", folder.path, false},
+    };
+    for (const Case &c : cases) {
+        if (!c.made) {
+            MESSAGE("left out, the link could not be made: " << c.what);
+            continue;
+        }
+        CAPTURE(c.what);
+        CHECK(sameFileOnDisk(file, c.other) == c.same);
+        CHECK(sameFileOnDisk(c.other, file) == c.same);
+    }
+    CHECK(!sameFileOnDisk(folder.path / "fehlt.dat", folder.path / "fehlt.dat"));
+    fs::current_path(working);
 }
 
 int main(int argc, char **argv)

@@ -124,8 +124,10 @@ void TestRemoveCommand::program_data()
     QTest::newRow("missing file") << QStringList{"--remove", "5", "FOLDER/fehlt.dat"} << QByteArray() << 2
                                   << "FOLDER/fehlt.dat existiert nicht.";
     QTest::newRow("no line") << QStringList{"--remove"} << QByteArray() << 2 << "--remove braucht";
-    QTest::newRow("not a number") << QStringList{"--remove", "fünf", "FILE"} << QByteArray() << 2 << "--remove braucht";
-    QTest::newRow("line 0") << QStringList{"--remove", "0", "FILE"} << QByteArray() << 2 << "--remove braucht";
+    QTest::newRow("not a number") << QStringList{"--remove", "fünf", "FILE"} << QByteArray() << 2
+                                  << "„fünf“ ist keine Zeilennummer.\n„merivox-view --help“";
+    QTest::newRow("line 0") << QStringList{"--remove", "0", "FILE"} << QByteArray() << 2
+                            << "„0“ ist keine Zeilennummer: Zeilen zählen ab 1.\n„merivox-view --help“";
     QTest::newRow("no file") << QStringList{"--remove", "5"} << QByteArray() << 2 << "--remove braucht";
 }
 

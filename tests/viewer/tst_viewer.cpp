@@ -134,7 +134,8 @@ void TestViewer::commandLine_data()
     pdf("pdf, line shared by two", "11", shared, 1, {},
         "Zeile 11 gehört zu zwei Einträgen: in ihr beginnt ein weiterer Eintrag (Zeilenende fehlt?).\n");
     pdf("pdf, line past the end", "99", allKinds(), 1, {}, "Zeile 99 gibt es nicht: die Datei hat 64 Zeilen.\n");
-    pdf("pdf, line not a number", "x", allKinds(), 2, {}, "Keine Zeilennummer: x");
+    pdf("pdf, line not a number", "x", allKinds(), 2, {},
+        "„x“ ist keine Zeilennummer.\n„merivox-view --help“ zeigt, welche Optionen es gibt.\n");
     row("pdf, missing file", {"--pdf", "OUT", "1", missing}, {}, 2, {}, QDir::toNativeSeparators(missing) + " existiert nicht.\n");
     row("pdf, folder as output", {"--pdf", m_folder.path(), "1", "FILE"}, allKinds(), 2, {},
         m_folder.path() + " ist ein Ordner, keine Datei.\n");
@@ -156,8 +157,9 @@ void TestViewer::commandLine()
     arguments.replaceInStrings(QStringLiteral("FILE"), write(QStringLiteral("usrprobe.dat"), bytes));
     const QString sheet = m_folder.filePath(QStringLiteral("Datenblatt.pdf"));
     QFile::remove(sheet);
-    // A sheet that is refused leaves an earlier one as it was.
-    write(QStringLiteral("Datenblatt.pdf"), "alt");
+    // A sheet that is refused leaves an earlier one as it was; one that is written replaces it.
+    const QByteArray earlier = "%PDF-1.4\n%alt\n";
+    write(QStringLiteral("Datenblatt.pdf"), earlier);
     arguments.replaceInStrings(QStringLiteral("OUT"), sheet);
     // --check must work without any display: a window system that cannot connect would abort.
     // The sheet needs fonts but no display either; it finds a platform without one by itself.
@@ -181,7 +183,10 @@ void TestViewer::commandLine()
     QCOMPARE(process.exitCode(), exitCode);
     QFile written(sheet);
     QVERIFY(written.open(QIODevice::ReadOnly));
-    QCOMPARE(written.readAll().startsWith("%PDF-"), arguments.contains(QStringLiteral("--pdf")) && exitCode == 0);
+    const QByteArray now = written.readAll();
+    const bool sheetWritten = arguments.contains(QStringLiteral("--pdf")) && exitCode == 0;
+    QCOMPARE(now == earlier, !sheetWritten);
+    QVERIFY(now.startsWith("%PDF-"));
 }
 
 void TestViewer::withoutWindowPart_data()
