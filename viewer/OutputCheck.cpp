@@ -34,7 +34,7 @@ QString outputRefusal(const QString &output, const QString &input, const OutputK
     }
     // On Windows every spelling of the name is the same file; everywhere it is a probe file.
     if (QFileInfo(output).fileName().compare(QLatin1String("usrprobe.dat"), Qt::CaseInsensitive) == 0) {
-        return QStringLiteral("%1 ist eine Taster-Datei (usrprobe.dat): sie wird nicht überschrieben.").arg(shown);
+        return QStringLiteral("%1 ist eine Tasterdatei (usrprobe.dat): sie wird nicht überschrieben.").arg(shown);
     }
     const QFileInfo existing(output);
     if (!existing.exists() || existing.isDir()) {

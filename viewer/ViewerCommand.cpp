@@ -247,8 +247,8 @@ QString viewerHelpText()
     }
     text += QStringLiteral(
         "\n"
-        "Zeigt die Einträge einer Taster-Datei (usrprobe.dat): jeden Eintrag in einer Tabelle,\n"
-        "maßstäblich gezeichnet und als Text, dazu die Probleme der Datei mit ihren Zeilennummern.\n"
+        "Zeigt die Einträge einer Tasterdatei (usrprobe.dat): jeden Eintrag in einer Tabelle,\n"
+        "maßstäblich gezeichnet und als Text, dazu Probleme und Hinweise der Datei mit ihren Zeilennummern.\n"
         "Ohne DATEI fragt ein Dateidialog nach ihr. Das Fenster liest die Datei neu, wenn sie sich\n"
         "ändert. Die Datei wird nur gelesen, außer beim Entfernen eines Eintrags (im Fenster mit\n"
         "„Eintrag entfernen …“ und „Rückgängig“); die alte Fassung bleibt dabei als DATEI.bak erhalten.\n"

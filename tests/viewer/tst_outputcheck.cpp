@@ -67,7 +67,7 @@ void TestOutputCheck::refusal_data()
     QTest::addColumn<QString>("reason");
 
     const QString same = QStringLiteral(" ist die Datei, die gelesen wird: sie wird nicht überschrieben.");
-    const QString probe = QStringLiteral(" ist eine Taster-Datei (usrprobe.dat): sie wird nicht überschrieben.");
+    const QString probe = QStringLiteral(" ist eine Tasterdatei (usrprobe.dat): sie wird nicht überschrieben.");
     const auto other = [](const QString &input) {
         return QStringLiteral(" ist dieselbe Datei wie %1, die gelesen wird: sie wird nicht überschrieben.").arg(input);
     };

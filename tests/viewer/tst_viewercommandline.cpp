@@ -182,7 +182,7 @@ void TestViewerCommandLine::program_data()
         "<DIR/andere/../usrprobe.dat> ist dieselbe Datei wie <DIR/usrprobe.dat>, die gelesen wird: "
         "sie wird nicht überschrieben.\n");
     row("pdf over a probe file", {"--pdf", "DIR/andere/USRPROBE.DAT", "1", "FILE"}, 2, {},
-        "<DIR/andere/USRPROBE.DAT> ist eine Taster-Datei (usrprobe.dat): sie wird nicht überschrieben.\n");
+        "<DIR/andere/USRPROBE.DAT> ist eine Tasterdatei (usrprobe.dat): sie wird nicht überschrieben.\n");
     row("pdf over a text file", {"--pdf", "DIR/Notiz.pdf", "1", "FILE"}, 2, {},
         "<DIR/Notiz.pdf> gibt es schon und ist keine PDF-Datei: sie wird nicht überschrieben.\n");
     row("pdf, line not a number", {"--pdf", "DIR/neu.pdf", "x", "FILE"}, 2, {}, refused("„x“ ist keine Zeilennummer."));
