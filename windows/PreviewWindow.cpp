@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QScrollArea>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
@@ -108,16 +109,24 @@ PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent, Qt::Dialog)
     // It follows the editor; it neither takes the focus from it nor keeps the program running.
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_QuitOnClose, false);
-    setMinimumWidth(kMinimumWidth);
 
-    m_status = named(new QLabel(this), "vorschau_datei");
+    // Everything scrolls within the window as it is placed: the record text stays whole, at
+    // its full height, however many notes stand above it and however low the screen is, and the
+    // window never grows past the place it is given.
+    auto *scroll = named(new QScrollArea(this), "vorschau_rollbereich");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidgetResizable(true);
+    auto *content = new QWidget(scroll);
+
+    m_status = named(new QLabel(content), "vorschau_datei");
     m_status->setAccessibleName(QStringLiteral("Zustand von usrprobe.dat"));
     m_status->setWordWrap(true);
     m_status->setFont(arial(10.5));
     m_status->setTextFormat(Qt::PlainText);
-    m_templateCaption = named(new QLabel(QStringLiteral("Vorlage:"), this), "vorschau_vorlage_titel");
+    m_templateCaption = named(new QLabel(QStringLiteral("Vorlage:"), content), "vorschau_vorlage_titel");
     m_templateCaption->setFont(arial(10.5));
-    m_templates = named(new QComboBox(this), "vorschau_vorlage");
+    m_templates = named(new QComboBox(content), "vorschau_vorlage");
     nameControl(m_templates, QStringLiteral("Vorlage aus usrprobe.dat"));
     m_templates->setAccessibleDescription(QStringLiteral(
         "Ein Eintrag dieser Art aus usrprobe.dat füllt die Eingaben des Editors; die Benennung nur, wenn sie leer ist."));
@@ -126,14 +135,14 @@ PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent, Qt::Dialog)
     m_templates->setMinimumContentsLength(12);
     m_templateCaption->setBuddy(m_templates);
     connect(m_templates, &QComboBox::activated, this, &PreviewWindow::templateChosen);
-    m_templateNotes = noteBox(this, "vorschau_vorlagenhinweise", QStringLiteral("Hinweise zur Vorlage"));
+    m_templateNotes = noteBox(content, "vorschau_vorlagenhinweise", QStringLiteral("Hinweise zur Vorlage"));
     m_templateCaption->hide();
     m_templates->hide();
 
-    m_fileNotes = noteBox(this, "vorschau_dateihinweise", QStringLiteral("Hinweise zur Datei"));
+    m_fileNotes = noteBox(content, "vorschau_dateihinweise", QStringLiteral("Hinweise zur Datei"));
 
-    m_drawing = new PreviewDrawing(this);
-    m_missing = named(new QLabel(this), "vorschau_fehlt");
+    m_drawing = new PreviewDrawing(content);
+    m_missing = named(new QLabel(content), "vorschau_fehlt");
     m_missing->setAccessibleName(QStringLiteral("Fehlende Angaben"));
     m_missing->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_missing->setWordWrap(true);
@@ -145,11 +154,11 @@ PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent, Qt::Dialog)
     m_pictureOrMissing->addWidget(m_drawing);
     m_pictureOrMissing->addWidget(m_missing);
 
-    m_notes = noteBox(this, "vorschau_hinweise", QStringLiteral("Hinweise zur Plausibilität"));
+    m_notes = noteBox(content, "vorschau_hinweise", QStringLiteral("Hinweise zur Plausibilität"));
 
-    auto *caption = named(new QLabel(QStringLiteral("Eintrag in usrprobe.dat:"), this), "vorschau_titel");
+    auto *caption = named(new QLabel(QStringLiteral("Eintrag in usrprobe.dat:"), content), "vorschau_titel");
     caption->setFont(arial(10.5));
-    m_text = named(new QPlainTextEdit(this), "vorschau_text");
+    m_text = named(new QPlainTextEdit(content), "vorschau_text");
     m_text->setAccessibleName(QStringLiteral("Text des Eintrags"));
     m_text->setReadOnly(true);
     m_text->setFocusPolicy(Qt::ClickFocus); // the editor keeps the Tab key to itself
@@ -159,7 +168,7 @@ PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent, Qt::Dialog)
     m_text->setFixedHeight(QFontMetrics(m_text->font()).lineSpacing() * 14 + 12);
     caption->setBuddy(m_text);
 
-    auto *layout = new QVBoxLayout(this);
+    auto *layout = new QVBoxLayout(content);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(m_status);
     auto *templateRow = new QHBoxLayout;
@@ -172,6 +181,10 @@ PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent, Qt::Dialog)
     layout->addWidget(m_notes);
     layout->addWidget(caption);
     layout->addWidget(m_text);
+    scroll->setWidget(content);
+    auto *frame = new QVBoxLayout(this);
+    frame->setContentsMargins(0, 0, 0, 0);
+    frame->addWidget(scroll);
 }
 
 PreviewWindow::~PreviewWindow() = default;
