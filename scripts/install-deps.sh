@@ -18,6 +18,8 @@ packages=(
     qt6-translations-l10n desktop-file-utils appstream icoutils man-db dpkg-dev lintian shared-mime-info
     # the data sheet read back as text and as a picture
     poppler-utils
+    # every window's frame on the screen under a real window manager (tests/windows/frames_on_screen.sh)
+    openbox x11-utils xdotool
 )
 
 missing=()
