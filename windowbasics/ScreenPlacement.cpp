@@ -77,17 +77,9 @@ bool placedWindow(const QWidget *widget)
     }
 }
 
-} // namespace
-
-QPoint placeOnScreen(const QRect &frame, const QRect &mustSee, const QRect &available)
-{
-    const QRect must = mustSee.translated(-frame.topLeft());
-    return {placeAxis(frame.left(), frame.width(), must.left(), must.left() + must.width(), available.left(),
-                      available.width()),
-            placeAxis(frame.top(), frame.height(), must.top(), must.top() + must.height(), available.top(),
-                      available.height())};
-}
-
+// Moves a top-level window onto the available area of the screen it stands on, its whole frame
+// and its push buttons in view. The frame is the window manager's where known; otherwise that of
+// another framed window of the program, or none.
 void keepOnScreen(QWidget *window)
 {
     const QRect client = window->geometry();
@@ -109,6 +101,17 @@ void keepOnScreen(QWidget *window)
     if (corner != frame.topLeft()) {
         window->setGeometry(client.translated(corner - frame.topLeft()));
     }
+}
+
+} // namespace
+
+QPoint placeOnScreen(const QRect &frame, const QRect &mustSee, const QRect &available)
+{
+    const QRect must = mustSee.translated(-frame.topLeft());
+    return {placeAxis(frame.left(), frame.width(), must.left(), must.left() + must.width(), available.left(),
+                      available.width()),
+            placeAxis(frame.top(), frame.height(), must.top(), must.top() + must.height(), available.top(),
+                      available.height())};
 }
 
 ScreenPlacement::ScreenPlacement(QObject *parent) : QObject(parent)

@@ -58,9 +58,4 @@ private:
     QTimer m_poll;
 };
 
-// Moves a top-level window onto the available area of the screen it stands on, its whole frame
-// and its push buttons in view. The frame is the window manager's where known; otherwise that of
-// another framed window of the program, or none.
-void keepOnScreen(QWidget *window);
-
 } // namespace merivox

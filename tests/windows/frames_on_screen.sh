@@ -108,7 +108,9 @@ check() {
     local before= now= frame tries=50
     while [ $tries -gt 0 ]; do
         frame=$(frame_of "$window")
-        now="$(field "$frame" 'Absolute upper-left X') $(field "$frame" 'Absolute upper-left Y') $(field "$frame" Width) $(field "$frame" Height) $(field "$window" 'Absolute upper-left X') $(field "$window" 'Absolute upper-left Y')"
+        now="$(field "$frame" 'Absolute upper-left X') $(field "$frame" 'Absolute upper-left Y')"
+        now="$now $(field "$frame" Width) $(field "$frame" Height)"
+        now="$now $(field "$window" 'Absolute upper-left X') $(field "$window" 'Absolute upper-left Y')"
         [ "$now" = "$before" ] && break
         before=$now
         sleep 0.3

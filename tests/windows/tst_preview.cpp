@@ -650,7 +650,8 @@ void TestPreview::recordTextWholeAtAnySize()
     lines.append(u"endtip"_s);
     QStringList said;
     for (int i = 0; i < notes; ++i) {
-        said.append(u"L%1 ist kleiner als die Länge davor: die Längen werden von der Anlagefläche aus gemessen."_s.arg(i));
+        said.append(
+            u"L%1 ist kleiner als die Länge davor: die Längen werden von der Anlagefläche aus gemessen."_s.arg(i));
     }
     preview.showFile(u"usrprobe.dat: 3 Einträge."_s, said.mid(0, notes / 2));
     preview.showRecord(lines, {}, said.mid(notes / 2));
