@@ -13,7 +13,7 @@ mkdir -p "$work/Messungen"
 printf 'ITEM:PrüfkugelMM M3\r\nbegintip\r\nribcount 10\r\nColor 142 142 142\r\ncylinder 0 0 0 0 0 -10 4\r\ncone 0 0 -10 4 0 0 -15 2\r\ncylinder 0 0 -15 0 0 -40 2\r\nColor 255 0 0\r\nsphere 0 0 -40 3\r\nhotspot 0 0 -40 0 0 1 3 3 ball\r\nendtip\r\n' |
     iconv -f UTF-8 -t WINDOWS-1252 >"$work/Messungen/usrprobe.dat"
 
-app= xvfb= wm=
+app='' xvfb='' wm=''
 trap 'kill $app $wm $xvfb 2>/dev/null; rm -rf "$work"' EXIT
 export DISPLAY=$display QT_QPA_PLATFORM=xcb
 unset QT_SCALE_FACTOR
@@ -39,8 +39,7 @@ editor=$(window '^Merivox$')
 type_into "$editor" 504 130 Prüfkugel
 type_into "$editor" 484 160 M3
 for f in "224 10" "256 40" "288 15" "352 4" "384 2" "416 1,5"; do
-    set -- $f
-    type_into "$editor" 504 "$1" "$2"
+    type_into "$editor" 504 "${f% *}" "${f#* }"
 done
 at "$editor" 624 96  # Check_SS
 at "$editor" 624 192 # Option_RK
