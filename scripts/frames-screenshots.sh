@@ -10,8 +10,8 @@ out="$root/docs/screenshots"
 work=$(mktemp -d)
 mkdir -p "$work/Messungen"
 # A record named as the one typed in below: the preview notes that the file holds it already.
-printf 'ITEM:PrüfkugelMM M3\r\nbegintip\r\nribcount 10\r\nColor 142 142 142\r\ncylinder 0 0 0 0 0 -10 4\r\ncone 0 0 -10 4 0 0 -15 2\r\ncylinder 0 0 -15 0 0 -40 2\r\nColor 255 0 0\r\nsphere 0 0 -40 3\r\nhotspot 0 0 -40 0 0 1 3 3 ball\r\nendtip\r\n' |
-    iconv -f UTF-8 -t WINDOWS-1252 >"$work/Messungen/usrprobe.dat"
+printf 'ITEM:TasterMM M3\r\nbegintip\r\nribcount 10\r\nColor 142 142 142\r\ncylinder 0 0 0 0 0 -10 4\r\ncone 0 0 -10 4 0 0 -15 2\r\ncylinder 0 0 -15 0 0 -40 2\r\nColor 255 0 0\r\nsphere 0 0 -40 3\r\nhotspot 0 0 -40 0 0 1 3 3 ball\r\nendtip\r\n' \
+    >"$work/Messungen/usrprobe.dat"
 
 app='' xvfb='' wm=''
 trap 'kill $app $wm $xvfb 2>/dev/null; rm -rf "$work"' EXIT
@@ -36,7 +36,7 @@ at "$(window '^Auswahlfenster$')" 60 80 # the ball
 sleep 1
 editor=$(window '^Merivox$')
 # Name, thread, L1, L2, L3, D1, D2 and a ball of 1,5: L3 shorter than L2, the ball no wider than the shaft.
-type_into "$editor" 504 130 Prüfkugel
+type_into "$editor" 504 130 Taster
 type_into "$editor" 484 160 M3
 for f in "224 10" "256 40" "288 15" "352 4" "384 2" "416 1,5"; do
     type_into "$editor" 504 "${f% *}" "${f#* }"
