@@ -12,6 +12,8 @@ packages=(
     # the Windows stage: the whole program cross-built, its tests under Wine (window tests also
     # on Wine's own platform under Xvfb), its 64-bit installer
     g++-mingw-w64-x86-64-posix xz-utils xvfb nsis
+    # every window's frame on the screen under a real window manager (tests/windows/frames_on_screen.sh)
+    openbox x11-utils xdotool
     # the reader's fuzz target (scripts/fuzz-reader.sh): clang with libFuzzer and the sanitizers
     clang
     # Qt's own texts in German; checks of the installed files; the Debian package

@@ -6,6 +6,7 @@
 #include "OutputCheck.h"
 #include "ProbeFile.h"
 #include "QtTranslation.h"
+#include "ScreenPlacement.h"
 #include "ViewerCommand.h"
 #include "ViewerWindow.h"
 
@@ -64,6 +65,8 @@ int runViewer(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Merivox-Betrachter"));
     // The program speaks German; Qt's own dialogs (the file dialog, message box buttons) too.
     installQtTranslation(app);
+    // Every window, the file dialog and message boxes included, keeps its frame on its screen.
+    ScreenPlacement placement(&app);
     ViewerWindow window;
     window.show();
     if (request.path.isEmpty()) {

@@ -10,7 +10,6 @@
 #include "RecordTableModel.h"
 #include "RecordView.h"
 #include "RemoveAction.h"
-#include "ScreenPlacement.h"
 #include "ViewerCommand.h"
 
 #include <QApplication>
@@ -174,7 +173,6 @@ ViewerWindow::ViewerWindow(QWidget *parent)
     const QScreen *screen = this->screen();
     const QSize room = screen ? screen->availableGeometry().size() - QSize(24, 48) : QSize(1000, 680);
     resize(std::min(1000, room.width()), std::min(680, room.height()));
-    keepOnScreen(this);
 }
 
 ViewerWindow::~ViewerWindow() = default;

@@ -1,6 +1,7 @@
 #include "ScreenPlacement.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QWidget>
@@ -23,26 +24,83 @@ int placeAxis(int start, int length, int mustStart, int mustEnd, int availableSt
     return std::clamp(start, availableStart, farthest);
 }
 
-// The frame that the window manager puts around a window, known once a decorated window is shown.
+QMargins marginsOf(const QWidget *window)
+{
+    const QRect frame = window->frameGeometry();
+    const QRect client = window->geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+            frame.bottom() - client.bottom()};
+}
+
+bool frameless(const QWidget *window)
+{
+    return window->windowFlags() & Qt::FramelessWindowHint;
+}
+
+// Whether the window manager's frame around a shown window is known: a frameless window has
+// none to wait for.
+bool frameKnown(const QWidget *window)
+{
+    return frameless(window) || !marginsOf(window).isNull();
+}
+
+// The frame that the window manager puts around a window: its own once known, else that of
+// another window of the program that has one.
 QMargins frameMargins(const QWidget *window)
 {
-    auto margins = [](const QWidget *w) {
-        const QRect frame = w->frameGeometry();
-        const QRect client = w->geometry();
-        return QMargins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
-                        frame.bottom() - client.bottom());
-    };
-    if (window->isVisible() || (window->windowFlags() & Qt::FramelessWindowHint)) {
-        return margins(window);
+    if (frameKnown(window)) {
+        return marginsOf(window);
     }
-    // Not shown yet: take the frame of another window of the program that has one.
     for (const QWidget *other : QApplication::topLevelWidgets()) {
-        if (other != window && other->isVisible() && !(other->windowFlags() & Qt::FramelessWindowHint) &&
-            !margins(other).isNull()) {
-            return margins(other);
+        if (other != window && other->isVisible() && !frameless(other) && !marginsOf(other).isNull()) {
+            return marginsOf(other);
         }
     }
     return {};
+}
+
+// The windows that the window manager frames and places: not menus, drop-down lists or tips.
+bool placedWindow(const QWidget *widget)
+{
+    if (!widget->isWindow()) {
+        return false;
+    }
+    switch (widget->windowType()) {
+    case Qt::Window:
+    case Qt::Dialog:
+    case Qt::Sheet:
+    case Qt::Tool:
+    case Qt::SplashScreen:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Moves a top-level window onto the available area of the screen it stands on, its whole frame
+// and its push buttons in view. The frame is the window manager's where known; otherwise that of
+// another framed window of the program, or none.
+void keepOnScreen(QWidget *window)
+{
+    const QRect client = window->geometry();
+    const QScreen *screen = QGuiApplication::screenAt(client.topLeft());
+    if (!screen) {
+        screen = window->screen();
+    }
+    if (!screen) {
+        return;
+    }
+    const QRect frame = client.marginsAdded(frameMargins(window));
+    QRect buttons;
+    for (const QPushButton *button : window->findChildren<QPushButton *>()) {
+        if (button->isVisibleTo(window)) {
+            buttons |= QRect(button->mapTo(window, QPoint(0, 0)) + client.topLeft(), button->size());
+        }
+    }
+    const QPoint corner = placeOnScreen(frame, buttons.isNull() ? frame : buttons, screen->availableGeometry());
+    if (corner != frame.topLeft()) {
+        window->setGeometry(client.translated(corner - frame.topLeft()));
+    }
 }
 
 } // namespace
@@ -56,23 +114,55 @@ QPoint placeOnScreen(const QRect &frame, const QRect &mustSee, const QRect &avai
                       available.height())};
 }
 
-void keepOnScreen(QWidget *window)
+ScreenPlacement::ScreenPlacement(QObject *parent) : QObject(parent)
 {
-    const QScreen *screen = QGuiApplication::screenAt(window->geometry().topLeft());
-    if (!screen) {
-        screen = QGuiApplication::primaryScreen();
+    m_poll.setInterval(kFramePollMs);
+    connect(&m_poll, &QTimer::timeout, this, &ScreenPlacement::checkFrames);
+    if (QCoreApplication *application = QCoreApplication::instance()) {
+        application->installEventFilter(this);
     }
-    if (!screen) {
-        return;
+}
+
+ScreenPlacement::~ScreenPlacement() = default;
+
+bool ScreenPlacement::eventFilter(QObject *watched, QEvent *event)
+{
+    // Sent once a window has been shown, after its own code (a dialog centring itself over its
+    // parent included) has had its say about its place.
+    if (event->type() != QEvent::ShowToParent || !watched->isWidgetType()) {
+        return false;
     }
-    const QMargins margins = frameMargins(window);
-    const QRect frame = window->geometry().marginsAdded(margins);
-    QRect buttons;
-    for (const QPushButton *button : window->findChildren<QPushButton *>()) {
-        buttons |= QRect(button->mapTo(window, QPoint(0, 0)) + window->geometry().topLeft(), button->size());
+    auto *window = static_cast<QWidget *>(watched);
+    if (!placedWindow(window)) {
+        return false;
     }
-    const QPoint corner = placeOnScreen(frame, buttons.isNull() ? frame : buttons, screen->availableGeometry());
-    window->setGeometry(QRect(corner + QPoint(margins.left(), margins.top()), window->size()));
+    keepOnScreen(window);
+    if (!frameKnown(window)) {
+        std::erase_if(m_awaited, [window](const Awaited &awaited) { return awaited.window == window; });
+        m_awaited.push_back({window, {}});
+        m_awaited.back().shown.start();
+        m_poll.start();
+    }
+    return false;
+}
+
+void ScreenPlacement::checkFrames()
+{
+    // Qt learns a frame from the window manager without telling the window: it is looked for.
+    std::erase_if(m_awaited, [](const Awaited &awaited) {
+        QWidget *window = awaited.window;
+        if (!window || !window->isVisible()) {
+            return true;
+        }
+        if (frameKnown(window)) {
+            keepOnScreen(window);
+            return true;
+        }
+        return awaited.shown.hasExpired(kFrameWaitMs);
+    });
+    if (m_awaited.empty()) {
+        m_poll.stop();
+    }
 }
 
 } // namespace merivox

@@ -1,7 +1,13 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
+#include <QTimer>
+
+#include <vector>
 
 class QWidget;
 
@@ -15,8 +21,41 @@ namespace merivox {
 // where the screen cannot hold both, mustSee wins, moved as little as needed.
 QPoint placeOnScreen(const QRect &frame, const QRect &mustSee, const QRect &available);
 
-// Moves a window that has been put at its given place onto the available area of the screen
-// at that place, keeping its push buttons in view.
-void keepOnScreen(QWidget *window);
+// Keeps every top-level window of the program, with its frame, on the screen it opens on. Once
+// made, it watches the whole application: each window that is shown is placed at once with the
+// frame it is expected to get (that of another framed window of the program, or none), and again
+// once the window manager has put its frame around it, which is known only after the window is
+// mapped. A window that fits stays where its own code put it; one that does not is moved as little
+// as needed, its push buttons kept in view. Without a window manager nothing waits for a frame.
+// Menus, lists that drop down and tool tips are left alone.
+class ScreenPlacement final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ScreenPlacement)
+
+public:
+    // Watches the application's windows until it is destroyed; parent is usually the application.
+    explicit ScreenPlacement(QObject *parent = nullptr);
+    ~ScreenPlacement() override;
+
+    // How long after a window is shown its frame is awaited; the window manager's frame comes
+    // within a few event loop turns, and a program without one must not poll for long.
+    static constexpr int kFrameWaitMs = 3000;
+    static constexpr int kFramePollMs = 25;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    struct Awaited
+    {
+        QPointer<QWidget> window;
+        QElapsedTimer shown;
+    };
+    void checkFrames();
+
+    std::vector<Awaited> m_awaited;
+    QTimer m_poll;
+};
 
 } // namespace merivox

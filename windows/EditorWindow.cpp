@@ -7,7 +7,6 @@
 #include "FolderList.h"
 #include "PictureLabel.h"
 #include "Pictures.h"
-#include "ScreenPlacement.h"
 #include "Twips.h"
 #include "WrappingCheckBox.h"
 
@@ -238,7 +237,6 @@ EditorWindow::EditorWindow(TipKind kind, EditorState &state, const QLocale &loca
     }
     setGeometry(toPixels(kClientArea));
     setFixedSize(size());
-    keepOnScreen(this);
 
     // Both lists start at the working folder; the folder list, now at its size, scrolls to it.
     m_drives->selectVolumeOf(QDir::currentPath());

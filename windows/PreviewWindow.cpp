@@ -12,9 +12,12 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <optional>
 
 namespace merivox {
@@ -91,6 +94,60 @@ QLabel *noteBox(QWidget *parent, const char *objectName, const QString &accessib
     return notes;
 }
 
+// The upper part of the preview within its scroll area: as tall as its parts need at the width
+// that they are given, wrapped notes included, so that the area scrolls rather than squeezing them.
+class ScrolledContents final : public QWidget
+{
+public:
+    explicit ScrolledContents(QWidget *parent) : QWidget(parent) {}
+
+protected:
+    bool event(QEvent *event) override
+    {
+        if ((event->type() == QEvent::LayoutRequest || event->type() == QEvent::Resize) && layout() && !m_fitting) {
+            // Once the layout has placed the parts: a new least height makes the area lay it out again.
+            m_fitting = true;
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    m_fitting = false;
+                    if (const int height = neededHeight(); height != minimumHeight()) {
+                        setMinimumHeight(height);
+                    }
+                },
+                Qt::QueuedConnection);
+        }
+        return QWidget::event(event);
+    }
+
+private:
+    // The layout's own answer for a width passes over the drawing's least height below a wrapped
+    // text: each shown part is counted here with the larger of the two.
+    int neededHeight() const
+    {
+        const QLayout &parts = *layout();
+        const QMargins margins = parts.contentsMargins();
+        const int width = this->width() - margins.left() - margins.right();
+        int height = margins.top() + margins.bottom();
+        int shown = 0;
+        for (int i = 0; i < parts.count(); ++i) {
+            QLayoutItem *part = parts.itemAt(i);
+            if (part->isEmpty()) {
+                continue;
+            }
+            int partHeight = part->minimumSize().height();
+            if (part->hasHeightForWidth()) {
+                partHeight = std::max(partHeight, part->heightForWidth(width));
+            }
+            height += partHeight;
+            ++shown;
+        }
+        return height + std::max(shown - 1, 0) * parts.spacing();
+    }
+
+    bool m_fitting = false;
+};
+
 } // namespace
 
 // A dialog-type window, so that the window system keeps it above its editor (transient for it)
@@ -108,16 +165,23 @@ PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent, Qt::Dialog)
     // It follows the editor; it neither takes the focus from it nor keeps the program running.
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_QuitOnClose, false);
-    setMinimumWidth(kMinimumWidth);
 
-    m_status = named(new QLabel(this), "vorschau_datei");
+    // The record text stays whole, at its full height, however many notes stand above it: they
+    // and the drawing scroll within the window as it is placed, which never grows past its place.
+    auto *scroll = named(new QScrollArea(this), "vorschau_rollbereich");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidgetResizable(true);
+    auto *content = new ScrolledContents(scroll);
+
+    m_status = named(new QLabel(content), "vorschau_datei");
     m_status->setAccessibleName(QStringLiteral("Zustand von usrprobe.dat"));
     m_status->setWordWrap(true);
     m_status->setFont(arial(10.5));
     m_status->setTextFormat(Qt::PlainText);
-    m_templateCaption = named(new QLabel(QStringLiteral("Vorlage:"), this), "vorschau_vorlage_titel");
+    m_templateCaption = named(new QLabel(QStringLiteral("Vorlage:"), content), "vorschau_vorlage_titel");
     m_templateCaption->setFont(arial(10.5));
-    m_templates = named(new QComboBox(this), "vorschau_vorlage");
+    m_templates = named(new QComboBox(content), "vorschau_vorlage");
     nameControl(m_templates, QStringLiteral("Vorlage aus usrprobe.dat"));
     m_templates->setAccessibleDescription(QStringLiteral(
         "Ein Eintrag dieser Art aus usrprobe.dat füllt die Eingaben des Editors; die Benennung nur, wenn sie leer ist."));
@@ -126,14 +190,14 @@ PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent, Qt::Dialog)
     m_templates->setMinimumContentsLength(12);
     m_templateCaption->setBuddy(m_templates);
     connect(m_templates, &QComboBox::activated, this, &PreviewWindow::templateChosen);
-    m_templateNotes = noteBox(this, "vorschau_vorlagenhinweise", QStringLiteral("Hinweise zur Vorlage"));
+    m_templateNotes = noteBox(content, "vorschau_vorlagenhinweise", QStringLiteral("Hinweise zur Vorlage"));
     m_templateCaption->hide();
     m_templates->hide();
 
-    m_fileNotes = noteBox(this, "vorschau_dateihinweise", QStringLiteral("Hinweise zur Datei"));
+    m_fileNotes = noteBox(content, "vorschau_dateihinweise", QStringLiteral("Hinweise zur Datei"));
 
-    m_drawing = new PreviewDrawing(this);
-    m_missing = named(new QLabel(this), "vorschau_fehlt");
+    m_drawing = new PreviewDrawing(content);
+    m_missing = named(new QLabel(content), "vorschau_fehlt");
     m_missing->setAccessibleName(QStringLiteral("Fehlende Angaben"));
     m_missing->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_missing->setWordWrap(true);
@@ -145,7 +209,7 @@ PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent, Qt::Dialog)
     m_pictureOrMissing->addWidget(m_drawing);
     m_pictureOrMissing->addWidget(m_missing);
 
-    m_notes = noteBox(this, "vorschau_hinweise", QStringLiteral("Hinweise zur Plausibilität"));
+    m_notes = noteBox(content, "vorschau_hinweise", QStringLiteral("Hinweise zur Plausibilität"));
 
     auto *caption = named(new QLabel(QStringLiteral("Eintrag in usrprobe.dat:"), this), "vorschau_titel");
     caption->setFont(arial(10.5));
@@ -155,11 +219,13 @@ PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent, Qt::Dialog)
     m_text->setFocusPolicy(Qt::ClickFocus); // the editor keeps the Tab key to itself
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    // The longest record, the cube's, has 14 lines.
-    m_text->setFixedHeight(QFontMetrics(m_text->font()).lineSpacing() * 14 + 12);
+    // The longest record, the cube's, has 14 lines; below them the bar that scrolls a long line.
+    m_text->setFixedHeight(QFontMetrics(m_text->font()).lineSpacing() * 14 + 12 +
+                           m_text->horizontalScrollBar()->sizeHint().height());
     caption->setBuddy(m_text);
 
-    auto *layout = new QVBoxLayout(this);
+    // Above, what scrolls: the file, the templates, the drawing or what is missing, the notes.
+    auto *layout = new QVBoxLayout(content);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(m_status);
     auto *templateRow = new QHBoxLayout;
@@ -170,8 +236,17 @@ PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent, Qt::Dialog)
     layout->addWidget(m_fileNotes);
     layout->addLayout(m_pictureOrMissing, 1);
     layout->addWidget(m_notes);
-    layout->addWidget(caption);
-    layout->addWidget(m_text);
+    scroll->setWidget(content);
+    // Below, always whole: the record text.
+    auto *window = new QVBoxLayout(this);
+    window->setContentsMargins(0, 0, 0, 8);
+    window->setSpacing(0);
+    window->addWidget(scroll, 1);
+    auto *record = new QVBoxLayout;
+    record->setContentsMargins(8, 0, 8, 0);
+    record->addWidget(caption);
+    record->addWidget(m_text);
+    window->addLayout(record);
 }
 
 PreviewWindow::~PreviewWindow() = default;

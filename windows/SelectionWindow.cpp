@@ -5,7 +5,6 @@
 #include "EditorWindow.h"
 #include "PictureButton.h"
 #include "Pictures.h"
-#include "ScreenPlacement.h"
 #include "Twips.h"
 
 #include <QLabel>
@@ -97,7 +96,6 @@ SelectionWindow::SelectionWindow(EditorState &state, const QLocale &locale)
 
     setGeometry(toPixels(kClientArea));
     setFixedSize(size());
-    keepOnScreen(this);
     first->setFocus();
 }
 

@@ -4,6 +4,7 @@
 #include "CommandLine.h"
 #include "CreateCommand.h"
 #include "QtTranslation.h"
+#include "ScreenPlacement.h"
 #include "SelectionWindow.h"
 #include "SplashWindow.h"
 
@@ -30,6 +31,8 @@ int runProgram(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Merivox"));
     installQtTranslation(app);
+    // Every window of the program, message boxes included, keeps its frame on its screen.
+    ScreenPlacement placement(&app);
 
     // Chosen once: the editor reads and writes numbers in the operator's locale.
     const QLocale locale = QLocale::system();

@@ -11,7 +11,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
+#include <QScrollArea>
 #include <QScreen>
 #include <algorithm>
 #include <QTemporaryDir>
@@ -113,6 +115,8 @@ private slots:
     void templateFillsTheEditor();
     void noteBoxesLookAsStyled_data();
     void noteBoxesLookAsStyled();
+    void recordTextWholeAtAnySize_data();
+    void recordTextWholeAtAnySize();
 
 private:
     EditorState m_state;
@@ -618,6 +622,60 @@ void TestPreview::noteBoxesLookAsStyled()
         return box->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
     };
     QCOMPARE(pixels(shown), pixels(&styled));
+}
+
+// However many notes stand above it and however small the place the preview is given, the window
+// keeps that size and the record text its full height: the window scrolls to it.
+void TestPreview::recordTextWholeAtAnySize_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("notes");
+
+    QTest::newRow("the editor's height, no notes") << QSize(380, 611) << 0;
+    QTest::newRow("the editor's height, notes on the file and on the record") << QSize(380, 611) << 5;
+    QTest::newRow("a low screen") << QSize(380, 420) << 3;
+    QTest::newRow("narrow, over a small drawing") << QSize(200, 460) << 4;
+}
+
+void TestPreview::recordTextWholeAtAnySize()
+{
+    QFETCH(QSize, size);
+    QFETCH(int, notes);
+
+    PreviewWindow preview;
+    QStringList lines{u"ITEM:W10MM M3ANALOG"_s, u"begintip"_s};
+    while (lines.size() < 13) {
+        lines.append(u"cylinder 0 0 -%1 0 0 -%2 10"_s.arg(lines.size()).arg(lines.size() + 1));
+    }
+    lines.append(u"endtip"_s);
+    QStringList said;
+    for (int i = 0; i < notes; ++i) {
+        said.append(
+            u"L%1 ist kleiner als die Länge davor: die Längen werden von der Anlagefläche aus gemessen."_s.arg(i));
+    }
+    preview.showFile(u"usrprobe.dat: 3 Einträge."_s, said.mid(0, notes / 2));
+    preview.showRecord(lines, {}, said.mid(notes / 2));
+    preview.resize(size);
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    QTest::qWait(50); // the layout settles
+    QCOMPARE(preview.size(), size);
+
+    auto *text = preview.findChild<QPlainTextEdit *>(u"vorschau_text"_s);
+    QCOMPARE(text->document()->blockCount(), 14);
+    QVERIFY(text->viewport()->height() >= 14 * text->fontMetrics().lineSpacing());
+    // Whole within the window as it stands, and the notes above it can be scrolled to.
+    QVERIFY(preview.rect().contains(QRect(text->mapTo(&preview, QPoint(0, 0)), text->size())));
+    auto *area = preview.findChild<QScrollArea *>(u"vorschau_rollbereich"_s);
+    for (auto *box : preview.findChildren<QLabel *>()) {
+        if (box->isVisible() && box->objectName().contains(u"hinweise"_s)) {
+            area->ensureWidgetVisible(box, 0, 0);
+            const QRect shown(box->mapTo(area->viewport(), QPoint(0, 0)), box->size());
+            QVERIFY2(area->viewport()->rect().contains(shown) || shown.height() > area->viewport()->height(),
+                     qPrintable(box->objectName()));
+            QCOMPARE(box->height(), box->heightForWidth(box->width()));
+        }
+    }
 }
 
 QTEST_MAIN(TestPreview)

@@ -4,12 +4,17 @@
 #include "SelectionWindow.h"
 #include "WindowTestSupport.h"
 
+#include <QDialog>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QtTest>
 
+#include <memory>
+
 using namespace merivox;
 using namespace merivox::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -36,7 +41,13 @@ private slots:
     void cleanup() { QCOMPARE(closeWindowsLeftOpen(), QStringList()); }
     void placement_data();
     void placement();
+    void watcher_data();
+    void watcher();
     void windowsOnThisScreen();
+
+private:
+    // Installed as at the programs' start: it places every window that is shown.
+    ScreenPlacement m_placement;
 };
 
 void TestScreenPlacement::placement_data()
@@ -79,6 +90,102 @@ void TestScreenPlacement::placement()
     QFETCH(QRect, available);
     QFETCH(QPoint, expected);
     QCOMPARE(placeOnScreen(frame, buttons, available), expected);
+}
+
+// What the watcher does with a window shown at a place of its own, on the test's screen (1024x768
+// pixels at 125 %: 819x614 of the program's; places in multiples of 4 are whole pixels there),
+// with the frame that the platform puts around it. Each window has a push button in its far corner.
+void TestScreenPlacement::watcher_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QRect>("given");
+    QTest::addColumn<QString>("where");
+
+    QCOMPARE(QGuiApplication::primaryScreen()->availableGeometry(), QRect(0, 0, 819, 614));
+    for (const QString &kind : {u"window"_s, u"dialog"_s}) {
+        QTest::newRow(qPrintable(kind + u" that fits"_s)) << kind << QRect(100, 120, 300, 200) << u"stays"_s;
+        QTest::newRow(qPrintable(kind + u" above and left of the screen"_s))
+            << kind << QRect(-48, -32, 300, 200) << u"frame at the top left"_s;
+        QTest::newRow(qPrintable(kind + u" past the right and the bottom"_s))
+            << kind << QRect(700, 500, 300, 200) << u"frame at the bottom right"_s;
+    }
+    // Larger than the screen: its button in view, moved as little as needed for it.
+    QTest::newRow("window wider and taller than the screen")
+        << u"window"_s << QRect(32, 20, 900, 700) << u"button at the bottom right"_s;
+    // A message box centres itself; its frame is on the screen.
+    QTest::newRow("message box") << u"message box"_s << QRect() << u"on the screen"_s;
+    // A menu or a list that drops down is placed by its own code, partly off the screen if it must.
+    QTest::newRow("popup") << u"popup"_s << QRect(-48, -32, 300, 200) << u"untouched"_s;
+}
+
+void TestScreenPlacement::watcher()
+{
+    QFETCH(QString, kind);
+    QFETCH(QRect, given);
+    QFETCH(QString, where);
+
+    // Where the platform alone puts the window: shown once with the watcher away.
+    QRect unwatched;
+    if (where == u"untouched"_s) {
+        QWidget alone(nullptr, Qt::Popup);
+        alone.setGeometry(given);
+        qApp->removeEventFilter(&m_placement);
+        alone.show();
+        const bool exposed = QTest::qWaitForWindowExposed(&alone);
+        qApp->installEventFilter(&m_placement);
+        QVERIFY(exposed);
+        unwatched = alone.geometry();
+    }
+
+    std::unique_ptr<QWidget> window;
+    if (kind == u"dialog"_s) {
+        window = std::make_unique<QDialog>();
+    } else if (kind == u"message box"_s) {
+        window = std::make_unique<QMessageBox>(QMessageBox::Critical, u"Merivox"_s, u"Die Datei fehlt."_s);
+    } else if (kind == u"popup"_s) {
+        window = std::make_unique<QWidget>(nullptr, Qt::Popup);
+    } else {
+        window = std::make_unique<QWidget>();
+    }
+    QPushButton *button = nullptr;
+    if (!given.isNull()) {
+        window->setGeometry(given);
+        button = new QPushButton(u"Schließen"_s, window.get());
+        button->setGeometry(given.width() - 110, given.height() - 40, 100, 30);
+    }
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    const QRect client = window->geometry();
+    const QRect frame = window->frameGeometry();
+    const QRect available = window->screen()->availableGeometry();
+    if (where == u"untouched"_s) {
+        QCOMPARE(client, unwatched);
+        QVERIFY(!available.contains(frame));
+        return;
+    }
+    QVERIFY(frame.contains(client));
+    QVERIFY(frame != client); // the platform frames it: the frame is what is placed
+    if (where == u"stays"_s) {
+        QCOMPARE(client, given);
+    } else if (where == u"frame at the top left"_s) {
+        QCOMPARE(frame.topLeft(), available.topLeft());
+    } else if (where == u"frame at the bottom right"_s) {
+        QCOMPARE(frame.bottomRight(), available.bottomRight());
+    } else if (where == u"button at the bottom right"_s) {
+        // Within two pixels each way: at 125 % the places and the frame are rounded to the screen's pixels.
+        const QRect shown(button->mapToGlobal(QPoint(0, 0)), button->size());
+        QVERIFY2((shown.bottomRight() - available.bottomRight()).manhattanLength() <= 4,
+                 qPrintable(u"%1,%2"_s.arg(shown.right()).arg(shown.bottom())));
+        QVERIFY(client.top() < available.top() && client.left() < available.left());
+        return;
+    }
+    QCOMPARE(client.size(), given.isNull() ? client.size() : given.size());
+    if (frame.width() <= available.width() && frame.height() <= available.height()) {
+        QVERIFY(available.contains(frame));
+    }
+    if (button) {
+        QVERIFY(available.contains(QRect(button->mapToGlobal(QPoint(0, 0)), button->size())));
+    }
 }
 
 // Run on a screen of 1024x768 pixels at 125 %: both windows are moved onto it, the editor (with
