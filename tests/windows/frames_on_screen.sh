@@ -173,7 +173,7 @@ for size in 1024x768 1280x1024; do
     "$viewer" >/dev/null 2>&1 &
     app=$!
     window=$(new_window 20 Merivox-Betrachter) || { fail "$size: no viewer window"; continue; }
-    dialog=$(new_window 20 'Taster-Datei*') || { fail "$size: no file dialog"; continue; }
+    dialog=$(new_window 20 'Tasterdatei*') || { fail "$size: no file dialog"; continue; }
     check viewer "$window"
     check "viewer's file dialog" "$dialog"
     kill "$app"
