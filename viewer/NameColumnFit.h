@@ -22,7 +22,7 @@ class NameColumnFit final : public QObject
 
 public:
     // Fits the table's column, as wide now as it should be at least.
-    NameColumnFit(QTableView *table, int column);
+    explicit NameColumnFit(QTableView *table, int column);
 
     // The first rows measured whatever the file.
     static constexpr int kFirstRows = 64;

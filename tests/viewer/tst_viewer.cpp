@@ -27,6 +27,8 @@
 #include <QTableView>
 #include <QTemporaryDir>
 
+#include <algorithm>
+
 using namespace merivox;
 using namespace merivox::test;
 
