@@ -14,7 +14,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QStatusBar>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTableView>
 #include <QTextStream>
@@ -89,7 +89,12 @@ int main(int argc, char *argv[])
     const qint64 bytes = QFileInfo(path).size();
     const long peak = peakKiB();
     out << "file: " << bytes << " bytes; loaded and shown after " << elapsed << " ms" << Qt::endl;
-    out << "status: " << window.statusBar()->currentMessage() << Qt::endl;
+    if (const auto *counts = window.findChild<QLabel *>(QStringLiteral("lbl_anzahlen"))) {
+        out << "status: " << counts->text() << Qt::endl;
+    }
+    if (const auto *table = window.findChild<QTableView *>()) {
+        out << "name column: " << table->columnWidth(0) << " px" << Qt::endl;
+    }
     out << "longest time between the window thread's events: " << longest << " ms (goal: at most 50)" << Qt::endl;
     out << "peak memory: " << peak << " KiB, " << (peak - before) << " KiB above the start; ratio to the file: "
         << double(peak) * 1024 / double(bytes) << " (goal: at most 1.2)" << Qt::endl;

@@ -116,6 +116,12 @@ public:
     qsizetype hintCount() const { return m_hintCount; }
     // The first line whose problems or hints were not kept, 0 when all from Keep::fromLine were.
     int nextLine() const { return m_nextLine; }
+    // The records of the longest distinct names with their threads (by bytes after "ITEM:"), at
+    // most kLongestKeys of them, longest first, of equally long ones the first met; found while
+    // reading, so that a view can size its names without reading every one of them again. Records
+    // whose item line is at fault are not among them.
+    static constexpr qsizetype kLongestKeys = 32;
+    const std::vector<quint32> &longestKeys() const { return m_longestKeys; }
 
     // Whether the record's item line stands after another line's text on its first line
     // ("endtipITEM:…"), so that the line belongs to this record and to the one before.
@@ -190,6 +196,7 @@ private:
     qsizetype m_problemCount = 0;
     qsizetype m_hintCount = 0;
     int m_nextLine = 0;
+    std::vector<quint32> m_longestKeys;
 };
 
 // The record's kind for people: "Tastkugel", "Würfel", "Verlängerung" and the like.

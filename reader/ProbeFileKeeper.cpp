@@ -30,6 +30,21 @@ void ProbeFile::Keeper::note(Problem note)
     }
 }
 
+quint32 ProbeFile::Keeper::remember(quint64, quint32 length, quint32)
+{
+    const auto record = quint32(m_file.m_records.size());
+    // Mostly no longer than the shortest kept: one comparison.
+    if (qsizetype(m_longest.size()) < kLongestKeys || length > m_longest.back().first) {
+        const auto at = std::upper_bound(m_longest.begin(), m_longest.end(), length,
+                                         [](quint32 l, const auto &kept) { return l > kept.first; });
+        m_longest.insert(at, {length, record});
+        if (qsizetype(m_longest.size()) > kLongestKeys) {
+            m_longest.pop_back();
+        }
+    }
+    return record + 1;
+}
+
 QByteArrayView ProbeFile::Keeper::remembered(quint32 number, quint32 &index, QByteArray &)
 {
     index = m_file.firstLineOf(qsizetype(number) - 1);
@@ -54,6 +69,10 @@ void ProbeFile::Keeper::done(const LineChecker &checker)
     m_file.m_problemCount = checker.problemCount();
     m_file.m_hintCount = checker.hintCount();
     m_file.m_nextLine = m_ceiling == kNoCeiling ? 0 : m_ceiling;
+    m_file.m_longestKeys.clear();
+    for (const auto &kept : m_longest) {
+        m_file.m_longestKeys.push_back(kept.second);
+    }
     if (m_input) {
         // Read without knowing their number beforehand: no room to grow is kept.
         m_file.m_records.shrink_to_fit();

@@ -9,6 +9,8 @@
 #include "ReadFile.h"
 
 #include <limits>
+#include <utility>
+#include <vector>
 
 namespace merivox {
 
@@ -46,8 +48,8 @@ public:
     void record(const Record &record, quint64 start) override;
     bool keeps(int line) const override { return line >= m_from && line < m_ceiling; }
     void note(Problem note) override;
-    // A key is named by its record: the open one is the next to come.
-    quint32 remember(quint64, quint32, quint32) override { return quint32(m_file.m_records.size()) + 1; }
+    // A key is named by its record: the open one is the next to come. The longest are noted.
+    quint32 remember(quint64, quint32 length, quint32) override;
     QByteArrayView remembered(quint32 number, quint32 &index, QByteArray &) override;
     bool crLfFrom(quint64 offset) override;
     // The checker has read the whole file: the notes kept, and the counts, go to the file.
@@ -64,6 +66,8 @@ private:
     const int m_from;
     int m_ceiling = kNoCeiling; // notes from this line on are counted, not kept
     QList<Problem> m_notes;
+    // The longest keys so far, as (length, record), longest first.
+    std::vector<std::pair<quint32, quint32>> m_longest;
 };
 
 } // namespace merivox

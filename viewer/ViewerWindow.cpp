@@ -3,6 +3,7 @@
 #include "DataSheet.h"
 #include "FileFollower.h"
 #include "FileLoader.h"
+#include "NameColumnFit.h"
 #include "OutputCheck.h"
 #include "Pictures.h"
 #include "ProblemListModel.h"
@@ -43,6 +44,9 @@ namespace {
 
 // The viewer's one German name: window title, desktop entry and manual page.
 const QString kViewerName = QStringLiteral("Merivox-Betrachter");
+
+// How many characters of a long path the status bar shows beside the counts, its middle left out.
+constexpr int kPathShown = 48;
 
 // The lines of the longest record the program writes: a cube.
 constexpr int kLongestRecord = 14;
@@ -92,6 +96,9 @@ ViewerWindow::ViewerWindow(QWidget *parent)
     m_table->setColumnWidth(RecordTableModel::ThreadColumn, 80);
     m_table->setColumnWidth(RecordTableModel::KindColumn, 100);
     m_table->setColumnWidth(RecordTableModel::LinesColumn, 120);
+    // Names are shown whole, as far as the table has room: two records alike but for the end of
+    // their names are told apart.
+    m_nameFit = new NameColumnFit(m_table, RecordTableModel::NameColumn);
 
     m_text->setObjectName(QStringLiteral("txt_eintrag"));
     m_text->setAccessibleName(QStringLiteral("Text des Eintrags"));
@@ -154,7 +161,6 @@ ViewerWindow::ViewerWindow(QWidget *parent)
     connect(m_problems, &QListView::clicked, this, &ViewerWindow::showProblem);
     connect(m_problems, &QListView::activated, this, &ViewerWindow::showProblem);
 
-    statusBar()->showMessage(QStringLiteral("Keine Datei geöffnet"));
     m_loader = new FileLoader(this);
     m_progress = new QProgressBar;
     m_progress->setRange(0, 100);
@@ -162,6 +168,15 @@ ViewerWindow::ViewerWindow(QWidget *parent)
     m_cancel = new QPushButton(QStringLiteral("Abbrechen"));
     statusBar()->addPermanentWidget(m_progress);
     statusBar()->addPermanentWidget(m_cancel);
+    // The file's counts stay in the status bar: a temporary message, which a menu's status tips
+    // clear, stands beside them.
+    m_counts = new QLabel(QStringLiteral("Keine Datei geöffnet"));
+    m_counts->setObjectName(QStringLiteral("lbl_anzahlen"));
+    m_counts->setAccessibleName(QStringLiteral("Anzahlen der Datei"));
+    m_counts->setTextFormat(Qt::PlainText);
+    // In a narrow window the counts are cut rather than the window kept wide.
+    m_counts->setMinimumWidth(1);
+    statusBar()->addPermanentWidget(m_counts);
     m_progress->hide();
     m_cancel->hide();
     connect(m_loader, &FileLoader::progress, m_progress, &QProgressBar::setValue);
@@ -231,10 +246,12 @@ void ViewerWindow::showFile(ProbeFile file, const QString &path)
     m_remover->setPath(path);
     m_model->setFile(&*m_file);
     m_problemModel->setFile(&*m_file);
+    m_nameFit->setRows(m_file->longestKeys());
     m_drawing->clear();
     m_text->clear();
     setWindowTitle(QStringLiteral("%1 – %2").arg(QFileInfo(path).fileName(), kViewerName));
-    statusBar()->showMessage(countsLine());
+    statusBar()->clearMessage();
+    showCounts();
     if (m_file->recordCount() > 0) {
         selectRecord(0);
     }
@@ -353,6 +370,19 @@ QString ViewerWindow::countsLine() const
                                         countText(m_file->recordCount(), m_file->problemCount(), m_file->hintCount()));
 }
 
+void ViewerWindow::showCounts()
+{
+    // A long path gives way to the counts in its middle, so that it does not widen the window;
+    // the tool tip names it whole.
+    const QFontMetrics metrics = m_counts->fontMetrics();
+    const QString path =
+        metrics.elidedText(QDir::toNativeSeparators(m_path), Qt::ElideMiddle, kPathShown * metrics.averageCharWidth());
+    m_counts->setText(QStringLiteral("%1: %2").arg(
+        path, countText(m_file->recordCount(), m_file->problemCount(), m_file->hintCount())));
+    m_counts->setToolTip(countsLine());
+    m_counts->show();
+}
+
 void ViewerWindow::showReloaded(std::optional<ProbeFile> file, const QString &path, const QString &error,
                                 bool unchanged)
 {
@@ -367,6 +397,7 @@ void ViewerWindow::showReloaded(std::optional<ProbeFile> file, const QString &pa
         if (!note.isEmpty()) {
             statusBar()->showMessage(note);
         }
+        showCounts();
         return;
     }
     if (!file) {
@@ -384,6 +415,7 @@ void ViewerWindow::showReloaded(std::optional<ProbeFile> file, const QString &pa
     FileLoader::release(std::exchange(m_file, std::move(file)));
     m_model->setFile(&*m_file);
     m_problemModel->setFile(&*m_file);
+    m_nameFit->setRows(m_file->longestKeys());
     m_table->verticalScrollBar()->setValue(scrolled);
     const qsizetype row = located ? *located : findRecord(*m_file, key);
     if (row >= 0) {
@@ -391,7 +423,12 @@ void ViewerWindow::showReloaded(std::optional<ProbeFile> file, const QString &pa
     } else {
         showRecord({});
     }
-    statusBar()->showMessage(note.isEmpty() ? countsLine() : note);
+    if (note.isEmpty()) {
+        statusBar()->clearMessage();
+    } else {
+        statusBar()->showMessage(note);
+    }
+    showCounts();
 }
 
 void ViewerWindow::removeRecord()

@@ -8,6 +8,7 @@
 #include <optional>
 
 class QAction;
+class QLabel;
 class QListView;
 class QPlainTextEdit;
 class QProgressBar;
@@ -18,6 +19,7 @@ namespace merivox {
 
 class FileLoader;
 class FileFollower;
+class NameColumnFit;
 class ProblemListModel;
 class RecordTableModel;
 class RecordView;
@@ -59,6 +61,8 @@ private:
     void showReloaded(std::optional<ProbeFile> file, const QString &path, const QString &error, bool unchanged);
     // "Pfad: 6 Einträge, 1 Problem" for the file shown.
     QString countsLine() const;
+    // Shows the counts line in the status bar, where it stays beside temporary messages.
+    void showCounts();
     void afterRemoval(const RecordKey &key, const QString &note);
 
     void showRecord(const QModelIndex &current);
@@ -69,6 +73,7 @@ private:
     QAction *m_sheetAction = nullptr;
     RecordTableModel *m_model = nullptr;
     QTableView *m_table = nullptr;
+    NameColumnFit *m_nameFit = nullptr;
     RecordView *m_drawing = nullptr;
     QPlainTextEdit *m_text = nullptr;
     ProblemListModel *m_problemModel = nullptr;
@@ -76,6 +81,7 @@ private:
     FileLoader *m_loader = nullptr;
     QProgressBar *m_progress = nullptr;
     QPushButton *m_cancel = nullptr;
+    QLabel *m_counts = nullptr; // the counts line of the file shown
     FileFollower *m_follower = nullptr;
     // Whether the reading under way is of the file shown again, rather than of a file being opened.
     bool m_reloading = false;

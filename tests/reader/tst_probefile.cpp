@@ -56,6 +56,8 @@ private slots:
     void changedOnDisk();
     void duplicatesAsCounted_data();
     void duplicatesAsCounted();
+    void longestKeys_data();
+    void longestKeys();
 };
 
 // One file of all six kinds; each kind alone, in both locales, is read back in the round trip.
@@ -661,6 +663,57 @@ void TestProbeFile::duplicatesAsCounted()
     const std::optional<ProbeFile> read = ProbeFile::read(path, nullptr, {.keep = qsizetype(1) << 30, .bytesOnDisk = true});
     QVERIFY(read);
     QCOMPARE(noteTexts(read->notes()), expected);
+}
+
+void TestProbeFile::longestKeys_data()
+{
+    // Each record's item line after "ITEM:"; the records expected, longest first.
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<QList<quint32>>("expected");
+    const auto row = [](const char *name, const QStringList &items, const QList<quint32> &expected) {
+        QTest::newRow(name) << items << expected;
+    };
+    row("empty file", {}, {});
+    row("one record", {"AMM M3"}, {0});
+    row("longest first", {"AMM M3", "CCCMM M3", "BBMM M3"}, {1, 2, 0});
+    row("equal ones as met", {"BBMM M3", "AAMM M3", "CMM M3", "DDMM M3"}, {0, 1, 3, 2});
+    row("the thread counts", {"BBBMM M3", "AMM M10x1"}, {1, 0});
+    row("blanks at the end do not count", {"AMM M3   ", "BBMM M3"}, {1, 0});
+    row("a twin once, at its first", {"XMM M3", "ZYLINDER D2 L40MM M3", "ZYLINDER D2 L40MM M3"}, {1, 0});
+    row("twins apart by their end", {"Zylinder D2 L40 alt MM M3", "Zylinder D2 L40 neu MM M3"}, {0, 1});
+    row("an item line at fault left out", {"AMM M3", "SEHR LANGER NAME M3", "BBMM M3"}, {2, 0});
+    QStringList many;
+    QList<quint32> longest;
+    for (int i = 0; i < 40; ++i) {
+        many << QString(i % 2 == 0 ? 40 - i : i, QLatin1Char('N')) + QStringLiteral("MM M3");
+    }
+    // Names of 40, 1, 38, 3, ... letters: the 32 longest of them, from the longest down.
+    for (int length = 40; length > 40 - int(ProbeFile::kLongestKeys); --length) {
+        longest << quint32(length % 2 == 0 ? 40 - length : length);
+    }
+    row("at most as many as kept", many, longest);
+}
+
+void TestProbeFile::longestKeys()
+{
+    QFETCH(QStringList, items);
+    QFETCH(QList<quint32>, expected);
+    QByteArray bytes;
+    for (const QString &item : items) {
+        bytes += "ITEM:" + item.toLatin1() + "\r\nbegintip\r\nendtip\r\n";
+    }
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
+    QVERIFY(writeFile(path, bytes));
+    const std::optional<ProbeFile> onDisk = ProbeFile::read(path, nullptr, {.bytesOnDisk = true});
+    QVERIFY(onDisk);
+    // The quick way and the full rules, the bytes in memory or on disk: the same records.
+    for (const ProbeFile &file :
+         {ProbeFile::fromBytes(bytes), ProbeFile::fromBytes(bytes, {.quickLines = false}), *onDisk}) {
+        QCOMPARE(file.recordCount(), items.size());
+        const std::vector<quint32> &found = file.longestKeys();
+        QCOMPARE(QList<quint32>(found.begin(), found.end()), expected);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestProbeFile)

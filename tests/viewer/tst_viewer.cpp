@@ -5,11 +5,17 @@
 #include "ReaderTestSupport.h"
 #include "ViewerWindow.h"
 
+#include "FileLoader.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
 #include <QListView>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProcess>
 
@@ -20,6 +26,8 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 using namespace merivox;
 using namespace merivox::test;
@@ -61,6 +69,10 @@ private slots:
     void window();
     void midLineProblemChoosesItsRecord();
     void manyProblems();
+    void nameColumn_data();
+    void nameColumn();
+    void countsStay_data();
+    void countsStay();
     void memory();
 
 private:
@@ -346,7 +358,9 @@ void TestViewer::manyProblems()
     QCOMPARE(problems->model()->rowCount(), 1001);
     QCOMPARE(problems->model()->index(1000, 0).data().toString(),
              QStringLiteral("… und 2001 mehr, hier nicht gezeigt (merivox-view --check DATEI zeigt alle)."));
-    QVERIFY(window.statusBar()->currentMessage().endsWith(QStringLiteral("1 Eintrag, 3001 Probleme")));
+    QVERIFY(window.findChild<QLabel *>(QStringLiteral("lbl_anzahlen"))
+                ->text()
+                .endsWith(QStringLiteral("1 Eintrag, 3001 Probleme")));
 
     // --check prints every problem of 25000 blank lines, read in batches of 10000 kept problems:
     // none left out, none twice.
@@ -368,6 +382,151 @@ void TestViewer::manyProblems()
     QCOMPARE(check.exitCode(), 2);
     QVERIFY(check.readAllStandardError().contains("ist keine gewöhnliche Datei"));
 #endif
+}
+
+namespace {
+
+QByteArray named(const QStringList &names)
+{
+    QByteArray bytes;
+    for (const QString &name : names) {
+        bytes += "ITEM:" + name.toLatin1() + "MM M3\r\nbegintip\r\nendtip\r\n";
+    }
+    return bytes;
+}
+
+} // namespace
+
+void TestViewer::nameColumn_data()
+{
+    // The names of the file's records; how wide the Name column is then, in a window 1600 and 1000
+    // pixels wide: the width it is made with, as wide as its widest name, or the room that the
+    // other columns leave.
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("widths");
+    const auto row = [](const char *name, const QStringList &names, const QStringList &widths) {
+        QTest::newRow(name) << names << widths;
+    };
+    row("short names", {"TIP", "ZT1", "HK1"}, {"least", "least"});
+    row("two alike but for the end", {"Zylinder D2 L40 links", "Zylinder D2 L40 rechts"}, {"names", "room"});
+    QStringList many(3000, QStringLiteral("K"));
+    many[2077] = QStringLiteral("Verlängerung 50 mit Würfel");
+    row("the longest far down", many, {"names", "room"});
+    // Shorter by letters, wider on the screen: the first rows are measured whatever their length.
+    QStringList broad(40, QStringLiteral("WWWWWWWWWWWWWWW"));
+    for (int i = 0; i < 40; ++i) {
+        broad << QStringLiteral("iiiiiiiiiiiiiiiii%1").arg(i, 2, 10, QLatin1Char('0'));
+    }
+    row("broad letters first", broad, {"names", "room"});
+    row("longer than the room", {"TIP", QStringLiteral("Sondertaster ").repeated(20)}, {"room", "room"});
+}
+
+void TestViewer::nameColumn()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, widths);
+    const QString path = write(QStringLiteral("names.dat"), named(names));
+    ViewerWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *table = window.findChild<QTableView *>(QStringLiteral("tbl_eintraege"));
+    QVERIFY(table);
+    // Read in the background, as the program opens a file.
+    window.loadFile(path);
+    QTRY_COMPARE(table->model()->rowCount(), names.size());
+    const QHeaderView *header = table->horizontalHeader();
+    const QList<int> others{table->columnWidth(1), table->columnWidth(2), table->columnWidth(3)};
+    QCOMPARE(others, (QList<int>{80, 100, 120}));
+    // At two widths of the window: the column follows.
+    for (const int windowWidth : {1600, 1000}) {
+        window.resize(windowWidth, window.height());
+        QTRY_COMPARE(window.width(), windowWidth);
+        // What every row needs, as the view itself measures it, and what the other columns keep.
+        int needed = header->sectionSizeHint(0);
+        for (int row = 0; row < names.size(); ++row) {
+            const QModelIndex index = table->model()->index(row, 0);
+            QCOMPARE(index.data(Qt::ToolTipRole).toString(), names.at(row));
+            needed = std::max(needed, table->sizeHintForIndex(index).width() + 1);
+        }
+        const int room = table->viewport()->width() - 300 - header->sectionSizeHint(4);
+        const QString kind = needed <= 100 ? "least" : needed <= room ? "names" : "room";
+        QCOMPARE(kind, widths.at(windowWidth == 1600 ? 0 : 1));
+        QCOMPARE(table->columnWidth(0), std::clamp(needed, 100, std::max(100, room)));
+        QCOMPARE((QList<int>{table->columnWidth(1), table->columnWidth(2), table->columnWidth(3)}), others);
+        QVERIFY2(table->columnWidth(4) >= header->sectionSizeHint(4),
+                 qPrintable(QString::number(table->columnWidth(4))));
+    }
+}
+
+void TestViewer::countsStay_data()
+{
+    // What the file holds when it is read again: null for a file gone; the counts then shown, and
+    // the status bar's temporary message.
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<QString>("counts");
+    QTest::addColumn<QString>("message");
+    const QByteArray before = damaged();
+    QTest::newRow("unchanged") << before << "7 Einträge, 4 Probleme" << QString();
+    QTest::newRow("a record more") << before + named({"NEU"}) << "8 Einträge, 4 Probleme" << QString();
+    QTest::newRow("gone") << QByteArray() << "7 Einträge, 4 Probleme"
+                          << "Die Datei konnte nicht neu eingelesen werden: ";
+}
+
+void TestViewer::countsStay()
+{
+    QFETCH(QByteArray, after);
+    QFETCH(QString, counts);
+    QFETCH(QString, message);
+    // A deep folder: its path gives way to the counts in the middle.
+    const QString folder =
+        QStringLiteral("Ein Ordner mit einem sehr langen Namen, wie ihn Sicherungen anlegen ").repeated(3).trimmed();
+    QVERIFY(QDir(m_folder.path()).mkpath(folder));
+    const QString path = write(folder + QStringLiteral("/usrprobe.dat"), damaged());
+    ViewerWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *label = window.findChild<QLabel *>(QStringLiteral("lbl_anzahlen"));
+    QVERIFY(label && label->isVisible());
+    QCOMPARE(label->accessibleName(), QStringLiteral("Anzahlen der Datei"));
+    QCOMPARE(label->text(), QStringLiteral("Keine Datei geöffnet"));
+    const auto *loader = window.findChild<FileLoader *>();
+    const auto shows = [&](const QString &expected) {
+        return label->isVisible() && label->text().endsWith(QStringLiteral(": ") + expected) &&
+               label->text().contains(QStringLiteral("…")) &&
+               label->toolTip() == QDir::toNativeSeparators(path) + QStringLiteral(": ") + expected;
+    };
+    const int narrowest = window.minimumSizeHint().width();
+    window.loadFile(path);
+    QTRY_VERIFY(!loader->isLoading());
+    QVERIFY2(shows("7 Einträge, 4 Probleme"), qPrintable(label->text()));
+    // The counts leave the window as narrow as it could be before.
+    QCOMPARE(window.minimumSizeHint().width(), narrowest);
+
+    // A menu's status tips clear the temporary message as its entries are gone over.
+    window.statusBar()->showMessage(QStringLiteral("vorübergehend"));
+    QMenuBar *bar = window.menuBar();
+    QMenu *menu = bar->actions().constFirst()->menu();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(bar->actions().constFirst()).center());
+    QTRY_VERIFY(menu->isVisible());
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(menu, Qt::Key_Down);
+    }
+    QTest::keyClick(menu, Qt::Key_Escape);
+    QTRY_VERIFY(!menu->isVisible());
+    QCOMPARE(window.statusBar()->currentMessage(), QString());
+    QVERIFY2(shows("7 Einträge, 4 Probleme"), qPrintable(label->text()));
+
+    if (after.isNull()) {
+        QVERIFY(QFile::remove(path));
+    } else {
+        write(folder + QStringLiteral("/usrprobe.dat"), after);
+    }
+    window.reloadFile();
+    QTRY_VERIFY(!loader->isLoading());
+    QTRY_VERIFY2(shows(counts), qPrintable(label->text()));
+    QVERIFY2(message.isEmpty() ? window.statusBar()->currentMessage().isEmpty()
+                               : window.statusBar()->currentMessage().startsWith(message),
+             qPrintable(window.statusBar()->currentMessage()));
 }
 
 #ifndef Q_OS_WIN
