@@ -8,8 +8,9 @@
 
 namespace merivox {
 
-NameColumnFit::NameColumnFit(QTableView *table, int column)
-    : QObject(table), m_table(table), m_column(column), m_least(table->columnWidth(column))
+NameColumnFit::NameColumnFit(QTableView *table, int column, QList<int> fittedColumns)
+    : QObject(table), m_table(table), m_column(column), m_least(table->columnWidth(column)),
+      m_fitted(std::move(fittedColumns))
 {
     m_table->viewport()->installEventFilter(this);
 }
@@ -28,18 +29,29 @@ void NameColumnFit::fit()
         return;
     }
     // As the view measures a column to its contents, but for the few rows only.
-    int wanted = header->sectionSizeHint(m_column);
-    const auto measure = [&](int row) {
-        if (const QModelIndex index = model->index(row, m_column); index.isValid()) {
-            wanted = std::max(wanted, m_table->sizeHintForIndex(index).width() + (m_table->showGrid() ? 1 : 0));
+    const int rows = model->rowCount();
+    const auto widest = [&](int column) {
+        int wanted = header->sectionSizeHint(column);
+        const auto measure = [&](int row) {
+            if (const QModelIndex index = model->index(row, column); index.isValid()) {
+                wanted = std::max(wanted, m_table->sizeHintForIndex(index).width() + (m_table->showGrid() ? 1 : 0));
+            }
+        };
+        for (int row = 0; row < std::min(kFirstRows, rows); ++row) {
+            measure(row);
         }
+        for (const quint32 row : m_rows) {
+            measure(int(row));
+        }
+        for (int row = std::max(kFirstRows, rows - kFirstRows); row < rows; ++row) {
+            measure(row);
+        }
+        return wanted;
     };
-    for (int row = 0; row < std::min(kFirstRows, model->rowCount()); ++row) {
-        measure(row);
+    for (const int column : std::as_const(m_fitted)) {
+        m_table->setColumnWidth(column, widest(column));
     }
-    for (const quint32 row : m_rows) {
-        measure(int(row));
-    }
+    const int wanted = widest(m_column);
     // What the other columns keep; the last one, which takes what is left, the width of its heading.
     const int last = model->columnCount() - 1;
     int others = 0;

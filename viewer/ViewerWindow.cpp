@@ -95,10 +95,9 @@ ViewerWindow::ViewerWindow(QWidget *parent)
     m_table->setColumnWidth(RecordTableModel::NameColumn, 100);
     m_table->setColumnWidth(RecordTableModel::ThreadColumn, 80);
     m_table->setColumnWidth(RecordTableModel::KindColumn, 100);
-    m_table->setColumnWidth(RecordTableModel::LinesColumn, 120);
     // Names are shown whole, as far as the table has room: two records alike but for the end of
     // their names are told apart.
-    m_nameFit = new NameColumnFit(m_table, RecordTableModel::NameColumn);
+    m_nameFit = new NameColumnFit(m_table, RecordTableModel::NameColumn, {RecordTableModel::LinesColumn});
 
     m_text->setObjectName(QStringLiteral("txt_eintrag"));
     m_text->setAccessibleName(QStringLiteral("Text des Eintrags"));
