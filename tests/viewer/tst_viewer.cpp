@@ -410,12 +410,13 @@ void TestViewer::nameColumn_data()
     row("short names", {"TIP", "ZT1", "HK1"}, {"least", "least"});
     row("two alike but for the end", {"Zylinder D2 L40 links", "Zylinder D2 L40 rechts"}, {"names", "names"});
     QStringList many(3000, QStringLiteral("K"));
-    many[2077] = QStringLiteral("Verlängerung 50 mit Würfel");
+    // Wider than the room beside the other columns at 1000 pixels in any of the fonts used.
+    many[2077] = QStringLiteral("Verlängerung 50 mit Würfel und Keramikkugel");
     row("the longest far down", many, {"names", "room"});
     // Shorter by letters, wider on the screen: the first rows are measured whatever their length.
-    QStringList broad(40, QStringLiteral("WWWWWWWWWWWWWWW"));
+    QStringList broad(40, QStringLiteral("W").repeated(26));
     for (int i = 0; i < 40; ++i) {
-        broad << QStringLiteral("iiiiiiiiiiiiiiiii%1").arg(i, 2, 10, QLatin1Char('0'));
+        broad << QStringLiteral("i").repeated(30) + QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
     }
     row("broad letters first", broad, {"names", "room"});
     row("longer than the room", {"TIP", QStringLiteral("Sondertaster ").repeated(20)}, {"room", "room"});
