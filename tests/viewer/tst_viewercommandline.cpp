@@ -19,7 +19,6 @@ namespace {
 
 // Two records, lines 1-3 and 4-6.
 const QByteArray kFile = "ITEM:AMM M3\r\nbegintip\r\nendtip\r\nITEM:BMM M4\r\nbegintip\r\nendtip\r\n";
-const QByteArray kNotes = "keine PDF\r\n";
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -65,7 +64,6 @@ private:
 void TestViewerCommandLine::initTestCase()
 {
     QVERIFY(m_folder.isValid());
-    QVERIFY(QDir(m_folder.path()).mkpath(QStringLiteral("andere")));
     m_file = m_folder.filePath(QStringLiteral("usrprobe.dat"));
     // A name that no ANSI code page holds whole: it reaches the program on Windows only as UTF-16.
     m_unicode = m_folder.filePath(QStringLiteral("Prüfung_Ω_漢.dat"));
@@ -123,7 +121,7 @@ void TestViewerCommandLine::program_data()
 {
     // In arguments and expected texts: FILE is DIR/usrprobe.dat holding two records, UNICODE the
     // same bytes under a name outside every code page, DIR the test's folder; a path in <> is
-    // written with the system's separators. DIR/Notiz.pdf holds text. An expected standard
+    // written with the system's separators. An expected standard
     // output that ends in "…" is its first line. (Output goes through a pipe: on Windows in the
     // code page, so no expected text names UNICODE.)
     QTest::addColumn<QStringList>("arguments");
@@ -178,13 +176,6 @@ void TestViewerCommandLine::program_data()
     row("pdf", {"--pdf", "DIR/neu.pdf", "1", "FILE"}, 0, "Datenblatt von „A“ geschrieben: DIR/neu.pdf\n", {});
     row("pdf over the file read", {"--pdf", "FILE", "1", "FILE"}, 2, {},
         "<DIR/usrprobe.dat> ist die Datei, die gelesen wird: sie wird nicht überschrieben.\n");
-    row("pdf over the file read, another spelling", {"--pdf", "DIR/andere/../usrprobe.dat", "1", "FILE"}, 2, {},
-        "<DIR/andere/../usrprobe.dat> ist dieselbe Datei wie <DIR/usrprobe.dat>, die gelesen wird: "
-        "sie wird nicht überschrieben.\n");
-    row("pdf over a probe file", {"--pdf", "DIR/andere/USRPROBE.DAT", "1", "FILE"}, 2, {},
-        "<DIR/andere/USRPROBE.DAT> ist eine Tasterdatei (usrprobe.dat): sie wird nicht überschrieben.\n");
-    row("pdf over a text file", {"--pdf", "DIR/Notiz.pdf", "1", "FILE"}, 2, {},
-        "<DIR/Notiz.pdf> gibt es schon und ist keine PDF-Datei: sie wird nicht überschrieben.\n");
     row("pdf, line not a number", {"--pdf", "DIR/neu.pdf", "x", "FILE"}, 2, {}, refused("„x“ ist keine Zeilennummer."));
     row("pdf, line 0", {"--pdf", "DIR/neu.pdf", "0", "FILE"}, 2, {},
         refused("„0“ ist keine Zeilennummer: Zeilen zählen ab 1."));
@@ -220,8 +211,6 @@ void TestViewerCommandLine::program()
 
     writeFile(m_file, kFile);
     writeFile(m_unicode, kFile);
-    const QString notes = m_folder.filePath(QStringLiteral("Notiz.pdf"));
-    writeFile(notes, kNotes);
     const QString sheet = m_folder.filePath(QStringLiteral("neu.pdf"));
     QFile::remove(sheet);
     const QString folder = m_folder.path();
@@ -261,8 +250,6 @@ void TestViewerCommandLine::program()
     // Nothing is written but the sheet that was asked for and could be.
     QCOMPARE(readFile(m_file), kFile);
     QCOMPARE(readFile(m_unicode), kFile);
-    QCOMPARE(readFile(notes), kNotes);
-    QVERIFY(!QFile::exists(m_folder.filePath(QStringLiteral("andere/USRPROBE.DAT"))));
     QCOMPARE(readFile(sheet).startsWith("%PDF-"), exitCode == 0 && arguments.contains(QStringLiteral("--pdf")));
 }
 
