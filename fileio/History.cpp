@@ -1,5 +1,6 @@
 #include "History.h"
 
+#include "ReadFile.h"
 #include "ReplaceFile.h"
 
 #include <algorithm>
@@ -441,6 +442,23 @@ std::vector<HistoryEntry> unresolvedEntries(std::string_view history)
     std::vector<HistoryEntry> entries = parseHistory(history);
     std::erase_if(entries, [](const HistoryEntry &e) { return e.marked || e.action == HistoryAction::Backup; });
     return entries;
+}
+
+FileResult readHistory(const std::filesystem::path &file, std::string &out)
+{
+    std::filesystem::path history = file;
+    history += ".history";
+    out.clear();
+    std::uint64_t got = 0;
+    const ReadResult read = readWholeFile(history, UINT64_MAX, [&](std::uint64_t size) {
+        out.resize(size_t(size));
+        return out.data();
+    }, got);
+    if (read.cause == FileCause::Missing) {
+        return {};
+    }
+    out.resize(size_t(got));
+    return read;
 }
 
 } // namespace merivox

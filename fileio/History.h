@@ -25,7 +25,10 @@
 // bytes still hash to <before>, the change did not happen; else when its first <after length>
 // bytes hash to <after>, it did (resolveOutcome).
 
+#include "FileCause.h"
+
 #include <chrono>
+#include <filesystem>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -111,5 +114,17 @@ bool offeredForRestore(const HistoryEntry &entry);
 
 // The entries that no marker answers yet, oldest first: what the next locked change resolves.
 std::vector<HistoryEntry> unresolvedEntries(std::string_view history);
+
+// Appends bytes (entries and markers) to the history beside file, and flushes them. Called only
+// under file's lock, which is what keeps two writers of the history apart. A history that does
+// not exist yet is created with file's permissions (POSIX: its mode, and its owner and group when
+// this process may give them; Windows: its access list), so that whoever may change the file may
+// also write its history. On failure the cause is returned; a new history that could not be
+// given the permissions is removed again (FileCause::NoPermissions), a folder of the history's
+// name gives FileCause::IsFolder. History_posix.cpp and History_win32.cpp implement it.
+FileResult appendToHistory(const std::filesystem::path &file, std::string_view bytes);
+
+// Reads the history beside file whole into out; no history is an empty one.
+FileResult readHistory(const std::filesystem::path &file, std::string &out);
 
 } // namespace merivox

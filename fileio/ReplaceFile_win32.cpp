@@ -27,7 +27,10 @@ struct RenameInfoEx
     WCHAR FileName[1];
 };
 
+using detail::AccessList;
+using detail::applyAccessList;
 using detail::FileHandle;
+using detail::readAccessList;
 using detail::notReplaced;
 using detail::openShared;
 using detail::sameFile;
@@ -125,46 +128,6 @@ FileCause renameCause(DWORD error)
     default:
         return detail::causeOf(int(error));
     }
-}
-
-// The old file's access list, to be given to the new one.
-struct AccessList
-{
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    PACL dacl = nullptr;
-    bool isProtected = false;
-    AccessList(const AccessList &) = delete;
-    AccessList &operator=(const AccessList &) = delete;
-    AccessList() = default;
-    ~AccessList()
-    {
-        if (descriptor) {
-            LocalFree(descriptor);
-        }
-    }
-};
-
-DWORD readAccessList(HANDLE file, AccessList &list)
-{
-    const DWORD error = GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &list.dacl,
-                                        nullptr, &list.descriptor);
-    if (error != ERROR_SUCCESS) {
-        return error;
-    }
-    SECURITY_DESCRIPTOR_CONTROL control = 0;
-    DWORD revision = 0;
-    if (GetSecurityDescriptorControl(list.descriptor, &control, &revision)) {
-        list.isProtected = (control & SE_DACL_PROTECTED) != 0;
-    }
-    return ERROR_SUCCESS;
-}
-
-DWORD applyAccessList(HANDLE file, const AccessList &list)
-{
-    const SECURITY_INFORMATION what =
-        DACL_SECURITY_INFORMATION |
-        (list.isProtected ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION);
-    return SetSecurityInfo(file, SE_FILE_OBJECT, what, nullptr, nullptr, list.dacl, nullptr);
 }
 
 // The attributes a new file takes over from the old one.

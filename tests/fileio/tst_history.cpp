@@ -8,12 +8,45 @@
 #include "History.h"
 #include "ReplaceFile.h"
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace merivox;
 
+namespace fs = std::filesystem;
+
 namespace {
+
+// A fresh folder for one case, removed afterwards.
+struct Scratch
+{
+    fs::path path = fs::temp_directory_path() / ("tst_history-" + std::to_string(::getpid()));
+    Scratch()
+    {
+        fs::remove_all(path);
+        fs::create_directories(path);
+    }
+    ~Scratch() { fs::remove_all(path); }
+    fs::path file() const { return path / "usrprobe.dat"; }
+    fs::path history() const { return path / "usrprobe.dat.history"; }
+};
+
+void writeBytes(const fs::path &path, const std::string &bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string bytesOf(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
 
 HistoryEntry makeEntry(std::string id, std::string removed, std::string inserted = {})
 {
@@ -269,4 +302,89 @@ TEST_CASE("times and ids")
     CHECK(historyTime(cases[1].when + 999ms) == "2026-12-08T17:56:48Z");
     CHECK(historyId(4711, 0x1234) == "0000000000001234-4711");
     CHECK(historyId(4711, 0x1234) != historyId(4712, 0x1234));
+}
+
+TEST_CASE("the history is appended to, created with the file's permissions")
+{
+    const std::string one = formatEntry(makeEntry("a", std::string("ITEM:A\r\n\0\x1a\xe4\r", 12)));
+    const std::string two = formatMarker("a", true);
+    const struct
+    {
+        mode_t mode;
+        uid_t owner;
+        gid_t group;
+        bool existing; // a history already stands there, with mode 0600: it keeps its own
+    } cases[] = {
+        {0640, 0, 0, false},
+        {0604, 0, 0, false},
+        {0666, 1234, 4321, false},
+        {0644, 1234, 4321, true},
+    };
+    for (const auto &c : cases) {
+        CAPTURE(c.mode);
+        Scratch scratch;
+        writeBytes(scratch.file(), "ITEM:K1\r\n");
+        REQUIRE(::chmod(scratch.file().c_str(), c.mode) == 0);
+        const bool root = ::geteuid() == 0;
+        if (root) {
+            REQUIRE(::chown(scratch.file().c_str(), c.owner, c.group) == 0);
+        }
+        std::string before;
+        if (c.existing) {
+            before = "older";
+            writeBytes(scratch.history(), before);
+            REQUIRE(::chmod(scratch.history().c_str(), 0600) == 0);
+        }
+        REQUIRE(appendToHistory(scratch.file(), one).ok());
+        REQUIRE(appendToHistory(scratch.file(), two).ok());
+        CHECK(bytesOf(scratch.history()) == before + one + two);
+        struct stat made;
+        REQUIRE(::stat(scratch.history().c_str(), &made) == 0);
+        CHECK((made.st_mode & 0777) == (c.existing ? 0600u : unsigned(c.mode)));
+        if (root && !c.existing) {
+            CHECK(made.st_uid == c.owner);
+            CHECK(made.st_gid == c.group);
+        }
+        std::string read;
+        REQUIRE(readHistory(scratch.file(), read).ok());
+        CHECK(read == before + one + two);
+        REQUIRE(parseHistory(read).size() == 1);
+        CHECK(parseHistory(read)[0].marked);
+    }
+}
+
+TEST_CASE("a history that cannot be written leaves everything as it was")
+{
+    const struct
+    {
+        const char *what;
+        bool file;        // the data file exists
+        bool folder;      // a folder stands at the history's name
+        FileCause cause;
+    } cases[] = {
+        {"no file", false, false, FileCause::Missing},
+        {"a folder of the history's name", true, true, FileCause::IsFolder},
+    };
+    for (const auto &c : cases) {
+        const std::string what = c.what;
+        CAPTURE(what);
+        Scratch scratch;
+        if (c.file) {
+            writeBytes(scratch.file(), "ITEM:K1\r\n");
+        }
+        if (c.folder) {
+            fs::create_directory(scratch.history());
+        }
+        CHECK(appendToHistory(scratch.file(), formatMarker("a", true)).cause == c.cause);
+        CHECK(fs::is_directory(scratch.history()) == c.folder);
+        CHECK(fs::exists(scratch.history()) == c.folder);
+        if (c.file) {
+            CHECK(bytesOf(scratch.file()) == "ITEM:K1\r\n");
+        }
+    }
+    // No history yet reads as an empty one.
+    Scratch scratch;
+    std::string read = "left over";
+    CHECK(readHistory(scratch.file(), read).ok());
+    CHECK(read.empty());
 }
