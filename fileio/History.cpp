@@ -444,6 +444,37 @@ std::vector<HistoryEntry> unresolvedEntries(std::string_view history)
     return entries;
 }
 
+std::vector<BackupRecord> recordsOnlyIn(std::string_view backup, std::string_view current, std::string_view history)
+{
+    std::vector<BackupRecord> found;
+    size_t start = 0;
+    std::uint64_t line = 1, startLine = 1;
+    const auto close = [&](size_t end, std::uint64_t lastLine) {
+        const std::string_view bytes = backup.substr(start, end - start);
+        if (!bytes.empty() && current.find(bytes) == std::string_view::npos &&
+            history.find(bytes) == std::string_view::npos) {
+            BackupRecord record{start, startLine, lastLine, bytes, {}};
+            if (bytes.starts_with("ITEM:")) {
+                const size_t nameEnd = bytes.find_first_of("\r\n");
+                record.name = std::string(bytes.substr(5, nameEnd == std::string_view::npos ? nameEnd : nameEnd - 5));
+            }
+            found.push_back(std::move(record));
+        }
+    };
+    for (size_t at = 0; at < backup.size(); ++line) {
+        const size_t lineEnd = backup.find('\n', at);
+        const size_t next = lineEnd == std::string_view::npos ? backup.size() : lineEnd + 1;
+        if (at > start && backup.substr(at).starts_with("ITEM:")) {
+            close(at, line - 1);
+            start = at;
+            startLine = line;
+        }
+        at = next;
+    }
+    close(backup.size(), line - 1);
+    return found;
+}
+
 FileResult readHistory(const std::filesystem::path &file, std::string &out)
 {
     std::filesystem::path history = file;

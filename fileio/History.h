@@ -115,6 +115,20 @@ bool offeredForRestore(const HistoryEntry &entry);
 // The entries that no marker answers yet, oldest first: what the next locked change resolves.
 std::vector<HistoryEntry> unresolvedEntries(std::string_view history);
 
+// A record of a .bak about to be replaced that is found nowhere else.
+struct BackupRecord
+{
+    std::uint64_t at = 0;                      // where it starts in the .bak
+    std::uint64_t firstLine = 0, lastLine = 0; // its lines in the .bak, counted from 1
+    std::string_view bytes;                    // exactly as in the .bak
+    std::string name;                          // the text of its first line after "ITEM:"
+};
+
+// The records of backup whose bytes stand neither in current nor in history. A record is a run of
+// lines of which the first starts with "ITEM:"; lines before the first such line count as one
+// record of their own, so that no byte of the .bak is left out.
+std::vector<BackupRecord> recordsOnlyIn(std::string_view backup, std::string_view current, std::string_view history);
+
 // Appends bytes (entries and markers) to the history beside file, and flushes them. Called only
 // under file's lock, which is what keeps two writers of the history apart. A history that does
 // not exist yet is created with file's permissions (POSIX: its mode, and its owner and group when

@@ -1,6 +1,7 @@
 #include "ReplaceFile.h"
 
 #include <algorithm>
+#include <chrono>
 #include <system_error>
 
 namespace merivox {
@@ -149,9 +150,35 @@ bool isEarlierContent(std::string_view backup, std::string_view current)
     return oneRecordMore(current, backup, same, true) || oneRecordMore(backup, current, same, false);
 }
 
-ReplaceResult prepareReplacement(std::string_view content, std::uint64_t expectedHash, std::uint64_t begin,
-                                 std::uint64_t end, std::string_view insert, std::string &replacement,
-                                 const std::function<ReplaceResult()> &keepBackup)
+namespace {
+
+// The lines [first, last] that the bytes [begin, end) of content stand on, counted from 1.
+std::pair<std::uint64_t, std::uint64_t> linesOf(std::string_view content, std::uint64_t begin, std::uint64_t end)
+{
+    const auto countTo = [&](std::uint64_t at) {
+        return std::uint64_t(std::count(content.begin(), content.begin() + std::ptrdiff_t(at), '\n'));
+    };
+    const std::uint64_t first = countTo(begin) + 1;
+    return {first, end > begin ? countTo(end - 1) + 1 : first};
+}
+
+std::string newEntryId(unsigned long pid)
+{
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return historyId(pid, std::uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+}
+
+ReplaceResult historyFailure(const FileResult &failed)
+{
+    return notReplaced(failed.cause, failed.systemError);
+}
+
+} // namespace
+
+ReplaceResult prepareReplacement(const fs::path &file, std::string_view content, std::uint64_t expectedHash,
+                                 std::uint64_t begin, std::uint64_t end, std::string_view insert,
+                                 const ChangeNote &note, unsigned long pid, std::string &replacement,
+                                 std::string &entryId)
 {
     if (contentHash(content) != expectedHash) {
         return notReplaced(FileCause::Changed);
@@ -162,13 +189,84 @@ ReplaceResult prepareReplacement(std::string_view content, std::uint64_t expecte
     if (const int error = atStage(ReplaceStage::Locked)) {
         return notReplaced(error);
     }
-    if (const ReplaceResult kept = keepBackup(); !kept.ok()) {
-        return kept;
+
+    std::string history;
+    if (const FileResult read = readHistory(file, history); !read.ok()) {
+        return historyFailure(read);
     }
-    if (const int error = atStage(ReplaceStage::BackupKept)) {
+    std::string bytes;
+    for (const HistoryEntry &open : unresolvedEntries(history)) {
+        const HistoryOutcome outcome = resolveOutcome(open, content);
+        if (outcome != HistoryOutcome::Open) {
+            bytes += formatMarker(open.id, outcome == HistoryOutcome::Done);
+        }
+    }
+    HistoryEntry entry;
+    entry.id = newEntryId(pid);
+    entry.action = note.action;
+    entry.when = historyTime(std::chrono::system_clock::now());
+    entry.at = begin;
+    const auto [first, last] = linesOf(content, begin, note.action == HistoryAction::Remove || end > begin ? end : begin);
+    entry.firstLine = note.firstLine ? note.firstLine : first;
+    entry.lastLine = note.lastLine ? note.lastLine : last;
+    entry.beforeLength = content.size();
+    entry.beforeHash = expectedHash;
+    entry.afterLength = replacement.size();
+    entry.afterHash = contentHash(replacement);
+    entry.name = note.name;
+    entry.thread = note.thread;
+    entry.removed = std::string(content.substr(size_t(begin), size_t(end - begin)));
+    entry.inserted = std::string(insert);
+    bytes += formatEntry(entry);
+    if (const FileResult written = appendToHistory(file, bytes); !written.ok()) {
+        return historyFailure(written);
+    }
+    entryId = entry.id;
+    if (const int error = atStage(ReplaceStage::HistoryWritten)) {
+        markChange(file, entryId, false);
         return notReplaced(error);
     }
     return {};
+}
+
+ReplaceResult rescueBackup(const fs::path &file, std::string_view backup, std::string_view content)
+{
+    std::string history;
+    if (const FileResult read = readHistory(file, history); !read.ok()) {
+        return historyFailure(read);
+    }
+    std::string bytes;
+    const std::string when = historyTime(std::chrono::system_clock::now());
+    for (const BackupRecord &record : recordsOnlyIn(backup, content, history)) {
+        HistoryEntry entry;
+        entry.id = newEntryId(0) + "-" + std::to_string(record.at);
+        entry.action = HistoryAction::Backup;
+        entry.when = when;
+        entry.at = record.at;
+        entry.firstLine = record.firstLine;
+        entry.lastLine = record.lastLine;
+        entry.beforeLength = entry.afterLength = content.size();
+        entry.beforeHash = entry.afterHash = contentHash(content);
+        entry.name = record.name;
+        entry.removed = std::string(record.bytes);
+        bytes += formatEntry(entry);
+    }
+    if (!bytes.empty()) {
+        if (const FileResult written = appendToHistory(file, bytes); !written.ok()) {
+            return historyFailure(written);
+        }
+    }
+    if (const int error = atStage(ReplaceStage::BackupRescued)) {
+        return notReplaced(error);
+    }
+    return {};
+}
+
+void markChange(const fs::path &file, const std::string &entryId, bool done)
+{
+    if (!entryId.empty() && appendToHistory(file, formatMarker(entryId, done)).ok()) {
+        atStage(ReplaceStage::Marked);
+    }
 }
 
 ReplaceResult replacedBy(const fs::path &file, std::string_view replacement, int (*flushFolder)(const fs::path &file))

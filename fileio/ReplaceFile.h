@@ -10,18 +10,26 @@
 //      locked file; temporary files that a killed copy left beside it are removed;
 //   2. the content is read and its hash compared with the one the caller saw: if it differs,
 //      nothing is changed (FileCause::Changed);
-//   3. the old content is kept as "<name>.bak": a hard link to the old file, or where the file
-//      system has no hard links a flushed copy. An existing .bak is replaced only when it holds an
-//      earlier content of this file (isEarlierContent); otherwise nothing is changed;
+//   3. entries of the history that a killed change left unanswered are answered, and this
+//      change's entry (the bytes taken out and put in) is appended to the history and flushed;
+//      when that fails, nothing is changed;
 //   4. the new content goes to "<name>.merivox-<pid>.tmp" in the same folder, with the old file's
 //      permissions (Windows: attributes and access list), and is flushed;
-//   5. that file takes the path's place in one step (POSIX rename, Windows rename on its handle
-//      with POSIX semantics), and the folder is flushed.
-// A kill at any moment leaves the path with the old or the new content, whole. A copy waiting
+//   5. the old content is kept as "<name>.bak": a hard link to the old file, or where the file
+//      system has no hard links a flushed copy. An existing .bak is replaced only when it holds an
+//      earlier content of this file (isEarlierContent), and only after its records that are
+//      neither in the file nor in the history were appended to the history; otherwise nothing is
+//      changed;
+//   6. the temporary file takes the path's place in one step (POSIX rename, Windows rename on its
+//      handle with POSIX semantics), and the folder is flushed;
+//   7. the history's marker says whether the file was changed (also after a failure in 4 to 6).
+// A kill at any moment leaves the path with the old or the new content, whole, and the bytes
+// taken out in the history. A copy waiting
 // for the lock meanwhile finds, once it has it, that the path names another file, and starts
 // again with the new one.
 
 #include "FileCause.h"
+#include "History.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -43,23 +51,35 @@ struct ReplaceResult : FileResult
 // The hash by which a caller names the content it saw (64-bit FNV-1a).
 std::uint64_t contentHash(std::string_view bytes);
 
+// What the history entry of a change says beside its bytes: the kind of change, the lines, and
+// the record's name and thread as its bytes stand in the file.
+struct ChangeNote
+{
+    HistoryAction action = HistoryAction::Remove;
+    std::uint64_t firstLine = 0, lastLine = 0;
+    std::string name, thread;
+};
+
 // Replaces the bytes [begin, end) of the file at path by insert, when the file's whole content
-// hashes to expectedHash. Every other byte stays as it was.
+// hashes to expectedHash. Every other byte stays as it was. Before anything is replaced, the
+// change is appended to the history beside the file (History.h) and flushed; when that fails,
+// nothing is changed and the result names why. Once the outcome is known, a marker says whether
+// the file was changed.
 ReplaceResult spliceFile(const std::filesystem::path &path, std::uint64_t expectedHash, std::uint64_t begin,
-                         std::uint64_t end, std::string_view insert);
+                         std::uint64_t end, std::string_view insert, const ChangeNote &note = {});
 
 // Takes the bytes [begin, end) out. Undoing it is insertIntoFile(path, result.newHash, begin,
 // the removed bytes): it succeeds while nobody changed the file since.
 inline ReplaceResult removeFromFile(const std::filesystem::path &path, std::uint64_t expectedHash, std::uint64_t begin,
-                                    std::uint64_t end)
+                                    std::uint64_t end, const ChangeNote &note = {})
 {
-    return spliceFile(path, expectedHash, begin, end, {});
+    return spliceFile(path, expectedHash, begin, end, {}, note);
 }
 
 inline ReplaceResult insertIntoFile(const std::filesystem::path &path, std::uint64_t expectedHash, std::uint64_t at,
-                                    std::string_view bytes)
+                                    std::string_view bytes, const ChangeNote &note = {HistoryAction::Undo})
 {
-    return spliceFile(path, expectedHash, at, at, bytes);
+    return spliceFile(path, expectedHash, at, at, bytes, note);
 }
 
 // Points inside spliceFile at which tests look in: to kill the process there, or to make that
@@ -70,8 +90,12 @@ enum class ReplaceStage {
     BackupKept,   // the .bak holds the old content
     NewWritten,   // the new content is written to the temporary file
     NewFlushed,   // and flushed
-    Replaced,     // the temporary file stands at the path
-    FolderFlushed // the folder's entries are flushed; the lock is still held
+    Replaced,      // the temporary file stands at the path
+    FolderFlushed, // the folder's entries are flushed; the lock is still held
+    // Later additions, in the order they are passed among the others:
+    HistoryWritten, // after Locked: the change's entry is in the history, flushed; nothing else changed
+    BackupRescued,  // after NewFlushed: the records only the old .bak held are in the history
+    Marked,         // after FolderFlushed (or after a failure once the entry was written): the marker
 };
 using ReplaceHook = int (*)(ReplaceStage stage);
 
@@ -121,11 +145,22 @@ inline ReplaceResult notReplaced(FileCause cause, int systemError = 0)
 
 // What spliceFile does between reading the content under the lock and writing the new one, the
 // same on every platform: checks the content against the hash the caller saw and the range
-// against the content, builds the new content, passes the stage Locked, keeps the old content as
-// the .bak (keepBackup, the platform's part) and passes the stage BackupKept.
-ReplaceResult prepareReplacement(std::string_view content, std::uint64_t expectedHash, std::uint64_t begin,
-                                 std::uint64_t end, std::string_view insert, std::string &replacement,
-                                 const std::function<ReplaceResult()> &keepBackup);
+// against the content, builds the new content, passes the stage Locked, answers the history's
+// entries that a killed change left without marker (by resolveOutcome; one that fits neither hash
+// stays open), appends this change's entry (its id to entryId) and passes HistoryWritten.
+ReplaceResult prepareReplacement(const std::filesystem::path &file, std::string_view content,
+                                 std::uint64_t expectedHash, std::uint64_t begin, std::uint64_t end,
+                                 std::string_view insert, const ChangeNote &note, unsigned long pid,
+                                 std::string &replacement, std::string &entryId);
+
+// Before the .bak (backup) is replaced: appends to the history, as "bak" entries, the records of
+// the .bak that are neither in the file's current content nor among the history's bytes, and
+// passes BackupRescued.
+ReplaceResult rescueBackup(const std::filesystem::path &file, std::string_view backup, std::string_view content);
+
+// Once the change's outcome is known: the marker of entry id, and the stage Marked. A marker that
+// cannot be written is left to the next change, which judges the entry by the hashes.
+void markChange(const std::filesystem::path &file, const std::string &entryId, bool done);
 
 // With the new content standing at the path: passes the stage Replaced, flushes the folder's
 // entries where the system needs it (flushFolder; null where the file system journals the rename

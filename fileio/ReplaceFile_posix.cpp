@@ -120,6 +120,9 @@ ReplaceResult keepBackup(const fs::path &file, const struct stat &info, std::str
         if (in.fd < 0 || readAll(in.fd, earlier) != 0 || !detail::isEarlierContent(earlier, content)) {
             return notReplaced(FileCause::ForeignBackup);
         }
+        if (const ReplaceResult rescued = detail::rescueBackup(file, earlier, content); !rescued.ok()) {
+            return rescued;
+        }
     } else if (errno != ENOENT) {
         return notReplaced(errno);
     }
@@ -155,7 +158,7 @@ ReplaceResult keepBackup(const fs::path &file, const struct stat &info, std::str
 } // namespace
 
 ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::uint64_t begin, std::uint64_t end,
-                         std::string_view insert)
+                         std::string_view insert, const ChangeNote &note)
 {
     const fs::path file = detail::followLink(path);
     FileHandle locked;
@@ -175,24 +178,40 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
     if (const int error = readAll(locked.fd, content)) {
         return notReplaced(error);
     }
-    std::string replacement;
-    if (const ReplaceResult prepared = detail::prepareReplacement(
-            content, expectedHash, begin, end, insert, replacement, [&] { return keepBackup(file, info, content); });
+    std::string replacement, entryId;
+    const unsigned long pid = unsigned(::getpid());
+    if (const ReplaceResult prepared = detail::prepareReplacement(file, content, expectedHash, begin, end, insert, note,
+                                                                  pid, replacement, entryId);
         !prepared.ok()) {
         return prepared;
     }
+    const auto notChanged = [&](ReplaceResult result) {
+        detail::markChange(file, entryId, false);
+        return result;
+    };
 
-    const fs::path temporary = detail::temporaryPath(file, unsigned(::getpid()), false);
+    const fs::path temporary = detail::temporaryPath(file, pid, false);
     if (const ReplaceResult written = writeTemporary(temporary, info, replacement, true); !written.ok()) {
-        return written;
+        return notChanged(written);
+    }
+    // The .bak is replaced only now that the new content is ready to take the path's place.
+    if (const ReplaceResult kept = keepBackup(file, info, content); !kept.ok()) {
+        ::unlink(temporary.c_str());
+        return notChanged(kept);
+    }
+    if (const int error = detail::atStage(ReplaceStage::BackupKept)) {
+        ::unlink(temporary.c_str());
+        return notChanged(notReplaced(error));
     }
     if (::rename(temporary.c_str(), file.c_str()) != 0) {
         const int error = errno;
         ::unlink(temporary.c_str());
-        return notReplaced(error);
+        return notChanged(notReplaced(error));
     }
+    const ReplaceResult replaced = detail::replacedBy(file, replacement, detail::syncFolder);
+    detail::markChange(file, entryId, true);
     // Closing the old file's descriptor on return releases the lock.
-    return detail::replacedBy(file, replacement, detail::syncFolder);
+    return replaced;
 }
 
 } // namespace merivox

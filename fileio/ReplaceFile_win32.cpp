@@ -200,6 +200,9 @@ ReplaceResult keepBackup(const fs::path &file, HANDLE locked, std::string_view c
             !readAll(earlierFile.handle, earlier) || !detail::isEarlierContent(earlier, content)) {
             return notReplaced(FileCause::ForeignBackup);
         }
+        if (const ReplaceResult rescued = detail::rescueBackup(file, earlier, content); !rescued.ok()) {
+            return rescued;
+        }
     } else if (const DWORD error = GetLastError(); error != ERROR_FILE_NOT_FOUND) {
         return notReplaced(error);
     }
@@ -231,7 +234,7 @@ ReplaceResult keepBackup(const fs::path &file, HANDLE locked, std::string_view c
 } // namespace
 
 ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::uint64_t begin, std::uint64_t end,
-                         std::string_view insert)
+                         std::string_view insert, const ChangeNote &note)
 {
     const fs::path file = detail::followLink(path);
     FileHandle locked;
@@ -244,29 +247,44 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
     if (!readAll(locked.handle, content)) {
         return lastFailure();
     }
-    std::string replacement;
-    if (const ReplaceResult prepared =
-            detail::prepareReplacement(content, expectedHash, begin, end, insert, replacement,
-                                       [&] { return keepBackup(file, locked.handle, content); });
+    std::string replacement, entryId;
+    const unsigned long pid = GetCurrentProcessId();
+    if (const ReplaceResult prepared = detail::prepareReplacement(file, content, expectedHash, begin, end, insert, note,
+                                                                  pid, replacement, entryId);
         !prepared.ok()) {
         return prepared;
     }
+    const auto notChanged = [&](ReplaceResult result) {
+        detail::markChange(file, entryId, false);
+        return result;
+    };
 
-    const fs::path temporary = detail::temporaryPath(file, GetCurrentProcessId(), false);
+    const fs::path temporary = detail::temporaryPath(file, pid, false);
     FileHandle fresh;
     if (const ReplaceResult written = writeTemporary(temporary, locked.handle, replacement, true, fresh);
         !written.ok()) {
-        return written;
+        return notChanged(written);
+    }
+    // The .bak is replaced only now that the new content is ready to take the path's place.
+    if (const ReplaceResult kept = keepBackup(file, locked.handle, content); !kept.ok()) {
+        detail::markForDeletion(fresh.handle);
+        return notChanged(kept);
+    }
+    if (const int error = detail::atStage(ReplaceStage::BackupKept)) {
+        detail::markForDeletion(fresh.handle);
+        return notChanged(notReplaced(error));
     }
     DWORD error = 0;
     if (!renameOver(fresh.handle, file, error)) {
         detail::markForDeletion(fresh.handle);
-        return notReplaced(renameCause(error), error);
+        return notChanged(notReplaced(renameCause(error), error));
     }
     fresh.close();
     // NTFS journals the rename itself; there is no folder to flush as on POSIX. Closing the old
     // file's handle on return releases the lock.
-    return detail::replacedBy(file, replacement, nullptr);
+    const ReplaceResult replaced = detail::replacedBy(file, replacement, nullptr);
+    detail::markChange(file, entryId, true);
+    return replaced;
 }
 
 } // namespace merivox

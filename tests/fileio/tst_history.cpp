@@ -8,6 +8,7 @@
 #include "History.h"
 #include "ReplaceFile.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -387,4 +388,53 @@ TEST_CASE("a history that cannot be written leaves everything as it was")
     std::string read = "left over";
     CHECK(readHistory(scratch.file(), read).ok());
     CHECK(read.empty());
+}
+
+TEST_CASE("a record removed before an append and a second removal stays in the history")
+{
+    const std::string k1 = "ITEM:K1 M3\r\nbegintip\r\nendtip\r\n";
+    const std::string z1 = "ITEM:Z1 M3\r\nk\xe4put\rendtip\n";
+    const std::string h1 = "ITEM:H1 M3\r\nbegintip\r\nendtip\r\n";
+    const std::string s1 = "ITEM:S1 M3\r\nbegintip\r\nendtip\r\n";
+    const struct
+    {
+        const char *what;
+        bool olderRemoved; // the first removal was made by a copy that writes no history
+        HistoryAction keptBy;
+    } cases[] = {
+        {"every removal writes the history", false, HistoryAction::Remove},
+        {"the first removal wrote none", true, HistoryAction::Backup},
+    };
+    for (const auto &c : cases) {
+        const std::string what = c.what;
+        CAPTURE(what);
+        Scratch scratch;
+        writeBytes(scratch.file(), k1 + z1 + h1);
+        REQUIRE(removeFromFile(scratch.file(), contentHash(k1 + z1 + h1), k1.size(), k1.size() + z1.size()).ok());
+        if (c.olderRemoved) {
+            fs::remove(scratch.history());
+        }
+        CHECK(bytesOf(scratch.path / "usrprobe.dat.bak") == k1 + z1 + h1);
+        // A second station appends, then the appended record is removed again.
+        writeBytes(scratch.file(), k1 + h1 + s1);
+        REQUIRE(removeFromFile(scratch.file(), contentHash(k1 + h1 + s1), k1.size() + h1.size(),
+                               k1.size() + h1.size() + s1.size())
+                    .ok());
+        CHECK(bytesOf(scratch.file()) == k1 + h1);
+        CHECK(bytesOf(scratch.path / "usrprobe.dat.bak").find(z1) == std::string::npos);
+
+        const std::vector<HistoryEntry> list = historyNewestFirst(bytesOf(scratch.history()), bytesOf(scratch.file()));
+        std::vector<HistoryEntry> z1Entries;
+        std::copy_if(list.begin(), list.end(), std::back_inserter(z1Entries),
+                     [&](const HistoryEntry &e) { return e.removed == z1; });
+        REQUIRE(z1Entries.size() == 1);
+        CHECK(z1Entries[0].action == c.keptBy);
+        CHECK(offeredForRestore(z1Entries[0]));
+        const auto s1Entry =
+            std::find_if(list.begin(), list.end(), [&](const HistoryEntry &e) { return e.removed == s1; });
+        REQUIRE(s1Entry != list.end());
+        CHECK(s1Entry->action == HistoryAction::Remove);
+        CHECK(s1Entry->marked);
+        CHECK(s1Entry->outcome == HistoryOutcome::Done);
+    }
 }

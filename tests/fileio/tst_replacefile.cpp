@@ -24,7 +24,8 @@ ReplaceResult removeSecond(const Folder &folder)
                           kFirst.size() + kSecond.size());
 }
 
-constexpr const char *kStageNames[] = {"locked", "linking", "backup", "written", "flushed", "replaced", "folder"};
+constexpr const char *kStageNames[] = {"locked",  "linking",  "backup",  "written", "flushed",
+                                       "replaced", "folder", "history", "rescued", "marked"};
 
 std::string g_markers, g_stage;
 bool g_wait = false;
@@ -448,11 +449,15 @@ TEST_CASE("a kill at each stage leaves the old or the new content whole; the nex
         bool replaced;  // the new content stands at the path
         bool backup;    // the .bak holds the old content
         bool temporary; // a temporary file is left
+        bool entry;     // the history holds the removal's entry
     };
+    // In the order the stages come.
     const Case cases[] = {
-        {"locked", false, false, false}, {"linking", false, false, false}, {"backup", false, true, false},
-        {"written", false, true, true},  {"flushed", false, true, true},   {"replaced", true, true, false},
-        {"folder", true, true, false},
+        {"locked", false, false, false, false}, {"history", false, false, false, true},
+        {"written", false, false, true, true},  {"flushed", false, false, true, true},
+        {"linking", false, false, true, true},  {"backup", false, true, true, true},
+        {"replaced", true, true, false, true},  {"folder", true, true, false, true},
+        {"marked", true, true, false, true},
     };
     for (const Case &c : cases) {
         const std::string stage = c.stage;
@@ -474,13 +479,28 @@ TEST_CASE("a kill at each stage leaves the old or the new content whole; the nex
             CHECK(fileBytes(folder.backup()) == kSeed);
         }
         CHECK(!folder.temporaries().empty() == c.temporary);
+        const fs::path history = folder.file().string() + ".history";
+        const std::vector<HistoryEntry> killed = parseHistory(fs::exists(history) ? fileBytes(history) : "");
+        REQUIRE(killed.size() == (c.entry ? 1u : 0u));
+        if (c.entry) {
+            CHECK(killed[0].removed == kSecond);
+            CHECK(killed[0].marked == (stage == "marked"));
+        }
 
-        // The next removal (of the first record) finds the backup its own and the leftover gone.
+        // The next removal (of the first record) finds the backup its own and the leftover gone,
+        // and answers the killed one's entry by what the file shows.
         const std::string now = fileBytes(folder.file());
         const ReplaceResult next = removeFromFile(folder.file(), contentHash(now), 0, kFirst.size());
         CHECK(folder.temporaries().empty());
         CHECK(fileBytes(folder.backup()) == now);
         CHECK(fileBytes(folder.file()) == (replacedHere(next) ? now.substr(kFirst.size()) : now));
+        const std::vector<HistoryEntry> after = parseHistory(fileBytes(history));
+        REQUIRE(after.size() == (c.entry ? 2u : 1u));
+        if (c.entry) {
+            CHECK(after[0].marked);
+            CHECK(after[0].outcome == (c.replaced ? HistoryOutcome::Done : HistoryOutcome::NotDone));
+        }
+        CHECK(after.back().removed == kFirst);
     }
 }
 

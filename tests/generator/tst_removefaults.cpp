@@ -4,6 +4,7 @@
 // seed records of those numbers; "--toggle FOLDER" takes out the first record and puts it back,
 // again and again. Each names every confirmed step on stdout.
 #include "FaultTestSupport.h"
+#include "History.h"
 #include "ReplaceFile.h"
 #include "TestSupport.h"
 
@@ -101,6 +102,76 @@ int toggleFirst(const QString &folder)
     }
 }
 
+// Takes out the seed record of the number, and stops for ever at the stage named ("K" says it
+// stands there), to be killed.
+int removeAndHang(const QString &folder, const QByteArray &stageName, int number)
+{
+    static const std::map<QByteArray, ReplaceStage> stages = {
+        {"history", ReplaceStage::HistoryWritten}, {"written", ReplaceStage::NewWritten},
+        {"flushed", ReplaceStage::NewFlushed},     {"rescued", ReplaceStage::BackupRescued},
+        {"backup", ReplaceStage::BackupKept},      {"replaced", ReplaceStage::Replaced},
+    };
+    static ReplaceStage s_stage;
+    s_stage = stages.at(stageName);
+    setReplaceHook([](ReplaceStage stage) {
+        if (stage == s_stage) {
+            confirm("K");
+            for (;;) {
+                std::this_thread::sleep_for(std::chrono::seconds(1));
+            }
+        }
+        return 0;
+    });
+    const QString path = fileIn(folder);
+    const QByteArray content = readAll(path);
+    for (const FoundRecord &record : recordsIn(content)) {
+        if (record.tag == kSeedTag && record.number == number) {
+            removeFromFile(nativePath(path), contentHash({content.constData(), size_t(content.size())}),
+                           std::uint64_t(record.begin), std::uint64_t(record.end));
+            return 3; // the stage was not reached
+        }
+    }
+    return 6;
+}
+
+// Removes the seed record of the number in this process.
+bool removeSeed(const QString &path, int number)
+{
+    const QByteArray content = readAll(path);
+    for (const FoundRecord &record : recordsIn(content)) {
+        if (record.tag == kSeedTag && record.number == number) {
+            return removeFromFile(nativePath(path), contentHash({content.constData(), size_t(content.size())}),
+                                  std::uint64_t(record.begin), std::uint64_t(record.end))
+                .ok();
+        }
+    }
+    return false;
+}
+
+// Every seed record is either in the file or offered by the history for restoring, never both
+// and never neither; each one offered exactly once.
+QString lostOrTwice(const QString &path, int count)
+{
+    const QByteArray content = readAll(path);
+    const QByteArray history = readAll(path + QStringLiteral(".history"));
+    const std::vector<HistoryEntry> entries =
+        historyNewestFirst({history.constData(), size_t(history.size())}, {content.constData(), size_t(content.size())});
+    for (int number = 0; number < count; ++number) {
+        const QByteArray bytes = crlf(recordLines(kSeedTag, number));
+        const bool inFile = content.contains(bytes);
+        const auto offered = std::count_if(entries.begin(), entries.end(), [&](const HistoryEntry &e) {
+            return offeredForRestore(e) && QByteArray::fromStdString(e.removed) == bytes;
+        });
+        if (int(inFile) + int(offered) != 1) {
+            return QStringLiteral("record %1: in the file %2, offered by the history %3 times")
+                .arg(number)
+                .arg(inFile)
+                .arg(offered);
+        }
+    }
+    return {};
+}
+
 QStringList temporariesIn(const QString &folder)
 {
     return QDir(folder).entryList({QStringLiteral("*.merivox-*.tmp")}, QDir::Files | QDir::Hidden);
@@ -115,6 +186,8 @@ class TestRemoveFaults final : public QObject
 private slots:
     void removalsWhileFourAppend();
     void removerKilledAtRandomMoments();
+    void removerKilledBetweenHistoryAndReplace_data();
+    void removerKilledBetweenHistoryAndReplace();
 };
 
 void TestRemoveFaults::removalsWhileFourAppend()
@@ -257,8 +330,62 @@ void TestRemoveFaults::removerKilledAtRandomMoments()
           kKills, confirmedTotal, withoutConfirmation, leftBehind);
 }
 
+void TestRemoveFaults::removerKilledBetweenHistoryAndReplace_data()
+{
+    QTest::addColumn<QByteArray>("stage");
+    QTest::addColumn<bool>("replaced"); // the kill comes after the new content took the path's place
+    for (const char *stage : {"history", "written", "flushed", "rescued", "backup"}) {
+        QTest::newRow(stage) << QByteArray(stage) << false;
+    }
+    QTest::newRow("replaced") << QByteArrayLiteral("replaced") << true;
+}
+
+void TestRemoveFaults::removerKilledBetweenHistoryAndReplace()
+{
+    QFETCH(QByteArray, stage);
+    QFETCH(bool, replaced);
+    constexpr int kSeed = 6;
+    QTemporaryDir folder;
+    const QString path = fileIn(folder.path());
+    writeAll(path, seedFile(kSeed));
+    // A removal before: the .bak and the history exist, so that the kill meets their replacement.
+    QVERIFY(removeSeed(path, 0));
+    const QByteArray before = readAll(path);
+    const QByteArray second = crlf(recordLines(kSeedTag, 2));
+
+    QProcess *remover = startHelper(this, {QStringLiteral("--remove-hang"), folder.path(), QString::fromLatin1(stage),
+                                           QStringLiteral("2")});
+    QVERIFY(remover->waitForReadyRead(30000));
+    QCOMPARE(remover->readAllStandardOutput(), QByteArrayLiteral("K\n"));
+    remover->kill();
+    QVERIFY(remover->waitForFinished(30000));
+    delete remover;
+
+    QByteArray expected = before;
+    if (replaced) {
+        expected.remove(expected.indexOf(second), second.size());
+    }
+    QCOMPARE(readAll(path), expected);
+    QVERIFY2(lostOrTwice(path, kSeed).isEmpty(), qPrintable(lostOrTwice(path, kSeed)));
+
+    // The next copy mends it: its removal answers the killed one's entry, and still nothing is
+    // lost or offered twice.
+    QVERIFY(removeSeed(path, 4));
+    QVERIFY2(lostOrTwice(path, kSeed).isEmpty(), qPrintable(lostOrTwice(path, kSeed)));
+    QVERIFY(temporariesIn(folder.path()).isEmpty());
+    const QByteArray history = readAll(path + QStringLiteral(".history"));
+    const std::vector<HistoryEntry> entries = parseHistory({history.constData(), size_t(history.size())});
+    QCOMPARE(int(entries.size()), 3);
+    QVERIFY(entries[1].marked);
+    QCOMPARE(QByteArray::fromStdString(entries[1].removed), second);
+    QCOMPARE(entries[1].outcome, replaced ? HistoryOutcome::Done : HistoryOutcome::NotDone);
+}
+
 int main(int argc, char *argv[])
 {
+    if (argc == 5 && qstrcmp(argv[1], "--remove-hang") == 0) {
+        return removeAndHang(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]), QByteArray(argv[4]).toInt());
+    }
     if (argc == 5 && qstrcmp(argv[1], "--append") == 0) {
         return appendRecords(QByteArray(argv[2]).toInt(), QString::fromLatin1(argv[3]),
                              QString::fromLocal8Bit(argv[4]));
