@@ -438,3 +438,31 @@ TEST_CASE("a record removed before an append and a second removal stays in the h
         CHECK(s1Entry->outcome == HistoryOutcome::Done);
     }
 }
+
+TEST_CASE("a change whose history cannot be written changes nothing")
+{
+    const std::string seed = "ITEM:K1\r\nendtip\r\nITEM:Z1\r\nendtip\r\n";
+    const struct
+    {
+        const char *what;
+        bool insert;
+    } cases[] = {
+        {"a removal", false},
+        {"an insertion", true},
+    };
+    for (const auto &c : cases) {
+        const std::string what = c.what;
+        CAPTURE(what);
+        Scratch scratch;
+        writeBytes(scratch.file(), seed);
+        writeBytes(scratch.path / "usrprobe.dat.bak", seed.substr(0, 17));
+        fs::create_directory(scratch.history());
+        const ReplaceResult result = c.insert ? insertIntoFile(scratch.file(), contentHash(seed), 0, "ITEM:N\r\n")
+                                              : removeFromFile(scratch.file(), contentHash(seed), 0, 17);
+        CHECK(result.cause == FileCause::IsFolder);
+        CHECK_FALSE(result.replaced);
+        CHECK(bytesOf(scratch.file()) == seed);
+        CHECK(bytesOf(scratch.path / "usrprobe.dat.bak") == seed.substr(0, 17));
+        CHECK(std::distance(fs::directory_iterator(scratch.path), fs::directory_iterator()) == 3);
+    }
+}
