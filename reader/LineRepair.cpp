@@ -19,7 +19,8 @@ Span spanOf(const ProbeFile &file, qsizetype record)
 
 QString linesText(int first, int last)
 {
-    return first == last ? QStringLiteral("Zeile %1").arg(first) : QStringLiteral("Zeilen %1 bis %2").arg(first).arg(last);
+    return first == last ? QStringLiteral("Zeile %1").arg(first)
+                         : QStringLiteral("Zeilen %1 bis %2").arg(first).arg(last);
 }
 
 } // namespace

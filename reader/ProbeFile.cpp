@@ -561,8 +561,8 @@ std::optional<qsizetype> ProbeFile::recordOfLine(int line, QString *reason) cons
         return refuse(QStringLiteral("Zeile %1 gehört zu keinem Eintrag: vor ihr steht keine Zeile ITEM:.").arg(line));
     }
     if (quint32(line) > firstLineOf(record) + this->record(record).lineCount) {
-        return refuse(QStringLiteral("Zeile %1 gehört zu keinem Eintrag: sie steht nach dem Ende (endtip) des Eintrags, "
-                                     "der in Zeile %2 beginnt.")
+        return refuse(QStringLiteral("Zeile %1 gehört zu keinem Eintrag: sie steht nach dem Ende (endtip) des "
+                                     "Eintrags, der in Zeile %2 beginnt.")
                           .arg(line)
                           .arg(firstLineOf(record) + 1));
     }

@@ -33,12 +33,11 @@ QMenu *RepairAction::menuFor(const QString &path, const ProbeFile &file, int lin
 
 bool RepairAction::confirmed(const LineRepair &repair)
 {
-    QMessageBox box(QMessageBox::Question, m_window->windowTitle(), repair.question(), QMessageBox::NoButton,
-                    m_window);
+    QMessageBox box(QMessageBox::Question, m_window->windowTitle(), repair.question(), QMessageBox::NoButton, m_window);
     box.setObjectName(QStringLiteral("frmAusbessern"));
     box.setInformativeText(QStringLiteral("Kein Eintrag wird dabei verändert."));
-    const QString label = repair.kind == LineRepair::Kind::SplitLine ? QStringLiteral("&Teilen")
-                                                                    : QStringLiteral("&Entfernen");
+    const QString label =
+        repair.kind == LineRepair::Kind::SplitLine ? QStringLiteral("&Teilen") : QStringLiteral("&Entfernen");
     QPushButton *yes = box.addButton(label, QMessageBox::DestructiveRole);
     QPushButton *cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
     // A slip of the Enter key changes nothing.

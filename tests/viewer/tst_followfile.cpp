@@ -393,9 +393,9 @@ void TestFollowFile::repairInWindow_data()
     const QByteArray mended = rec("A") + rec("B", "M4", "\n") + rec("C");
     const QByteArray together = "ITEM:AMM M3\r\nbegintip\r\nendtipITEM:BMM M4\r\nbegintip\r\nendtip\r\n";
     const QByteArray twice = rec("A") + rec("A");
-    QTest::newRow("stray line, Entf") << stray << 7 << false << QString() << QStringList{"&Entfernen"}
-                                      << QStringList{"Zeile 7 gehört zu keinem Eintrag. Zeile 7 aus der Datei entfernen?"}
-                                      << mended;
+    QTest::newRow("stray line, Entf")
+        << stray << 7 << false << QString() << QStringList{"&Entfernen"}
+        << QStringList{"Zeile 7 gehört zu keinem Eintrag. Zeile 7 aus der Datei entfernen?"} << mended;
     QTest::newRow("stray line, menu") << stray << 7 << true << QStringLiteral("Zeile 7 entfernen …")
                                       << QStringList{"&Entfernen"} << QStringList{"Kein Eintrag wird dabei verändert."}
                                       << mended;

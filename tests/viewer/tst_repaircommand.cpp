@@ -72,32 +72,31 @@ void TestRepairCommand::ranges_data()
         << kA + "cyl 1 2 3\r\nendtip\r\n" + kB << 5 << 4 << 5 << a << a + 19 << QByteArray();
     QTest::newRow("rest of a cut-off record, asked at its start")
         << kA + "cyl 1 2 3\r\nendtip\r\n" + kB << 4 << 4 << 5 << a << a + 19 << QByteArray();
-    QTest::newRow("before the first record") << "Müll\r\n\r\n" + kA << 2 << 1 << 2 << qint64(0) << qint64(9)
-                                             << QByteArray();
+    QTest::newRow("before the first record")
+        << "Müll\r\n\r\n" + kA << 2 << 1 << 2 << qint64(0) << qint64(9) << QByteArray();
     QTest::newRow("after the last, no line end") << kA + "\r\nRest" << 5 << 4 << 5 << a << a + 6 << QByteArray();
-    QTest::newRow("LF-only lines") << QByteArray("ITEM:AMM M3\nbegintip\nendtip\nxx\nyy\n") << 4 << 4 << 5
-                                   << qint64(28) << qint64(34) << QByteArray();
+    QTest::newRow("LF-only lines") << QByteArray("ITEM:AMM M3\nbegintip\nendtip\nxx\nyy\n") << 4 << 4 << 5 << qint64(28)
+                                   << qint64(34) << QByteArray();
     QTest::newRow("run together in the middle") << kTogether << 3 << 3 << 3 << a - 2 << a - 2 << QByteArray("\r\n");
     QTest::newRow("run together at the start") << "endtipITEM:AMM M3\r\nbegintip\r\nendtip\r\n" + kB << 1 << 1 << 1
                                                << qint64(6) << qint64(6) << QByteArray("\r\n");
-    QTest::newRow("run together in the last line")
-        << kA + "ITEM:BMM M4\r\nbegintip\r\nendtipITEM:CMM M5" << 6 << 6 << 6 << 2 * a - 2 << 2 * a - 2
-        << QByteArray("\r\n");
+    QTest::newRow("run together in the last line") << kA + "ITEM:BMM M4\r\nbegintip\r\nendtipITEM:CMM M5" << 6 << 6 << 6
+                                                   << 2 * a - 2 << 2 * a - 2 << QByteArray("\r\n");
     QTest::newRow("run together, LF-only lines")
         << QByteArray("ITEM:AMM M3\nbegintip\nendtipITEM:BMM M4\nbegintip\nendtip\n") << 3 << 3 << 3 << qint64(27)
         << qint64(27) << QByteArray("\r\n");
     // CR alone ends no line: a garbage line with CRs inside is one line, and an item line after a
     // CR alone is not a line of its own, so the line is a damaged line of the record it stands in.
-    QTest::newRow("garbage with CR-only line ends") << kA + "xx\ryy\r\n" + kB << 4 << 4 << 4 << a << a + 7
-                                                    << QByteArray();
+    QTest::newRow("garbage with CR-only line ends")
+        << kA + "xx\ryy\r\n" + kB << 4 << 4 << 4 << a << a + 7 << QByteArray();
     QTest::newRow("run together after a CR alone")
         << QByteArray("ITEM:AMM M3\r\nbegintip\r\nendtip\rITEM:BMM M4\r\nbegintip\r\nendtip\r\n") << 3 << 0 << 0
         << qint64(0) << qint64(0) << QByteArray();
-    QTest::newRow("CR-only file, one line") << QByteArray("ITEM:AMM M3\rbegintip\rendtip\rxx\r") << 1 << 0 << 0
-                                            << qint64(0) << qint64(0) << QByteArray();
+    QTest::newRow("CR-only file, one line")
+        << QByteArray("ITEM:AMM M3\rbegintip\rendtip\rxx\r") << 1 << 0 << 0 << qint64(0) << qint64(0) << QByteArray();
     QTest::newRow("line of an intact record") << kA + kB << 2 << 0 << 0 << qint64(0) << qint64(0) << QByteArray();
-    QTest::newRow("line after a run-together line") << kTogether << 4 << 0 << 0 << qint64(0) << qint64(0)
-                                                    << QByteArray();
+    QTest::newRow("line after a run-together line")
+        << kTogether << 4 << 0 << 0 << qint64(0) << qint64(0) << QByteArray();
     QTest::newRow("past the end") << kA << 4 << 0 << 0 << qint64(0) << qint64(0) << QByteArray();
 }
 
@@ -150,14 +149,17 @@ void TestRepairCommand::repairs_data()
     QTest::addColumn<QString>("err");
 
     QTest::newRow("garbage line") << kA + "irgendwas\r\n" + kB << 4 << 0 << kA + kB
-                                  << "Entfernt: Zeile 4 außerhalb jedes Eintrags.\n" << "";
+                                  << "Entfernt: Zeile 4 außerhalb jedes Eintrags.\n"
+                                  << "";
     QTest::newRow("rest of a cut-off record") << kA + "cyl 1 2 3\r\nendtip\r\n" + kB << 5 << 0 << kA + kB
-                                              << "Entfernt: Zeilen 4 bis 5 außerhalb jedes Eintrags.\n" << "";
-    QTest::newRow("run-together line") << kTogether << 3 << 0 << kA + kB
-                                       << "Geteilt: Zeile 3 in die Zeilen 3 und 4.\n" << "";
+                                              << "Entfernt: Zeilen 4 bis 5 außerhalb jedes Eintrags.\n"
+                                              << "";
+    QTest::newRow("run-together line") << kTogether << 3 << 0 << kA + kB << "Geteilt: Zeile 3 in die Zeilen 3 und 4.\n"
+                                       << "";
     QTest::newRow("intact record") << kA + kB << 5 << 1 << kA + kB << ""
                                    << "Zeile 5 gehört zu einem Eintrag; dafür gibt es keine Ausbesserung.\n";
-    QTest::newRow("past the end") << kA << 9 << 1 << kA << "" << "Zeile 9 gibt es nicht: die Datei hat 3 Zeilen.\n";
+    QTest::newRow("past the end") << kA << 9 << 1 << kA << ""
+                                  << "Zeile 9 gibt es nicht: die Datei hat 3 Zeilen.\n";
 }
 
 void TestRepairCommand::repairs()
@@ -232,12 +234,16 @@ void TestRepairCommand::program_data()
 
     QTest::newRow("split") << QStringList{"--repair", "3", "FILE"} << 0 << "Geteilt: Zeile 3 in die Zeilen 3 und 4.\n"
                            << "";
-    QTest::newRow("nothing to mend") << QStringList{"--repair", "1", "FILE"} << 1 << "" << "Zeile 1 gehört zu einem";
-    QTest::newRow("missing file") << QStringList{"--repair", "3", "FILE.fehlt"} << 2 << "" << "existiert nicht.";
-    QTest::newRow("no line") << QStringList{"--repair"} << 2 << "" << "--repair braucht";
+    QTest::newRow("nothing to mend") << QStringList{"--repair", "1", "FILE"} << 1 << ""
+                                     << "Zeile 1 gehört zu einem";
+    QTest::newRow("missing file") << QStringList{"--repair", "3", "FILE.fehlt"} << 2 << ""
+                                  << "existiert nicht.";
+    QTest::newRow("no line") << QStringList{"--repair"} << 2 << ""
+                             << "--repair braucht";
     QTest::newRow("line 0") << QStringList{"--repair", "0", "FILE"} << 2 << ""
                             << "„0“ ist keine Zeilennummer: Zeilen zählen ab 1.";
-    QTest::newRow("no file") << QStringList{"--repair", "3"} << 2 << "" << "--repair braucht";
+    QTest::newRow("no file") << QStringList{"--repair", "3"} << 2 << ""
+                             << "--repair braucht";
 }
 
 void TestRepairCommand::program()
