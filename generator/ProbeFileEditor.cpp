@@ -89,6 +89,16 @@ ProbeFileEditor::Outcome ProbeFileEditor::remove(const QString &path, const QByt
     return finish(result, QStringLiteral("Der Eintrag konnte nicht aus der Datei %1 entfernt werden.\n%2"));
 }
 
+ProbeFileEditor::Outcome ProbeFileEditor::repair(const QString &path, const QByteArray &seen, qint64 begin,
+                                                 qint64 end, const QByteArray &insert)
+{
+    m_path = path;
+    m_canUndo = false;
+    const ReplaceResult result = spliceFile(nativePath(path), contentHash(bytesOf(seen)), std::uint64_t(begin),
+                                            std::uint64_t(end), bytesOf(insert));
+    return finish(result, QStringLiteral("Die Datei %1 konnte nicht ausgebessert werden.\n%2"));
+}
+
 ProbeFileEditor::Outcome ProbeFileEditor::undo()
 {
     if (!m_canUndo) {

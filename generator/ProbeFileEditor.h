@@ -24,6 +24,11 @@ public:
     // Takes out the bytes [begin, end) of the file at path, given the whole content as read.
     Outcome remove(const QString &path, const QByteArray &seen, qint64 begin, qint64 end);
 
+    // Mends the file at path, given the whole content as read: replaces the bytes [begin, end)
+    // by insert (lines that belong to no record taken out, or a line end put into a line that
+    // holds two). A repair is not undone by undo().
+    Outcome repair(const QString &path, const QByteArray &seen, qint64 begin, qint64 end, const QByteArray &insert);
+
     // Puts the last removed bytes back where they were, while the file has not changed since.
     Outcome undo();
     bool canUndo() const { return m_canUndo; }

@@ -3,6 +3,7 @@
 #include "ProbeFile.h"
 #include "ReaderTexts.h"
 #include "RemoveCommand.h"
+#include "RepairCommand.h"
 
 #include "OutputCheck.h"
 #include "ProgramArguments.h"
@@ -68,6 +69,15 @@ const QList<OptionDefinition> &optionDefinitions()
          QStringLiteral("--remove braucht eine Zeilennummer und eine DATEI."),
          {QStringLiteral("entfernt den Eintrag, zu dem die Zeile gehört, und nur ihn."),
           QStringLiteral("Rückgabewert 0: entfernt, 1: kein solcher Eintrag, Datei geändert"),
+          QStringLiteral("oder in Benutzung, 2: Aufruf falsch, Datei nicht les- oder schreibbar.")}},
+        {Action::Repair,
+         {QStringLiteral("repair")},
+         {Value::Line, Value::File},
+         QStringLiteral("--repair braucht eine Zeilennummer und eine DATEI."),
+         {QStringLiteral("bessert das Problem der Zeile aus, ohne einen Eintrag anzutasten:"),
+          QStringLiteral("entfernt die Zeilen um sie herum, die zu keinem Eintrag gehören,"),
+          QStringLiteral("oder teilt eine Zeile, in der ein zweiter Eintrag beginnt, vor „ITEM:“."),
+          QStringLiteral("Rückgabewert 0: ausgebessert, 1: nichts auszubessern, Datei geändert"),
           QStringLiteral("oder in Benutzung, 2: Aufruf falsch, Datei nicht les- oder schreibbar.")}},
         {Action::Sheet,
          {QStringLiteral("pdf")},
@@ -374,6 +384,10 @@ std::optional<int> answerWithoutDisplay(const ViewerRequest &request, int &argc,
     case ViewerRequest::Action::Remove: {
         QCoreApplication app(argc, argv);
         return removeRecordAtLine(request.path, request.line, out, err);
+    }
+    case ViewerRequest::Action::Repair: {
+        QCoreApplication app(argc, argv);
+        return repairLine(request.path, request.line, out, err);
     }
     case ViewerRequest::Action::Sheet: {
         // Refused here already, so that nothing is loaded for a sheet that is not written.

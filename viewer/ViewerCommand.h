@@ -13,7 +13,7 @@ namespace merivox {
 // What merivox-view is asked to do, read from its arguments without any application object.
 struct ViewerRequest final
 {
-    enum class Action { Help, Version, Check, Remove, Sheet, Window, Refused };
+    enum class Action { Help, Version, Check, Remove, Repair, Sheet, Window, Refused };
     Action action = Action::Window;
     QString path;     // the probe file; for the window empty when the file dialog is to ask for it
     int line = 0;     // --remove, --pdf: the line whose record is meant

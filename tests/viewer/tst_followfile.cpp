@@ -15,6 +15,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QListView>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
@@ -125,6 +127,8 @@ private slots:
     void windowFollows();
     void removeInWindow_data();
     void removeInWindow();
+    void repairInWindow_data();
+    void repairInWindow();
 
 private:
     QTemporaryDir m_folder;
@@ -373,6 +377,99 @@ void TestFollowFile::removeInWindow()
         QTRY_COMPARE_WITH_TIMEOUT(table->currentIndex().row(), chosen, 5000);
         QVERIFY(!undo->isEnabled());
     }
+}
+
+void TestFollowFile::repairInWindow_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<int>("line");          // the problem chosen in the list, by its line
+    QTest::addColumn<bool>("byMenu");       // its context menu's entry, else Entf in the list
+    QTest::addColumn<QString>("menuEntry"); // the entry's text; disabled when it offers no repair
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<QStringList>("said"); // a piece of each box's text
+    QTest::addColumn<QByteArray>("after");
+
+    const QByteArray stray = rec("A") + rec("B", "M4", "\n") + "irgendwas\r\n" + rec("C");
+    const QByteArray mended = rec("A") + rec("B", "M4", "\n") + rec("C");
+    const QByteArray together = "ITEM:AMM M3\r\nbegintip\r\nendtipITEM:BMM M4\r\nbegintip\r\nendtip\r\n";
+    const QByteArray twice = rec("A") + rec("A");
+    QTest::newRow("stray line, Entf")
+        << stray << 7 << false << QString() << QStringList{"&Entfernen"}
+        << QStringList{"Zeile 7 gehört zu keinem Eintrag. Zeile 7 aus der Datei entfernen?"} << mended;
+    QTest::newRow("stray line, menu") << stray << 7 << true << QStringLiteral("Zeile 7 entfernen …")
+                                      << QStringList{"&Entfernen"} << QStringList{"Kein Eintrag wird dabei verändert."}
+                                      << mended;
+    QTest::newRow("stray line, cancelled") << stray << 7 << false << QString() << QStringList{"Abbrechen"}
+                                           << QStringList{"Zeile 7"} << stray;
+    QTest::newRow("run-together line, Entf") << together << 3 << false << QString() << QStringList{"&Teilen"}
+                                             << QStringList{"Zeile 3 enthält das Ende eines Eintrags"}
+                                             << rec("A") + rec("B", "M4");
+    QTest::newRow("run-together line, menu") << together << 3 << true << QStringLiteral("Zeile 3 teilen …")
+                                             << QStringList{"&Teilen"} << QStringList{"Vor „ITEM:“"}
+                                             << rec("A") + rec("B", "M4");
+    // A problem inside a record has no repair: Entf there does not take the record out.
+    QTest::newRow("problem of a record, Entf")
+        << twice << 4 << false << QString() << QStringList{"OK"}
+        << QStringList{"Zeile 4 gehört zu einem Eintrag; dafür gibt es keine Ausbesserung."} << twice;
+    QTest::newRow("problem of a record, menu")
+        << twice << 4 << true << QStringLiteral("Nichts auszubessern") << QStringList() << QStringList() << twice;
+}
+
+void TestFollowFile::repairInWindow()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(int, line);
+    QFETCH(bool, byMenu);
+    QFETCH(QString, menuEntry);
+    QFETCH(QStringList, answers);
+    QFETCH(QStringList, said);
+    QFETCH(QByteArray, after);
+    if (after != before) {
+        SKIP_WITHOUT_ONE_STEP_REPLACE();
+    }
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
+    QVERIFY(writeAll(path, before));
+    ViewerWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.openFile(path));
+    auto *table = window.findChild<QTableView *>(QStringLiteral("tbl_eintraege"));
+    auto *problems = window.findChild<QListView *>(QStringLiteral("lst_probleme"));
+    QVERIFY(table && problems);
+    QModelIndex problem;
+    for (int row = 0; row < problems->model()->rowCount() && !problem.isValid(); ++row) {
+        const QModelIndex item = problems->model()->index(row, 0);
+        if (item.data(Qt::UserRole).toInt() == line) {
+            problem = item;
+        }
+    }
+    QVERIFY2(problem.isValid(), "no problem at the line");
+    QTest::mouseClick(problems->viewport(), Qt::LeftButton, {}, problems->visualRect(problem).center());
+    QVERIFY(problems->hasFocus());
+
+    {
+        BoxAnswers boxes(answers);
+        if (byMenu) {
+            std::unique_ptr<QMenu> menu(window.problemMenu());
+            QVERIFY(menu);
+            auto *entry = menu->findChild<QAction *>(QStringLiteral("act_ausbessern"));
+            QVERIFY(entry);
+            QCOMPARE(entry->text(), menuEntry);
+            QCOMPARE(entry->isEnabled(), !answers.isEmpty());
+            entry->trigger();
+        } else {
+            QTest::keyClick(problems, Qt::Key_Delete);
+        }
+        QCOMPARE(boxes.texts.size(), said.size());
+        for (qsizetype i = 0; i < said.size(); ++i) {
+            QVERIFY2(boxes.texts.at(i).contains(said.at(i)), qPrintable(boxes.texts.at(i)));
+        }
+    }
+    QCOMPARE(readAll(path), after);
+    // Read again: the table shows every record the file holds.
+    QTRY_COMPARE_WITH_TIMEOUT(table->model()->rowCount(), int(ProbeFile::fromBytes(after).recordCount()), 5000);
 }
 
 QTEST_MAIN(TestFollowFile)

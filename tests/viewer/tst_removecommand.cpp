@@ -67,7 +67,8 @@ void TestRemoveCommand::removes_data()
         << kFile << 9 << 0 << kA + kB + kStray << "Entfernt: C (Gewinde M5), Zeilen 8 bis 10.\n"
         << "";
     QTest::newRow("outside every record") << kFile << 7 << 1 << kFile << ""
-                                          << "Zeile 7 gehört zu keinem Eintrag: vor ihr steht keine Zeile ITEM:.\n";
+                                          << "Zeile 7 gehört zu keinem Eintrag: sie steht nach dem Ende (endtip) des "
+                                             "Eintrags, der in Zeile 4 beginnt.\n";
     QTest::newRow("before the first record") << kStray + kA << 1 << 1 << kStray + kA << ""
                                              << "Zeile 1 gehört zu keinem Eintrag: vor ihr steht keine Zeile ITEM:.\n";
     QTest::newRow("past the end") << kFile << 11 << 1 << kFile << ""

@@ -299,6 +299,9 @@ void TestViewer::problemChoosesRecord()
         QCOMPARE(table->currentIndex().row(), records.at(i));
         const int line = item.data(Qt::UserRole).toInt();
         QVERIFY2(text->toPlainText().contains(QStringLiteral("%1  ").arg(line)), qPrintable(text->toPlainText()));
+        // The problem's own line is selected in the record's text.
+        const QString selected = text->textCursor().selectedText();
+        QVERIFY2(selected.trimmed().startsWith(QStringLiteral("%1  ").arg(line)), qPrintable(selected));
     }
     QFile file(path); // only read: the file is as it was
     QVERIFY(file.open(QIODevice::ReadOnly));

@@ -95,6 +95,8 @@ void TestViewerCommandLine::requests_data()
     row({"a.dat", "--remove", "3"}, Action::Remove, "a.dat", 3, {});
     row({"--remove", "+3", "a.dat"}, Action::Remove, "a.dat", 3, {});
     row({"--remove", "2147483647", "a.dat"}, Action::Remove, "a.dat", 2147483647, {});
+    row({"--repair", "40", "a.dat"}, Action::Repair, "a.dat", 40, {});
+    row({"a.dat", "--repair=7"}, Action::Repair, "a.dat", 7, {});
     row({"--pdf", "o.pdf", "1", "a.dat"}, Action::Sheet, "a.dat", 1, "o.pdf");
     row({"--pdf", "Blatt Ω.pdf", "007", "Prüfung_Ω_漢.dat"}, Action::Sheet, "Prüfung_Ω_漢.dat", 7, "Blatt Ω.pdf");
     row({"--check", "a.dat", "-h"}, Action::Help, {}, 0, {});
@@ -295,12 +297,13 @@ void TestViewerCommandLine::helpListsWhatTheParserKnows()
         QVERIFY2(request.action != Action::Refused, qPrintable(name + QStringLiteral(": ") + request.refusal));
         QVERIFY2(request.action != Action::Window, qPrintable(name));
     }
-    QCOMPARE(listed, (QStringList{"  --check DATEI", "  --remove ZEILE DATEI", "  --pdf AUSGABE.pdf ZEILE DATEI",
-                                  "  -h, --help", "  -v, --version"}));
+    QCOMPARE(listed, (QStringList{"  --check DATEI", "  --remove ZEILE DATEI", "  --repair ZEILE DATEI",
+                                  "  --pdf AUSGABE.pdf ZEILE DATEI", "  -h, --help", "  -v, --version"}));
     // The calls at the top name the options that take values, as the list does.
     QVERIFY(help.startsWith(QStringLiteral("Aufruf: merivox-view [DATEI]\n"
                                            "        merivox-view --check DATEI\n"
                                            "        merivox-view --remove ZEILE DATEI\n"
+                                                "        merivox-view --repair ZEILE DATEI\n"
                                            "        merivox-view --pdf AUSGABE.pdf ZEILE DATEI\n\n")));
 }
 
