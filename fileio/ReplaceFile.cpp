@@ -25,46 +25,6 @@ namespace {
 constexpr std::string_view kTag = ".merivox-";
 constexpr std::string_view kTemporaryEnd = ".tmp";
 
-size_t commonPrefix(std::string_view a, std::string_view b)
-{
-    const auto [ia, ib] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
-    return size_t(ia - a.begin());
-}
-
-constexpr std::string_view kItem = "ITEM:";
-
-// The start of the line that holds position at.
-size_t lineStart(std::string_view text, size_t at)
-{
-    const size_t end = at == 0 ? std::string_view::npos : text.rfind('\n', at - 1);
-    return end == std::string_view::npos ? 0 : end + 1;
-}
-
-// Whether longer is shorter with one record put in at a line start no later than the first
-// difference, where the current content of the two may also have had anything appended since. A record is a run of
-// whole lines whose first line, and only that, starts with the item keyword; the last line may lack its end.
-bool oneRecordMore(std::string_view shorter, std::string_view longer, size_t same, bool longerIsBackup)
-{
-    const size_t from = lineStart(longer, same);
-    if (longer.substr(from, kItem.size()) != kItem) {
-        return false;
-    }
-    const std::string_view rest = shorter.substr(from);
-    size_t end = from;
-    while (end < longer.size()) {
-        const size_t lineEnd = longer.find('\n', end);
-        end = lineEnd == std::string_view::npos ? longer.size() : lineEnd + 1;
-        const std::string_view after = longer.substr(end);
-        if (longerIsBackup ? rest.starts_with(after) : after.starts_with(rest)) {
-            return true;
-        }
-        if (after.starts_with(kItem)) {
-            break;
-        }
-    }
-    return false;
-}
-
 // Checks the range against the content and builds the new content.
 bool splice(std::string_view content, std::uint64_t begin, std::uint64_t end, std::string_view insert, std::string &out)
 {
@@ -137,17 +97,6 @@ void removeLeftovers(const fs::path &file)
             fs::remove(it->path(), ignored);
         }
     }
-}
-
-bool isEarlierContent(std::string_view backup, std::string_view current)
-{
-    // Overwriting a backup whose bytes all still stand at the start of the file loses nothing.
-    if (current.starts_with(backup)) {
-        return true;
-    }
-    // A record taken out (then anything appended), or a record put back in.
-    const size_t same = commonPrefix(backup, current);
-    return oneRecordMore(current, backup, same, true) || oneRecordMore(backup, current, same, false);
 }
 
 namespace {

@@ -16,10 +16,10 @@
 //   4. the new content goes to "<name>.merivox-<pid>.tmp" in the same folder, with the old file's
 //      permissions (Windows: attributes and access list), and is flushed;
 //   5. the old content is kept as "<name>.bak": a hard link to the old file, or where the file
-//      system has no hard links a flushed copy. An existing .bak is replaced only when it holds an
-//      earlier content of this file (isEarlierContent), and only after its records that are
-//      neither in the file nor in the history were appended to the history; otherwise nothing is
-//      changed;
+//      system has no hard links a flushed copy. Whatever an existing .bak holds that is neither in
+//      the file nor in the history (records, and any other run of lines) is appended to the
+//      history first, so replacing it loses nothing; a .bak that cannot be read (a folder, no
+//      permission) is left alone, and nothing is changed;
 //   6. the temporary file takes the path's place in one step (POSIX rename, Windows rename on its
 //      handle with POSIX semantics), and the folder is flushed;
 //   7. the history's marker says whether the file was changed (also after a failure in 4 to 6).
@@ -77,7 +77,7 @@ inline ReplaceResult removeFromFile(const std::filesystem::path &path, std::uint
 }
 
 inline ReplaceResult insertIntoFile(const std::filesystem::path &path, std::uint64_t expectedHash, std::uint64_t at,
-                                    std::string_view bytes, const ChangeNote &note = {HistoryAction::Undo})
+                                    std::string_view bytes, const ChangeNote &note = {HistoryAction::Undo, 0, 0, {}, {}})
 {
     return spliceFile(path, expectedHash, at, at, bytes, note);
 }
@@ -121,15 +121,6 @@ bool isTemporaryName(const std::filesystem::path &file, const std::filesystem::p
 // Removes every temporary file of the file's name. Only called under the file's lock: every
 // temporary file is made and used up under it, so one found then is a killed copy's leftover.
 void removeLeftovers(const std::filesystem::path &file);
-
-// Whether an existing .bak may be replaced, because this program wrote it or because replacing
-// it loses nothing: the file's current content starts with all of the .bak's bytes (nothing but
-// appends since, or a copy of the current content), or it is the .bak with one record taken out
-// or put back in at a line start, after which anything may have been appended. That is what a
-// removal, an undo and later appends leave behind. A record here is a run of whole lines of
-// which the first, and only that one, starts with "ITEM:". A .bak that an editor or another
-// program wrote with any other difference is left alone, and nothing is removed.
-bool isEarlierContent(std::string_view backup, std::string_view current);
 
 // A replacement that ended before anything was replaced: for the cause that the table gives the
 // system's error, or for a cause of its own.

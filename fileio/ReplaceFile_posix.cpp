@@ -117,7 +117,7 @@ ReplaceResult keepBackup(const fs::path &file, const struct stat &info, std::str
         }
         std::string earlier;
         FileHandle in(S_ISREG(existing.st_mode) ? ::open(backup.c_str(), O_RDONLY | O_CLOEXEC) : -1);
-        if (in.fd < 0 || readAll(in.fd, earlier) != 0 || !detail::isEarlierContent(earlier, content)) {
+        if (in.fd < 0 || readAll(in.fd, earlier) != 0) {
             return notReplaced(FileCause::ForeignBackup);
         }
         if (const ReplaceResult rescued = detail::rescueBackup(file, earlier, content); !rescued.ok()) {

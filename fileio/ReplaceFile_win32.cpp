@@ -197,7 +197,7 @@ ReplaceResult keepBackup(const fs::path &file, HANDLE locked, std::string_view c
         }
         std::string earlier;
         if (!earlierFile.valid() || (existing & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
-            !readAll(earlierFile.handle, earlier) || !detail::isEarlierContent(earlier, content)) {
+            !readAll(earlierFile.handle, earlier)) {
             return notReplaced(FileCause::ForeignBackup);
         }
         if (const ReplaceResult rescued = detail::rescueBackup(file, earlier, content); !rescued.ok()) {

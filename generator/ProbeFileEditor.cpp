@@ -33,7 +33,7 @@ QString ProbeFileEditor::reasonText(FileCause cause, int systemError, const QStr
         return QStringLiteral("Die Datei wird von einem anderen Programm verwendet, oder das Laufwerk kann sie nicht "
                               "in einem Schritt ersetzen.");
     case FileCause::ForeignBackup:
-        return QStringLiteral("Die Sicherung %1 stammt nicht von diesem Programm und wird nicht überschrieben.")
+        return QStringLiteral("Die Sicherung %1 lässt sich nicht lesen und wird nicht überschrieben.")
             .arg(QFileInfo(path + QStringLiteral(".bak")).fileName());
     case FileCause::NoPermissions:
         return QStringLiteral("Die Zugriffsrechte der Datei lassen sich nicht auf die neue Fassung übertragen.");

@@ -137,39 +137,50 @@ TEST_CASE("the content hash is 64-bit FNV-1a")
     CHECK(contentHash("foobar") == 0x85944171f73967e8ull);
 }
 
-TEST_CASE("which backup holds an earlier content of the file")
+TEST_CASE("replacing a .bak of any content keeps in the history what only the .bak held")
 {
     const std::string a = "ITEM:A\r\n", b = "ITEM:B\r\n", c = "ITEM:C\r\n", d = "ITEM:D\r\n";
+    const std::string odd("ITEM:B\r\nx\0\x1a\xe4\r", 13);
     struct Case
     {
         std::string backup, current;
-        bool earlier;
+        std::vector<std::string> rescued; // what the history must hold besides the removal's entry
     };
     const Case cases[] = {
-        {a + b + c, a + b + c, true},             // a killed removal's link, or nothing since
-        {a + b, a + b + c, true},                 // appended since: every byte still in the file
-        {"", a, true},                            // an empty backup holds nothing to lose
-        {a + b + c, a + c, true},                 // one record taken out
-        {a + b + c, a + c + d, true},             // taken out, then appended to
-        {a + b + c, b + c, true},                 // the first record taken out
-        {a + b + c, a + b, true},                 // the last one
-        {a + b + b + c, a + b + c, true},         // one of two equal records
-        {a + "ITEM:B\r\nx\r\n" + c, a + c, true}, // a record of several lines
-        {a + "ITEM:B\r\nx", a, true},             // the last one without its line end
-        {a + c, a + b + c, true},                 // put back (undo)
-        {a + c, a + b + c + d, true},             // put back, then appended to
-        {a + b + c, b + a + c, false},            // two changes
-        {a + b + c, a + "ITEM:X\r\n" + c, false}, // a line changed in place
-        {a + b + c, a + "x\r\n" + b + c, false},  // a line put in that is not a record
-        {a + b + c + d, a + d, false},            // two records taken out
-        {a, b, true},                             // the only record taken out, another appended
-        {"text of another program", a + b, false},
+        {a + b + c, a + b + c + d, {}},                 // appended since: every byte still in the file
+        {a + c, a + b + c, {}},                         // put back since
+        {a + b + c, a + c + d, {b}},                    // taken out by an older copy without a history
+        {a + b + c + d, a + d, {b, c}},                 // two records taken out
+        {a + "ITEM:X\r\n" + c, a + b + c, {"ITEM:X\r\n"}}, // a line changed by hand
+        {"saved by hand\r\n" + a, a + b, {"saved by hand\r\n"}}, // text before the first record
+        {a + odd, a + c, {odd}}, // odd bytes kept exactly
     };
     for (const Case &c : cases) {
         CAPTURE(c.backup);
-        CAPTURE(c.current);
-        CHECK(detail::isEarlierContent(c.backup, c.current) == c.earlier);
+        Folder folder;
+        writeBytes(folder.file(), c.current);
+        writeBytes(folder.backup(), c.backup);
+        // Takes out the first record; its bytes go into the history as the removal's entry.
+        const ReplaceResult result = removeFromFile(folder.file(), contentHash(c.current), 0, a.size());
+        REQUIRE(result.ok());
+        CHECK(fileBytes(folder.backup()) == c.current);
+        std::string history;
+        REQUIRE(readHistory(folder.file(), history).ok());
+        const std::vector<HistoryEntry> entries = parseHistory(history);
+        std::vector<std::string> rescued;
+        for (const HistoryEntry &entry : entries) {
+            if (entry.action == HistoryAction::Backup) {
+                rescued.push_back(entry.removed);
+            }
+        }
+        CHECK(rescued == c.rescued);
     }
+    // A .bak that cannot be read is left alone, and nothing is changed.
+    Folder folder;
+    writeBytes(folder.file(), kSeed);
+    fs::create_directory(folder.backup());
+    CHECK(removeSecond(folder).cause == FileCause::ForeignBackup);
+    CHECK(fileBytes(folder.file()) == kSeed);
 }
 
 TEST_CASE("temporary names are recognised only for this file")
@@ -226,7 +237,6 @@ TEST_CASE("nothing is changed when the content, the range or the backup is not a
         {"changed", contentHash(kSeed + "x"), 0, 5, "", FileCause::Changed},
         {"past the end", contentHash(kSeed), 5, kSeed.size() + 1, "", FileCause::BadRange},
         {"backwards", contentHash(kSeed), 6, 5, "", FileCause::BadRange},
-        {"foreign backup", contentHash(kSeed), 0, 5, "saved by hand\r\n", FileCause::ForeignBackup},
     };
     for (const Case &c : cases) {
         const std::string what = c.what;

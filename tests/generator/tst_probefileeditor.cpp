@@ -61,7 +61,7 @@ void TestProbeFileEditor::refusedOrFailed_data()
     QTest::addColumn<QString>("name");      // the file's name in the folder
     QTest::addColumn<QByteArray>("seen");   // what the caller read
     QTest::addColumn<qint64>("end");        // the removed range is [0, end)
-    QTest::addColumn<QByteArray>("backup"); // a usrprobe.dat.bak already there, unless empty
+    QTest::addColumn<QByteArray>("backup"); // a usrprobe.dat.bak already there, unless empty; "/": a folder
     QTest::addColumn<ProbeFileEditor::Outcome>("outcome");
     QTest::addColumn<QString>("reason");
 
@@ -71,10 +71,10 @@ void TestProbeFileEditor::refusedOrFailed_data()
                              << "Die Datei wurde geändert, seit sie eingelesen wurde.";
     QTest::newRow("range") << "usrprobe.dat" << content << content.size() + 1 << QByteArray()
                            << ProbeFileEditor::Outcome::Refused << "Der Eintrag steht nicht in der Datei.";
-    QTest::newRow("foreign backup") << "usrprobe.dat" << content << qint64(5) << QByteArray("von Hand\r\n")
-                                    << ProbeFileEditor::Outcome::Failed
-                                    << "Die Sicherung usrprobe.dat.bak stammt nicht von diesem Programm und wird "
-                                       "nicht überschrieben.";
+    QTest::newRow("unreadable backup") << "usrprobe.dat" << content << qint64(5) << QByteArray("/")
+                                       << ProbeFileEditor::Outcome::Failed
+                                       << "Die Sicherung usrprobe.dat.bak lässt sich nicht lesen und wird nicht "
+                                          "überschrieben.";
     QTest::newRow("no file") << "fehlt.dat" << content << qint64(5) << QByteArray() << ProbeFileEditor::Outcome::Failed
                              << "Die Datei existiert nicht.";
     QTest::newRow("no folder") << "fehlt/usrprobe.dat" << content << qint64(5) << QByteArray()
@@ -93,7 +93,9 @@ void TestProbeFileEditor::refusedOrFailed()
     QTemporaryDir folder;
     const QByteArray content = kFirst + kSecond;
     writeAll(folder.filePath(QStringLiteral("usrprobe.dat")), content);
-    if (!backup.isEmpty()) {
+    if (backup == "/") {
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("usrprobe.dat.bak")));
+    } else if (!backup.isEmpty()) {
         writeAll(folder.filePath(QStringLiteral("usrprobe.dat.bak")), backup);
     }
     const QString path = folder.filePath(name);
