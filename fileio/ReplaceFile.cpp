@@ -170,7 +170,9 @@ std::string newEntryId(unsigned long pid)
 
 ReplaceResult historyFailure(const FileResult &failed)
 {
-    return notReplaced(failed.cause, failed.systemError);
+    ReplaceResult result = notReplaced(failed.cause, failed.systemError);
+    result.historyFailed = true;
+    return result;
 }
 
 } // namespace
