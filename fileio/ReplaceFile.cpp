@@ -208,13 +208,15 @@ ReplaceResult prepareReplacement(const fs::path &file, std::string_view content,
     entry.action = note.action;
     entry.when = historyTime(std::chrono::system_clock::now());
     entry.at = begin;
-    const auto [first, last] = linesOf(content, begin, note.action == HistoryAction::Remove || end > begin ? end : begin);
+    const auto [first, last] =
+        linesOf(content, begin, note.action == HistoryAction::Remove || end > begin ? end : begin);
     entry.firstLine = note.firstLine ? note.firstLine : first;
     entry.lastLine = note.lastLine ? note.lastLine : last;
     entry.beforeLength = content.size();
     entry.beforeHash = expectedHash;
     entry.afterLength = replacement.size();
     entry.afterHash = contentHash(replacement);
+    entry.prefixHash = contentHash(content.substr(0, size_t(begin)));
     entry.name = note.name;
     entry.thread = note.thread;
     entry.removed = std::string(content.substr(size_t(begin), size_t(end - begin)));

@@ -52,9 +52,13 @@ ProbeFileEditor::Removed ProbeFileEditor::Removed::fromHistory(const HistoryEntr
     Removed removed;
     removed.bytes = arrayOf(entry.removed);
     removed.at = qint64(entry.at);
-    // A record rescued from a .bak was never at this place of the file: it only goes to the end.
-    removed.knownLength = entry.action == HistoryAction::Backup ? -1 : qint64(entry.afterLength);
-    removed.knownHash = entry.afterHash;
+    // What is known of the bytes before its place: their own hash, or in an entry without it the
+    // whole content that the change left. A record rescued from a .bak was never at this place of
+    // the file: it only goes to the end.
+    removed.knownLength = entry.action == HistoryAction::Backup ? -1
+                          : entry.prefixHash                    ? qint64(entry.at)
+                                                                : qint64(entry.afterLength);
+    removed.knownHash = entry.prefixHash.value_or(entry.afterHash);
     removed.name = arrayOf(entry.name);
     removed.thread = arrayOf(entry.thread);
     return removed;

@@ -38,7 +38,7 @@ public:
         std::uint64_t knownHash = 0;
         QByteArray name, thread; // the record's, as its bytes stood in the file
 
-        // The removed bytes of a history entry, with the content after its change as what is known.
+        // The removed bytes of a history entry, with what it tells of the bytes before their place.
         static Removed fromHistory(const HistoryEntry &entry);
     };
 
