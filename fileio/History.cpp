@@ -148,6 +148,9 @@ std::string headerWithoutCrc(const HistoryEntry &e)
     h += " inserted=" + std::to_string(e.inserted.size());
     h += " name=" + escape(e.name);
     h += " thread=" + escape(e.thread);
+    if (e.prefixHash) {
+        h += " prefix=" + hex(*e.prefixHash, 16);
+    }
     return h;
 }
 
@@ -210,7 +213,9 @@ bool parseEntry(std::string_view history, size_t start, HistoryEntry &e, size_t 
     }
     const std::string_view line = history.substr(lineFrom, lineEnd - lineFrom);
     const std::vector<std::string_view> w = splitSpaces(line);
-    if (w.size() != 14 || w[0] != kEntryStart.substr(1, kEntryStart.size() - 2) || w[1] != kVersion) {
+    // Without or with the prefix's hash before the crc.
+    if ((w.size() != 14 && w.size() != 15) || w[0] != kEntryStart.substr(1, kEntryStart.size() - 2) ||
+        w[1] != kVersion) {
         return false;
     }
     e = HistoryEntry{};
@@ -229,7 +234,15 @@ bool parseEntry(std::string_view history, size_t start, HistoryEntry &e, size_t 
     const auto inserted = field(w[10], "inserted");
     const auto name = field(w[11], "name");
     const auto thread = field(w[12], "thread");
-    const auto crcText = field(w[13], "crc");
+    const auto crcText = field(w.back(), "crc");
+    if (w.size() == 15) {
+        const auto prefix = field(w[13], "prefix");
+        std::uint64_t hash = 0;
+        if (!prefix || !parseHex(*prefix, 16, hash)) {
+            return false;
+        }
+        e.prefixHash = hash;
+    }
     std::uint64_t removedSize = 0, insertedSize = 0, crc = 0;
     if (!at || !lines || !before || !after || !removed || !inserted || !name || !thread || !crcText ||
         !parseNumber(*at, e.at) || !parsePair(*lines, '-', e.firstLine, e.lastLine, false) ||
@@ -251,7 +264,7 @@ bool parseEntry(std::string_view history, size_t start, HistoryEntry &e, size_t 
     if (history.substr(closingAt, closing.size()) != closing) {
         return false;
     }
-    std::uint32_t sum = crc32(line.substr(0, line.size() - w[13].size() - 1));
+    std::uint32_t sum = crc32(line.substr(0, line.size() - w.back().size() - 1));
     sum = crc32(e.removed, sum);
     sum = crc32(e.inserted, sum);
     if (sum != crc) {
@@ -332,7 +345,9 @@ std::string historyTime(std::chrono::system_clock::time_point when)
     const auto day = floor<days>(seconds);
     const year_month_day date(day);
     const hh_mm_ss<std::chrono::seconds> time(seconds - day);
-    const auto two = [](long value) { return std::string(1, char('0' + value / 10)) + char('0' + value % 10); };
+    const auto two = [](long value) {
+        return std::string(1, char('0' + value / 10)) + char('0' + value % 10);
+    };
     const int year = int(date.year());
     std::string out = std::to_string(year);
     out.insert(0, out.size() < 4 ? 4 - out.size() : 0, '0');
@@ -481,10 +496,13 @@ FileResult readHistory(const std::filesystem::path &file, std::string &out)
     history += ".history";
     out.clear();
     std::uint64_t got = 0;
-    const ReadResult read = readWholeFile(history, UINT64_MAX, [&](std::uint64_t size) {
-        out.resize(size_t(size));
-        return out.data();
-    }, got);
+    const ReadResult read = readWholeFile(
+        history, UINT64_MAX,
+        [&](std::uint64_t size) {
+            out.resize(size_t(size));
+            return out.data();
+        },
+        got);
     if (read.cause == FileCause::Missing) {
         return {};
     }

@@ -9,13 +9,15 @@
 // One entry, binary-safe (the payload is counted, never scanned):
 //   "\n@merivox-history 1 <id> <action> <when> at=<byte> lines=<first>-<last>
 //    before=<length>:<hash> after=<length>:<hash> removed=<n1> inserted=<n2> name=<name>
-//    thread=<thread> crc=<crc>\n"   (one line; broken here for reading)
+//    thread=<thread> prefix=<hash> crc=<crc>\n"   (one line; broken here for reading)
 //   then the n1 removed bytes, the n2 inserted bytes, then "\n@end <id>\n".
 // <when> is UTC as 2026-12-08T17:56:48Z; <hash> is contentHash of the file's first <length>
 // bytes before and after the change, 16 lowercase hex digits; name and thread are the record's,
 // every byte outside '!'..'~' and every '%' written as %XX; <crc> is the crc32 (8 lowercase hex
-// digits) of the header line from "@merivox-history" up to the thread's value, followed by the
-// removed and the inserted bytes. The leading "\n" keeps a new entry off the rest of one that a
+// digits) of the header line from "@merivox-history" up to the word before " crc=", followed by the
+// removed and the inserted bytes. prefix, the contentHash of the file's first <at> bytes before
+// the change, lets a removal be put back at its place as long as the bytes before it stay as they
+// were; entries written before it was added lack it and are read all the same. The leading "\n" keeps a new entry off the rest of one that a
 // kill tore: a reader skips the torn one and finds the next at its "\n@merivox-history ".
 //
 // Once a change's outcome is known, a marker follows: "\n@merivox-done <id> yes\n" when the file
@@ -63,6 +65,7 @@ struct HistoryEntry
     std::string name, thread;  // the record's, exactly as its bytes stand in the file
     std::string removed;       // the bytes taken out, exactly
     std::string inserted;      // the bytes put in, exactly
+    std::optional<std::uint64_t> prefixHash; // contentHash of the file's first <at> bytes before the change
     HistoryOutcome outcome = HistoryOutcome::Open; // from its marker, else Open until resolved
     bool marked = false;       // a marker gave the outcome
     std::uint64_t offset = 0;  // where the entry starts in the history's bytes

@@ -119,7 +119,9 @@ std::string newEntryId(unsigned long pid)
 
 ReplaceResult historyFailure(const FileResult &failed)
 {
-    return notReplaced(failed.cause, failed.systemError);
+    ReplaceResult result = notReplaced(failed.cause, failed.systemError);
+    result.historyFailed = true;
+    return result;
 }
 
 } // namespace
@@ -155,13 +157,15 @@ ReplaceResult prepareReplacement(const fs::path &file, std::string_view content,
     entry.action = note.action;
     entry.when = historyTime(std::chrono::system_clock::now());
     entry.at = begin;
-    const auto [first, last] = linesOf(content, begin, note.action == HistoryAction::Remove || end > begin ? end : begin);
+    const auto [first, last] =
+        linesOf(content, begin, note.action == HistoryAction::Remove || end > begin ? end : begin);
     entry.firstLine = note.firstLine ? note.firstLine : first;
     entry.lastLine = note.lastLine ? note.lastLine : last;
     entry.beforeLength = content.size();
     entry.beforeHash = expectedHash;
     entry.afterLength = replacement.size();
     entry.afterHash = contentHash(replacement);
+    entry.prefixHash = contentHash(content.substr(0, size_t(begin)));
     entry.name = note.name;
     entry.thread = note.thread;
     entry.removed = std::string(content.substr(size_t(begin), size_t(end - begin)));

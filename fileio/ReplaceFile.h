@@ -46,6 +46,7 @@ struct ReplaceResult : FileResult
 {
     std::uint64_t newHash = 0; // the hash of the content now at the path, when replaced
     bool replaced = false;     // the new content stands at the path (also when a later flush failed)
+    bool historyFailed = false; // the history beside the file could not be read or written: nothing changed
 };
 
 // The hash by which a caller names the content it saw (64-bit FNV-1a).

@@ -78,7 +78,9 @@ void RemoveAction::remove(const QString &path, const ProbeFile &file, qsizetype 
     }
     setPath(path);
     const RecordKey key = recordKey(file, record);
-    const ProbeFileEditor::Outcome outcome = m_editor.remove(path, file.bytes(), range->begin, range->end);
+    const auto [name, thread] = file.nameAndThreadBytes(record);
+    const ProbeFileEditor::Outcome outcome =
+        m_editor.remove(path, file.bytes(), range->begin, range->end, name.toByteArray(), thread.toByteArray());
     if (outcome == ProbeFileEditor::Outcome::Done) {
         m_removed = key;
         m_removedText = QStringLiteral("%1 (Gewinde %2), Zeilen %3 bis %4")
@@ -97,17 +99,42 @@ void RemoveAction::remove(const QString &path, const ProbeFile &file, qsizetype 
                      QStringLiteral("Entfernt: %1. Rückgängig mit Strg+Z.").arg(m_removedText));
 }
 
+void RemoveAction::fileRead(const ProbeFile &file)
+{
+    m_undo->setEnabled(m_editor.canUndo() && m_editor.stillUndoable(file.bytes()));
+}
+
 void RemoveAction::undo()
 {
     if (!m_editor.canUndo()) {
         return;
     }
-    const ProbeFileEditor::Outcome outcome = m_editor.undo();
+    ProbeFileEditor::Outcome outcome = m_editor.undo();
+    // No lock is held while the question is open: the end is found anew once it is answered.
+    if (m_editor.oldPlaceGone()) {
+        if (!askAtEnd(m_window, m_editor.errorString())) {
+            return;
+        }
+        outcome = m_editor.undoAtEnd();
+    }
     m_undo->setEnabled(m_editor.canUndo());
     tell(outcome, QStringLiteral("Nichts eingefügt; die Datei wird neu eingelesen."));
     emit fileChanged(m_removed, outcome == ProbeFileEditor::Outcome::Done
                                     ? QStringLiteral("Wieder eingefügt: %1.").arg(m_removedText)
                                     : QString());
+}
+
+bool RemoveAction::askAtEnd(QWidget *window, const QString &why)
+{
+    QMessageBox box(QMessageBox::Question, window->windowTitle(), why, QMessageBox::NoButton, window);
+    box.setObjectName(QStringLiteral("frmAmEnde"));
+    box.setInformativeText(QStringLiteral("Den Eintrag am Ende der Datei anfügen?"));
+    QPushButton *atEnd = box.addButton(QStringLiteral("Am &Ende anfügen"), QMessageBox::AcceptRole);
+    QPushButton *cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+    box.setDefaultButton(atEnd);
+    box.setEscapeButton(cancel);
+    box.exec();
+    return box.clickedButton() == atEnd;
 }
 
 void RemoveAction::tell(ProbeFileEditor::Outcome outcome, const QString &rereadNote)

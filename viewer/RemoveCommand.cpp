@@ -33,7 +33,9 @@ int removeRecordAtLine(const QString &path, int line, QTextStream &out, QTextStr
     const int last = first + int(record.lineCount) - 1;
 
     ProbeFileEditor editor;
-    const ProbeFileEditor::Outcome outcome = editor.remove(path, probe.bytes(), range->begin, range->end);
+    const auto [name, thread] = probe.nameAndThreadBytes(index);
+    const ProbeFileEditor::Outcome outcome =
+        editor.remove(path, probe.bytes(), range->begin, range->end, name.toByteArray(), thread.toByteArray());
     if (outcome != ProbeFileEditor::Outcome::Done) {
         err << editor.errorString() << Qt::endl;
         return int(outcome);

@@ -10,6 +10,7 @@
 #include "ReaderTexts.h"
 #include "RecordTableModel.h"
 #include "RecordView.h"
+#include "HistoryDialog.h"
 #include "RemoveAction.h"
 #include "RepairAction.h"
 #include "ViewerCommand.h"
@@ -161,6 +162,9 @@ ViewerWindow::ViewerWindow(QWidget *parent)
     editMenu->addAction(m_remover->undoAction());
     editMenu->addSeparator();
     editMenu->addAction(m_remover->removeAction());
+    m_historyAction = editMenu->addAction(QStringLiteral("Ent&fernte Einträge …"), this, &ViewerWindow::showHistory);
+    m_historyAction->setObjectName(QStringLiteral("act_entfernte"));
+    m_historyAction->setEnabled(false);
     connect(m_remover->removeAction(), &QAction::triggered, this, &ViewerWindow::removeRecord);
     connect(m_remover, &RemoveAction::fileChanged, this, &ViewerWindow::afterRemoval);
     connect(m_follower, &FileFollower::changed, this, &ViewerWindow::reloadFile);
@@ -257,6 +261,7 @@ void ViewerWindow::showFile(ProbeFile file, const QString &path)
     m_path = path;
     m_follower->follow(path);
     m_remover->setPath(path);
+    m_historyAction->setEnabled(true);
     m_model->setFile(&*m_file);
     m_problemModel->setFile(&*m_file);
     m_nameFit->setRows(m_file->longestKeys());
@@ -492,6 +497,7 @@ void ViewerWindow::showReloaded(std::optional<ProbeFile> file, const QString &pa
     m_problemModel->setFile(&*m_file);
     m_nameFit->setRows(m_file->longestKeys());
     m_table->verticalScrollBar()->setValue(scrolled);
+    m_remover->fileRead(*m_file);
     const qsizetype row = located ? *located : findRecord(*m_file, key);
     if (row >= 0) {
         selectRecord(row);
@@ -512,6 +518,19 @@ void ViewerWindow::removeRecord()
     if (m_file && current.isValid()) {
         m_remover->remove(m_path, *m_file, current.row());
     }
+}
+
+void ViewerWindow::showHistory()
+{
+    if (m_path.isEmpty()) {
+        return;
+    }
+    HistoryDialog dialog(m_path, this);
+    connect(&dialog, &HistoryDialog::fileChanged, this, [this](const QString &note) {
+        m_noteAfterRead = note;
+        reloadFile();
+    });
+    dialog.exec();
 }
 
 void ViewerWindow::afterRemoval(const RecordKey &key, const QString &note)

@@ -57,6 +57,8 @@ public:
     void reloadFile();
     // Asks, then takes the chosen record out of the file.
     void removeRecord();
+    // "Entfernte Einträge …": the history's list, from which a record is put back.
+    void showHistory();
     // Asks, then mends the problem chosen in the problem list (Entf there, or its context menu).
     void repairProblem();
     // The context menu of the problem chosen in the problem list, with its repair; null when none
@@ -85,6 +87,7 @@ private:
     std::optional<ProbeFile> m_file;
     QString m_path;
     QAction *m_sheetAction = nullptr;
+    QAction *m_historyAction = nullptr;
     RecordTableModel *m_model = nullptr;
     QTableView *m_table = nullptr;
     NameColumnFit *m_nameFit = nullptr;

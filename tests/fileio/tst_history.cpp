@@ -211,6 +211,39 @@ TEST_CASE("an entry damaged at any byte is skipped and the next one is read")
     }
 }
 
+TEST_CASE("the hash of the bytes before the place: written when known, read back, old entries without it")
+{
+    HistoryEntry e = makeEntry("p-1", "ITEM:Z1\r\nendtip\r\n");
+    const std::string without = formatEntry(e);
+    e.prefixHash = 0x00000000000000a1ull;
+    const std::string with = formatEntry(e);
+    CHECK(with.find(" thread=M3 prefix=00000000000000a1 crc=") != std::string::npos);
+    CHECK(without.find(" prefix=") == std::string::npos);
+    const struct
+    {
+        const char *what;
+        std::string bytes;
+        bool read;
+        std::optional<std::uint64_t> prefix;
+    } cases[] = {
+        {"with it", with, true, 0xa1},
+        {"an older entry without it", without, true, std::nullopt},
+        {"hash too short", std::string(with).replace(with.find("prefix=0"), 8, "prefix="), false, {}},
+        {"hash changed: the crc does not fit", std::string(with).replace(with.find("a1 crc"), 2, "a2"), false, {}},
+        {"another word in its place", std::string(with).replace(with.find("prefix="), 7, "prefiks="), false, {}},
+    };
+    for (const auto &c : cases) {
+        const std::string what = c.what;
+        CAPTURE(what);
+        const std::vector<HistoryEntry> read = parseHistory(c.bytes);
+        REQUIRE(read.size() == (c.read ? 1u : 0u));
+        if (c.read) {
+            CHECK(read.front().prefixHash == c.prefix);
+            CHECK(read.front().removed == e.removed);
+        }
+    }
+}
+
 TEST_CASE("damaged headers are not read")
 {
     const std::string good = formatEntry(makeEntry("g", "x"));
@@ -370,8 +403,8 @@ TEST_CASE("a history that cannot be written leaves everything as it was")
     const struct
     {
         const char *what;
-        bool file;        // the data file exists
-        bool folder;      // a folder stands at the history's name
+        bool file;   // the data file exists
+        bool folder; // a folder stands at the history's name
         FileCause cause;
     } cases[] = {
         {"no file", false, false, FileCause::Missing},
