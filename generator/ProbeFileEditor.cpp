@@ -1,5 +1,7 @@
 #include "ProbeFileEditor.h"
 
+#include "Windows1252.h"
+
 #include "AppendFile.h"
 #include "ProbeFileWriter.h"
 #include "ReadFile.h"
@@ -181,10 +183,11 @@ ProbeFileEditor::Outcome ProbeFileEditor::repair(const QString &path, const QByt
 }
 
 ProbeFileEditor::Outcome ProbeFileEditor::putBack(const QString &path, const Removed &removed, Place place,
-                                                  HistoryAction action)
+                                                  HistoryAction action, const AlreadyThere &alreadyThere)
 {
     m_path = path;
     m_oldPlaceGone = false;
+    m_alreadyInFile = false;
     const QString failedText = QStringLiteral("Der Eintrag konnte nicht wieder in die Datei %1 eingefügt werden.\n%2\n"
                                               "Er bleibt im Verlauf %3 aufbewahrt.")
                                    .arg(QStringLiteral("%1"), QStringLiteral("%2"), historyFileName(path));
@@ -204,6 +207,15 @@ ProbeFileEditor::Outcome ProbeFileEditor::putBack(const QString &path, const Rem
             return finish(ReplaceResult{{read.cause, read.systemError}}, failedText);
         }
         content.resize(size_t(got));
+        if (alreadyThere && alreadyThere(content)) {
+            m_alreadyInFile = true;
+            m_cause = FileCause::Changed;
+            m_error = QStringLiteral("Ein Eintrag %1 mit Gewinde %2 steht schon in der Datei; nichts eingefügt.\n"
+                                     "Er bleibt im Verlauf %3 aufbewahrt.")
+                          .arg(windows1252::decode(removed.name), windows1252::decode(removed.thread),
+                               historyFileName(path));
+            return Outcome::Refused;
+        }
 
         std::string bytes = stringOf(removed.bytes);
         std::uint64_t at = content.size();
@@ -241,24 +253,24 @@ ProbeFileEditor::Outcome ProbeFileEditor::putBack(const QString &path, const Rem
     return finish(result, failedText);
 }
 
-ProbeFileEditor::Outcome ProbeFileEditor::undo()
+ProbeFileEditor::Outcome ProbeFileEditor::undo(const AlreadyThere &alreadyThere)
 {
     if (!m_canUndo) {
         return Outcome::Refused;
     }
-    const Outcome outcome = putBack(m_path, m_last, Place::OldPlace, HistoryAction::Undo);
+    const Outcome outcome = putBack(m_path, m_last, Place::OldPlace, HistoryAction::Undo, alreadyThere);
     if (outcome == Outcome::Done) {
         m_canUndo = false;
     }
     return outcome;
 }
 
-ProbeFileEditor::Outcome ProbeFileEditor::undoAtEnd()
+ProbeFileEditor::Outcome ProbeFileEditor::undoAtEnd(const AlreadyThere &alreadyThere)
 {
     if (!m_canUndo) {
         return Outcome::Refused;
     }
-    const Outcome outcome = putBack(m_path, m_last, Place::End, HistoryAction::Undo);
+    const Outcome outcome = putBack(m_path, m_last, Place::End, HistoryAction::Undo, alreadyThere);
     if (outcome == Outcome::Done) {
         m_canUndo = false;
     }

@@ -5,6 +5,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+#include <string_view>
+
 namespace merivox {
 
 // Takes one record out of usrprobe.dat and can put it back ("Rückgängig"), for the viewer and
@@ -25,6 +28,10 @@ public:
 
     // Where put-back bytes go: where they were taken out, or after the file's last line.
     enum class Place { OldPlace, End };
+
+    // Whether the file's content holds a record of the same name and thread as the bytes about to
+    // be put back (the reader's rule, passed in by the caller).
+    using AlreadyThere = std::function<bool(std::string_view content)>;
 
     // Bytes that can be put back: those of the last removal, or of a history entry.
     struct Removed
@@ -55,9 +62,9 @@ public:
     // Puts the last removed bytes back where they were, while the file before that place has not
     // changed since; appends after it do not matter. Otherwise nothing changes and oldPlaceGone()
     // says so: the caller may ask the operator, then undoAtEnd().
-    Outcome undo();
+    Outcome undo(const AlreadyThere &alreadyThere = {});
     // Puts the last removed bytes back after the file's last line.
-    Outcome undoAtEnd();
+    Outcome undoAtEnd(const AlreadyThere &alreadyThere = {});
     bool canUndo() const { return m_canUndo; }
     // The bytes that undo() would put back.
     const Removed &lastRemoved() const { return m_last; }
@@ -73,8 +80,13 @@ public:
     // to it unchanged (checked against the file as it is under the lock), or at the end. A refusal
     // because the old place is gone sets oldPlaceGone() and changes nothing. The history says
     // action (HistoryAction::Undo or HistoryAction::Restore).
-    Outcome putBack(const QString &path, const Removed &removed, Place place, HistoryAction action);
+    // When alreadyThere is given and says of the file's content as read that it holds a record of
+    // the same name and thread, nothing changes and alreadyInFile() says so; the content is the one
+    // whose hash the locked replace checks, so the answer still holds under the lock.
+    Outcome putBack(const QString &path, const Removed &removed, Place place, HistoryAction action,
+                    const AlreadyThere &alreadyThere = {});
     bool oldPlaceGone() const { return m_oldPlaceGone; }
+    bool alreadyInFile() const { return m_alreadyInFile; }
 
     // The German reason of the last step that did not end with Done.
     QString errorString() const { return m_error; }
@@ -93,6 +105,7 @@ private:
     Removed m_last;
     bool m_canUndo = false;
     bool m_oldPlaceGone = false;
+    bool m_alreadyInFile = false;
     FileCause m_cause = FileCause::None;
     QString m_error;
 };

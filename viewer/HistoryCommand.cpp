@@ -67,13 +67,16 @@ int restoreFromHistory(const QString &path, int number, QTextStream &out, QTextS
     }
     ProbeFileEditor editor;
     const ProbeFileEditor::Removed removed = ProbeFileEditor::Removed::fromHistory(chosen.entry);
+    // Checked again against the content that the locked replace sees: another station may have put
+    // the record back since the list was read.
+    const ProbeFileEditor::AlreadyThere twice = list->alreadyThere(row);
     ProbeFileEditor::Outcome outcome =
-        editor.putBack(path, removed, ProbeFileEditor::Place::OldPlace, HistoryAction::Restore);
+        editor.putBack(path, removed, ProbeFileEditor::Place::OldPlace, HistoryAction::Restore, twice);
     bool atEnd = false;
     if (editor.oldPlaceGone()) {
         // Asked for by number, the record goes where it still can: after the file's last line.
         atEnd = true;
-        outcome = editor.putBack(path, removed, ProbeFileEditor::Place::End, HistoryAction::Restore);
+        outcome = editor.putBack(path, removed, ProbeFileEditor::Place::End, HistoryAction::Restore, twice);
     }
     if (outcome != ProbeFileEditor::Outcome::Done) {
         err << editor.errorString() << Qt::endl;

@@ -117,25 +117,20 @@ void HistoryDialog::restoreChosen()
     }
     chooseRow(int(now));
     const RemovedRecords::Row &chosen = m_list.rows().at(now);
+    bool secondCopy = false;
     if (m_list.alreadyInFile(now)) {
-        QMessageBox box(QMessageBox::Question, windowTitle(),
-                        QStringLiteral("Ein Eintrag %1 steht schon in der Datei.").arg(recordText(chosen)),
-                        QMessageBox::NoButton, this);
-        box.setObjectName(QStringLiteral("frmDoppelt"));
-        box.setInformativeText(QStringLiteral("Ihn trotzdem ein zweites Mal einfügen?"));
-        QPushButton *twice = box.addButton(QStringLiteral("&Trotzdem einfügen"), QMessageBox::AcceptRole);
-        QPushButton *cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
-        box.setDefaultButton(cancel);
-        box.setEscapeButton(cancel);
-        box.exec();
-        if (box.clickedButton() != twice) {
+        if (!RemoveAction::askSecondCopy(this, recordText(chosen))) {
             return;
         }
+        secondCopy = true;
     }
+    // Unless the operator asked for a second copy, the record is put back only while the file,
+    // as the locked replace sees it, holds none of its name and thread.
+    const ProbeFileEditor::AlreadyThere check = secondCopy ? ProbeFileEditor::AlreadyThere() : m_list.alreadyThere(now);
     const ProbeFileEditor::Removed removed = ProbeFileEditor::Removed::fromHistory(chosen.entry);
     const QString what = recordText(chosen);
     ProbeFileEditor::Outcome outcome =
-        m_editor.putBack(m_path, removed, ProbeFileEditor::Place::OldPlace, HistoryAction::Restore);
+        m_editor.putBack(m_path, removed, ProbeFileEditor::Place::OldPlace, HistoryAction::Restore, check);
     bool atEnd = false;
     // No lock is held while the question is open: the end is found anew once it is answered.
     if (m_editor.oldPlaceGone()) {
@@ -143,7 +138,7 @@ void HistoryDialog::restoreChosen()
             return;
         }
         atEnd = true;
-        outcome = m_editor.putBack(m_path, removed, ProbeFileEditor::Place::End, HistoryAction::Restore);
+        outcome = m_editor.putBack(m_path, removed, ProbeFileEditor::Place::End, HistoryAction::Restore, check);
     }
     tell(outcome);
     emit fileChanged(outcome != ProbeFileEditor::Outcome::Done ? QString()

@@ -3,6 +3,7 @@
 #include "ProbeFile.h"
 #include "ReaderTexts.h"
 #include "RecordBytes.h"
+#include "RemovedRecords.h"
 
 #include <QAction>
 #include <QDir>
@@ -109,13 +110,26 @@ void RemoveAction::undo()
     if (!m_editor.canUndo()) {
         return;
     }
-    ProbeFileEditor::Outcome outcome = m_editor.undo();
-    // No lock is held while the question is open: the end is found anew once it is answered.
+    // Not a second copy unasked: another window or station may have put the record back, or written
+    // one of its name and thread, since the removal. Checked on the content the locked replace sees.
+    const ProbeFileEditor::Removed &last = m_editor.lastRemoved();
+    ProbeFileEditor::AlreadyThere check =
+        last.name.isEmpty() ? ProbeFileEditor::AlreadyThere() : RemovedRecords::sameKeyIn(last.name, last.thread);
+    ProbeFileEditor::Outcome outcome = m_editor.undo(check);
+    // No lock is held while a question is open: the file is read anew once it is answered.
+    if (m_editor.alreadyInFile()) {
+        if (!askSecondCopy(m_window, QStringLiteral("%1 (Gewinde %2)")
+                                         .arg(visible(m_removed.name), visible(m_removed.thread)))) {
+            return;
+        }
+        check = {};
+        outcome = m_editor.undo();
+    }
     if (m_editor.oldPlaceGone()) {
         if (!askAtEnd(m_window, m_editor.errorString())) {
             return;
         }
-        outcome = m_editor.undoAtEnd();
+        outcome = m_editor.undoAtEnd(check);
     }
     m_undo->setEnabled(m_editor.canUndo());
     tell(outcome, QStringLiteral("Nichts eingefügt; die Datei wird neu eingelesen."));
@@ -135,6 +149,21 @@ bool RemoveAction::askAtEnd(QWidget *window, const QString &why)
     box.setEscapeButton(cancel);
     box.exec();
     return box.clickedButton() == atEnd;
+}
+
+bool RemoveAction::askSecondCopy(QWidget *window, const QString &what)
+{
+    QMessageBox box(QMessageBox::Question, window->windowTitle(),
+                    QStringLiteral("Ein Eintrag %1 steht schon in der Datei.").arg(what), QMessageBox::NoButton,
+                    window);
+    box.setObjectName(QStringLiteral("frmDoppelt"));
+    box.setInformativeText(QStringLiteral("Ihn trotzdem ein zweites Mal einfügen?"));
+    QPushButton *twice = box.addButton(QStringLiteral("&Trotzdem einfügen"), QMessageBox::AcceptRole);
+    QPushButton *cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    return box.clickedButton() == twice;
 }
 
 void RemoveAction::tell(ProbeFileEditor::Outcome outcome, const QString &rereadNote)

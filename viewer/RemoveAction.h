@@ -45,6 +45,9 @@ public:
 
     // Asks whether bytes whose old place is gone (why) go to the end of the file instead.
     static bool askAtEnd(QWidget *window, const QString &why);
+    // Asks whether a record of whose name and thread (what) one stands in the file already is to
+    // be put in a second time; "Abbrechen" is the default.
+    static bool askSecondCopy(QWidget *window, const QString &what);
 
 signals:
     // The file may have changed: read it again, choose the record that key names and show the note

@@ -102,6 +102,26 @@ bool RemovedRecords::alreadyInFile(qsizetype row) const
     return !shown.nameBytes.isEmpty() && m_inFile.contains(std::pair{shown.nameBytes, shown.threadBytes});
 }
 
+ProbeFileEditor::AlreadyThere RemovedRecords::alreadyThere(qsizetype row) const
+{
+    const Row &shown = m_rows.at(row);
+    return shown.nameBytes.isEmpty() ? ProbeFileEditor::AlreadyThere() : sameKeyIn(shown.nameBytes, shown.threadBytes);
+}
+
+ProbeFileEditor::AlreadyThere RemovedRecords::sameKeyIn(const QByteArray &name, const QByteArray &thread)
+{
+    return [name, thread](std::string_view content) {
+        const ProbeFile file = ProbeFile::fromBytes(QByteArray(content.data(), qsizetype(content.size())));
+        for (qsizetype i = 0; i < file.recordCount(); ++i) {
+            const auto [hasName, hasThread] = file.nameAndThreadBytes(i);
+            if (hasName == name && hasThread == thread) {
+                return true;
+            }
+        }
+        return false;
+    };
+}
+
 QString RemovedRecords::listLine(qsizetype row) const
 {
     const Row &shown = m_rows.at(row);

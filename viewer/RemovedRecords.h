@@ -1,6 +1,7 @@
 #pragma once
 
 #include "History.h"
+#include "ProbeFileEditor.h"
 
 #include <QByteArray>
 #include <QList>
@@ -38,6 +39,12 @@ public:
     const QList<Row> &rows() const { return m_rows; }
     // Whether a record of the row's name and thread stands in the file as read.
     bool alreadyInFile(qsizetype row) const;
+    // The check that putting back the row's bytes makes against the file's content under the lock:
+    // whether a record of its name and thread stands there (nothing for lines of no record).
+    ProbeFileEditor::AlreadyThere alreadyThere(qsizetype row) const;
+    // The same for any record's name and thread bytes.
+    static ProbeFileEditor::AlreadyThere sameKeyIn(const QByteArray &name, const QByteArray &thread);
+
     // The row as --history prints it, numbered from 1.
     QString listLine(qsizetype row) const;
 

@@ -195,6 +195,22 @@ void TestProbeFileEditor::undoPlaces()
         QVERIFY(appendToFile(native(path), appended.toStdString()).ok());
     }
     const QByteArray changed = readAll(path);
+    // A record of the same name and thread in the file, as the caller's check finds it in the
+    // content that it is given (the one the locked replace then checks): nothing is put back.
+    for (const bool atEnd : {false, true}) {
+        QByteArray given;
+        const auto alreadyThere = [&given](std::string_view content) {
+            given = QByteArray(content.data(), qsizetype(content.size()));
+            return true;
+        };
+        QCOMPARE(atEnd ? editor.undoAtEnd(alreadyThere) : editor.undo(alreadyThere), ProbeFileEditor::Outcome::Refused);
+        QVERIFY(editor.alreadyInFile());
+        QCOMPARE(given, changed);
+        QVERIFY(editor.errorString().startsWith(QStringLiteral("Ein Eintrag B mit Gewinde M3 steht schon in der Datei")));
+        QVERIFY(editor.errorString().endsWith(QStringLiteral("Er bleibt im Verlauf usrprobe.dat.history aufbewahrt.")));
+        QVERIFY(editor.canUndo());
+        QCOMPARE(readAll(path), changed);
+    }
     if (oldPlace) {
         QCOMPARE(editor.undo(), ProbeFileEditor::Outcome::Done);
         QVERIFY(!editor.oldPlaceGone());

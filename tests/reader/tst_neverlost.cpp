@@ -9,6 +9,7 @@
 #include "LineRepair.h"
 #include "ProbeFile.h"
 #include "ProbeFileEditor.h"
+#include "RemovedRecords.h"
 #include "ReplaceFile.h"
 #include "SampleRecords.h"
 
@@ -151,6 +152,16 @@ std::pair<qint64, qint64> rangeOf(const ProbeFile &file, qsizetype record)
     return {file.startOfItem(record), file.startOfLine(int(r.firstLine + r.lineCount) + 1)};
 }
 
+// Undoes the editor's last removal as the window does when the operator agrees to the end but not
+// to a second copy.
+ProbeFileEditor::Outcome undo(ProbeFileEditor &editor)
+{
+    const ProbeFileEditor::Removed &last = editor.lastRemoved();
+    const ProbeFileEditor::AlreadyThere check = RemovedRecords::sameKeyIn(last.name, last.thread);
+    const ProbeFileEditor::Outcome outcome = editor.undo(check);
+    return editor.oldPlaceGone() ? editor.undoAtEnd(check) : outcome;
+}
+
 // One process's random steps. Returns its exit code: 0, or 1 with the broken rule on stderr.
 int work(const QString &folderPath, int worker, quint32 seed, int steps)
 {
@@ -182,35 +193,46 @@ int work(const QString &folderPath, int worker, quint32 seed, int steps)
             appendToFile(path.toStdString(), garbage.toStdString());
         } else if (dice < 60) {
             if (file.recordCount() > 0) {
-                const auto [begin, end] = rangeOf(file, qsizetype(random.bounded(int(file.recordCount()))));
-                if (editor.remove(path, seen, begin, end) == ProbeFileEditor::Outcome::Done) {
+                const qsizetype record = qsizetype(random.bounded(int(file.recordCount())));
+                const auto [begin, end] = rangeOf(file, record);
+                const auto [name, thread] = file.nameAndThreadBytes(record);
+                if (editor.remove(path, seen, begin, end, name.toByteArray(), thread.toByteArray()) ==
+                    ProbeFileEditor::Outcome::Done) {
                     ++done[1];
                     // Now and then undone at once, before the others have changed much.
                     if (random.bounded(3) == 0) {
-                        done[2] += editor.undo() == ProbeFileEditor::Outcome::Done;
+                        done[2] += undo(editor) == ProbeFileEditor::Outcome::Done;
                     }
                 }
             }
         } else if (dice < 70) {
-            if (editor.canUndo()) {
-                done[2] += editor.undo() == ProbeFileEditor::Outcome::Done;
+            // As the window offers it: not once the history says the bytes went back meanwhile.
+            if (editor.canUndo() && editor.stillUndoable(seen)) {
+                done[2] += undo(editor) == ProbeFileEditor::Outcome::Done;
             }
         } else if (dice < 85) {
-            // Restores a record the history keeps and the file lacks, at the file's end.
+            // Restores a record that the history keeps, as the window's list does: at its old place
+            // or else at the end, never as a second copy of a name and thread in the file.
             std::string history;
             readHistory(path.toStdString(), history);
-            for (const HistoryEntry &entry : historyNewestFirst(history, seen.toStdString())) {
-                const QByteArray bytes = QByteArray::fromStdString(entry.removed);
-                // Its item line, as the file would hold it: a record whose name and thread stand
-                // there already is not restored twice (a .bak's piece may hold more than the record).
-                const QByteArray item = bytes.left(bytes.indexOf('\r'));
-                if (offeredForRestore(entry) && bytes.startsWith("ITEM:") && !seen.contains(item + "\r\n")) {
-                    const QByteArray lineEnd = seen.isEmpty() || seen.endsWith('\n') ? QByteArray() : "\r\n";
-                    done[3] += insertIntoFile(path.toStdString(), contentHash(seen.toStdString()), quint64(seen.size()),
-                                              (lineEnd + bytes).toStdString(), {HistoryAction::Restore, 0, 0, {}, {}})
-                                   .replaced;
-                    break;
+            const RemovedRecords list = RemovedRecords::of(history, file);
+            QList<qsizetype> records;
+            for (qsizetype row = 0; row < list.rows().size(); ++row) {
+                if (!list.rows().at(row).nameBytes.isEmpty() && !list.alreadyInFile(row)) {
+                    records += row;
                 }
+            }
+            if (!records.isEmpty()) {
+                const qsizetype row = records.at(qsizetype(random.bounded(int(records.size()))));
+                const auto removed = ProbeFileEditor::Removed::fromHistory(list.rows().at(row).entry);
+                ProbeFileEditor restorer;
+                auto outcome = restorer.putBack(path, removed, ProbeFileEditor::Place::OldPlace,
+                                                HistoryAction::Restore, list.alreadyThere(row));
+                if (restorer.oldPlaceGone()) {
+                    outcome = restorer.putBack(path, removed, ProbeFileEditor::Place::End, HistoryAction::Restore,
+                                               list.alreadyThere(row));
+                }
+                done[3] += outcome == ProbeFileEditor::Outcome::Done;
             }
         } else if (!file.problems().isEmpty()) {
             const QList<Problem> &problems = file.problems();

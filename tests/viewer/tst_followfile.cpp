@@ -409,7 +409,7 @@ void TestFollowFile::repairInWindow_data()
         << stray << 7 << false << QString() << QStringList{"Abbrechen"} << QStringList{"Zeile 7"} << stray;
     QTest::newRow("run-together line, Entf")
         << together << 3 << false << QString() << QStringList{"&Teilen"}
-        << QStringList{"Zeile 3 enthält das Ende eines Eintrags"} << rec("A") + rec("B", "M4");
+        << QStringList{"In Zeile 3 steht „ITEM:“, der Anfang eines Eintrags, mitten in der Zeile."} << rec("A") + rec("B", "M4");
     QTest::newRow("run-together line, menu")
         << together << 3 << true << QStringLiteral("Zeile 3 teilen …") << QStringList{"&Teilen"}
         << QStringList{"Vor „ITEM:“"} << rec("A") + rec("B", "M4");
