@@ -67,12 +67,15 @@ void HistoryDialog::readList()
     m_model->clear();
     m_model->setHorizontalHeaderLabels(
         {QStringLiteral("Name"), QStringLiteral("Gewinde"), QStringLiteral("Zeitpunkt"), QStringLiteral("Zeilen")});
-    for (const RemovedRecords::Row &row : m_list.rows()) {
+    for (qsizetype i = 0; i < m_list.rows().size(); ++i) {
+        const RemovedRecords::Row &row = m_list.rows().at(i);
+        // A record of that name and thread in the file (put back, or written anew) is said so.
+        const QString lines = m_list.alreadyInFile(i) ? row.lines + QStringLiteral(" – steht in der Datei") : row.lines;
         QList<QStandardItem *> items{
             new QStandardItem(row.name.isEmpty() ? QStringLiteral("(Zeilen ohne Eintrag)") : visible(row.name)),
             new QStandardItem(visible(row.thread)),
             new QStandardItem(row.when + QStringLiteral(" (") + row.action + QLatin1Char(')')),
-            new QStandardItem(row.lines)};
+            new QStandardItem(lines)};
         m_model->appendRow(items);
     }
     const QString history = QFileInfo(m_path).fileName() + QStringLiteral(".history");

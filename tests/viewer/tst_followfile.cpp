@@ -623,11 +623,15 @@ void TestFollowFile::historyDialog()
     QCOMPARE(readAll(path), after);
     const bool restored = after != recs({"C"});
     QCOMPARE(notes.size(), restored ? 1 : 0);
-    // The history keeps what it had; the list, read again, still shows both.
+    // The history keeps what it had; the list, read again, still shows both, the one put back as
+    // standing in the file.
     QCOMPARE(model->rowCount(), 2);
     if (!restored) {
         return;
     }
+    QVERIFY2(model->item(row, 3)->text().endsWith(QStringLiteral(" – steht in der Datei")),
+             qPrintable(model->item(row, 3)->text()));
+    QVERIFY(!model->item(1 - row, 3)->text().contains(QStringLiteral("steht in der Datei")));
     // The same record a second time only once the operator says so.
     dialog.chooseRow(row);
     {
