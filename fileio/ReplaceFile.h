@@ -96,6 +96,13 @@ enum class ReplaceStage {
     HistoryWritten, // after Locked: the change's entry is in the history, flushed; nothing else changed
     BackupRescued,  // after NewFlushed: the records only the old .bak held are in the history
     Marked,         // after FolderFlushed (or after a failure once the entry was written): the marker
+    // The in-place path (InPlaceChange.h), in its order; recovering a killed change passes them too:
+    NoteWritten, // the recovery note is in place, flushed, step 0; the file not yet touched
+    Extended,    // a growing file has its new length (zero bytes at the end), flushed
+    HalfWritten, // the first half of the new bytes is written, not yet flushed
+    Rewritten,   // all new bytes are written and flushed
+    Cut,         // a shrinking file is cut to its new length, flushed
+    NoteRemoved, // the note is gone: the change is complete
 };
 using ReplaceHook = int (*)(ReplaceStage stage);
 

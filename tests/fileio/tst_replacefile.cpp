@@ -24,8 +24,9 @@ ReplaceResult removeSecond(const Folder &folder)
                           kFirst.size() + kSecond.size());
 }
 
-constexpr const char *kStageNames[] = {"locked",  "linking",  "backup",  "written", "flushed",
-                                       "replaced", "folder", "history", "rescued", "marked"};
+constexpr const char *kStageNames[] = {"locked",   "linking", "backup",   "written",   "flushed", "replaced",
+                                       "folder",   "history", "rescued",  "marked",    "note",    "extended",
+                                       "half",     "rewritten", "cut",    "unnoted"};
 
 std::string g_markers, g_stage;
 bool g_wait = false;
