@@ -93,6 +93,12 @@ AppendResult appendToFile(const std::filesystem::path &path, std::string_view by
     if (const AppendResult opened = openLocked(path, file); !opened.ok()) {
         return opened;
     }
+    // A change in place that a killed copy left is finished before the record goes in.
+    if (!file.created) {
+        if (const DWORD error = detail::recoverFileChange(path, file.handle)) {
+            return failure(int(error));
+        }
+    }
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.handle, &size)) {
         return lastFailure();
