@@ -24,7 +24,14 @@
 //      handle with POSIX semantics), and the folder is flushed;
 //   7. the history's marker says whether the file was changed (also after a failure in 4 to 6).
 // A kill at any moment leaves the path with the old or the new content, whole, and the bytes
-// taken out in the history. A copy waiting
+// taken out in the history.
+//
+// Where the volume cannot do step 6 while the lock's handle keeps the file open (Windows: a volume
+// without POSIX rename, or the rename refused as not supported, a file system limitation or an
+// invalid parameter; never a sharing violation or access denied, which mean another program holds
+// the file), steps 4 to 6 become the change in place of InPlaceChange.h: the .bak is a flushed copy,
+// a recovery note beside the file carries the new content, and the file is rewritten under the
+// lock. Every call (and every append) first finishes such a change that a kill cut short. A copy waiting
 // for the lock meanwhile finds, once it has it, that the path names another file, and starts
 // again with the new one.
 
