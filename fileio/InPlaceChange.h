@@ -7,8 +7,8 @@
 // AppendFile.h; InPlaceChange_posix.cpp and InPlaceChange_win32.cpp give the system's steps.
 //
 // The recovery note "<file>.merivox-change" says that a change is under way. It is written under
-// the name "<file>.merivox-change.tmp", with the file's permissions, flushed, and renamed into
-// place, so that it is whole or absent. One header line, then the new content from the byte
+// the temporary name of a replacement's new file ("<file>.merivox-<pid>.tmp", ReplaceFile.h), with
+// the file's permissions, flushed, and renamed into place, so that it is whole or absent. One header line, then the new content from the byte
 // where the change starts:
 //   "@merivox-change 1 file=<id> at=<byte> old=<length>:<hash> new=<length>:<hash> head=<hash>
 //    tail=<hash> crc=<crc32> step=<digit>\n"   (one line; broken here for reading)

@@ -1,5 +1,6 @@
 #include "FileHandle_posix.h"
 #include "InPlaceChange.h"
+#include "ReplaceFile.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -62,9 +63,10 @@ public:
 
     int writeNote(std::string_view bytes) override
     {
-        fs::path temporary = m_note;
-        temporary += ".tmp";
-        ::unlink(temporary.c_str()); // a killed copy's, under the same lock
+        // The name of this process's new file of a replacement, which the path in place has none of;
+        // a killed copy's is removed as its leftover under the lock.
+        const fs::path temporary = temporaryPath(m_file, unsigned(::getpid()), false);
+        ::unlink(temporary.c_str()); // a dead copy's of the same process id
         struct stat like;
         if (::fstat(m_fd, &like) != 0) {
             return errno;

@@ -1,5 +1,6 @@
 #include "FileHandle_win32.h"
 #include "InPlaceChange.h"
+#include "ReplaceFile.h"
 
 #include <windows.h>
 
@@ -41,7 +42,9 @@ constexpr DWORD kKeptAttributes =
 class WindowsInPlace final : public InPlaceAccess
 {
 public:
-    WindowsInPlace(const fs::path &file, HANDLE locked) : m_locked(locked), m_note(changeNotePath(file)) {}
+    WindowsInPlace(const fs::path &file, HANDLE locked) : m_file(file), m_locked(locked), m_note(changeNotePath(file))
+    {
+    }
 
     std::string identity() override
     {
@@ -78,9 +81,10 @@ public:
 
     int writeNote(std::string_view bytes) override
     {
-        fs::path temporary = m_note;
-        temporary += ".tmp";
-        DeleteFileW(temporary.c_str()); // a killed copy's, under the same lock
+        // The name of this process's new file of a replacement, which the path in place has none of;
+        // a killed copy's is removed as its leftover under the lock.
+        const fs::path temporary = temporaryPath(m_file, GetCurrentProcessId(), false);
+        DeleteFileW(temporary.c_str()); // a dead copy's of the same process id
         FILE_BASIC_INFO basic{};
         AccessList access;
         if (!GetFileInformationByHandleEx(m_locked, FileBasicInfo, &basic, sizeof basic)) {
@@ -135,6 +139,7 @@ public:
     }
 
 private:
+    fs::path m_file;
     HANDLE m_locked;
     fs::path m_note;
 };

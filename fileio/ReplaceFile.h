@@ -127,7 +127,8 @@ inline int atStage(ReplaceStage stage)
 std::filesystem::path followLink(const std::filesystem::path &path);
 
 std::filesystem::path backupPath(const std::filesystem::path &file);
-// The temporary file of this process: for the new content, or for a backup on its way to .bak.
+// The temporary file of this process: for the new content (or, in place, the recovery note's on
+// its way to its name), or for a backup on its way to .bak.
 std::filesystem::path temporaryPath(const std::filesystem::path &file, unsigned long pid, bool backup);
 // Whether a name in the file's folder is one of temporaryPath's names, of any process.
 bool isTemporaryName(const std::filesystem::path &file, const std::filesystem::path &name);

@@ -250,6 +250,7 @@ TEST_CASE("temporary names are recognised only for this file")
         {"usrprobe.dat.merivox-42.tmp", true}, {"usrprobe.dat.bak.merivox-7.tmp", true},
         {"usrprobe.dat.merivox-.tmp", false},  {"usrprobe.dat.merivox-4x.tmp", false},
         {"other.dat.merivox-42.tmp", false},   {"usrprobe.dat.42.tmp", false}, // an append's name
+        {"usrprobe.dat.merivox-change", false}, // the recovery note: never taken for a leftover
         {"usrprobe.dat.bak", false},           {"usrprobe.dat", false},
     };
     for (const auto &[name, temporary] : names) {
