@@ -2,8 +2,8 @@
 // of a record by another thread's own open and lock, started once the removal holds the lock: how
 // long that append ("Erstellen" on another station) waits. Prints the path taken, the file's size,
 // and the median and worst of both over the rounds.
-#include "BenchFiles.h"
 #include "AppendFile.h"
+#include "BenchFiles.h"
 #include "InPlaceChange.h"
 #include "ReplaceFile.h"
 

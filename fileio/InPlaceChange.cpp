@@ -22,7 +22,7 @@ fs::path changeNotePath(const fs::path &file)
 bool hasUnfinishedChange(const fs::path &file)
 {
     std::error_code error;
-    return fs::exists(changeNotePath(file), error);
+    return fs::exists(changeNotePath(detail::followLink(file)), error); // beside a link's target
 }
 
 namespace detail {
@@ -87,9 +87,10 @@ std::uint64_t hashOf(std::string_view bytes, std::uint64_t from, std::uint64_t t
 // The header up to the tail's value: what the crc covers besides the payload.
 std::string headerFields(const RecoveryNote &note)
 {
-    return std::string(kMagic) + "file=" + note.file + " at=" + std::to_string(note.at) + " old=" + std::to_string(note.oldLength) + ":" +
-           hex(note.oldHash, 16) + " new=" + std::to_string(note.newLength) + ":" + hex(note.newHash, 16) +
-           " head=" + hex(note.headHash, 16) + " tail=" + hex(note.tailHash, 16);
+    return std::string(kMagic) + "file=" + note.file + " at=" + std::to_string(note.at) +
+           " old=" + std::to_string(note.oldLength) + ":" + hex(note.oldHash, 16) +
+           " new=" + std::to_string(note.newLength) + ":" + hex(note.newHash, 16) + " head=" + hex(note.headHash, 16) +
+           " tail=" + hex(note.tailHash, 16);
 }
 
 } // namespace
@@ -108,10 +109,9 @@ RecoveryNote noteFor(std::string_view fileId, std::string_view content, std::str
     RecoveryNote note;
     note.file = std::string(fileId);
     const size_t shorter = std::min(content.size(), replacement.size());
-    note.at = std::uint64_t(std::mismatch(content.begin(), content.begin() + std::ptrdiff_t(shorter),
-                                          replacement.begin())
-                                .first -
-                            content.begin());
+    note.at = std::uint64_t(
+        std::mismatch(content.begin(), content.begin() + std::ptrdiff_t(shorter), replacement.begin()).first -
+        content.begin());
     note.oldLength = content.size();
     note.oldHash = contentHash(content);
     note.newLength = replacement.size();

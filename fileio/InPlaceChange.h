@@ -8,8 +8,8 @@
 //
 // The recovery note "<file>.merivox-change" says that a change is under way. It is written under
 // the temporary name of a replacement's new file ("<file>.merivox-<pid>.tmp", ReplaceFile.h), with
-// the file's permissions, flushed, and renamed into place, so that it is whole or absent. One header line, then the new content from the byte
-// where the change starts:
+// the file's permissions, flushed, and renamed into place, so that it is whole or absent. One header line, then the new
+// content from the byte where the change starts:
 //   "@merivox-change 1 file=<id> at=<byte> old=<length>:<hash> new=<length>:<hash> head=<hash>
 //    tail=<hash> crc=<crc32> step=<digit>\n"   (one line; broken here for reading)
 // <id> names the file itself (POSIX: device and inode; Windows: volume serial and file index), so

@@ -44,10 +44,7 @@ public:
         return std::to_string(std::uint64_t(info.st_dev)) + "i" + std::to_string(std::uint64_t(info.st_ino));
     }
     int readFile(std::string &out) override { return readWhole(m_fd, out); }
-    int writeAt(std::uint64_t offset, std::string_view bytes) override
-    {
-        return writeAll(m_fd, bytes, off_t(offset));
-    }
+    int writeAt(std::uint64_t offset, std::string_view bytes) override { return writeAll(m_fd, bytes, off_t(offset)); }
     int setLength(std::uint64_t length) override { return ::ftruncate(m_fd, off_t(length)) == 0 ? 0 : errno; }
     int flushFile() override { return ::fsync(m_fd) == 0 ? 0 : errno; }
 
@@ -131,8 +128,7 @@ int recoverFileChange(const fs::path &file, int fd)
     return recoverChange(access);
 }
 
-int changeFileInPlace(const fs::path &file, int fd, std::string_view content, std::string_view replacement,
-                      bool &begun)
+int changeFileInPlace(const fs::path &file, int fd, std::string_view content, std::string_view replacement, bool &begun)
 {
     PosixInPlace access(file, fd);
     return changeInPlace(access, content, replacement, begun);

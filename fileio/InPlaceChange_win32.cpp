@@ -43,8 +43,7 @@ class WindowsInPlace final : public InPlaceAccess
 {
 public:
     WindowsInPlace(const fs::path &file, HANDLE locked) : m_file(file), m_locked(locked), m_note(changeNotePath(file))
-    {
-    }
+    {}
 
     std::string identity() override
     {
