@@ -40,4 +40,11 @@ int writeAll(int fd, std::string_view bytes, off_t offset = -1);
 // content. File systems that cannot flush a folder say so with EINVAL; then there is nothing to do.
 int syncFolder(const std::filesystem::path &file);
 
+// The in-place change (InPlaceChange.h) on the file's locked descriptor, with the note beside it
+// (InPlaceChange_posix.cpp): finishing one that a killed copy left, and making one. Zero, or the
+// system's error.
+int recoverFileChange(const std::filesystem::path &file, int fd);
+int changeFileInPlace(const std::filesystem::path &file, int fd, std::string_view content, std::string_view replacement,
+                      bool &begun);
+
 } // namespace merivox::detail

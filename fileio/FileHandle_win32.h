@@ -77,4 +77,11 @@ DWORD readAccessList(HANDLE file, AccessList &list);
 // WRITE_DAC); ERROR_SUCCESS or the error.
 DWORD applyAccessList(HANDLE file, const AccessList &list);
 
+// The in-place change (InPlaceChange.h) on the file's locked handle, with the note beside it
+// (InPlaceChange_win32.cpp): finishing one that a killed copy left, and making one.
+// ERROR_SUCCESS, or the error.
+DWORD recoverFileChange(const std::filesystem::path &file, HANDLE locked);
+DWORD changeFileInPlace(const std::filesystem::path &file, HANDLE locked, std::string_view content,
+                        std::string_view replacement, bool &begun);
+
 } // namespace merivox::detail

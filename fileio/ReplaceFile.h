@@ -24,7 +24,14 @@
 //      handle with POSIX semantics), and the folder is flushed;
 //   7. the history's marker says whether the file was changed (also after a failure in 4 to 6).
 // A kill at any moment leaves the path with the old or the new content, whole, and the bytes
-// taken out in the history. A copy waiting
+// taken out in the history.
+//
+// Where the volume cannot do step 6 while the lock's handle keeps the file open (Windows: a volume
+// without POSIX rename, or the rename refused as not supported, a file system limitation or an
+// invalid parameter; never a sharing violation or access denied, which mean another program holds
+// the file), steps 4 to 6 become the change in place of InPlaceChange.h: the .bak is a flushed copy,
+// a recovery note beside the file carries the new content, and the file is rewritten under the
+// lock. Every call (and every append) first finishes such a change that a kill cut short. A copy waiting
 // for the lock meanwhile finds, once it has it, that the path names another file, and starts
 // again with the new one.
 
@@ -97,6 +104,13 @@ enum class ReplaceStage {
     HistoryWritten, // after Locked: the change's entry is in the history, flushed; nothing else changed
     BackupRescued,  // after NewFlushed: the records only the old .bak held are in the history
     Marked,         // after FolderFlushed (or after a failure once the entry was written): the marker
+    // The in-place path (InPlaceChange.h), in its order; recovering a killed change passes them too:
+    NoteWritten, // the recovery note is in place, flushed, step 0; the file not yet touched
+    Extended,    // a growing file has its new length (zero bytes at the end), flushed
+    HalfWritten, // the first half of the new bytes is written, not yet flushed
+    Rewritten,   // all new bytes are written and flushed
+    Cut,         // a shrinking file is cut to its new length, flushed
+    NoteRemoved, // the note is gone: the change is complete
 };
 using ReplaceHook = int (*)(ReplaceStage stage);
 
@@ -114,7 +128,8 @@ inline int atStage(ReplaceStage stage)
 std::filesystem::path followLink(const std::filesystem::path &path);
 
 std::filesystem::path backupPath(const std::filesystem::path &file);
-// The temporary file of this process: for the new content, or for a backup on its way to .bak.
+// The temporary file of this process: for the new content (or, in place, the recovery note's on
+// its way to its name), or for a backup on its way to .bak.
 std::filesystem::path temporaryPath(const std::filesystem::path &file, unsigned long pid, bool backup);
 // Whether a name in the file's folder is one of temporaryPath's names, of any process.
 bool isTemporaryName(const std::filesystem::path &file, const std::filesystem::path &name);

@@ -1,4 +1,5 @@
 #include "FileHandle_posix.h"
+#include "InPlaceChange.h"
 #include "ReplaceFile.h"
 
 #include <cerrno>
@@ -106,13 +107,14 @@ bool noHardLinks(int error)
 
 // Keeps the old content as the .bak: a hard link to the locked file, made under a temporary
 // name and renamed over an earlier .bak of this program's; where the file system has no hard
-// links, a flushed copy. Then the folder is flushed.
-ReplaceResult keepBackup(const fs::path &file, const struct stat &info, std::string_view content)
+// links, or where the file is to be changed in place (copy), a flushed copy. Then the folder is
+// flushed.
+ReplaceResult keepBackup(const fs::path &file, const struct stat &info, std::string_view content, bool copy)
 {
     const fs::path backup = detail::backupPath(file);
     struct stat existing;
     if (::lstat(backup.c_str(), &existing) == 0) {
-        if (sameFile(existing, info)) {
+        if (sameFile(existing, info) && !copy) {
             return {}; // a killed removal already linked it
         }
         std::string earlier;
@@ -128,7 +130,7 @@ ReplaceResult keepBackup(const fs::path &file, const struct stat &info, std::str
     }
 
     const fs::path temporary = detail::temporaryPath(file, unsigned(::getpid()), true);
-    const int refused = detail::atStage(ReplaceStage::Linking);
+    const int refused = copy ? EPERM : detail::atStage(ReplaceStage::Linking);
     if (refused == 0 && ::link(file.c_str(), temporary.c_str()) == 0) {
         struct stat linked;
         if (::lstat(temporary.c_str(), &linked) != 0 || !sameFile(linked, info)) {
@@ -155,6 +157,35 @@ ReplaceResult keepBackup(const fs::path &file, const struct stat &info, std::str
     return {};
 }
 
+// The change made where the file stands (InPlaceChange.h), as on volumes that cannot replace it
+// in one step; here only when a test forces it. The .bak is a flushed copy, since the file itself
+// is rewritten. A failure once the note is in place leaves the entry open: the next copy that
+// takes the lock finishes the change, and the entry is judged by the hashes then.
+ReplaceResult changedInPlace(const fs::path &file, int fd, const struct stat &info, std::string_view content,
+                             std::string_view replacement, const std::string &entryId)
+{
+    ReplaceResult failed = keepBackup(file, info, content, true);
+    if (failed.ok()) {
+        if (const int error = detail::atStage(ReplaceStage::BackupKept)) {
+            failed = notReplaced(error);
+        }
+    }
+    if (!failed.ok()) {
+        detail::markChange(file, entryId, false);
+        return failed;
+    }
+    bool begun = false;
+    if (const int error = detail::changeFileInPlace(file, fd, content, replacement, begun)) {
+        if (!begun) {
+            detail::markChange(file, entryId, false);
+        }
+        return notReplaced(error);
+    }
+    const ReplaceResult replaced = detail::replacedBy(file, replacement, nullptr);
+    detail::markChange(file, entryId, true);
+    return replaced;
+}
+
 } // namespace
 
 ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::uint64_t begin, std::uint64_t end,
@@ -174,6 +205,10 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
     }
     detail::removeLeftovers(file);
 
+    // A change in place that a killed copy left is finished before anything else.
+    if (const int error = detail::recoverFileChange(file, locked.fd)) {
+        return notReplaced(error);
+    }
     std::string content;
     if (const int error = readAll(locked.fd, content)) {
         return notReplaced(error);
@@ -190,12 +225,16 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
         return result;
     };
 
+    if (detail::inPlaceForced()) {
+        return changedInPlace(file, locked.fd, info, content, replacement, entryId);
+    }
+
     const fs::path temporary = detail::temporaryPath(file, pid, false);
     if (const ReplaceResult written = writeTemporary(temporary, info, replacement, true); !written.ok()) {
         return notChanged(written);
     }
     // The .bak is replaced only now that the new content is ready to take the path's place.
-    if (const ReplaceResult kept = keepBackup(file, info, content); !kept.ok()) {
+    if (const ReplaceResult kept = keepBackup(file, info, content, false); !kept.ok()) {
         ::unlink(temporary.c_str());
         return notChanged(kept);
     }

@@ -1,4 +1,5 @@
 #include "FileHandle_win32.h"
+#include "InPlaceChange.h"
 #include "ReplaceFile.h"
 
 #include <windows.h>
@@ -114,6 +115,27 @@ bool renameOver(HANDLE file, const fs::path &to, DWORD &error)
     return false;
 }
 
+// Whether the volume can do that rename: file systems say so by FILE_SUPPORTS_POSIX_UNLINK_RENAME
+// (spelled out for the same reason). A volume that does not answer is tried.
+bool volumeReplacesInOneStep(HANDLE file)
+{
+    constexpr DWORD kPosixUnlinkRename = 0x400;
+    DWORD flags = 0;
+    if (!GetVolumeInformationByHandleW(file, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0)) {
+        return true;
+    }
+    return (flags & kPosixUnlinkRename) != 0;
+}
+
+// The rename's refusals that mean the volume cannot do it at all (exFAT, network shares, Wine),
+// as opposed to another program holding the file (a sharing violation, access denied): those
+// stay "in use", since rewriting a file that the measuring software has open is no way out.
+bool volumeCannotRename(DWORD error)
+{
+    constexpr DWORD kFileSystemLimitation = 665; // ERROR_FILE_SYSTEM_LIMITATION, not in every header
+    return error == ERROR_NOT_SUPPORTED || error == kFileSystemLimitation || error == ERROR_INVALID_PARAMETER;
+}
+
 FileCause renameCause(DWORD error)
 {
     switch (error) {
@@ -184,15 +206,15 @@ bool noHardLinks(DWORD error)
 }
 
 // Keeps the old content as the .bak: a hard link to the locked file under a temporary name,
-// moved over an earlier .bak of this program's; where the file system has no hard links, a
-// flushed copy.
-ReplaceResult keepBackup(const fs::path &file, HANDLE locked, std::string_view content)
+// moved over an earlier .bak of this program's; where the file system has no hard links, or where
+// the file is to be changed in place (copy; then also over a link made before), a flushed copy.
+ReplaceResult keepBackup(const fs::path &file, HANDLE locked, std::string_view content, bool copy)
 {
     const fs::path backup = detail::backupPath(file);
     const DWORD existing = GetFileAttributesW(backup.c_str());
     if (existing != INVALID_FILE_ATTRIBUTES) {
         const FileHandle earlierFile = openShared(backup, GENERIC_READ);
-        if (earlierFile.valid() && sameFile(earlierFile.handle, locked)) {
+        if (earlierFile.valid() && sameFile(earlierFile.handle, locked) && !copy) {
             return {}; // a killed removal already linked it
         }
         std::string earlier;
@@ -208,7 +230,7 @@ ReplaceResult keepBackup(const fs::path &file, HANDLE locked, std::string_view c
     }
 
     const fs::path temporary = detail::temporaryPath(file, GetCurrentProcessId(), true);
-    const DWORD refused = DWORD(detail::atStage(ReplaceStage::Linking));
+    const DWORD refused = copy ? ERROR_NOT_SUPPORTED : DWORD(detail::atStage(ReplaceStage::Linking));
     if (refused == 0 && CreateHardLinkW(temporary.c_str(), file.c_str(), nullptr)) {
         const FileHandle linked = openShared(temporary, 0);
         if (!linked.valid() || !sameFile(linked.handle, locked)) {
@@ -231,6 +253,35 @@ ReplaceResult keepBackup(const fs::path &file, HANDLE locked, std::string_view c
     return {};
 }
 
+// The change made where the file stands (InPlaceChange.h), for volumes that cannot replace it in
+// one step. The .bak is a flushed copy, since the file itself is rewritten. A failure once the
+// note is in place leaves the entry open: the next copy that takes the lock finishes the change,
+// and the entry is judged by the hashes then.
+ReplaceResult changedInPlace(const fs::path &file, HANDLE locked, std::string_view content,
+                             std::string_view replacement, const std::string &entryId)
+{
+    ReplaceResult failed = keepBackup(file, locked, content, true);
+    if (failed.ok()) {
+        if (const int error = detail::atStage(ReplaceStage::BackupKept)) {
+            failed = notReplaced(error);
+        }
+    }
+    if (!failed.ok()) {
+        detail::markChange(file, entryId, false);
+        return failed;
+    }
+    bool begun = false;
+    if (const DWORD error = detail::changeFileInPlace(file, locked, content, replacement, begun)) {
+        if (!begun) {
+            detail::markChange(file, entryId, false);
+        }
+        return notReplaced(int(error));
+    }
+    const ReplaceResult replaced = detail::replacedBy(file, replacement, nullptr);
+    detail::markChange(file, entryId, true);
+    return replaced;
+}
+
 } // namespace
 
 ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::uint64_t begin, std::uint64_t end,
@@ -243,6 +294,10 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
     }
     detail::removeLeftovers(file);
 
+    // A change in place that a killed copy left is finished before anything else.
+    if (const DWORD error = detail::recoverFileChange(file, locked.handle)) {
+        return notReplaced(int(error));
+    }
     std::string content;
     if (!readAll(locked.handle, content)) {
         return lastFailure();
@@ -259,6 +314,10 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
         return result;
     };
 
+    if (detail::inPlaceForced() || !volumeReplacesInOneStep(locked.handle)) {
+        return changedInPlace(file, locked.handle, content, replacement, entryId);
+    }
+
     const fs::path temporary = detail::temporaryPath(file, pid, false);
     FileHandle fresh;
     if (const ReplaceResult written = writeTemporary(temporary, locked.handle, replacement, true, fresh);
@@ -266,7 +325,7 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
         return notChanged(written);
     }
     // The .bak is replaced only now that the new content is ready to take the path's place.
-    if (const ReplaceResult kept = keepBackup(file, locked.handle, content); !kept.ok()) {
+    if (const ReplaceResult kept = keepBackup(file, locked.handle, content, false); !kept.ok()) {
         detail::markForDeletion(fresh.handle);
         return notChanged(kept);
     }
@@ -277,6 +336,10 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
     DWORD error = 0;
     if (!renameOver(fresh.handle, file, error)) {
         detail::markForDeletion(fresh.handle);
+        fresh.close();
+        if (volumeCannotRename(error)) {
+            return changedInPlace(file, locked.handle, content, replacement, entryId);
+        }
         return notChanged(notReplaced(renameCause(error), error));
     }
     fresh.close();

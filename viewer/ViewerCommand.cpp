@@ -1,5 +1,6 @@
 #include "ViewerCommand.h"
 
+#include "InPlaceChange.h"
 #include "ProbeFile.h"
 #include "ReaderTexts.h"
 #include "RemoveCommand.h"
@@ -11,10 +12,12 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <QHash>
 #include <QRegularExpression>
 #include <QTextStream>
 
+#include <filesystem>
 #include <limits>
 
 namespace merivox {
@@ -473,6 +476,11 @@ int checkFile(const QString &path, QTextStream &out, QTextStream &err)
     if (!totals) {
         err << error << Qt::endl;
         return 2;
+    }
+    // A change in place cut short is named, not finished: checking changes nothing.
+    const std::filesystem::path file = QDir::toNativeSeparators(path).toStdU16String();
+    if (hasUnfinishedChange(file)) {
+        out << unfinishedChangeText(QString::fromStdU16String(changeNotePath(file).filename().u16string())) << '\n';
     }
     out << countText(totals->records, totals->problems, totals->hints) << Qt::endl;
     return totals->problems == 0 ? 0 : 1;
