@@ -36,6 +36,9 @@ int lockExclusive(int fd);
 // negative offset. Zero, or the system's error; a write that takes no byte counts as EIO.
 int writeAll(int fd, std::string_view bytes, off_t offset = -1);
 
+// Reads the whole file from its start into out; 0 or the system's error.
+int readAll(int fd, std::string &out);
+
 // Makes a new name in the file's folder durable: the folder's entries are flushed like a file's
 // content. File systems that cannot flush a folder say so with EINVAL; then there is nothing to do.
 int syncFolder(const std::filesystem::path &file);

@@ -3,6 +3,7 @@
 #include <aclapi.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace merivox::detail {
 
@@ -104,6 +105,23 @@ DWORD applyAccessList(HANDLE file, const AccessList &list)
         DACL_SECURITY_INFORMATION |
         (list.isProtected ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION);
     return SetSecurityInfo(file, SE_FILE_OBJECT, what, nullptr, nullptr, list.dacl, nullptr);
+}
+
+bool readAll(HANDLE file, std::string &out)
+{
+    out.clear();
+    std::vector<char> buffer(65536);
+    for (;;) {
+        OVERLAPPED position = positionAt(out.size());
+        DWORD read = 0;
+        if (!ReadFile(file, buffer.data(), DWORD(buffer.size()), &read, &position)) {
+            return GetLastError() == ERROR_HANDLE_EOF;
+        }
+        if (read == 0) {
+            return true;
+        }
+        out.append(buffer.data(), read);
+    }
 }
 
 } // namespace merivox::detail

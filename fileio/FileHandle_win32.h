@@ -49,6 +49,9 @@ OVERLAPPED positionAt(ULONGLONG offset);
 // why; a write that takes no byte fails as well.
 bool writeAll(HANDLE file, std::string_view bytes, ULONGLONG offset);
 
+// Reads the whole file from its start into out; false with the system's error left in GetLastError().
+bool readAll(HANDLE file, std::string &out);
+
 // Marks the file for deletion: it goes when its last handle closes.
 void markForDeletion(HANDLE file);
 

@@ -13,22 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int readWhole(int fd, std::string &out)
-{
-    out.clear();
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::pread(fd, buffer, sizeof buffer, off_t(out.size()));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return n < 0 ? errno : 0;
-        }
-        out.append(buffer, size_t(n));
-    }
-}
-
 // The locked file's descriptor and the note beside it.
 class PosixInPlace final : public InPlaceAccess
 {
@@ -43,7 +27,7 @@ public:
         }
         return std::to_string(std::uint64_t(info.st_dev)) + "i" + std::to_string(std::uint64_t(info.st_ino));
     }
-    int readFile(std::string &out) override { return readWhole(m_fd, out); }
+    int readFile(std::string &out) override { return readAll(m_fd, out); }
     int writeAt(std::uint64_t offset, std::string_view bytes) override { return writeAll(m_fd, bytes, off_t(offset)); }
     int setLength(std::uint64_t length) override { return ::ftruncate(m_fd, off_t(length)) == 0 ? 0 : errno; }
     int flushFile() override { return ::fsync(m_fd) == 0 ? 0 : errno; }
@@ -55,7 +39,7 @@ public:
         if (!found) {
             return errno == ENOENT ? 0 : errno;
         }
-        return readWhole(note.fd, out);
+        return readAll(note.fd, out);
     }
 
     int writeNote(std::string_view bytes) override

@@ -17,23 +17,6 @@ int lastError()
     return int(GetLastError());
 }
 
-bool readWhole(HANDLE file, std::string &out)
-{
-    out.clear();
-    std::vector<char> buffer(65536);
-    for (;;) {
-        OVERLAPPED position = positionAt(out.size());
-        DWORD read = 0;
-        if (!ReadFile(file, buffer.data(), DWORD(buffer.size()), &read, &position)) {
-            return GetLastError() == ERROR_HANDLE_EOF;
-        }
-        if (read == 0) {
-            return true;
-        }
-        out.append(buffer.data(), read);
-    }
-}
-
 // The attributes the note takes over from the file, as a replacement's new file does.
 constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
@@ -54,7 +37,7 @@ public:
         return std::to_string(info.dwVolumeSerialNumber) + "i" +
                std::to_string((std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow);
     }
-    int readFile(std::string &out) override { return readWhole(m_locked, out) ? 0 : lastError(); }
+    int readFile(std::string &out) override { return readAll(m_locked, out) ? 0 : lastError(); }
     int writeAt(std::uint64_t offset, std::string_view bytes) override
     {
         return writeAll(m_locked, bytes, offset) ? 0 : lastError();
@@ -75,7 +58,7 @@ public:
             const DWORD error = GetLastError();
             return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : int(error);
         }
-        return readWhole(note.handle, out) ? 0 : lastError();
+        return readAll(note.handle, out) ? 0 : lastError();
     }
 
     int writeNote(std::string_view bytes) override

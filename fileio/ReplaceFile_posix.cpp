@@ -15,6 +15,7 @@ namespace {
 
 using detail::FileHandle;
 using detail::notReplaced;
+using detail::readAll;
 using detail::sameFile;
 
 // Opens the existing file and takes the append layer's lock (flock, exclusive, on the whole
@@ -37,25 +38,6 @@ int openLocked(const fs::path &path, FileHandle &file, struct stat &info)
         file.fd = -1;
     }
     return EBUSY;
-}
-
-int readAll(int fd, std::string &out)
-{
-    out.clear();
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::pread(fd, buffer, sizeof buffer, off_t(out.size()));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            return errno;
-        }
-        if (n == 0) {
-            return 0;
-        }
-        out.append(buffer, size_t(n));
-    }
 }
 
 // Writes a new file under a temporary name: created fresh, given the owner and permissions,

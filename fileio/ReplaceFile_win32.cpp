@@ -34,6 +34,7 @@ using detail::FileHandle;
 using detail::readAccessList;
 using detail::notReplaced;
 using detail::openShared;
+using detail::readAll;
 using detail::sameFile;
 
 ReplaceResult lastFailure()
@@ -76,23 +77,6 @@ ReplaceResult openLocked(const fs::path &path, FileHandle &file)
         file.close();
     }
     return notReplaced(error);
-}
-
-bool readAll(HANDLE file, std::string &out)
-{
-    out.clear();
-    std::vector<char> buffer(65536);
-    for (;;) {
-        OVERLAPPED position = detail::positionAt(out.size());
-        DWORD read = 0;
-        if (!ReadFile(file, buffer.data(), DWORD(buffer.size()), &read, &position)) {
-            return GetLastError() == ERROR_HANDLE_EOF;
-        }
-        if (read == 0) {
-            return true;
-        }
-        out.append(buffer.data(), read);
-    }
 }
 
 // Renames the open file to the path in one step, replacing what stands there even while other
