@@ -68,9 +68,11 @@ void TestRemoveCommand::removes_data()
         << "";
     QTest::newRow("outside every record") << kFile << 7 << 1 << kFile << ""
                                           << "Zeile 7 gehört zu keinem Eintrag: sie steht nach dem Ende (endtip) des "
-                                             "Eintrags, der in Zeile 4 beginnt.\n";
+                                             "Eintrags, der in Zeile 4 beginnt.\nAusbessern lässt sie sich mit "
+                                             "„merivox-view --repair 7 DATEI“.\n";
     QTest::newRow("before the first record") << kStray + kA << 1 << 1 << kStray + kA << ""
-                                             << "Zeile 1 gehört zu keinem Eintrag: vor ihr steht keine Zeile ITEM:.\n";
+                                             << "Zeile 1 gehört zu keinem Eintrag: vor ihr steht keine Zeile ITEM:.\n"
+                                                "Ausbessern lässt sie sich mit „merivox-view --repair 1 DATEI“.\n";
     QTest::newRow("past the end") << kFile << 11 << 1 << kFile << ""
                                   << "Zeile 11 gibt es nicht: die Datei hat 10 Zeilen.\n";
     const QByteArray runTogether = "ITEM:AMM M3\r\nbegintip\r\nendtipITEM:BMM M4\r\nbegintip\r\nendtip\r\n";
@@ -82,7 +84,8 @@ void TestRemoveCommand::removes_data()
     }
     QTest::newRow("the shared line itself")
         << runTogether << 3 << 1 << runTogether << ""
-        << "Zeile 3 gehört zu zwei Einträgen: in ihr beginnt ein weiterer Eintrag (Zeilenende fehlt?).\n";
+        << "Zeile 3 gehört zu zwei Einträgen: in ihr beginnt ein weiterer Eintrag (Zeilenende fehlt?).\n"
+           "Ausbessern lässt sie sich mit „merivox-view --repair 3 DATEI“.\n";
 }
 
 void TestRemoveCommand::removes()
