@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_set>
 
 namespace merivox {
 
@@ -459,34 +460,64 @@ std::vector<HistoryEntry> unresolvedEntries(std::string_view history)
     return entries;
 }
 
-std::vector<BackupRecord> recordsOnlyIn(std::string_view backup, std::string_view current, std::string_view history)
+namespace {
+
+// Calls each(start, end, firstLine, lastLine) for every record of text as recordsOnlyIn counts
+// them: runs of lines from one line that starts with "ITEM:" to the next, the lines before the
+// first such line as one run of their own.
+template <typename Each>
+void forEachRecord(std::string_view text, Each each)
 {
-    std::vector<BackupRecord> found;
     size_t start = 0;
     std::uint64_t line = 1, startLine = 1;
-    const auto close = [&](size_t end, std::uint64_t lastLine) {
-        const std::string_view bytes = backup.substr(start, end - start);
-        if (!bytes.empty() && current.find(bytes) == std::string_view::npos &&
-            history.find(bytes) == std::string_view::npos) {
-            BackupRecord record{start, startLine, lastLine, bytes, {}};
-            if (bytes.starts_with("ITEM:")) {
-                const size_t nameEnd = bytes.find_first_of("\r\n");
-                record.name = std::string(bytes.substr(5, nameEnd == std::string_view::npos ? nameEnd : nameEnd - 5));
-            }
-            found.push_back(std::move(record));
-        }
-    };
-    for (size_t at = 0; at < backup.size(); ++line) {
-        const size_t lineEnd = backup.find('\n', at);
-        const size_t next = lineEnd == std::string_view::npos ? backup.size() : lineEnd + 1;
-        if (at > start && backup.substr(at).starts_with("ITEM:")) {
-            close(at, line - 1);
+    for (size_t at = 0; at < text.size(); ++line) {
+        const size_t lineEnd = text.find('\n', at);
+        const size_t next = lineEnd == std::string_view::npos ? text.size() : lineEnd + 1;
+        if (at > start && text.substr(at).starts_with("ITEM:")) {
+            each(start, at, startLine, line - 1);
             start = at;
             startLine = line;
         }
         at = next;
     }
-    close(backup.size(), line - 1);
+    if (start < text.size()) {
+        each(start, text.size(), startLine, line - 1);
+    }
+}
+
+} // namespace
+
+std::vector<BackupRecord> recordsOnlyIn(std::string_view backup, std::string_view current, std::string_view history)
+{
+    // Every record of the file and of the history's payloads, looked up whole: one pass over each,
+    // however large the .bak. A record that stands there only inside a longer run of other bytes
+    // (a line end added after it, a stray line taken away) counts as not found and is kept once
+    // more, which costs a few bytes and loses nothing.
+    std::unordered_set<std::string_view> known;
+    forEachRecord(current, [&](size_t start, size_t end, std::uint64_t, std::uint64_t) {
+        known.insert(current.substr(start, end - start));
+    });
+    const std::vector<HistoryEntry> entries = parseHistory(history);
+    for (const HistoryEntry &entry : entries) {
+        const std::string_view removed = entry.removed;
+        known.insert(removed);
+        forEachRecord(removed, [&](size_t start, size_t end, std::uint64_t, std::uint64_t) {
+            known.insert(removed.substr(start, end - start));
+        });
+    }
+    std::vector<BackupRecord> found;
+    forEachRecord(backup, [&](size_t start, size_t end, std::uint64_t firstLine, std::uint64_t lastLine) {
+        const std::string_view bytes = backup.substr(start, end - start);
+        if (known.contains(bytes)) {
+            return;
+        }
+        BackupRecord record{start, firstLine, lastLine, bytes, {}};
+        if (bytes.starts_with("ITEM:")) {
+            const size_t nameEnd = bytes.find_first_of("\r\n");
+            record.name = std::string(bytes.substr(5, nameEnd == std::string_view::npos ? nameEnd : nameEnd - 5));
+        }
+        found.push_back(std::move(record));
+    });
     return found;
 }
 

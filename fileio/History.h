@@ -127,9 +127,10 @@ struct BackupRecord
     std::string name;                          // the text of its first line after "ITEM:"
 };
 
-// The records of backup whose bytes stand neither in current nor in history. A record is a run of
-// lines of which the first starts with "ITEM:"; lines before the first such line count as one
-// record of their own, so that no byte of the .bak is left out.
+// The records of backup that are neither a record of current nor a record (or the whole payload)
+// of an entry of history. A record is a run of lines of which the first starts with "ITEM:"; lines
+// before the first such line count as one record of their own, so that no byte of the .bak is
+// left out. Linear in the sizes of the three.
 std::vector<BackupRecord> recordsOnlyIn(std::string_view backup, std::string_view current, std::string_view history);
 
 // Appends bytes (entries and markers) to the history beside file, and flushes them. Called only
