@@ -11,6 +11,7 @@
 #include "RecordTableModel.h"
 #include "RecordView.h"
 #include "HistoryDialog.h"
+#include "InPlaceChange.h"
 #include "RemoveAction.h"
 #include "RepairAction.h"
 #include "ViewerCommand.h"
@@ -461,6 +462,13 @@ void ViewerWindow::showCounts()
         path, countText(m_file->recordCount(), m_file->problemCount(), m_file->hintCount())));
     m_counts->setToolTip(countsLine());
     m_counts->show();
+    // A change in place that was cut short is left to the next copy that appends or changes; the
+    // window only says so.
+    const std::filesystem::path file = QDir::toNativeSeparators(m_path).toStdU16String();
+    if (hasUnfinishedChange(file)) {
+        statusBar()->showMessage(
+            unfinishedChangeText(QString::fromStdU16String(changeNotePath(file).filename().u16string())));
+    }
 }
 
 void ViewerWindow::showReloaded(std::optional<ProbeFile> file, const QString &path, const QString &error,
