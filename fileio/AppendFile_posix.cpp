@@ -1,4 +1,5 @@
 #include "AppendFile.h"
+#include "ReplaceFile.h"
 #include "FileHandle_posix.h"
 
 #include <cerrno>
@@ -68,6 +69,16 @@ AppendResult appendToFile(const std::filesystem::path &path, std::string_view by
     }
     // Something other than a plain file (a device) has no end to look at or cut back to.
     const bool regular = S_ISREG(file.info.st_mode);
+    // A change in place that a killed copy left is finished before the record goes in; its note
+    // stands beside the file that a symbolic link at the path names, as a replacement puts it.
+    if (regular && !file.created) {
+        if (const int error = detail::recoverFileChange(detail::followLink(path), file.fd)) {
+            return failure(error);
+        }
+        if (::fstat(file.fd, &file.info) != 0) {
+            return failure(errno);
+        }
+    }
     const off_t size = regular ? file.info.st_size : 0;
 
     // From here on, any failure puts the file back as it was. A file this call created and found

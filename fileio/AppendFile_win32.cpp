@@ -1,4 +1,5 @@
 #include "AppendFile.h"
+#include "ReplaceFile.h"
 #include "FileHandle_win32.h"
 
 #include <windows.h>
@@ -92,6 +93,13 @@ AppendResult appendToFile(const std::filesystem::path &path, std::string_view by
     OpenFile file;
     if (const AppendResult opened = openLocked(path, file); !opened.ok()) {
         return opened;
+    }
+    // A change in place that a killed copy left is finished before the record goes in; its note
+    // stands beside the file that a symbolic link at the path names, as a replacement puts it.
+    if (!file.created) {
+        if (const DWORD error = detail::recoverFileChange(detail::followLink(path), file.handle)) {
+            return failure(int(error));
+        }
     }
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.handle, &size)) {

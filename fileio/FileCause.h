@@ -24,7 +24,7 @@ enum class FileCause {
                         // system that cannot replace it in one step as well
     Changed,            // the content is not the one the caller saw; nothing changed
     BadRange,           // the range lies outside the content the caller saw
-    ForeignBackup,      // a .bak that this program did not write stands in the way
+    ForeignBackup,      // a .bak that cannot be read (a folder, no permission) stands in the way
     NoPermissions,      // the new file could not be given the old one's permissions
     Other,              // what the system says, in its own words
 };

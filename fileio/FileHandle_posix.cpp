@@ -61,4 +61,23 @@ int syncFolder(const std::filesystem::path &file)
     return ::fsync(dir.fd) == 0 || errno == EINVAL ? 0 : errno;
 }
 
+int readAll(int fd, std::string &out)
+{
+    out.clear();
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, off_t(out.size()));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return errno;
+        }
+        if (n == 0) {
+            return 0;
+        }
+        out.append(buffer, size_t(n));
+    }
+}
+
 } // namespace merivox::detail

@@ -36,8 +36,18 @@ int lockExclusive(int fd);
 // negative offset. Zero, or the system's error; a write that takes no byte counts as EIO.
 int writeAll(int fd, std::string_view bytes, off_t offset = -1);
 
+// Reads the whole file from its start into out; 0 or the system's error.
+int readAll(int fd, std::string &out);
+
 // Makes a new name in the file's folder durable: the folder's entries are flushed like a file's
 // content. File systems that cannot flush a folder say so with EINVAL; then there is nothing to do.
 int syncFolder(const std::filesystem::path &file);
+
+// The in-place change (InPlaceChange.h) on the file's locked descriptor, with the note beside it
+// (InPlaceChange_posix.cpp): finishing one that a killed copy left, and making one. Zero, or the
+// system's error.
+int recoverFileChange(const std::filesystem::path &file, int fd);
+int changeFileInPlace(const std::filesystem::path &file, int fd, std::string_view content, std::string_view replacement,
+                      bool &begun);
 
 } // namespace merivox::detail

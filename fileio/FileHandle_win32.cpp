@@ -1,6 +1,9 @@
 #include "FileHandle_win32.h"
 
+#include <aclapi.h>
+
 #include <algorithm>
+#include <vector>
 
 namespace merivox::detail {
 
@@ -79,6 +82,46 @@ void markForDeletion(HANDLE file)
     FILE_DISPOSITION_INFO remove{};
     remove.DeleteFile = TRUE;
     SetFileInformationByHandle(file, FileDispositionInfo, &remove, sizeof remove);
+}
+
+DWORD readAccessList(HANDLE file, AccessList &list)
+{
+    const DWORD error = GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &list.dacl,
+                                        nullptr, &list.descriptor);
+    if (error != ERROR_SUCCESS) {
+        return error;
+    }
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    if (GetSecurityDescriptorControl(list.descriptor, &control, &revision)) {
+        list.isProtected = (control & SE_DACL_PROTECTED) != 0;
+    }
+    return ERROR_SUCCESS;
+}
+
+DWORD applyAccessList(HANDLE file, const AccessList &list)
+{
+    const SECURITY_INFORMATION what =
+        DACL_SECURITY_INFORMATION |
+        (list.isProtected ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    return SetSecurityInfo(file, SE_FILE_OBJECT, what, nullptr, nullptr, list.dacl, nullptr);
+}
+
+bool readAll(HANDLE file, std::string &out)
+{
+    out.clear();
+    std::vector<char> buffer(65536);
+    for (;;) {
+        OVERLAPPED position = positionAt(out.size());
+        DWORD read = 0;
+        if (!ReadFile(file, buffer.data(), DWORD(buffer.size()), &read, &position)) {
+            return GetLastError() == ERROR_HANDLE_EOF;
+        }
+        if (read == 0) {
+            return true;
+        }
+        out.append(buffer.data(), read);
+    }
 }
 
 } // namespace merivox::detail

@@ -2,7 +2,8 @@
 
 // What appending, replacing and reading share on Windows (FileHandle_win32.cpp): the handle that
 // closes itself, the lock that appending and replacing take, the looks whether a path is a folder
-// or still names an open file, writing every byte at a position and marking a file for deletion.
+// or still names an open file, writing every byte at a position, marking a file for deletion and
+// copying a file's access list to another.
 // Included by the Windows implementation files only; FileHandle_posix.h is its POSIX counterpart.
 
 #include <windows.h>
@@ -48,7 +49,42 @@ OVERLAPPED positionAt(ULONGLONG offset);
 // why; a write that takes no byte fails as well.
 bool writeAll(HANDLE file, std::string_view bytes, ULONGLONG offset);
 
+// Reads the whole file from its start into out; false with the system's error left in GetLastError().
+bool readAll(HANDLE file, std::string &out);
+
 // Marks the file for deletion: it goes when its last handle closes.
 void markForDeletion(HANDLE file);
+
+// A file's access list, read from one file to be given to another that is made beside it (the
+// new content of a replacement, the history).
+struct AccessList
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    PACL dacl = nullptr;
+    bool isProtected = false;
+    AccessList(const AccessList &) = delete;
+    AccessList &operator=(const AccessList &) = delete;
+    AccessList() = default;
+    ~AccessList()
+    {
+        if (descriptor) {
+            LocalFree(descriptor);
+        }
+    }
+};
+
+// Reads the access list of the file (the handle needs READ_CONTROL); ERROR_SUCCESS or the error.
+DWORD readAccessList(HANDLE file, AccessList &list);
+
+// Gives the file the access list, inherited entries included as they were (the handle needs
+// WRITE_DAC); ERROR_SUCCESS or the error.
+DWORD applyAccessList(HANDLE file, const AccessList &list);
+
+// The in-place change (InPlaceChange.h) on the file's locked handle, with the note beside it
+// (InPlaceChange_win32.cpp): finishing one that a killed copy left, and making one.
+// ERROR_SUCCESS, or the error.
+DWORD recoverFileChange(const std::filesystem::path &file, HANDLE locked);
+DWORD changeFileInPlace(const std::filesystem::path &file, HANDLE locked, std::string_view content,
+                        std::string_view replacement, bool &begun);
 
 } // namespace merivox::detail

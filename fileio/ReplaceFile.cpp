@@ -1,6 +1,7 @@
 #include "ReplaceFile.h"
 
 #include <algorithm>
+#include <chrono>
 #include <system_error>
 
 namespace merivox {
@@ -23,46 +24,6 @@ namespace {
 
 constexpr std::string_view kTag = ".merivox-";
 constexpr std::string_view kTemporaryEnd = ".tmp";
-
-size_t commonPrefix(std::string_view a, std::string_view b)
-{
-    const auto [ia, ib] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
-    return size_t(ia - a.begin());
-}
-
-constexpr std::string_view kItem = "ITEM:";
-
-// The start of the line that holds position at.
-size_t lineStart(std::string_view text, size_t at)
-{
-    const size_t end = at == 0 ? std::string_view::npos : text.rfind('\n', at - 1);
-    return end == std::string_view::npos ? 0 : end + 1;
-}
-
-// Whether longer is shorter with one record put in at a line start no later than the first
-// difference, where the current content of the two may also have had anything appended since. A record is a run of
-// whole lines whose first line, and only that, starts with the item keyword; the last line may lack its end.
-bool oneRecordMore(std::string_view shorter, std::string_view longer, size_t same, bool longerIsBackup)
-{
-    const size_t from = lineStart(longer, same);
-    if (longer.substr(from, kItem.size()) != kItem) {
-        return false;
-    }
-    const std::string_view rest = shorter.substr(from);
-    size_t end = from;
-    while (end < longer.size()) {
-        const size_t lineEnd = longer.find('\n', end);
-        end = lineEnd == std::string_view::npos ? longer.size() : lineEnd + 1;
-        const std::string_view after = longer.substr(end);
-        if (longerIsBackup ? rest.starts_with(after) : after.starts_with(rest)) {
-            return true;
-        }
-        if (after.starts_with(kItem)) {
-            break;
-        }
-    }
-    return false;
-}
 
 // Checks the range against the content and builds the new content.
 bool splice(std::string_view content, std::uint64_t begin, std::uint64_t end, std::string_view insert, std::string &out)
@@ -138,20 +99,37 @@ void removeLeftovers(const fs::path &file)
     }
 }
 
-bool isEarlierContent(std::string_view backup, std::string_view current)
+namespace {
+
+// The lines [first, last] that the bytes [begin, end) of content stand on, counted from 1.
+std::pair<std::uint64_t, std::uint64_t> linesOf(std::string_view content, std::uint64_t begin, std::uint64_t end)
 {
-    // Overwriting a backup whose bytes all still stand at the start of the file loses nothing.
-    if (current.starts_with(backup)) {
-        return true;
-    }
-    // A record taken out (then anything appended), or a record put back in.
-    const size_t same = commonPrefix(backup, current);
-    return oneRecordMore(current, backup, same, true) || oneRecordMore(backup, current, same, false);
+    const auto countTo = [&](std::uint64_t at) {
+        return std::uint64_t(std::count(content.begin(), content.begin() + std::ptrdiff_t(at), '\n'));
+    };
+    const std::uint64_t first = countTo(begin) + 1;
+    return {first, end > begin ? countTo(end - 1) + 1 : first};
 }
 
-ReplaceResult prepareReplacement(std::string_view content, std::uint64_t expectedHash, std::uint64_t begin,
-                                 std::uint64_t end, std::string_view insert, std::string &replacement,
-                                 const std::function<ReplaceResult()> &keepBackup)
+std::string newEntryId(unsigned long pid)
+{
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return historyId(pid, std::uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+}
+
+ReplaceResult historyFailure(const FileResult &failed)
+{
+    ReplaceResult result = notReplaced(failed.cause, failed.systemError);
+    result.historyFailed = true;
+    return result;
+}
+
+} // namespace
+
+ReplaceResult prepareReplacement(const fs::path &file, std::string_view content, std::uint64_t expectedHash,
+                                 std::uint64_t begin, std::uint64_t end, std::string_view insert,
+                                 const ChangeNote &note, unsigned long pid, std::string &replacement,
+                                 std::string &entryId)
 {
     if (contentHash(content) != expectedHash) {
         return notReplaced(FileCause::Changed);
@@ -162,13 +140,86 @@ ReplaceResult prepareReplacement(std::string_view content, std::uint64_t expecte
     if (const int error = atStage(ReplaceStage::Locked)) {
         return notReplaced(error);
     }
-    if (const ReplaceResult kept = keepBackup(); !kept.ok()) {
-        return kept;
+
+    std::string history;
+    if (const FileResult read = readHistory(file, history); !read.ok()) {
+        return historyFailure(read);
     }
-    if (const int error = atStage(ReplaceStage::BackupKept)) {
+    std::string bytes;
+    for (const HistoryEntry &open : unresolvedEntries(history)) {
+        const HistoryOutcome outcome = resolveOutcome(open, content);
+        if (outcome != HistoryOutcome::Open) {
+            bytes += formatMarker(open.id, outcome == HistoryOutcome::Done);
+        }
+    }
+    HistoryEntry entry;
+    entry.id = newEntryId(pid);
+    entry.action = note.action;
+    entry.when = historyTime(std::chrono::system_clock::now());
+    entry.at = begin;
+    const auto [first, last] =
+        linesOf(content, begin, note.action == HistoryAction::Remove || end > begin ? end : begin);
+    entry.firstLine = note.firstLine ? note.firstLine : first;
+    entry.lastLine = note.lastLine ? note.lastLine : last;
+    entry.beforeLength = content.size();
+    entry.beforeHash = expectedHash;
+    entry.afterLength = replacement.size();
+    entry.afterHash = contentHash(replacement);
+    entry.prefixHash = contentHash(content.substr(0, size_t(begin)));
+    entry.name = note.name;
+    entry.thread = note.thread;
+    entry.removed = std::string(content.substr(size_t(begin), size_t(end - begin)));
+    entry.inserted = std::string(insert);
+    bytes += formatEntry(entry);
+    if (const FileResult written = appendToHistory(file, bytes); !written.ok()) {
+        return historyFailure(written);
+    }
+    entryId = entry.id;
+    if (const int error = atStage(ReplaceStage::HistoryWritten)) {
+        markChange(file, entryId, false);
         return notReplaced(error);
     }
     return {};
+}
+
+ReplaceResult rescueBackup(const fs::path &file, std::string_view backup, std::string_view content)
+{
+    std::string history;
+    if (const FileResult read = readHistory(file, history); !read.ok()) {
+        return historyFailure(read);
+    }
+    std::string bytes;
+    const std::string when = historyTime(std::chrono::system_clock::now());
+    for (const BackupRecord &record : recordsOnlyIn(backup, content, history)) {
+        HistoryEntry entry;
+        entry.id = newEntryId(0) + "-" + std::to_string(record.at);
+        entry.action = HistoryAction::Backup;
+        entry.when = when;
+        entry.at = record.at;
+        entry.firstLine = record.firstLine;
+        entry.lastLine = record.lastLine;
+        entry.beforeLength = entry.afterLength = content.size();
+        entry.beforeHash = entry.afterHash = contentHash(content);
+        entry.name = record.name;
+        entry.removed = std::string(record.bytes);
+        bytes += formatEntry(entry);
+    }
+    if (!bytes.empty()) {
+        if (const FileResult written = appendToHistory(file, bytes); !written.ok()) {
+            return historyFailure(written);
+        }
+    }
+    if (const int error = atStage(ReplaceStage::BackupRescued)) {
+        return notReplaced(error);
+    }
+    return {};
+}
+
+void markChange(const fs::path &file, const std::string &entryId, bool done)
+{
+    if (!entryId.empty() && appendToHistory(file, formatMarker(entryId, done)).ok()) {
+        atStage(ReplaceStage::Marked);
+    }
 }
 
 ReplaceResult replacedBy(const fs::path &file, std::string_view replacement, int (*flushFolder)(const fs::path &file))

@@ -1,4 +1,5 @@
 #include "FileHandle_posix.h"
+#include "InPlaceChange.h"
 #include "ReplaceFile.h"
 
 #include <cerrno>
@@ -14,6 +15,7 @@ namespace {
 
 using detail::FileHandle;
 using detail::notReplaced;
+using detail::readAll;
 using detail::sameFile;
 
 // Opens the existing file and takes the append layer's lock (flock, exclusive, on the whole
@@ -36,25 +38,6 @@ int openLocked(const fs::path &path, FileHandle &file, struct stat &info)
         file.fd = -1;
     }
     return EBUSY;
-}
-
-int readAll(int fd, std::string &out)
-{
-    out.clear();
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::pread(fd, buffer, sizeof buffer, off_t(out.size()));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            return errno;
-        }
-        if (n == 0) {
-            return 0;
-        }
-        out.append(buffer, size_t(n));
-    }
 }
 
 // Writes a new file under a temporary name: created fresh, given the owner and permissions,
@@ -106,26 +89,30 @@ bool noHardLinks(int error)
 
 // Keeps the old content as the .bak: a hard link to the locked file, made under a temporary
 // name and renamed over an earlier .bak of this program's; where the file system has no hard
-// links, a flushed copy. Then the folder is flushed.
-ReplaceResult keepBackup(const fs::path &file, const struct stat &info, std::string_view content)
+// links, or where the file is to be changed in place (copy), a flushed copy. Then the folder is
+// flushed.
+ReplaceResult keepBackup(const fs::path &file, const struct stat &info, std::string_view content, bool copy)
 {
     const fs::path backup = detail::backupPath(file);
     struct stat existing;
     if (::lstat(backup.c_str(), &existing) == 0) {
-        if (sameFile(existing, info)) {
+        if (sameFile(existing, info) && !copy) {
             return {}; // a killed removal already linked it
         }
         std::string earlier;
         FileHandle in(S_ISREG(existing.st_mode) ? ::open(backup.c_str(), O_RDONLY | O_CLOEXEC) : -1);
-        if (in.fd < 0 || readAll(in.fd, earlier) != 0 || !detail::isEarlierContent(earlier, content)) {
+        if (in.fd < 0 || readAll(in.fd, earlier) != 0) {
             return notReplaced(FileCause::ForeignBackup);
+        }
+        if (const ReplaceResult rescued = detail::rescueBackup(file, earlier, content); !rescued.ok()) {
+            return rescued;
         }
     } else if (errno != ENOENT) {
         return notReplaced(errno);
     }
 
     const fs::path temporary = detail::temporaryPath(file, unsigned(::getpid()), true);
-    const int refused = detail::atStage(ReplaceStage::Linking);
+    const int refused = copy ? EPERM : detail::atStage(ReplaceStage::Linking);
     if (refused == 0 && ::link(file.c_str(), temporary.c_str()) == 0) {
         struct stat linked;
         if (::lstat(temporary.c_str(), &linked) != 0 || !sameFile(linked, info)) {
@@ -152,10 +139,39 @@ ReplaceResult keepBackup(const fs::path &file, const struct stat &info, std::str
     return {};
 }
 
+// The change made where the file stands (InPlaceChange.h), as on volumes that cannot replace it
+// in one step; here only when a test forces it. The .bak is a flushed copy, since the file itself
+// is rewritten. A failure once the note is in place leaves the entry open: the next copy that
+// takes the lock finishes the change, and the entry is judged by the hashes then.
+ReplaceResult changedInPlace(const fs::path &file, int fd, const struct stat &info, std::string_view content,
+                             std::string_view replacement, const std::string &entryId)
+{
+    ReplaceResult failed = keepBackup(file, info, content, true);
+    if (failed.ok()) {
+        if (const int error = detail::atStage(ReplaceStage::BackupKept)) {
+            failed = notReplaced(error);
+        }
+    }
+    if (!failed.ok()) {
+        detail::markChange(file, entryId, false);
+        return failed;
+    }
+    bool begun = false;
+    if (const int error = detail::changeFileInPlace(file, fd, content, replacement, begun)) {
+        if (!begun) {
+            detail::markChange(file, entryId, false);
+        }
+        return notReplaced(error);
+    }
+    const ReplaceResult replaced = detail::replacedBy(file, replacement, nullptr);
+    detail::markChange(file, entryId, true);
+    return replaced;
+}
+
 } // namespace
 
 ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::uint64_t begin, std::uint64_t end,
-                         std::string_view insert)
+                         std::string_view insert, const ChangeNote &note)
 {
     const fs::path file = detail::followLink(path);
     FileHandle locked;
@@ -171,28 +187,52 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
     }
     detail::removeLeftovers(file);
 
+    // A change in place that a killed copy left is finished before anything else.
+    if (const int error = detail::recoverFileChange(file, locked.fd)) {
+        return notReplaced(error);
+    }
     std::string content;
     if (const int error = readAll(locked.fd, content)) {
         return notReplaced(error);
     }
-    std::string replacement;
-    if (const ReplaceResult prepared = detail::prepareReplacement(
-            content, expectedHash, begin, end, insert, replacement, [&] { return keepBackup(file, info, content); });
+    std::string replacement, entryId;
+    const unsigned long pid = unsigned(::getpid());
+    if (const ReplaceResult prepared = detail::prepareReplacement(file, content, expectedHash, begin, end, insert, note,
+                                                                  pid, replacement, entryId);
         !prepared.ok()) {
         return prepared;
     }
+    const auto notChanged = [&](ReplaceResult result) {
+        detail::markChange(file, entryId, false);
+        return result;
+    };
 
-    const fs::path temporary = detail::temporaryPath(file, unsigned(::getpid()), false);
+    if (detail::inPlaceForced()) {
+        return changedInPlace(file, locked.fd, info, content, replacement, entryId);
+    }
+
+    const fs::path temporary = detail::temporaryPath(file, pid, false);
     if (const ReplaceResult written = writeTemporary(temporary, info, replacement, true); !written.ok()) {
-        return written;
+        return notChanged(written);
+    }
+    // The .bak is replaced only now that the new content is ready to take the path's place.
+    if (const ReplaceResult kept = keepBackup(file, info, content, false); !kept.ok()) {
+        ::unlink(temporary.c_str());
+        return notChanged(kept);
+    }
+    if (const int error = detail::atStage(ReplaceStage::BackupKept)) {
+        ::unlink(temporary.c_str());
+        return notChanged(notReplaced(error));
     }
     if (::rename(temporary.c_str(), file.c_str()) != 0) {
         const int error = errno;
         ::unlink(temporary.c_str());
-        return notReplaced(error);
+        return notChanged(notReplaced(error));
     }
+    const ReplaceResult replaced = detail::replacedBy(file, replacement, detail::syncFolder);
+    detail::markChange(file, entryId, true);
     // Closing the old file's descriptor on return releases the lock.
-    return detail::replacedBy(file, replacement, detail::syncFolder);
+    return replaced;
 }
 
 } // namespace merivox

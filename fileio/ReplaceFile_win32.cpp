@@ -1,4 +1,5 @@
 #include "FileHandle_win32.h"
+#include "InPlaceChange.h"
 #include "ReplaceFile.h"
 
 #include <windows.h>
@@ -27,9 +28,13 @@ struct RenameInfoEx
     WCHAR FileName[1];
 };
 
+using detail::AccessList;
+using detail::applyAccessList;
 using detail::FileHandle;
+using detail::readAccessList;
 using detail::notReplaced;
 using detail::openShared;
+using detail::readAll;
 using detail::sameFile;
 
 ReplaceResult lastFailure()
@@ -74,23 +79,6 @@ ReplaceResult openLocked(const fs::path &path, FileHandle &file)
     return notReplaced(error);
 }
 
-bool readAll(HANDLE file, std::string &out)
-{
-    out.clear();
-    std::vector<char> buffer(65536);
-    for (;;) {
-        OVERLAPPED position = detail::positionAt(out.size());
-        DWORD read = 0;
-        if (!ReadFile(file, buffer.data(), DWORD(buffer.size()), &read, &position)) {
-            return GetLastError() == ERROR_HANDLE_EOF;
-        }
-        if (read == 0) {
-            return true;
-        }
-        out.append(buffer.data(), read);
-    }
-}
-
 // Renames the open file to the path in one step, replacing what stands there even while other
 // handles have it open with delete sharing. File systems and Windows versions without this
 // rename (FAT, before Windows 10 1607, some network shares) refuse it, as does a file that
@@ -111,6 +99,27 @@ bool renameOver(HANDLE file, const fs::path &to, DWORD &error)
     return false;
 }
 
+// Whether the volume can do that rename: file systems say so by FILE_SUPPORTS_POSIX_UNLINK_RENAME
+// (spelled out for the same reason). A volume that does not answer is tried.
+bool volumeReplacesInOneStep(HANDLE file)
+{
+    constexpr DWORD kPosixUnlinkRename = 0x400;
+    DWORD flags = 0;
+    if (!GetVolumeInformationByHandleW(file, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0)) {
+        return true;
+    }
+    return (flags & kPosixUnlinkRename) != 0;
+}
+
+// The rename's refusals that mean the volume cannot do it at all (exFAT, network shares, Wine),
+// as opposed to another program holding the file (a sharing violation, access denied): those
+// stay "in use", since rewriting a file that the measuring software has open is no way out.
+bool volumeCannotRename(DWORD error)
+{
+    constexpr DWORD kFileSystemLimitation = 665; // ERROR_FILE_SYSTEM_LIMITATION, not in every header
+    return error == ERROR_NOT_SUPPORTED || error == kFileSystemLimitation || error == ERROR_INVALID_PARAMETER;
+}
+
 FileCause renameCause(DWORD error)
 {
     switch (error) {
@@ -125,46 +134,6 @@ FileCause renameCause(DWORD error)
     default:
         return detail::causeOf(int(error));
     }
-}
-
-// The old file's access list, to be given to the new one.
-struct AccessList
-{
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    PACL dacl = nullptr;
-    bool isProtected = false;
-    AccessList(const AccessList &) = delete;
-    AccessList &operator=(const AccessList &) = delete;
-    AccessList() = default;
-    ~AccessList()
-    {
-        if (descriptor) {
-            LocalFree(descriptor);
-        }
-    }
-};
-
-DWORD readAccessList(HANDLE file, AccessList &list)
-{
-    const DWORD error = GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &list.dacl,
-                                        nullptr, &list.descriptor);
-    if (error != ERROR_SUCCESS) {
-        return error;
-    }
-    SECURITY_DESCRIPTOR_CONTROL control = 0;
-    DWORD revision = 0;
-    if (GetSecurityDescriptorControl(list.descriptor, &control, &revision)) {
-        list.isProtected = (control & SE_DACL_PROTECTED) != 0;
-    }
-    return ERROR_SUCCESS;
-}
-
-DWORD applyAccessList(HANDLE file, const AccessList &list)
-{
-    const SECURITY_INFORMATION what =
-        DACL_SECURITY_INFORMATION |
-        (list.isProtected ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION);
-    return SetSecurityInfo(file, SE_FILE_OBJECT, what, nullptr, nullptr, list.dacl, nullptr);
 }
 
 // The attributes a new file takes over from the old one.
@@ -221,28 +190,31 @@ bool noHardLinks(DWORD error)
 }
 
 // Keeps the old content as the .bak: a hard link to the locked file under a temporary name,
-// moved over an earlier .bak of this program's; where the file system has no hard links, a
-// flushed copy.
-ReplaceResult keepBackup(const fs::path &file, HANDLE locked, std::string_view content)
+// moved over an earlier .bak of this program's; where the file system has no hard links, or where
+// the file is to be changed in place (copy; then also over a link made before), a flushed copy.
+ReplaceResult keepBackup(const fs::path &file, HANDLE locked, std::string_view content, bool copy)
 {
     const fs::path backup = detail::backupPath(file);
     const DWORD existing = GetFileAttributesW(backup.c_str());
     if (existing != INVALID_FILE_ATTRIBUTES) {
         const FileHandle earlierFile = openShared(backup, GENERIC_READ);
-        if (earlierFile.valid() && sameFile(earlierFile.handle, locked)) {
+        if (earlierFile.valid() && sameFile(earlierFile.handle, locked) && !copy) {
             return {}; // a killed removal already linked it
         }
         std::string earlier;
         if (!earlierFile.valid() || (existing & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
-            !readAll(earlierFile.handle, earlier) || !detail::isEarlierContent(earlier, content)) {
+            !readAll(earlierFile.handle, earlier)) {
             return notReplaced(FileCause::ForeignBackup);
+        }
+        if (const ReplaceResult rescued = detail::rescueBackup(file, earlier, content); !rescued.ok()) {
+            return rescued;
         }
     } else if (const DWORD error = GetLastError(); error != ERROR_FILE_NOT_FOUND) {
         return notReplaced(error);
     }
 
     const fs::path temporary = detail::temporaryPath(file, GetCurrentProcessId(), true);
-    const DWORD refused = DWORD(detail::atStage(ReplaceStage::Linking));
+    const DWORD refused = copy ? ERROR_NOT_SUPPORTED : DWORD(detail::atStage(ReplaceStage::Linking));
     if (refused == 0 && CreateHardLinkW(temporary.c_str(), file.c_str(), nullptr)) {
         const FileHandle linked = openShared(temporary, 0);
         if (!linked.valid() || !sameFile(linked.handle, locked)) {
@@ -265,10 +237,39 @@ ReplaceResult keepBackup(const fs::path &file, HANDLE locked, std::string_view c
     return {};
 }
 
+// The change made where the file stands (InPlaceChange.h), for volumes that cannot replace it in
+// one step. The .bak is a flushed copy, since the file itself is rewritten. A failure once the
+// note is in place leaves the entry open: the next copy that takes the lock finishes the change,
+// and the entry is judged by the hashes then.
+ReplaceResult changedInPlace(const fs::path &file, HANDLE locked, std::string_view content,
+                             std::string_view replacement, const std::string &entryId)
+{
+    ReplaceResult failed = keepBackup(file, locked, content, true);
+    if (failed.ok()) {
+        if (const int error = detail::atStage(ReplaceStage::BackupKept)) {
+            failed = notReplaced(error);
+        }
+    }
+    if (!failed.ok()) {
+        detail::markChange(file, entryId, false);
+        return failed;
+    }
+    bool begun = false;
+    if (const DWORD error = detail::changeFileInPlace(file, locked, content, replacement, begun)) {
+        if (!begun) {
+            detail::markChange(file, entryId, false);
+        }
+        return notReplaced(int(error));
+    }
+    const ReplaceResult replaced = detail::replacedBy(file, replacement, nullptr);
+    detail::markChange(file, entryId, true);
+    return replaced;
+}
+
 } // namespace
 
 ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::uint64_t begin, std::uint64_t end,
-                         std::string_view insert)
+                         std::string_view insert, const ChangeNote &note)
 {
     const fs::path file = detail::followLink(path);
     FileHandle locked;
@@ -277,33 +278,60 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
     }
     detail::removeLeftovers(file);
 
+    // A change in place that a killed copy left is finished before anything else.
+    if (const DWORD error = detail::recoverFileChange(file, locked.handle)) {
+        return notReplaced(int(error));
+    }
     std::string content;
     if (!readAll(locked.handle, content)) {
         return lastFailure();
     }
-    std::string replacement;
-    if (const ReplaceResult prepared =
-            detail::prepareReplacement(content, expectedHash, begin, end, insert, replacement,
-                                       [&] { return keepBackup(file, locked.handle, content); });
+    std::string replacement, entryId;
+    const unsigned long pid = GetCurrentProcessId();
+    if (const ReplaceResult prepared = detail::prepareReplacement(file, content, expectedHash, begin, end, insert, note,
+                                                                  pid, replacement, entryId);
         !prepared.ok()) {
         return prepared;
     }
+    const auto notChanged = [&](ReplaceResult result) {
+        detail::markChange(file, entryId, false);
+        return result;
+    };
 
-    const fs::path temporary = detail::temporaryPath(file, GetCurrentProcessId(), false);
+    if (detail::inPlaceForced() || !volumeReplacesInOneStep(locked.handle)) {
+        return changedInPlace(file, locked.handle, content, replacement, entryId);
+    }
+
+    const fs::path temporary = detail::temporaryPath(file, pid, false);
     FileHandle fresh;
     if (const ReplaceResult written = writeTemporary(temporary, locked.handle, replacement, true, fresh);
         !written.ok()) {
-        return written;
+        return notChanged(written);
+    }
+    // The .bak is replaced only now that the new content is ready to take the path's place.
+    if (const ReplaceResult kept = keepBackup(file, locked.handle, content, false); !kept.ok()) {
+        detail::markForDeletion(fresh.handle);
+        return notChanged(kept);
+    }
+    if (const int error = detail::atStage(ReplaceStage::BackupKept)) {
+        detail::markForDeletion(fresh.handle);
+        return notChanged(notReplaced(error));
     }
     DWORD error = 0;
     if (!renameOver(fresh.handle, file, error)) {
         detail::markForDeletion(fresh.handle);
-        return notReplaced(renameCause(error), error);
+        fresh.close();
+        if (volumeCannotRename(error)) {
+            return changedInPlace(file, locked.handle, content, replacement, entryId);
+        }
+        return notChanged(notReplaced(renameCause(error), error));
     }
     fresh.close();
     // NTFS journals the rename itself; there is no folder to flush as on POSIX. Closing the old
     // file's handle on return releases the lock.
-    return detail::replacedBy(file, replacement, nullptr);
+    const ReplaceResult replaced = detail::replacedBy(file, replacement, nullptr);
+    detail::markChange(file, entryId, true);
+    return replaced;
 }
 
 } // namespace merivox

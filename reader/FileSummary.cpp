@@ -1,6 +1,7 @@
 #include "FileSummary.h"
 
 #include "AnsiText.h"
+#include "InPlaceChange.h"
 #include "LineSyntax.h"
 #include "ProbeFile.h"
 #include "ReaderTexts.h"
@@ -60,6 +61,7 @@ FileSummary summarizeFile(const QString &folder, AccessCheck access, std::option
         summary.state = FileSummary::State::Missing;
         return summary;
     }
+    summary.unfinishedChange = hasUnfinishedChange(QDir::toNativeSeparators(path).toStdU16String());
     // The bytes stay on disk, and the entries' names are read from there again. A file that
     // changes in between is read once more; the change is noticed and summed up anew anyway.
     const ProbeFile::Keep keep{.keep = kProblemsKept, .fromLine = 1, .bytesOnDisk = true};
@@ -104,6 +106,9 @@ QStringList fileNotes(const FileSummary &summary)
                                           "usrprobe.dat hier nicht anlegen können.")
                          : QStringLiteral("usrprobe.dat ist schreibgeschützt: „Erstellen“ wird nichts anfügen "
                                           "können."));
+    }
+    if (summary.unfinishedChange) {
+        notes.append(unfinishedChangeText(kFileName + QStringLiteral(".merivox-change")));
     }
     // What the checker finds wrong is a problem, in the viewer's words; the viewer goes by the name
     // its window and start-menu entry show.

@@ -34,6 +34,7 @@ struct FileSummary
     qsizetype problems = 0;
     int firstProblemLine = 0; // 0 when not known
     Writable writable = Writable::Unknown;
+    bool unfinishedChange = false; // a change in place was cut short: its recovery note stands beside it
     ItemKeys items;
     // The records of the kind asked for, in the order of the file: the last kTemplatesKept of
     // templatesFound.
@@ -53,7 +54,8 @@ FileSummary summarizeFile(const QString &folder, AccessCheck access = &appendAcc
 
 // The preview's status line for the file ("usrprobe.dat: 3 Einträge.").
 QString fileStatusText(const FileSummary &summary);
-// The notes on the file itself: it cannot be written, or it has problems already.
+// The notes on the file itself: it cannot be written, a change of it was cut short, or it has
+// problems already.
 QStringList fileNotes(const FileSummary &summary);
 // The note for a record whose item line (as built, "ITEM: TIP MM M3") names an entry the file
 // holds already; empty when it does not.

@@ -79,7 +79,9 @@ void LineChecker::readByRules(quint64 offset, QByteArrayView line)
         // ends its stylus, a face with a corner short is still one of the solid's faces.
         follow(kind, trouble.isEmpty());
     } else if (trouble.isEmpty()) {
-        trouble = keeps(index) ? RecordRules::outsideRecord(line) : QStringLiteral("-");
+        // Once a record was read, the last one has ended with its endtip: the line stands after it.
+        const int after = m_totals.records > 0 ? int(m_open.record.firstLine) + 1 : 0;
+        trouble = keeps(index) ? RecordRules::outsideRecord(line, after) : QStringLiteral("-");
     }
     if (!trouble.isEmpty()) {
         problem(index, trouble);

@@ -342,6 +342,11 @@ QByteArrayView ProbeFile::lineFrom(qsizetype offset) const
     return line;
 }
 
+qsizetype ProbeFile::startOfLine(int line) const
+{
+    return line > lineCount() ? size() : lineStart(quint32(std::max(line, 1) - 1));
+}
+
 qsizetype ProbeFile::lineStart(quint32 index) const
 {
     qsizetype at = m_marks[index / kMarkStep];
@@ -552,8 +557,14 @@ std::optional<qsizetype> ProbeFile::recordOfLine(int line, QString *reason) cons
         return refuse(QStringLiteral("Zeile %1 gibt es nicht: die Datei hat %2 Zeilen.").arg(line).arg(lineCount()));
     }
     const qsizetype record = recordAtLine(line);
-    if (record < 0 || quint32(line) > firstLineOf(record) + this->record(record).lineCount) {
+    if (record < 0) {
         return refuse(QStringLiteral("Zeile %1 gehört zu keinem Eintrag: vor ihr steht keine Zeile ITEM:.").arg(line));
+    }
+    if (quint32(line) > firstLineOf(record) + this->record(record).lineCount) {
+        return refuse(QStringLiteral("Zeile %1 gehört zu keinem Eintrag: sie steht nach dem Ende (endtip) des "
+                                     "Eintrags, der in Zeile %2 beginnt.")
+                          .arg(line)
+                          .arg(firstLineOf(record) + 1));
     }
     // A second item line run into this one: the line belongs to two records.
     if (bytesOf(quint32(line - 1)).indexOf(QByteArrayView("ITEM:"), 1) > 0) {

@@ -146,6 +146,10 @@ public:
 
     // The text of one line of the file (1-based), without its line end.
     QString lineText(int line) const;
+    // Where the line (1-based) starts in the bytes; size() for the line after the last.
+    qsizetype startOfLine(int line) const;
+    // Where the record's item line starts in the bytes: inside its first line when it starts mid-line.
+    qsizetype startOfItem(qsizetype record) const { return itemStart(record); }
 
 private:
     class Keeper; // the checker's sink that keeps the file's lines, records and notes

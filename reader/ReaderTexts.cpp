@@ -29,4 +29,11 @@ QString visible(const QString &text)
     return shown;
 }
 
+QString unfinishedChangeText(const QString &noteName)
+{
+    return QStringLiteral("Eine Änderung der Datei wurde nicht zu Ende geführt (%1); das nächste Merivox, das die "
+                          "Datei ändert, vollendet sie.")
+        .arg(noteName);
+}
+
 } // namespace merivox

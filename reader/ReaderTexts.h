@@ -13,4 +13,8 @@ QString counted(qsizetype count, const QString &one, const QString &many);
 // terminal or a window as a control code. Tabs stay, they are blanks of the file.
 QString visible(const QString &text);
 
+// The notice that a change of the file in place was cut short (its recovery note noteName stands
+// beside it): a reader does not finish it, the next copy that appends or changes does.
+QString unfinishedChangeText(const QString &noteName);
+
 } // namespace merivox

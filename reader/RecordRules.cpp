@@ -343,8 +343,14 @@ QString RecordRules::namedTwice(QByteArrayView item, int earlierLine)
         .arg(earlierLine);
 }
 
-QString RecordRules::outsideRecord(QByteArrayView line)
+QString RecordRules::outsideRecord(QByteArrayView line, int after)
 {
+    if (after > 0) {
+        return QStringLiteral("Zeile außerhalb eines Eintrags (sie steht nach dem Ende (endtip) des Eintrags, der in "
+                              "Zeile %1 beginnt): %2.")
+            .arg(after)
+            .arg(quoted(line));
+    }
     return QStringLiteral("Zeile außerhalb eines Eintrags (vor ihr fehlt eine Zeile ITEM:): %1.").arg(quoted(line));
 }
 

@@ -128,8 +128,9 @@ public:
     // The problems of a record, on its item line (from "ITEM:" on).
     static QString cutOff(QByteArrayView item, const QString &missing);
     static QString namedTwice(QByteArrayView item, int earlierLine);
-    // A line that no record holds.
-    static QString outsideRecord(QByteArrayView line);
+    // A line that no record holds; after: the first line (1-based) of the record whose end it
+    // follows, 0 when no record stands before it.
+    static QString outsideRecord(QByteArrayView line, int after);
     // The hint on the first line that ends in LF alone; mixed: some other line ends in CR LF.
     static QString lfAlone(bool mixed);
     // The problem of a last line without its line end.

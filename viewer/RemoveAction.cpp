@@ -3,6 +3,7 @@
 #include "ProbeFile.h"
 #include "ReaderTexts.h"
 #include "RecordBytes.h"
+#include "RemovedRecords.h"
 
 #include <QAction>
 #include <QDir>
@@ -78,7 +79,9 @@ void RemoveAction::remove(const QString &path, const ProbeFile &file, qsizetype 
     }
     setPath(path);
     const RecordKey key = recordKey(file, record);
-    const ProbeFileEditor::Outcome outcome = m_editor.remove(path, file.bytes(), range->begin, range->end);
+    const auto [name, thread] = file.nameAndThreadBytes(record);
+    const ProbeFileEditor::Outcome outcome =
+        m_editor.remove(path, file.bytes(), range->begin, range->end, name.toByteArray(), thread.toByteArray());
     if (outcome == ProbeFileEditor::Outcome::Done) {
         m_removed = key;
         m_removedText = QStringLiteral("%1 (Gewinde %2), Zeilen %3 bis %4")
@@ -97,17 +100,70 @@ void RemoveAction::remove(const QString &path, const ProbeFile &file, qsizetype 
                      QStringLiteral("Entfernt: %1. Rückgängig mit Strg+Z.").arg(m_removedText));
 }
 
+void RemoveAction::fileRead(const ProbeFile &file)
+{
+    m_undo->setEnabled(m_editor.canUndo() && m_editor.stillUndoable(file.bytes()));
+}
+
 void RemoveAction::undo()
 {
     if (!m_editor.canUndo()) {
         return;
     }
-    const ProbeFileEditor::Outcome outcome = m_editor.undo();
+    // Not a second copy unasked: another window or station may have put the record back, or written
+    // one of its name and thread, since the removal. Checked on the content the locked replace sees.
+    const ProbeFileEditor::Removed &last = m_editor.lastRemoved();
+    ProbeFileEditor::AlreadyThere check =
+        last.name.isEmpty() ? ProbeFileEditor::AlreadyThere() : RemovedRecords::sameKeyIn(last.name, last.thread);
+    ProbeFileEditor::Outcome outcome = m_editor.undo(check);
+    // No lock is held while a question is open: the file is read anew once it is answered.
+    if (m_editor.alreadyInFile()) {
+        if (!askSecondCopy(m_window, QStringLiteral("%1 (Gewinde %2)")
+                                         .arg(visible(m_removed.name), visible(m_removed.thread)))) {
+            return;
+        }
+        check = {};
+        outcome = m_editor.undo();
+    }
+    if (m_editor.oldPlaceGone()) {
+        if (!askAtEnd(m_window, m_editor.errorString())) {
+            return;
+        }
+        outcome = m_editor.undoAtEnd(check);
+    }
     m_undo->setEnabled(m_editor.canUndo());
     tell(outcome, QStringLiteral("Nichts eingefügt; die Datei wird neu eingelesen."));
     emit fileChanged(m_removed, outcome == ProbeFileEditor::Outcome::Done
                                     ? QStringLiteral("Wieder eingefügt: %1.").arg(m_removedText)
                                     : QString());
+}
+
+bool RemoveAction::askAtEnd(QWidget *window, const QString &why)
+{
+    QMessageBox box(QMessageBox::Question, window->windowTitle(), why, QMessageBox::NoButton, window);
+    box.setObjectName(QStringLiteral("frmAmEnde"));
+    box.setInformativeText(QStringLiteral("Den Eintrag am Ende der Datei anfügen?"));
+    QPushButton *atEnd = box.addButton(QStringLiteral("Am &Ende anfügen"), QMessageBox::AcceptRole);
+    QPushButton *cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+    box.setDefaultButton(atEnd);
+    box.setEscapeButton(cancel);
+    box.exec();
+    return box.clickedButton() == atEnd;
+}
+
+bool RemoveAction::askSecondCopy(QWidget *window, const QString &what)
+{
+    QMessageBox box(QMessageBox::Question, window->windowTitle(),
+                    QStringLiteral("Ein Eintrag %1 steht schon in der Datei.").arg(what), QMessageBox::NoButton,
+                    window);
+    box.setObjectName(QStringLiteral("frmDoppelt"));
+    box.setInformativeText(QStringLiteral("Ihn trotzdem ein zweites Mal einfügen?"));
+    QPushButton *twice = box.addButton(QStringLiteral("&Trotzdem einfügen"), QMessageBox::AcceptRole);
+    QPushButton *cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    return box.clickedButton() == twice;
 }
 
 void RemoveAction::tell(ProbeFileEditor::Outcome outcome, const QString &rereadNote)

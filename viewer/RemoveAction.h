@@ -36,8 +36,18 @@ public:
 
     // Asks, then takes the record out of the file at path, whose content file shows.
     void remove(const QString &path, const ProbeFile &file, qsizetype record);
-    // Puts the last record taken out back.
+    // Puts the last record taken out back: at its old place while the file before it is
+    // unchanged, else, once the operator agrees, at the end of the file.
     void undo();
+    // The file was read again: "Rückgängig" stays offered only while the last removal was not
+    // put back meanwhile.
+    void fileRead(const ProbeFile &file);
+
+    // Asks whether bytes whose old place is gone (why) go to the end of the file instead.
+    static bool askAtEnd(QWidget *window, const QString &why);
+    // Asks whether a record of whose name and thread (what) one stands in the file already is to
+    // be put in a second time; "Abbrechen" is the default.
+    static bool askSecondCopy(QWidget *window, const QString &what);
 
 signals:
     // The file may have changed: read it again, choose the record that key names and show the note

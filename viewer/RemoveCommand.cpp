@@ -1,5 +1,6 @@
 #include "RemoveCommand.h"
 
+#include "LineRepair.h"
 #include "ProbeFile.h"
 #include "ProbeFileEditor.h"
 #include "RecordBytes.h"
@@ -20,6 +21,11 @@ int removeRecordAtLine(const QString &path, int line, QTextStream &out, QTextStr
     const std::optional<qsizetype> found = probe.recordOfLine(line, &error);
     if (!found) {
         err << error << Qt::endl;
+        // A line outside the records, or one that holds two, is mended rather than removed.
+        if (LineRepair::of(probe, line)) {
+            err << QStringLiteral("Ausbessern lässt sie sich mit „merivox-view --repair %1 DATEI“.").arg(line)
+                << Qt::endl;
+        }
         return 1;
     }
     const qsizetype index = *found;
@@ -33,7 +39,9 @@ int removeRecordAtLine(const QString &path, int line, QTextStream &out, QTextStr
     const int last = first + int(record.lineCount) - 1;
 
     ProbeFileEditor editor;
-    const ProbeFileEditor::Outcome outcome = editor.remove(path, probe.bytes(), range->begin, range->end);
+    const auto [name, thread] = probe.nameAndThreadBytes(index);
+    const ProbeFileEditor::Outcome outcome =
+        editor.remove(path, probe.bytes(), range->begin, range->end, name.toByteArray(), thread.toByteArray());
     if (outcome != ProbeFileEditor::Outcome::Done) {
         err << editor.errorString() << Qt::endl;
         return int(outcome);

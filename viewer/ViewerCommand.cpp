@@ -1,18 +1,23 @@
 #include "ViewerCommand.h"
 
+#include "InPlaceChange.h"
 #include "ProbeFile.h"
 #include "ReaderTexts.h"
 #include "RemoveCommand.h"
+#include "HistoryCommand.h"
+#include "RepairCommand.h"
 
 #include "OutputCheck.h"
 #include "ProgramArguments.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <QHash>
 #include <QRegularExpression>
 #include <QTextStream>
 
+#include <filesystem>
 #include <limits>
 
 namespace merivox {
@@ -22,7 +27,7 @@ namespace {
 using Action = ViewerRequest::Action;
 
 // What a value of an option stands for, and how the help calls it.
-enum class Value { File, Line, Output };
+enum class Value { File, Line, Entry, Output };
 
 QString valueName(Value value)
 {
@@ -31,6 +36,8 @@ QString valueName(Value value)
         return QStringLiteral("DATEI");
     case Value::Line:
         return QStringLiteral("ZEILE");
+    case Value::Entry:
+        return QStringLiteral("NR");
     case Value::Output:
         return QStringLiteral("AUSGABE.pdf");
     }
@@ -69,6 +76,32 @@ const QList<OptionDefinition> &optionDefinitions()
          {QStringLiteral("entfernt den Eintrag, zu dem die Zeile gehört, und nur ihn."),
           QStringLiteral("Rückgabewert 0: entfernt, 1: kein solcher Eintrag, Datei geändert"),
           QStringLiteral("oder in Benutzung, 2: Aufruf falsch, Datei nicht les- oder schreibbar.")}},
+        {Action::Repair,
+         {QStringLiteral("repair")},
+         {Value::Line, Value::File},
+         QStringLiteral("--repair braucht eine Zeilennummer und eine DATEI."),
+         {QStringLiteral("bessert das Problem der Zeile aus, ohne einen Eintrag anzutasten:"),
+          QStringLiteral("entfernt die Zeilen um sie herum, die zu keinem Eintrag gehören,"),
+          QStringLiteral("oder teilt eine Zeile, in der ein zweiter Eintrag beginnt, vor „ITEM:“."),
+          QStringLiteral("Rückgabewert 0: ausgebessert, 1: nichts auszubessern, Datei geändert"),
+          QStringLiteral("oder in Benutzung, 2: Aufruf falsch, Datei nicht les- oder schreibbar.")}},
+        {Action::History,
+         {QStringLiteral("history")},
+         {Value::File},
+         QStringLiteral("--history braucht eine DATEI."),
+         {QStringLiteral("zeigt, was der Verlauf DATEI.history an entfernten Einträgen aufbewahrt,"),
+          QStringLiteral("die neuesten zuerst, nummeriert, je Zeile Name, Gewinde, Zeilen und"),
+          QStringLiteral("Zeitpunkt. Rückgabewert 0: gezeigt, 2: Datei oder Verlauf nicht lesbar.")}},
+        {Action::Restore,
+         {QStringLiteral("restore")},
+         {Value::Entry, Value::File},
+         QStringLiteral("--restore braucht eine Nummer aus --history und eine DATEI."),
+         {QStringLiteral("fügt den Eintrag NR der Liste von --history wieder ein: an seiner alten"),
+          QStringLiteral("Stelle, wenn die Datei davor unverändert ist, sonst am Ende. Steht ein"),
+          QStringLiteral("Eintrag mit gleichem Namen und Gewinde schon in der Datei, wird nichts"),
+          QStringLiteral("eingefügt. Rückgabewert 0: eingefügt, 1: keine solche Nummer, schon"),
+          QStringLiteral("vorhanden, Datei geändert oder in Benutzung, 2: Aufruf falsch, Datei"),
+          QStringLiteral("oder Verlauf nicht les- oder schreibbar.")}},
         {Action::Sheet,
          {QStringLiteral("pdf")},
          {Value::Output, Value::Line, Value::File},
@@ -202,6 +235,21 @@ std::optional<int> lineNumber(const QString &text, QString *why)
     return int(line);
 }
 
+// A number of --history's list as typed: digits, from 1 on.
+std::optional<int> entryNumber(const QString &text, QString *why)
+{
+    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+$"));
+    bool fits = false;
+    const qlonglong entry = text.toLongLong(&fits);
+    if (!number.match(text).hasMatch() || !fits || entry < 1 || entry > std::numeric_limits<int>::max()) {
+        *why = QStringLiteral("„%1“ ist keine Nummer aus der Liste von „merivox-view --history DATEI“: "
+                              "sie zählt ab 1.")
+                   .arg(text);
+        return std::nullopt;
+    }
+    return int(entry);
+}
+
 // Puts one value into the request; false, with the reason, when it is not one.
 bool takeValue(Value value, const QString &text, ViewerRequest &request, QString *why)
 {
@@ -210,6 +258,11 @@ bool takeValue(Value value, const QString &text, ViewerRequest &request, QString
         const std::optional<int> line = lineNumber(text, why);
         request.line = line.value_or(0);
         return line.has_value();
+    }
+    case Value::Entry: {
+        const std::optional<int> entry = entryNumber(text, why);
+        request.entry = entry.value_or(0);
+        return entry.has_value();
     }
     case Value::File:
     case Value::Output:
@@ -250,8 +303,9 @@ QString viewerHelpText()
         "Zeigt die Einträge einer Tasterdatei (usrprobe.dat): jeden Eintrag in einer Tabelle,\n"
         "maßstäblich gezeichnet und als Text, dazu Probleme und Hinweise der Datei mit ihren Zeilennummern.\n"
         "Ohne DATEI fragt ein Dateidialog nach ihr. Das Fenster liest die Datei neu, wenn sie sich\n"
-        "ändert. Die Datei wird nur gelesen, außer beim Entfernen eines Eintrags (im Fenster mit\n"
-        "„Eintrag entfernen …“ und „Rückgängig“); die alte Fassung bleibt dabei als DATEI.bak erhalten.\n"
+        "ändert. Die Datei wird nur gelesen, außer beim Entfernen, Ausbessern und Wiederherstellen (im\n"
+        "Fenster mit „Eintrag entfernen …“, „Rückgängig“ und „Entfernte Einträge …“); was dabei aus der\n"
+        "Datei genommen wird, bewahrt der Verlauf DATEI.history auf, die alte Fassung bleibt als DATEI.bak.\n"
         "\n"
         "Optionen:\n");
     const QString indent(kColumn, QLatin1Char(' '));
@@ -375,6 +429,18 @@ std::optional<int> answerWithoutDisplay(const ViewerRequest &request, int &argc,
         QCoreApplication app(argc, argv);
         return removeRecordAtLine(request.path, request.line, out, err);
     }
+    case ViewerRequest::Action::Repair: {
+        QCoreApplication app(argc, argv);
+        return repairLine(request.path, request.line, out, err);
+    }
+    case ViewerRequest::Action::History: {
+        QCoreApplication app(argc, argv);
+        return listHistory(request.path, out, err);
+    }
+    case ViewerRequest::Action::Restore: {
+        QCoreApplication app(argc, argv);
+        return restoreFromHistory(request.path, request.entry, out, err);
+    }
     case ViewerRequest::Action::Sheet: {
         // Refused here already, so that nothing is loaded for a sheet that is not written.
         const QString refusal = outputRefusal(request.pdfPath, request.path, pdfOutput());
@@ -410,6 +476,11 @@ int checkFile(const QString &path, QTextStream &out, QTextStream &err)
     if (!totals) {
         err << error << Qt::endl;
         return 2;
+    }
+    // A change in place cut short is named, not finished: checking changes nothing.
+    const std::filesystem::path file = QDir::toNativeSeparators(path).toStdU16String();
+    if (hasUnfinishedChange(file)) {
+        out << unfinishedChangeText(QString::fromStdU16String(changeNotePath(file).filename().u16string())) << '\n';
     }
     out << countText(totals->records, totals->problems, totals->hints) << Qt::endl;
     return totals->problems == 0 ? 0 : 1;

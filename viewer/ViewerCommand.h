@@ -13,10 +13,11 @@ namespace merivox {
 // What merivox-view is asked to do, read from its arguments without any application object.
 struct ViewerRequest final
 {
-    enum class Action { Help, Version, Check, Remove, Sheet, Window, Refused };
+    enum class Action { Help, Version, Check, Remove, Repair, History, Restore, Sheet, Window, Refused };
     Action action = Action::Window;
     QString path;     // the probe file; for the window empty when the file dialog is to ask for it
     int line = 0;     // --remove, --pdf: the line whose record is meant
+    int entry = 0;    // --restore: the number of the entry in --history's list
     QString pdfPath;  // --pdf
     QString refusal;  // Refused: what is wrong, one line, printed before the pointer to --help
 };
@@ -34,7 +35,8 @@ ViewerRequest readViewerArguments(int argc, char *argv[]);
 // The text of --help: the calls, what the program does, and every option with its description.
 QString viewerHelpText();
 
-// Answers what needs neither a window nor fonts (--help, --version, --check, --remove, a refused
+// Answers what needs neither a window nor fonts (--help, --version, --check, --remove, --repair,
+// --history, --restore, a refused
 // command line, a data sheet refused for where it would be written) on out and err and returns
 // the exit code; nullopt for the window and the data sheet. Needs Qt Core only.
 std::optional<int> answerWithoutDisplay(const ViewerRequest &request, int &argc, char *argv[], QTextStream &out,

@@ -10,7 +10,10 @@
 #include "ReaderTexts.h"
 #include "RecordTableModel.h"
 #include "RecordView.h"
+#include "HistoryDialog.h"
+#include "InPlaceChange.h"
 #include "RemoveAction.h"
+#include "RepairAction.h"
 #include "ViewerCommand.h"
 
 #include <QApplication>
@@ -19,15 +22,19 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListView>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
@@ -72,7 +79,8 @@ QWidget *titled(const QString &title, QWidget *content)
 ViewerWindow::ViewerWindow(QWidget *parent)
     : QMainWindow(parent), m_model(new RecordTableModel(this)), m_table(new QTableView), m_drawing(new RecordView),
       m_text(new QPlainTextEdit), m_problemModel(new ProblemListModel(this)), m_problems(new QListView),
-      m_follower(new FileFollower(kSettleMs, this)), m_remover(new RemoveAction(this))
+      m_follower(new FileFollower(kSettleMs, this)), m_remover(new RemoveAction(this)),
+      m_repairer(new RepairAction(this))
 {
     setObjectName(QStringLiteral("frmAnsicht"));
     setWindowTitle(kViewerName);
@@ -116,6 +124,9 @@ ViewerWindow::ViewerWindow(QWidget *parent)
     m_problems->setWordWrap(true);
     m_problems->setResizeMode(QListView::Adjust);
     m_problems->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Its own context menu and Entf offer the repair of the problem, never the removal of a record.
+    m_problems->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_problems->installEventFilter(this);
 
     auto *left = new QSplitter(Qt::Vertical);
     left->addWidget(titled(QStringLiteral("&Einträge"), m_table));
@@ -152,6 +163,9 @@ ViewerWindow::ViewerWindow(QWidget *parent)
     editMenu->addAction(m_remover->undoAction());
     editMenu->addSeparator();
     editMenu->addAction(m_remover->removeAction());
+    m_historyAction = editMenu->addAction(QStringLiteral("Ent&fernte Einträge …"), this, &ViewerWindow::showHistory);
+    m_historyAction->setObjectName(QStringLiteral("act_entfernte"));
+    m_historyAction->setEnabled(false);
     connect(m_remover->removeAction(), &QAction::triggered, this, &ViewerWindow::removeRecord);
     connect(m_remover, &RemoveAction::fileChanged, this, &ViewerWindow::afterRemoval);
     connect(m_follower, &FileFollower::changed, this, &ViewerWindow::reloadFile);
@@ -159,6 +173,11 @@ ViewerWindow::ViewerWindow(QWidget *parent)
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &ViewerWindow::showRecord);
     connect(m_problems, &QListView::clicked, this, &ViewerWindow::showProblem);
     connect(m_problems, &QListView::activated, this, &ViewerWindow::showProblem);
+    connect(m_problems, &QWidget::customContextMenuRequested, this, &ViewerWindow::showProblemMenu);
+    connect(m_repairer, &RepairAction::fileChanged, this, [this](const QString &note) {
+        m_noteAfterRead = note;
+        reloadFile();
+    });
 
     m_loader = new FileLoader(this);
     m_progress = new QProgressBar;
@@ -243,6 +262,7 @@ void ViewerWindow::showFile(ProbeFile file, const QString &path)
     m_path = path;
     m_follower->follow(path);
     m_remover->setPath(path);
+    m_historyAction->setEnabled(true);
     m_model->setFile(&*m_file);
     m_problemModel->setFile(&*m_file);
     m_nameFit->setRows(m_file->longestKeys());
@@ -299,9 +319,71 @@ void ViewerWindow::showRecord(const QModelIndex &current)
 void ViewerWindow::showProblem(const QModelIndex &index)
 {
     if (m_file && index.isValid() && index.data(ProblemListModel::LineRole).isValid()) {
-        selectRecord(m_file->recordAtLine(index.data(ProblemListModel::LineRole).toInt(),
-                                          index.data(ProblemListModel::MidLineRole).toBool()));
+        const int line = index.data(ProblemListModel::LineRole).toInt();
+        selectRecord(m_file->recordAtLine(line, index.data(ProblemListModel::MidLineRole).toBool()));
+        // The problem's line among the record's lines, when it is one of them.
+        const QModelIndex current = m_table->currentIndex();
+        if (current.isValid()) {
+            const ProbeFile::Record record = m_file->record(current.row());
+            const int block = line - int(record.firstLine) - 1;
+            if (block >= 0 && block < int(record.lineCount)) {
+                QTextCursor cursor(m_text->document()->findBlockByNumber(block));
+                cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+                m_text->setTextCursor(cursor);
+            }
+        }
     }
+}
+
+int ViewerWindow::problemLine() const
+{
+    const QModelIndex index = m_problems->currentIndex();
+    return m_file && index.isValid() && index.data(ProblemListModel::LineRole).isValid()
+               ? index.data(ProblemListModel::LineRole).toInt()
+               : 0;
+}
+
+QMenu *ViewerWindow::problemMenu()
+{
+    const int line = problemLine();
+    return line > 0 ? m_repairer->menuFor(m_path, *m_file, line, this) : nullptr;
+}
+
+void ViewerWindow::showProblemMenu(const QPoint &at)
+{
+    const QModelIndex index = m_problems->indexAt(at);
+    if (!index.isValid()) {
+        return;
+    }
+    m_problems->setCurrentIndex(index);
+    showProblem(index);
+    if (QMenu *menu = problemMenu()) {
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(m_problems->viewport()->mapToGlobal(at));
+    }
+}
+
+void ViewerWindow::repairProblem()
+{
+    if (const int line = problemLine(); line > 0) {
+        m_repairer->repair(m_path, *m_file, line);
+    }
+}
+
+bool ViewerWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // Entf in the problem list is the list's own: the window's "Eintrag entfernen" does not see it.
+    if (watched == m_problems && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->matches(QKeySequence::Delete)) {
+            event->accept();
+            if (event->type() == QEvent::KeyPress) {
+                repairProblem();
+            }
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void ViewerWindow::saveDataSheet()
@@ -380,6 +462,13 @@ void ViewerWindow::showCounts()
         path, countText(m_file->recordCount(), m_file->problemCount(), m_file->hintCount())));
     m_counts->setToolTip(countsLine());
     m_counts->show();
+    // A change in place that was cut short is left to the next copy that appends or changes; the
+    // window only says so.
+    const std::filesystem::path file = QDir::toNativeSeparators(m_path).toStdU16String();
+    if (hasUnfinishedChange(file)) {
+        statusBar()->showMessage(
+            unfinishedChangeText(QString::fromStdU16String(changeNotePath(file).filename().u16string())));
+    }
 }
 
 void ViewerWindow::showReloaded(std::optional<ProbeFile> file, const QString &path, const QString &error,
@@ -416,6 +505,7 @@ void ViewerWindow::showReloaded(std::optional<ProbeFile> file, const QString &pa
     m_problemModel->setFile(&*m_file);
     m_nameFit->setRows(m_file->longestKeys());
     m_table->verticalScrollBar()->setValue(scrolled);
+    m_remover->fileRead(*m_file);
     const qsizetype row = located ? *located : findRecord(*m_file, key);
     if (row >= 0) {
         selectRecord(row);
@@ -436,6 +526,19 @@ void ViewerWindow::removeRecord()
     if (m_file && current.isValid()) {
         m_remover->remove(m_path, *m_file, current.row());
     }
+}
+
+void ViewerWindow::showHistory()
+{
+    if (m_path.isEmpty()) {
+        return;
+    }
+    HistoryDialog dialog(m_path, this);
+    connect(&dialog, &HistoryDialog::fileChanged, this, [this](const QString &note) {
+        m_noteAfterRead = note;
+        reloadFile();
+    });
+    dialog.exec();
 }
 
 void ViewerWindow::afterRemoval(const RecordKey &key, const QString &note)

@@ -10,7 +10,9 @@
 class QAction;
 class QLabel;
 class QListView;
+class QMenu;
 class QPlainTextEdit;
+class QPoint;
 class QProgressBar;
 class QPushButton;
 class QTableView;
@@ -24,6 +26,7 @@ class ProblemListModel;
 class RecordTableModel;
 class RecordView;
 class RemoveAction;
+class RepairAction;
 
 // Shows a probe file: its records in a table, the chosen record drawn to scale and as text, and
 // the file's problems with their line numbers. Clicking a problem chooses its record. The file is
@@ -54,6 +57,16 @@ public:
     void reloadFile();
     // Asks, then takes the chosen record out of the file.
     void removeRecord();
+    // "Entfernte Einträge …": the history's list, from which a record is put back.
+    void showHistory();
+    // Asks, then mends the problem chosen in the problem list (Entf there, or its context menu).
+    void repairProblem();
+    // The context menu of the problem chosen in the problem list, with its repair; null when none
+    // is chosen. The caller owns it.
+    QMenu *problemMenu();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void showFile(ProbeFile file, const QString &path);
@@ -67,10 +80,14 @@ private:
 
     void showRecord(const QModelIndex &current);
     void showProblem(const QModelIndex &index);
+    void showProblemMenu(const QPoint &at);
+    // The line (1-based) of the problem chosen in the list; 0 for none.
+    int problemLine() const;
 
     std::optional<ProbeFile> m_file;
     QString m_path;
     QAction *m_sheetAction = nullptr;
+    QAction *m_historyAction = nullptr;
     RecordTableModel *m_model = nullptr;
     QTableView *m_table = nullptr;
     NameColumnFit *m_nameFit = nullptr;
@@ -86,6 +103,7 @@ private:
     // Whether the reading under way is of the file shown again, rather than of a file being opened.
     bool m_reloading = false;
     RemoveAction *m_remover = nullptr;
+    RepairAction *m_repairer = nullptr;
     // What a removal asks the next reading to choose and to tell.
     std::optional<RecordKey> m_chooseAfterRead;
     qsizetype m_rowAtReload = -1; // the record chosen when the reading again began

@@ -4,6 +4,9 @@
 // seed records of those numbers; "--toggle FOLDER" takes out the first record and puts it back,
 // again and again. Each names every confirmed step on stdout.
 #include "FaultTestSupport.h"
+#include "AppendFile.h"
+#include "History.h"
+#include "InPlaceChange.h"
 #include "ReplaceFile.h"
 #include "TestSupport.h"
 
@@ -95,10 +98,100 @@ int toggleFirst(const QString &folder)
         const bool out = content.startsWith(first);
         const ReplaceResult result =
             out ? removeFromFile(path, hash, 0, record.size()) : insertIntoFile(path, hash, 0, record);
+        if (result.cause == FileCause::Changed) {
+            continue; // a change in place that the last kill cut short was finished first
+        }
         if (!result.ok() || !confirm(out ? "R" : "U")) {
             return 3;
         }
     }
+}
+
+// Takes out the seed record of the number, and stops for ever at the stage named ("K" says it
+// stands there), to be killed.
+int removeAndHang(const QString &folder, const QByteArray &stageName, int number)
+{
+    static const std::map<QByteArray, ReplaceStage> stages = {
+        {"history", ReplaceStage::HistoryWritten}, {"written", ReplaceStage::NewWritten},
+        {"flushed", ReplaceStage::NewFlushed},     {"rescued", ReplaceStage::BackupRescued},
+        {"backup", ReplaceStage::BackupKept},      {"replaced", ReplaceStage::Replaced},
+        {"note", ReplaceStage::NoteWritten},       {"half", ReplaceStage::HalfWritten},
+        {"rewritten", ReplaceStage::Rewritten},    {"cut", ReplaceStage::Cut},
+    };
+    static ReplaceStage s_stage;
+    s_stage = stages.at(stageName);
+    setReplaceHook([](ReplaceStage stage) {
+        if (stage == s_stage) {
+            confirm("K");
+            for (;;) {
+                std::this_thread::sleep_for(std::chrono::seconds(1));
+            }
+        }
+        return 0;
+    });
+    const QString path = fileIn(folder);
+    const QByteArray content = readAll(path);
+    for (const FoundRecord &record : recordsIn(content)) {
+        if (record.tag == kSeedTag && record.number == number) {
+            removeFromFile(nativePath(path), contentHash({content.constData(), size_t(content.size())}),
+                           std::uint64_t(record.begin), std::uint64_t(record.end));
+            return 3; // the stage was not reached
+        }
+    }
+    return 6;
+}
+
+// Removes the seed record of the number in this process.
+// Takes out the seed record; read again once when the file changed under the lock (a change in
+// place that a kill cut short was finished first).
+bool removeSeed(const QString &path, int number)
+{
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const QByteArray content = readAll(path);
+        for (const FoundRecord &record : recordsIn(content)) {
+            if (record.tag == kSeedTag && record.number == number) {
+                const ReplaceResult result =
+                    removeFromFile(nativePath(path), contentHash({content.constData(), size_t(content.size())}),
+                                   std::uint64_t(record.begin), std::uint64_t(record.end));
+                if (result.cause != FileCause::Changed) {
+                    return result.ok();
+                }
+            }
+        }
+    }
+    return false;
+}
+
+// What the next copy that takes the lock leaves: a change in place that a kill cut short is
+// finished first. An append of nothing takes the lock and, since every content of these tests
+// ends with its line end, changes nothing else.
+void mendByNextCopy(const QString &path)
+{
+    QVERIFY(appendToFile(nativePath(path), {}).ok());
+}
+
+// Every seed record is either in the file or offered by the history for restoring, never both
+// and never neither; each one offered exactly once.
+QString lostOrTwice(const QString &path, int count)
+{
+    const QByteArray content = readAll(path);
+    const QByteArray history = readAll(path + QStringLiteral(".history"));
+    const std::vector<HistoryEntry> entries =
+        historyNewestFirst({history.constData(), size_t(history.size())}, {content.constData(), size_t(content.size())});
+    for (int number = 0; number < count; ++number) {
+        const QByteArray bytes = crlf(recordLines(kSeedTag, number));
+        const bool inFile = content.contains(bytes);
+        const auto offered = std::count_if(entries.begin(), entries.end(), [&](const HistoryEntry &e) {
+            return offeredForRestore(e) && QByteArray::fromStdString(e.removed) == bytes;
+        });
+        if (int(inFile) + int(offered) != 1) {
+            return QStringLiteral("record %1: in the file %2, offered by the history %3 times")
+                .arg(number)
+                .arg(inFile)
+                .arg(offered);
+        }
+    }
+    return {};
 }
 
 QStringList temporariesIn(const QString &folder)
@@ -115,6 +208,8 @@ class TestRemoveFaults final : public QObject
 private slots:
     void removalsWhileFourAppend();
     void removerKilledAtRandomMoments();
+    void removerKilledBetweenHistoryAndReplace_data();
+    void removerKilledBetweenHistoryAndReplace();
 };
 
 void TestRemoveFaults::removalsWhileFourAppend()
@@ -221,7 +316,11 @@ void TestRemoveFaults::removerKilledAtRandomMoments()
         delete remover;
 
         // The path holds the old or the new content, whole: the one the last confirmed step
-        // left, unless the next step replaced it without its confirmation.
+        // left, unless the next step replaced it without its confirmation. In place, once the next
+        // copy has finished what the kill cut short.
+        if (detail::inPlaceForced()) {
+            mendByNextCopy(path);
+        }
         const QByteArray content = readAll(path);
         if (confirmed > 0) {
             confirmedState = steps.endsWith("R\n") ? lessFirst : whole;
@@ -257,8 +356,76 @@ void TestRemoveFaults::removerKilledAtRandomMoments()
           kKills, confirmedTotal, withoutConfirmation, leftBehind);
 }
 
+void TestRemoveFaults::removerKilledBetweenHistoryAndReplace_data()
+{
+    QTest::addColumn<QByteArray>("stage");
+    QTest::addColumn<bool>("replaced"); // the kill comes after the new content took the path's place
+    if (detail::inPlaceForced()) {
+        // In place there is no new file; the steps of the rewrite come instead, and every kill
+        // from the note on is finished by the next copy.
+        for (const char *stage : {"history", "rescued", "backup"}) {
+            QTest::newRow(stage) << QByteArray(stage) << false;
+        }
+        for (const char *stage : {"note", "half", "rewritten", "cut", "replaced"}) {
+            QTest::newRow(stage) << QByteArray(stage) << true;
+        }
+        return;
+    }
+    for (const char *stage : {"history", "written", "flushed", "rescued", "backup"}) {
+        QTest::newRow(stage) << QByteArray(stage) << false;
+    }
+    QTest::newRow("replaced") << QByteArrayLiteral("replaced") << true;
+}
+
+void TestRemoveFaults::removerKilledBetweenHistoryAndReplace()
+{
+    QFETCH(QByteArray, stage);
+    QFETCH(bool, replaced);
+    constexpr int kSeed = 6;
+    QTemporaryDir folder;
+    const QString path = fileIn(folder.path());
+    writeAll(path, seedFile(kSeed));
+    // A removal before: the .bak and the history exist, so that the kill meets their replacement.
+    QVERIFY(removeSeed(path, 0));
+    const QByteArray before = readAll(path);
+    const QByteArray second = crlf(recordLines(kSeedTag, 2));
+
+    QProcess *remover = startHelper(this, {QStringLiteral("--remove-hang"), folder.path(), QString::fromLatin1(stage),
+                                           QStringLiteral("2")});
+    QVERIFY(remover->waitForReadyRead(30000));
+    QCOMPARE(remover->readAllStandardOutput(), QByteArrayLiteral("K\n"));
+    remover->kill();
+    QVERIFY(remover->waitForFinished(30000));
+    delete remover;
+
+    QByteArray expected = before;
+    if (replaced) {
+        expected.remove(expected.indexOf(second), second.size());
+    }
+    if (hasUnfinishedChange(nativePath(path))) {
+        mendByNextCopy(path); // in place, cut short
+    }
+    QCOMPARE(readAll(path), expected);
+    QVERIFY2(lostOrTwice(path, kSeed).isEmpty(), qPrintable(lostOrTwice(path, kSeed)));
+
+    // The next copy mends it: its removal answers the killed one's entry, and still nothing is
+    // lost or offered twice.
+    QVERIFY(removeSeed(path, 4));
+    QVERIFY2(lostOrTwice(path, kSeed).isEmpty(), qPrintable(lostOrTwice(path, kSeed)));
+    QVERIFY(temporariesIn(folder.path()).isEmpty());
+    const QByteArray history = readAll(path + QStringLiteral(".history"));
+    const std::vector<HistoryEntry> entries = parseHistory({history.constData(), size_t(history.size())});
+    QCOMPARE(int(entries.size()), 3);
+    QVERIFY(entries[1].marked);
+    QCOMPARE(QByteArray::fromStdString(entries[1].removed), second);
+    QCOMPARE(entries[1].outcome, replaced ? HistoryOutcome::Done : HistoryOutcome::NotDone);
+}
+
 int main(int argc, char *argv[])
 {
+    if (argc == 5 && qstrcmp(argv[1], "--remove-hang") == 0) {
+        return removeAndHang(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]), QByteArray(argv[4]).toInt());
+    }
     if (argc == 5 && qstrcmp(argv[1], "--append") == 0) {
         return appendRecords(QByteArray(argv[2]).toInt(), QString::fromLatin1(argv[3]),
                              QString::fromLocal8Bit(argv[4]));

@@ -162,6 +162,15 @@ void TestFileSummary::statusAndNotes_data()
         << "usrprobe.dat hat schon 2 Probleme, das erste in Zeile 23; der Merivox-Betrachter zeigt sie.";
     QTest::newRow("a folder of that name") << QByteArray("/") << Writable::Unknown << "ist ein Ordner, keine Datei."
                                            << "";
+    // "note:" first: a change in place of the file was cut short, its note stands beside it.
+    const QString unfinished = QStringLiteral("Eine Änderung der Datei wurde nicht zu Ende geführt "
+                                              "(usrprobe.dat.merivox-change); das nächste Merivox, das die Datei "
+                                              "ändert, vollendet sie.");
+    QTest::newRow("a change cut short") << "note:" + two << Writable::Yes << "usrprobe.dat: 2 Einträge." << unfinished;
+    QTest::newRow("a change cut short, read-only and damaged")
+        << "note:" + two + "Unsinn\r\n" << Writable::No << "usrprobe.dat: 2 Einträge."
+        << "usrprobe.dat ist schreibgeschützt: „Erstellen“ wird nichts anfügen können.\n" + unfinished +
+               "\nusrprobe.dat hat schon ein Problem, in Zeile 23; der Merivox-Betrachter zeigt es.";
 }
 
 void TestFileSummary::statusAndNotes()
@@ -173,6 +182,10 @@ void TestFileSummary::statusAndNotes()
 
     QTemporaryDir folder;
     const QString path = folder.filePath("usrprobe.dat");
+    if (content.startsWith("note:")) {
+        content.remove(0, 5);
+        QVERIFY(write(path + ".merivox-change", "@merivox-change 1 "));
+    }
     if (content == "/") {
         QVERIFY(QDir(folder.path()).mkdir("usrprobe.dat"));
     } else if (content != "-") {

@@ -107,8 +107,10 @@ void TestProbeFile::problems_data()
     row("empty file", QByteArray(), 0, {});
     row("unknown line", ballWith(3, "ribcounter 10"), 1, {"3: Unbekannte Zeile: „ribcounter 10“."});
     row("blank line", ballWith(5, "  "), 1, {"5: Leere Zeile."});
-    row("line before the first item", "Color 1 2 3\r\n" + kBall, 1, {"1: Zeile außerhalb eines Eintrags"});
-    row("line after endtip", kBall + "endtip\r\n" + kExtension, 2, {"12: Zeile außerhalb eines Eintrags"});
+    row("line before the first item", "Color 1 2 3\r\n" + kBall, 1,
+        {"1: Zeile außerhalb eines Eintrags (vor ihr fehlt eine Zeile ITEM:)"});
+    row("line after endtip", kBall + "endtip\r\n" + kExtension, 2,
+        {"12: Zeile außerhalb eines Eintrags (sie steht nach dem Ende (endtip) des Eintrags, der in Zeile 1 beginnt)"});
     row("endtip missing, next record follows", cutAfter(kBall, 10) + kExtension, 2,
         {"1: Eintrag „TIP“ ist abgeschnitten: endtip fehlt."});
     row("file ends inside a line", kBall.left(kBall.size() - 4), 1,

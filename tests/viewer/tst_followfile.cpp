@@ -3,6 +3,7 @@
 // changed in place or replaced by rename, and the confirmation, removal and undo in the window.
 #include "AppendFile.h"
 #include "AppendLock.h"
+#include "HistoryDialog.h"
 #include "OneStepReplace.h"
 #include "ProbeFile.h"
 #include "ProbeFileEditor.h"
@@ -15,8 +16,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QListView>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardItemModel>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QThread>
@@ -125,6 +129,12 @@ private slots:
     void windowFollows();
     void removeInWindow_data();
     void removeInWindow();
+    void repairInWindow_data();
+    void repairInWindow();
+    void undoInWindow_data();
+    void undoInWindow();
+    void historyDialog_data();
+    void historyDialog();
 
 private:
     QTemporaryDir m_folder;
@@ -373,6 +383,266 @@ void TestFollowFile::removeInWindow()
         QTRY_COMPARE_WITH_TIMEOUT(table->currentIndex().row(), chosen, 5000);
         QVERIFY(!undo->isEnabled());
     }
+}
+
+void TestFollowFile::repairInWindow_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<int>("line");          // the problem chosen in the list, by its line
+    QTest::addColumn<bool>("byMenu");       // its context menu's entry, else Entf in the list
+    QTest::addColumn<QString>("menuEntry"); // the entry's text; disabled when it offers no repair
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<QStringList>("said"); // a piece of each box's text
+    QTest::addColumn<QByteArray>("after");
+
+    const QByteArray stray = rec("A") + rec("B", "M4", "\n") + "irgendwas\r\n" + rec("C");
+    const QByteArray mended = rec("A") + rec("B", "M4", "\n") + rec("C");
+    const QByteArray together = "ITEM:AMM M3\r\nbegintip\r\nendtipITEM:BMM M4\r\nbegintip\r\nendtip\r\n";
+    const QByteArray twice = rec("A") + rec("A");
+    QTest::newRow("stray line, Entf")
+        << stray << 7 << false << QString() << QStringList{"&Entfernen"}
+        << QStringList{"Zeile 7 gehört zu keinem Eintrag. Zeile 7 aus der Datei entfernen?"} << mended;
+    QTest::newRow("stray line, menu") << stray << 7 << true << QStringLiteral("Zeile 7 entfernen …")
+                                      << QStringList{"&Entfernen"} << QStringList{"Kein Eintrag wird dabei verändert."}
+                                      << mended;
+    QTest::newRow("stray line, cancelled")
+        << stray << 7 << false << QString() << QStringList{"Abbrechen"} << QStringList{"Zeile 7"} << stray;
+    QTest::newRow("run-together line, Entf")
+        << together << 3 << false << QString() << QStringList{"&Teilen"}
+        << QStringList{"In Zeile 3 steht „ITEM:“, der Anfang eines Eintrags, mitten in der Zeile."} << rec("A") + rec("B", "M4");
+    QTest::newRow("run-together line, menu")
+        << together << 3 << true << QStringLiteral("Zeile 3 teilen …") << QStringList{"&Teilen"}
+        << QStringList{"Vor „ITEM:“"} << rec("A") + rec("B", "M4");
+    // A problem inside a record has no repair: Entf there does not take the record out.
+    QTest::newRow("problem of a record, Entf")
+        << twice << 4 << false << QString() << QStringList{"OK"}
+        << QStringList{"Zeile 4 gehört zu einem Eintrag; dafür gibt es keine Ausbesserung."} << twice;
+    QTest::newRow("problem of a record, menu")
+        << twice << 4 << true << QStringLiteral("Nichts auszubessern") << QStringList() << QStringList() << twice;
+}
+
+void TestFollowFile::repairInWindow()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(int, line);
+    QFETCH(bool, byMenu);
+    QFETCH(QString, menuEntry);
+    QFETCH(QStringList, answers);
+    QFETCH(QStringList, said);
+    QFETCH(QByteArray, after);
+    if (after != before) {
+        SKIP_WITHOUT_ONE_STEP_REPLACE();
+    }
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
+    QVERIFY(writeAll(path, before));
+    ViewerWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.openFile(path));
+    auto *table = window.findChild<QTableView *>(QStringLiteral("tbl_eintraege"));
+    auto *problems = window.findChild<QListView *>(QStringLiteral("lst_probleme"));
+    QVERIFY(table && problems);
+    QModelIndex problem;
+    for (int row = 0; row < problems->model()->rowCount() && !problem.isValid(); ++row) {
+        const QModelIndex item = problems->model()->index(row, 0);
+        if (item.data(Qt::UserRole).toInt() == line) {
+            problem = item;
+        }
+    }
+    QVERIFY2(problem.isValid(), "no problem at the line");
+    QTest::mouseClick(problems->viewport(), Qt::LeftButton, {}, problems->visualRect(problem).center());
+    QVERIFY(problems->hasFocus());
+
+    {
+        BoxAnswers boxes(answers);
+        if (byMenu) {
+            std::unique_ptr<QMenu> menu(window.problemMenu());
+            QVERIFY(menu);
+            auto *entry = menu->findChild<QAction *>(QStringLiteral("act_ausbessern"));
+            QVERIFY(entry);
+            QCOMPARE(entry->text(), menuEntry);
+            QCOMPARE(entry->isEnabled(), !answers.isEmpty());
+            entry->trigger();
+        } else {
+            QTest::keyClick(problems, Qt::Key_Delete);
+        }
+        QCOMPARE(boxes.texts.size(), said.size());
+        for (qsizetype i = 0; i < said.size(); ++i) {
+            QVERIFY2(boxes.texts.at(i).contains(said.at(i)), qPrintable(boxes.texts.at(i)));
+        }
+    }
+    QCOMPARE(readAll(path), after);
+    // Read again: the table shows every record the file holds.
+    QTRY_COMPARE_WITH_TIMEOUT(table->model()->rowCount(), int(ProbeFile::fromBytes(after).recordCount()), 5000);
+}
+
+void TestFollowFile::undoInWindow_data()
+{
+    QTest::addColumn<int>("chosen");        // the record taken out in the window, of A B C
+    QTest::addColumn<QString>("meanwhile"); // what another station does then
+    QTest::addColumn<bool>("offered");      // whether "Rückgängig" is offered once the window read the file again
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<QStringList>("said"); // a piece of each box's text
+    QTest::addColumn<QByteArray>("after");
+
+    const QByteArray abc = recs({"A", "B/M4", "C"});
+    QTest::newRow("an append: back at its place")
+        << 1 << "append" << true << QStringList() << QStringList() << abc + rec("S");
+    QTest::newRow("a record after it removed: back at its place")
+        << 1 << "remove C" << true << QStringList() << QStringList() << recs({"A", "B/M4"});
+    QTest::newRow("a record before it removed: at the end once asked")
+        << 1 << "remove A" << true << QStringList{"Am &Ende anfügen"}
+        << QStringList{"Er bleibt im Verlauf usrprobe.dat.history aufbewahrt.\nDen Eintrag am Ende der Datei anfügen?"}
+        << recs({"C", "B/M4"});
+    QTest::newRow("a record before it removed, not at the end")
+        << 1 << "remove A" << true << QStringList{"Abbrechen"} << QStringList{"am Ende der Datei anfügen?"}
+        << recs({"C"});
+    QTest::newRow("put back from the history meanwhile: not offered")
+        << 1 << "restore" << false << QStringList() << QStringList() << abc;
+}
+
+void TestFollowFile::undoInWindow()
+{
+    QFETCH(int, chosen);
+    QFETCH(QString, meanwhile);
+    QFETCH(bool, offered);
+    QFETCH(QStringList, answers);
+    QFETCH(QStringList, said);
+    QFETCH(QByteArray, after);
+    SKIP_WITHOUT_ONE_STEP_REPLACE();
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
+    const QByteArray abc = recs({"A", "B/M4", "C"});
+    QVERIFY(writeAll(path, abc));
+    ViewerWindow window;
+    QVERIFY(window.openFile(path));
+    window.selectRecord(chosen);
+    auto *table = window.findChild<QTableView *>(QStringLiteral("tbl_eintraege"));
+    auto *remove = window.findChild<QAction *>(QStringLiteral("act_entfernen"));
+    auto *undo = window.findChild<QAction *>(QStringLiteral("act_rueckgaengig"));
+    QVERIFY(table && remove && undo);
+    {
+        BoxAnswers boxes({QStringLiteral("&Entfernen")});
+        remove->trigger();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(table->model()->rowCount(), 2, 5000);
+    QVERIFY(undo->isEnabled());
+
+    // Another station, while the window shows the file.
+    ProbeFileEditor other;
+    const QByteArray now = readAll(path);
+    const ProbeFile shown = ProbeFile::fromBytes(now);
+    int rows = 2;
+    if (meanwhile == QLatin1String("append")) {
+        QVERIFY(appendToFile(native(path), rec("S").toStdString()).ok());
+        rows = 3;
+    } else if (meanwhile.startsWith(QLatin1String("remove"))) {
+        const qsizetype record = meanwhile.endsWith(u'A') ? 0 : 1;
+        const qsizetype begin = shown.startOfLine(int(shown.record(record).firstLine) + 1);
+        const qsizetype end = begin + rec("A").size();
+        QCOMPARE(other.remove(path, now, begin, end), ProbeFileEditor::Outcome::Done);
+        rows = 1;
+    } else {
+        const std::vector<HistoryEntry> history = parseHistory(readAll(path + ".history").toStdString());
+        QCOMPARE(other.putBack(path, ProbeFileEditor::Removed::fromHistory(history.front()),
+                               ProbeFileEditor::Place::OldPlace, HistoryAction::Restore),
+                 ProbeFileEditor::Outcome::Done);
+        rows = 3;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(table->model()->rowCount(), rows, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(undo->isEnabled(), offered, 5000);
+    if (offered) {
+        BoxAnswers boxes(answers);
+        undo->trigger();
+        QCOMPARE(boxes.texts.size(), said.size());
+        for (qsizetype i = 0; i < said.size(); ++i) {
+            QVERIFY2(boxes.texts.at(i).contains(said.at(i)), qPrintable(boxes.texts.at(i)));
+        }
+        // Asked and cancelled, it stays offered.
+        QCOMPARE(undo->isEnabled(), answers == QStringList{QStringLiteral("Abbrechen")});
+    }
+    QCOMPARE(readAll(path), after);
+}
+
+void TestFollowFile::historyDialog_data()
+{
+    QTest::addColumn<int>("row");             // the row chosen in the list
+    QTest::addColumn<QStringList>("answers"); // to the boxes that come up
+    QTest::addColumn<QByteArray>("after");
+
+    // A B C, then B and A taken out: the list shows A, then B, whose place is gone with A.
+    QTest::newRow("newest, at its place") << 0 << QStringList() << recs({"A", "C"});
+    QTest::newRow("oldest, at the end once asked") << 1 << QStringList{"Am &Ende anfügen"} << recs({"C", "B/M4"});
+    QTest::newRow("oldest, not at the end") << 1 << QStringList{"Abbrechen"} << recs({"C"});
+}
+
+void TestFollowFile::historyDialog()
+{
+    QFETCH(int, row);
+    QFETCH(QStringList, answers);
+    QFETCH(QByteArray, after);
+    SKIP_WITHOUT_ONE_STEP_REPLACE();
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
+    const QByteArray abc = recs({"A", "B/M4", "C"});
+    QVERIFY(writeAll(path, abc));
+    ProbeFileEditor editor;
+    const qint64 a = rec("A").size();
+    QCOMPARE(editor.remove(path, abc, a, 2 * a, "B", "M4"), ProbeFileEditor::Outcome::Done);
+    QCOMPARE(editor.remove(path, recs({"A", "C"}), 0, a, "A", "M3"), ProbeFileEditor::Outcome::Done);
+
+    HistoryDialog dialog(path, nullptr);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Entfernte Einträge – usrprobe.dat"));
+    QStandardItemModel *model = dialog.model();
+    QCOMPARE(model->columnCount(), 4);
+    const QStringList headers{"Name", "Gewinde", "Zeitpunkt", "Zeilen"};
+    for (int column = 0; column < 4; ++column) {
+        QCOMPARE(model->headerData(column, Qt::Horizontal).toString(), headers.at(column));
+    }
+    QCOMPARE(model->rowCount(), 2);
+    QCOMPARE(model->item(0, 0)->text(), QStringLiteral("A"));
+    QCOMPARE(model->item(0, 1)->text(), QStringLiteral("M3"));
+    QCOMPARE(model->item(0, 3)->text(), QStringLiteral("1 bis 3"));
+    QCOMPARE(model->item(1, 0)->text(), QStringLiteral("B"));
+    QCOMPARE(model->item(1, 1)->text(), QStringLiteral("M4"));
+    QCOMPARE(model->item(1, 3)->text(), QStringLiteral("4 bis 6"));
+    QVERIFY2(model->item(1, 2)->text().endsWith(QStringLiteral(" (entfernt)")), qPrintable(model->item(1, 2)->text()));
+
+    QStringList notes;
+    connect(&dialog, &HistoryDialog::fileChanged, this, [&notes](const QString &note) { notes << note; });
+    dialog.chooseRow(row);
+    {
+        BoxAnswers boxes(answers);
+        dialog.restoreChosen();
+        QCOMPARE(boxes.texts.size(), answers.size());
+    }
+    QCOMPARE(readAll(path), after);
+    const bool restored = after != recs({"C"});
+    QCOMPARE(notes.size(), restored ? 1 : 0);
+    // The history keeps what it had; the list, read again, still shows both, the one put back as
+    // standing in the file.
+    QCOMPARE(model->rowCount(), 2);
+    if (!restored) {
+        return;
+    }
+    QVERIFY2(model->item(row, 3)->text().endsWith(QStringLiteral(" – steht in der Datei")),
+             qPrintable(model->item(row, 3)->text()));
+    QVERIFY(!model->item(1 - row, 3)->text().contains(QStringLiteral("steht in der Datei")));
+    // The same record a second time only once the operator says so.
+    dialog.chooseRow(row);
+    {
+        BoxAnswers boxes({QStringLiteral("Abbrechen")});
+        dialog.restoreChosen();
+        QCOMPARE(boxes.texts.size(), 1);
+        QVERIFY2(boxes.texts.at(0).contains(QStringLiteral("steht schon in der Datei.\nIhn trotzdem ein zweites Mal "
+                                                           "einfügen?")),
+                 qPrintable(boxes.texts.at(0)));
+    }
+    QCOMPARE(readAll(path), after);
 }
 
 QTEST_MAIN(TestFollowFile)

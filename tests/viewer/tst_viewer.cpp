@@ -299,6 +299,9 @@ void TestViewer::problemChoosesRecord()
         QCOMPARE(table->currentIndex().row(), records.at(i));
         const int line = item.data(Qt::UserRole).toInt();
         QVERIFY2(text->toPlainText().contains(QStringLiteral("%1  ").arg(line)), qPrintable(text->toPlainText()));
+        // The problem's own line is selected in the record's text.
+        const QString selected = text->textCursor().selectedText();
+        QVERIFY2(selected.trimmed().startsWith(QStringLiteral("%1  ").arg(line)), qPrintable(selected));
     }
     QFile file(path); // only read: the file is as it was
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -471,11 +474,16 @@ void TestViewer::countsStay_data()
     QTest::addColumn<QByteArray>("after");
     QTest::addColumn<QString>("counts");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("note"); // a change in place cut short: its note stands beside the file
     const QByteArray before = damaged();
-    QTest::newRow("unchanged") << before << "7 Einträge, 4 Probleme" << QString();
-    QTest::newRow("a record more") << before + named({"NEU"}) << "8 Einträge, 4 Probleme" << QString();
+    QTest::newRow("unchanged") << before << "7 Einträge, 4 Probleme" << QString() << false;
+    QTest::newRow("a record more") << before + named({"NEU"}) << "8 Einträge, 4 Probleme" << QString() << false;
     QTest::newRow("gone") << QByteArray() << "7 Einträge, 4 Probleme"
-                          << "Die Datei konnte nicht neu eingelesen werden: ";
+                          << "Die Datei konnte nicht neu eingelesen werden: " << false;
+    QTest::newRow("a change cut short") << before << "7 Einträge, 4 Probleme"
+                                        << "Eine Änderung der Datei wurde nicht zu Ende geführt "
+                                           "(usrprobe.dat.merivox-change); das nächste Merivox"
+                                        << true;
 }
 
 void TestViewer::countsStay()
@@ -483,6 +491,7 @@ void TestViewer::countsStay()
     QFETCH(QByteArray, after);
     QFETCH(QString, counts);
     QFETCH(QString, message);
+    QFETCH(bool, note);
     // A deep folder: its path gives way to the counts in the middle.
     const QString folder =
         QStringLiteral("Ein Ordner mit einem sehr langen Namen, wie ihn Sicherungen anlegen ").repeated(3).trimmed();
@@ -526,6 +535,9 @@ void TestViewer::countsStay()
         QVERIFY(QFile::remove(path));
     } else {
         write(folder + QStringLiteral("/usrprobe.dat"), after);
+    }
+    if (note) {
+        write(folder + QStringLiteral("/usrprobe.dat.merivox-change"), "@merivox-change 1 ");
     }
     window.reloadFile();
     QTRY_VERIFY(!loader->isLoading());

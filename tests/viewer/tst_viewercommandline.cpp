@@ -93,6 +93,11 @@ void TestViewerCommandLine::requests_data()
     row({"a.dat", "--remove", "3"}, Action::Remove, "a.dat", 3, {});
     row({"--remove", "+3", "a.dat"}, Action::Remove, "a.dat", 3, {});
     row({"--remove", "2147483647", "a.dat"}, Action::Remove, "a.dat", 2147483647, {});
+    row({"--repair", "40", "a.dat"}, Action::Repair, "a.dat", 40, {});
+    row({"a.dat", "--repair=7"}, Action::Repair, "a.dat", 7, {});
+    row({"--history", "a.dat"}, Action::History, "a.dat", 0, {});
+    row({"--restore", "2", "a.dat"}, Action::Restore, "a.dat", 0, {});
+    row({"a.dat", "--restore=12"}, Action::Restore, "a.dat", 0, {});
     row({"--pdf", "o.pdf", "1", "a.dat"}, Action::Sheet, "a.dat", 1, "o.pdf");
     row({"--pdf", "Blatt Ω.pdf", "007", "Prüfung_Ω_漢.dat"}, Action::Sheet, "Prüfung_Ω_漢.dat", 7, "Blatt Ω.pdf");
     row({"--check", "a.dat", "-h"}, Action::Help, {}, 0, {});
@@ -168,6 +173,20 @@ void TestViewerCommandLine::program_data()
     row("remove, too large", {"--remove", "2147483648", "FILE"}, 2, {},
         refused("„2147483648“ ist keine Zeilennummer: so viele Zeilen hat keine Datei."));
     row("remove without file", {"--remove", "5"}, 2, {}, removeMissing);
+
+    const QString notEntry = "ist keine Nummer aus der Liste von „merivox-view --history DATEI“: sie zählt ab 1.";
+    row("history, nothing removed yet", {"--history", "FILE"}, 0,
+        "Der Verlauf usrprobe.dat.history enthält keine entfernten Einträge.\n", {});
+    row("history without file", {"--history"}, 2, {}, refused("--history braucht eine DATEI."));
+    row("history, missing file", {"--history", "DIR/fehlt.dat"}, 2, {}, "<DIR/fehlt.dat> existiert nicht.\n");
+    row("restore, nothing removed yet", {"--restore", "1", "FILE"}, 1, {},
+        "Der Verlauf usrprobe.dat.history enthält keine entfernten Einträge.\n");
+    row("restore, entry 0", {"--restore", "0", "FILE"}, 2, {}, refused("„0“ " + notEntry));
+    row("restore, word", {"--restore", "eins", "FILE"}, 2, {}, refused("„eins“ " + notEntry));
+    row("restore without number", {"--restore", "FILE"}, 2, {},
+        refused("--restore braucht eine Nummer aus --history und eine DATEI."));
+    row("restore and remove", {"--restore", "1", "--remove", "2", "FILE"}, 2, {},
+        refused("--restore und --remove gehen nicht zusammen."));
     row("remove alone", {"--remove"}, 2, {}, removeMissing);
     row("remove, two files", {"--remove", "1", "FILE", "b.dat"}, 2, {},
         refused("„b.dat“ ist ein Argument zu viel (Aufruf: merivox-view --remove ZEILE DATEI)."));
@@ -276,18 +295,23 @@ void TestViewerCommandLine::helpListsWhatTheParserKnows()
 
         QStringList arguments{QStringLiteral("merivox-view"), name};
         for (const QString &value : match.captured(3).split(u' ', Qt::SkipEmptyParts)) {
-            arguments.append(value == QLatin1String("ZEILE") ? QStringLiteral("3") : value);
+            arguments.append(value == QLatin1String("ZEILE") || value == QLatin1String("NR") ? QStringLiteral("3")
+                                                                                               : value);
         }
         const ViewerRequest request = readViewerArguments(arguments);
         QVERIFY2(request.action != Action::Refused, qPrintable(name + QStringLiteral(": ") + request.refusal));
         QVERIFY2(request.action != Action::Window, qPrintable(name));
     }
-    QCOMPARE(listed, (QStringList{"  --check DATEI", "  --remove ZEILE DATEI", "  --pdf AUSGABE.pdf ZEILE DATEI",
+    QCOMPARE(listed, (QStringList{"  --check DATEI", "  --remove ZEILE DATEI", "  --repair ZEILE DATEI",
+                                  "  --history DATEI", "  --restore NR DATEI", "  --pdf AUSGABE.pdf ZEILE DATEI",
                                   "  -h, --help", "  -v, --version"}));
     // The calls at the top name the options that take values, as the list does.
     QVERIFY(help.startsWith(QStringLiteral("Aufruf: merivox-view [DATEI]\n"
                                            "        merivox-view --check DATEI\n"
                                            "        merivox-view --remove ZEILE DATEI\n"
+                                           "        merivox-view --repair ZEILE DATEI\n"
+                                           "        merivox-view --history DATEI\n"
+                                           "        merivox-view --restore NR DATEI\n"
                                            "        merivox-view --pdf AUSGABE.pdf ZEILE DATEI\n\n")));
 }
 

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# history-screenshots.sh: the viewer's list of removed records on a virtual X server (1024x768).
+# The file holds K1, Z1 and H1; Z1 is removed, a second station appends S1, S1 is removed again
+# (the case in which the .bak alone no longer holds Z1). The list "Entfernte Einträge"
+# (docs/screenshots/viewer_history.png), then Z1 chosen and "Wiederherstellen" pressed: the
+# window with Z1 back at its old place (viewer_history_restored.png). Uses build/debug; needs xvfb,
+# xdotool, imagemagick.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out="$root/docs/screenshots"
+viewer="$root/build/debug/app/viewer/merivox-view"
+if [ -z "${MERIVOX_ON_XVFB:-}" ]; then
+    exec env MERIVOX_ON_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+record() {
+    printf 'ITEM:%sMM M3\r\nbegintip\r\nribcount 10\r\nColor 142 142 142\r\ncylinder 0 0 0 0 0 -10 4\r\n' "$1"
+    printf 'cone 0 0 -10 4 0 0 -15 2\r\ncylinder 0 0 -15 0 0 -40 2\r\nColor 255 0 0\r\nsphere 0 0 -40 %s\r\n' "$2"
+    printf 'hotspot 0 0 -40 0 0 1 %s %s ball\r\nendtip\r\n' "$2" "$2"
+}
+file="$work/usrprobe.dat"
+{ record K1 3; record Z1 2; record H1 1.5; } >"$file"
+"$viewer" --remove 12 "$file"
+record S1 4 >>"$file"
+"$viewer" --remove 23 "$file"
+"$viewer" --history "$file"
+
+export QT_QPA_PLATFORM=xcb
+"$viewer" "$file" >/dev/null 2>&1 &
+pid=$!
+window=$(timeout 30 xdotool search --sync --onlyvisible --name 'Merivox-Betrachter' | head -1)
+sleep 2
+xdotool windowfocus --sync "$window" key alt+b
+sleep 0.5
+xdotool key f
+dialog=$(timeout 10 xdotool search --sync --onlyvisible --name 'Entfernte Einträge' | head -1)
+sleep 1
+import -window root "$out/viewer_history.png"
+# Z1 is the older of the two: the second row.
+xdotool windowfocus --sync "$dialog" key Down
+sleep 0.3
+xdotool key alt+w
+sleep 1.5
+import -window root "$out/viewer_history_restored.png"
+kill $pid

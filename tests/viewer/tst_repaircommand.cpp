@@ -1,0 +1,284 @@
+// Repairs of lines outside the records: which bytes the reader names for the problem at a line,
+// what merivox-view --repair leaves in the file byte for byte, what it refuses and why, and that
+// a repair never goes through when the file changed since it was read.
+#include "../ProgramOutput.h"
+#include "LineRepair.h"
+#include "OneStepReplace.h"
+#include "ProbeFile.h"
+#include "ProbeFileEditor.h"
+#include "RepairCommand.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QtTest>
+
+using namespace merivox;
+
+namespace {
+
+const QByteArray kA = "ITEM:AMM M3\r\nbegintip\r\nendtip\r\n"; // lines 1-3
+const QByteArray kB = "ITEM:BMM M4\r\nbegintip\r\nendtip\r\n";
+// The same two records with the line end after A's endtip lost: line 3 holds both.
+const QByteArray kTogether = "ITEM:AMM M3\r\nbegintip\r\nendtipITEM:BMM M4\r\nbegintip\r\nendtip\r\n";
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+} // namespace
+
+class TestRepairCommand final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void ranges_data();
+    void ranges();
+    void repairs_data();
+    void repairs();
+    void staleContent_data();
+    void staleContent();
+    void program_data();
+    void program();
+};
+
+void TestRepairCommand::ranges_data()
+{
+    // What the reader names for the problem at a line: the lines concerned, the bytes replaced and
+    // what goes in their place; a refusal has first line 0.
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("last");
+    QTest::addColumn<qint64>("begin");
+    QTest::addColumn<qint64>("end");
+    QTest::addColumn<QByteArray>("insert");
+
+    const qint64 a = kA.size();
+    QTest::newRow("garbage line between") << kA + "irgendwas\r\n" + kB << 4 << 4 << 4 << a << a + 11 << QByteArray();
+    QTest::newRow("rest of a cut-off record, asked at its end")
+        << kA + "cyl 1 2 3\r\nendtip\r\n" + kB << 5 << 4 << 5 << a << a + 19 << QByteArray();
+    QTest::newRow("rest of a cut-off record, asked at its start")
+        << kA + "cyl 1 2 3\r\nendtip\r\n" + kB << 4 << 4 << 5 << a << a + 19 << QByteArray();
+    QTest::newRow("before the first record")
+        << "Müll\r\n\r\n" + kA << 2 << 1 << 2 << qint64(0) << qint64(9) << QByteArray();
+    QTest::newRow("after the last, no line end") << kA + "\r\nRest" << 5 << 4 << 5 << a << a + 6 << QByteArray();
+    QTest::newRow("LF-only lines") << QByteArray("ITEM:AMM M3\nbegintip\nendtip\nxx\nyy\n") << 4 << 4 << 5 << qint64(28)
+                                   << qint64(34) << QByteArray();
+    QTest::newRow("run together in the middle") << kTogether << 3 << 3 << 3 << a - 2 << a - 2 << QByteArray("\r\n");
+    QTest::newRow("run together at the start") << "endtipITEM:AMM M3\r\nbegintip\r\nendtip\r\n" + kB << 1 << 1 << 1
+                                               << qint64(6) << qint64(6) << QByteArray("\r\n");
+    QTest::newRow("run together in the last line") << kA + "ITEM:BMM M4\r\nbegintip\r\nendtipITEM:CMM M5" << 6 << 6 << 6
+                                                   << 2 * a - 2 << 2 * a - 2 << QByteArray("\r\n");
+    QTest::newRow("run together, LF-only lines")
+        << QByteArray("ITEM:AMM M3\nbegintip\nendtipITEM:BMM M4\nbegintip\nendtip\n") << 3 << 3 << 3 << qint64(27)
+        << qint64(27) << QByteArray("\r\n");
+    // CR alone ends no line: a garbage line with CRs inside is one line, and an item line after a
+    // CR alone is not a line of its own, so the line is a damaged line of the record it stands in.
+    QTest::newRow("garbage with CR-only line ends")
+        << kA + "xx\ryy\r\n" + kB << 4 << 4 << 4 << a << a + 7 << QByteArray();
+    QTest::newRow("run together after a CR alone")
+        << QByteArray("ITEM:AMM M3\r\nbegintip\r\nendtip\rITEM:BMM M4\r\nbegintip\r\nendtip\r\n") << 3 << 3 << 3
+        << qint64(30) << qint64(30) << QByteArray("\n");
+    // Text before the item line that is no line of a record: split, it is a stray line of its own.
+    const QByteArray garbageTogether = kA + "MüllITEM:BMM M4\r\nbegintip\r\nendtip\r\n";
+    QTest::newRow("run together with garbage") << garbageTogether << 4 << 4 << 4 << a + 5 << a + 5 << QByteArray("\r\n");
+    QTest::newRow("a line of the record not yet split off")
+        << garbageTogether << 5 << 0 << 0 << qint64(0) << qint64(0) << QByteArray();
+    QTest::newRow("stray run ends before a run-together line")
+        << kA + "xx\r\n" + garbageTogether.mid(a) << 4 << 4 << 4 << a << a + 4 << QByteArray();
+    QTest::newRow("CR-only file, one line")
+        << QByteArray("ITEM:AMM M3\rbegintip\rendtip\rxx\r") << 1 << 0 << 0 << qint64(0) << qint64(0) << QByteArray();
+    QTest::newRow("line of an intact record") << kA + kB << 2 << 0 << 0 << qint64(0) << qint64(0) << QByteArray();
+    QTest::newRow("line after a run-together line")
+        << kTogether << 4 << 0 << 0 << qint64(0) << qint64(0) << QByteArray();
+    QTest::newRow("past the end") << kA << 4 << 0 << 0 << qint64(0) << qint64(0) << QByteArray();
+}
+
+void TestRepairCommand::ranges()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, line);
+    QFETCH(int, first);
+    QFETCH(int, last);
+    QFETCH(qint64, begin);
+    QFETCH(qint64, end);
+    QFETCH(QByteArray, insert);
+
+    const ProbeFile file = ProbeFile::fromBytes(bytes);
+    QString reason;
+    const std::optional<LineRepair> repair = LineRepair::of(file, line, &reason);
+    QCOMPARE(repair.has_value(), first > 0);
+    if (!repair) {
+        QVERIFY(!reason.isEmpty());
+        return;
+    }
+    QCOMPARE(repair->firstLine, first);
+    QCOMPARE(repair->lastLine, last);
+    QCOMPARE(repair->begin, begin);
+    QCOMPARE(repair->end, end);
+    QCOMPARE(repair->insert, insert);
+    QCOMPARE(repair->kind == LineRepair::Kind::SplitLine, !insert.isEmpty());
+    // Mended, the file keeps every record it had; lines taken out take their problems with them,
+    // and a split line's second half is an item line of its own (its first half may be a stray
+    // line then, to be taken out next).
+    QByteArray mended = bytes;
+    mended.replace(begin, end - begin, insert);
+    const ProbeFile after = ProbeFile::fromBytes(mended);
+    // A split of an item line that the reader had not taken for a record's start adds that record.
+    const qsizetype starting = file.recordAtLine(line, true);
+    const bool recordThere = starting >= 0 && file.startsMidLine(starting) && file.startOfItem(starting) == begin;
+    QCOMPARE(after.recordCount(), file.recordCount() + (insert.isEmpty() || recordThere ? 0 : 1));
+    if (insert.isEmpty()) {
+        QVERIFY2(after.problemCount() < file.problemCount(), qPrintable(QString::number(after.problemCount())));
+    } else {
+        QVERIFY(after.lineText(first + 1).startsWith(QStringLiteral("ITEM:")));
+        QVERIFY(!after.lineText(first).contains(QStringLiteral("ITEM:")));
+    }
+}
+
+void TestRepairCommand::repairs_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+
+    QTest::newRow("garbage line") << kA + "irgendwas\r\n" + kB << 4 << 0 << kA + kB
+                                  << "Entfernt: Zeile 4 außerhalb jedes Eintrags.\n"
+                                  << "";
+    QTest::newRow("rest of a cut-off record") << kA + "cyl 1 2 3\r\nendtip\r\n" + kB << 5 << 0 << kA + kB
+                                              << "Entfernt: Zeilen 4 bis 5 außerhalb jedes Eintrags.\n"
+                                              << "";
+    QTest::newRow("run-together line") << kTogether << 3 << 0 << kA + kB << "Geteilt: Zeile 3 in die Zeilen 3 und 4.\n"
+                                       << "";
+    QTest::newRow("intact record") << kA + kB << 5 << 1 << kA + kB << ""
+                                   << "Zeile 5 gehört zu einem Eintrag; dafür gibt es keine Ausbesserung.\n";
+    QTest::newRow("past the end") << kA << 9 << 1 << kA << ""
+                                  << "Zeile 9 gibt es nicht: die Datei hat 3 Zeilen.\n";
+}
+
+void TestRepairCommand::repairs()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(int, line);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, after);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    if (exitCode == 0) {
+        SKIP_WITHOUT_ONE_STEP_REPLACE();
+    }
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
+    writeAll(path, before);
+    QString outText;
+    QString errText;
+    QTextStream outStream(&outText);
+    QTextStream errStream(&errText);
+    QCOMPARE(repairLine(path, line, outStream, errStream), exitCode);
+    QCOMPARE(outText, out);
+    QCOMPARE(errText, err);
+    QCOMPARE(readAll(path), after);
+}
+
+void TestRepairCommand::staleContent_data()
+{
+    // A repair is made against the content as read: another station's append since, or bytes
+    // asked for past the end, leave the file as it is.
+    QTest::addColumn<QByteArray>("seen");
+    QTest::addColumn<QByteArray>("onDisk");
+    QTest::addColumn<qint64>("begin");
+    QTest::addColumn<qint64>("end");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<int>("cause");
+
+    const QByteArray stray = kA + "irgendwas\r\n";
+    QTest::newRow("appended since") << stray << stray + kB << qint64(kA.size()) << qint64(stray.size())
+                                    << int(ProbeFileEditor::Outcome::Refused) << int(FileCause::Changed);
+    QTest::newRow("past the end") << stray << stray << qint64(stray.size()) << qint64(stray.size() + 4)
+                                  << int(ProbeFileEditor::Outcome::Refused) << int(FileCause::BadRange);
+}
+
+void TestRepairCommand::staleContent()
+{
+    QFETCH(QByteArray, seen);
+    QFETCH(QByteArray, onDisk);
+    QFETCH(qint64, begin);
+    QFETCH(qint64, end);
+    QFETCH(int, outcome);
+    QFETCH(int, cause);
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
+    writeAll(path, onDisk);
+    ProbeFileEditor editor;
+    QCOMPARE(int(editor.repair(path, seen, begin, end, {})), outcome);
+    QCOMPARE(int(editor.cause()), cause);
+    QVERIFY(editor.errorString().startsWith(QStringLiteral("Die Datei ")));
+    QVERIFY(!editor.canUndo());
+    QCOMPARE(readAll(path), onDisk);
+}
+
+void TestRepairCommand::program_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // FILE: a file holding kTogether
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err"); // a part of standard error
+
+    QTest::newRow("split") << QStringList{"--repair", "3", "FILE"} << 0 << "Geteilt: Zeile 3 in die Zeilen 3 und 4.\n"
+                           << "";
+    QTest::newRow("nothing to mend") << QStringList{"--repair", "1", "FILE"} << 1 << ""
+                                     << "Zeile 1 gehört zu einem";
+    QTest::newRow("missing file") << QStringList{"--repair", "3", "FILE.fehlt"} << 2 << ""
+                                  << "existiert nicht.";
+    QTest::newRow("no line") << QStringList{"--repair"} << 2 << ""
+                             << "--repair braucht";
+    QTest::newRow("line 0") << QStringList{"--repair", "0", "FILE"} << 2 << ""
+                            << "„0“ ist keine Zeilennummer: Zeilen zählen ab 1.";
+    QTest::newRow("no file") << QStringList{"--repair", "3"} << 2 << ""
+                             << "--repair braucht";
+}
+
+void TestRepairCommand::program()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    if (exitCode == 0) {
+        SKIP_WITHOUT_ONE_STEP_REPLACE();
+    }
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
+    writeAll(path, kTogether);
+    arguments.replaceInStrings(QStringLiteral("FILE"), path);
+    QProcess process;
+    process.setProcessEnvironment(merivox::test::withoutDisplay());
+    QVERIFY(merivox::test::runToEnd(process, QStringLiteral(MERIVOX_VIEW), arguments));
+    const QString errText = merivox::test::programText(process.readAllStandardError());
+    QVERIFY2(errText.contains(err) && (exitCode == 0) == errText.isEmpty(), qPrintable(errText));
+    QCOMPARE(merivox::test::programText(process.readAllStandardOutput()), out);
+    QCOMPARE(process.exitCode(), exitCode);
+    QCOMPARE(readAll(path), exitCode == 0 ? kA + kB : kTogether);
+}
+
+QTEST_GUILESS_MAIN(TestRepairCommand)
+#include "tst_repaircommand.moc"
