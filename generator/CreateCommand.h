@@ -7,6 +7,8 @@
 //       --> TipInputs and the kind's row of kTipKinds (TipKinds.h)
 //       --> buildRecord (one pure builder per kind, Builders.h) --> TipRecord
 //   then one error message per failed check (MessageSink), each failed field emptied; or
+//   --> EntryLookup: does usrprobe.dat, read as it stands now, name this entry already? Then the
+//       operator is asked (MessageSink::askAppendAnyway) and may leave the file as it is
 //   --> ProbeFileWriter::append (encode, lock, append the whole record, flush, roll back on failure)
 //   --> usrprobe.dat; then one success message, and the editor is asked to close.
 //
@@ -61,6 +63,27 @@ public:
     virtual ~MessageSink() = default;
     virtual void showError(const QString &text) = 0;
     virtual void showSuccess(const QString &text) = 0;
+    // A question with two answers, "Trotzdem anhängen" and "Abbrechen" (the default): true for
+    // the first.
+    virtual bool askAppendAnyway(const QString &text) = 0;
+};
+
+// The records of usrprobe.dat that name the same entry as a record about to be appended: the
+// line of the first of them, and how many there are. Nothing found: count 0.
+struct SameEntries
+{
+    int firstLine = 0;
+    qsizetype count = 0;
+};
+
+// Reads usrprobe.dat as it stands right before a record is appended, for the entry that the
+// record's item line names ("ITEM:TIPMM M3"), by the reader's duplicate rule. A file that is
+// missing or cannot be read holds nothing found. Called without any lock held.
+class EntryLookup
+{
+public:
+    virtual ~EntryLookup() = default;
+    virtual SameEntries sameEntries(const QString &folder, const QString &itemLine) const = 0;
 };
 
 // The editor's input that a failed check is about: the name, one of the two thread lists, or a
@@ -92,10 +115,17 @@ struct CreatePlan
 };
 CreatePlan planCreateCommand(const EditorPort &editor, const EditorState &state, const QLocale &locale);
 
-// What the "Erstellen" button does: sets the ball colour, checks the inputs, appends one
-// record to usrprobe.dat in the editor's folder when every check passed, reports each
-// outcome, and always ends by asking the editor to close.
-void runCreateCommand(EditorPort &editor, EditorState &state, MessageSink &messages, const QLocale &locale);
+// What the "Erstellen" button does: sets the ball colour, checks the inputs, and when every check
+// passed looks the entry up in usrprobe.dat in the editor's folder; an entry the file names
+// already is a question to the operator, whose "Abbrechen" leaves the file as it is and shows no
+// success. Otherwise it appends one record, reports each outcome, and always ends by asking the
+// editor to close.
+void runCreateCommand(EditorPort &editor, EditorState &state, MessageSink &messages, const EntryLookup &entries,
+                      const QLocale &locale);
+
+// The question asked before a record joins the entries of the same name and thread that the
+// file holds already (name and thread as typed).
+QString sameEntryQuestion(const QString &name, const QString &thread, const SameEntries &found);
 
 // The message shown when a dimension field does not hold a number.
 QString notANumberMessage(DimensionField field);

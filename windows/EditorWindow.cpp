@@ -342,7 +342,7 @@ void EditorWindow::createOptions()
     connect(m_create, &QPushButton::clicked, this, [this] {
         // From here on the preview no longer follows the file, which is about to change.
         m_preview->stopFollowingFile();
-        runCreateCommand(*this, m_state, m_messages, m_locale);
+        runCreateCommand(*this, m_state, m_messages, m_entries, m_locale);
     });
     m_cancel = addCommandButton(this, "cmd_abr", QStringLiteral("Abbrechen"));
     connect(m_cancel, &QPushButton::clicked, this, &QWidget::close);

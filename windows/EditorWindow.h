@@ -2,6 +2,7 @@
 
 #include "CreateCommand.h"
 #include "MessageBoxSink.h"
+#include "ProbeFileEntries.h"
 #include "RecordTemplate.h"
 
 #include <QLocale>
@@ -61,6 +62,7 @@ private:
     EditorState &m_state;
     QLocale m_locale;
     MessageBoxSink m_messages;
+    ProbeFileEntries m_entries;
 
     // One input with its label, top to bottom.
     struct InputRow
