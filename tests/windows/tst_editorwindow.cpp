@@ -11,6 +11,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -71,6 +73,8 @@ private slots:
     void unreadableDriveKeepsFolder();
     void choosingTheShownDriveAgainKeepsTheFolder();
     void driveListFollowsTheFolderList();
+    void sameEntryQuestion_data();
+    void sameEntryQuestion();
 
 private:
     EditorState m_state;
@@ -379,6 +383,114 @@ void TestEditorWindow::driveListFollowsTheFolderList()
     QCOMPARE(drives->currentData().toString(), u"/proc"_s);
     choose(drives, drives->findData(QStorageInfo(QDir::currentPath()).rootPath()));
     QCOMPARE(editor->folder(), QDir::currentPath());
+}
+
+
+void TestEditorWindow::sameEntryQuestion_data()
+{
+    QTest::addColumn<QString>("answer"); // the button clicked, or "Esc"
+    QTest::addColumn<bool>("appended");
+    QTest::newRow("Trotzdem anhängen") << u"Trotzdem anhängen"_s << true;
+    QTest::newRow("Abbrechen") << u"Abbrechen"_s << false;
+    QTest::newRow("Esc") << u"Esc"_s << false;
+}
+
+// "Erstellen" for an entry that usrprobe.dat names already: the question box, then the answer.
+void TestEditorWindow::sameEntryQuestion()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, appended);
+    QTemporaryDir folder;
+    const QString path = QDir(folder.path()).filePath(u"usrprobe.dat"_s);
+    const QByteArray before = "ITEM:OTHERMM M3\r\nbegintip\r\nendtip\r\nITEM:TIPMM M3\r\nbegintip\r\nendtip\r\n";
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(before), before.size());
+    }
+    QPointer<EditorWindow> editor = new EditorWindow(TipKind::Cube, m_state, QLocale::c());
+    editor->show();
+    QTest::keyClicks(child(editor, "txt_id"), u"TIP"_s);
+    QTest::keyClicks(child(editor, "cb_gew"), u"M3"_s);
+    QTest::keyClicks(child(editor, "txt_L1"), u"5"_s);
+    QVERIFY(child<FolderList>(editor, "Dir1")->setPath(folder.path()));
+
+    // The boxes as they come: the question is looked at and answered, any other box confirmed.
+    struct Question
+    {
+        QString title, text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QStringList buttons;
+        QString defaultButton, escapeButton;
+        QByteArray fileWhileOpen;
+    };
+    QList<Question> questions;
+    QStringList others;
+    QTimer answerer;
+    connect(&answerer, &QTimer::timeout, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) {
+            return;
+        }
+        if (box->objectName() != u"frmDoppelt"_s) {
+            others << box->text();
+            box->button(QMessageBox::Ok)->click();
+            return;
+        }
+        Question seen{box->windowTitle(), box->text(), box->icon(), {}, {}, {}, {}};
+        for (QAbstractButton *button : box->buttons()) {
+            seen.buttons << button->text();
+        }
+        seen.defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
+        seen.escapeButton = box->escapeButton() ? box->escapeButton()->text() : QString();
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly)) {
+            seen.fileWhileOpen = file.readAll();
+        }
+        questions << seen;
+        if (answer == u"Esc"_s) {
+            QTest::keyClick(box, Qt::Key_Escape);
+            return;
+        }
+        for (QAbstractButton *button : box->buttons()) {
+            if (button->text() == answer) {
+                button->click();
+                return;
+            }
+        }
+        box->done(-1); // no such button: the comparisons below tell
+    });
+    answerer.start(10);
+    QTest::mouseClick(child(editor, "cmd_load"), Qt::LeftButton);
+    answerer.stop();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!editor); // the editor closes after either answer
+
+    QCOMPARE(questions.size(), 1);
+    const Question &q = questions.first();
+    QCOMPARE(q.title, u"Merivox"_s);
+    QCOMPARE(q.icon, QMessageBox::Question);
+    QCOMPARE(q.text, u"Benennung „TIP“ mit Gewinde „M3“ steht schon in Zeile 4 von usrprobe.dat.\n"
+                     "Ein weiterer Eintrag gleichen Namens mit gleichem Gewinde wäre ein Problem der Datei.\n\n"
+                     "Trotzdem anhängen?"_s);
+    QCOMPARE(q.buttons.size(), 2);
+    QVERIFY(q.buttons.contains(u"Trotzdem anhängen"_s));
+    QVERIFY(q.buttons.contains(u"Abbrechen"_s));
+    QCOMPARE(q.defaultButton, u"Abbrechen"_s);
+    QCOMPARE(q.escapeButton, u"Abbrechen"_s);
+    QCOMPARE(q.fileWhileOpen, before);
+
+    QCOMPARE(others, appended ? QStringList{u"Würfel wurde erfolgreich erstellt"_s} : QStringList());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray after = file.readAll();
+    if (appended) {
+        QVERIFY(after.startsWith(before + "ITEM:TIPMM M3\r\nsolid 6\r\n"));
+        QVERIFY(after.endsWith("\r\n"));
+        QCOMPARE(after.count("\r\nface 4 "), 6);
+    } else {
+        QCOMPARE(after, before);
+    }
 }
 
 QTEST_MAIN(TestEditorWindow)
