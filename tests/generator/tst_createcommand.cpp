@@ -626,7 +626,6 @@ void TestCreateCommand::failuresNameTheirInput()
     QCOMPARE(named, expected);
 }
 
-
 void TestCreateCommand::sameEntryIsAQuestion_data()
 {
     QTest::addColumn<QByteArray>("before"); // usrprobe.dat before "Erstellen"
@@ -659,33 +658,33 @@ void TestCreateCommand::sameEntryIsAQuestion_data()
         << QByteArray("ITEM:TIP2MM M3\r\nbegintip\r\nendtip\r\n") << false << QString() << true << QString();
     QTest::newRow("Abbrechen") << other + tip << false << once(4) << false << QString();
     QTest::newRow("Trotzdem anhängen") << other + tip << true << once(4) << true << QString();
-    QTest::newRow("blanks after the thread count for nothing")
-        << other + "ITEM:TIPMM M3  \r\nbegintip\r\nendtip\r\n" << false << once(4) << false << QString();
+    QTest::newRow("blanks after the thread count for nothing") << other + "ITEM:TIPMM M3  \r\nbegintip\r\nendtip\r\n"
+                                                               << false << once(4) << false << QString();
     QTest::newRow("several, Abbrechen") << tip + other + tip + tip << false << several(3, 1) << false << QString();
     QTest::newRow("several, Trotzdem anhängen") << other + tip + tip << true << several(2, 4) << true << QString();
     // A record cut off before its end is still the entry for the reader's check.
-    QTest::newRow("damaged match") << other + "ITEM:TIPMM M3\r\nbegintip\r\ncylinder 0 0\r\n" << false << once(4)
-                                   << false << QString();
+    QTest::newRow("damaged match") << other + "ITEM:TIPMM M3\r\nbegintip\r\ncylinder 0 0\r\n"
+                                   << false << once(4) << false << QString();
     // Cut off without a line end: the new item line would run into its last line, which the check
     // calls a fault of its own; the file names the entry all the same, and the operator is asked.
-    QTest::newRow("damaged match, no line end") << other + "ITEM:TIPMM M3\r\nbegintip\r\ncylinder 0 0" << false
-                                                << once(4) << false << QString();
+    QTest::newRow("damaged match, no line end")
+        << other + "ITEM:TIPMM M3\r\nbegintip\r\ncylinder 0 0" << false << once(4) << false << QString();
     // A record whose item line follows another line's text on the same line.
     QTest::newRow("run-together match") << runTogether << false << once(3) << false << QString();
     QTest::newRow("run-together, Trotzdem anhängen") << runTogether << true << once(3) << true << QString();
     QTest::newRow("LF line ends") << QByteArray("ITEM:OTHERMM M3\nbegintip\nendtip\nITEM:TIPMM M3\n") << false
                                   << once(4) << false << QString();
     // An item line at fault is never looked up by the check, and so is no earlier entry here.
-    QTest::newRow("item line without MM") << QByteArray("ITEM:TIP M3\r\nbegintip\r\nendtip\r\n") << false
-                                          << QString() << true << QString();
+    QTest::newRow("item line without MM")
+        << QByteArray("ITEM:TIP M3\r\nbegintip\r\nendtip\r\n") << false << QString() << true << QString();
     // A thread of one blank: the new item line "ITEM:TIPMM  " names the entry "TIPMM"; so would
     // "ITEM:TIPMM", but that line lacks "MM " and is at fault, while "ITEM:TIPMM " is the entry.
-    const QString blankThread = QStringLiteral(
-        "question: Benennung „TIP“ mit Gewinde „“ steht schon in Zeile 1 von usrprobe.dat.");
+    const QString blankThread =
+        QStringLiteral("question: Benennung „TIP“ mit Gewinde „“ steht schon in Zeile 1 von usrprobe.dat.");
     QTest::newRow("blank thread, earlier line at fault")
         << QByteArray("ITEM:TIPMM\r\nbegintip\r\nendtip\r\n") << false << QString() << true << " ";
-    QTest::newRow("blank thread, earlier entry") << QByteArray("ITEM:TIPMM \r\nbegintip\r\nendtip\r\n") << false
-                                                 << blankThread + rest << false << " ";
+    QTest::newRow("blank thread, earlier entry")
+        << QByteArray("ITEM:TIPMM \r\nbegintip\r\nendtip\r\n") << false << blankThread + rest << false << " ";
 }
 
 void TestCreateCommand::sameEntryIsAQuestion()
@@ -756,15 +755,19 @@ void TestCreateCommand::sameEntryQuestionText_data()
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("firstSentence");
 
-    QTest::newRow("one") << "Zylinder D2 L30" << "M2" << 12 << 1
+    QTest::newRow("one") << "Zylinder D2 L30"
+                         << "M2" << 12 << 1
                          << "Benennung „Zylinder D2 L30“ mit Gewinde „M2“ steht schon in Zeile 12 von usrprobe.dat.";
-    QTest::newRow("two") << "A" << "M3" << 1 << 2
+    QTest::newRow("two") << "A"
+                         << "M3" << 1 << 2
                          << "Benennung „A“ mit Gewinde „M3“ steht schon 2-mal in usrprobe.dat, zuerst in Zeile 1.";
     // Blanks at the end of the thread are no part of the entry; a blank before it is.
-    QTest::newRow("thread with blanks") << "A" << " M3  " << 7 << 1
+    QTest::newRow("thread with blanks") << "A"
+                                        << " M3  " << 7 << 1
                                         << "Benennung „A“ mit Gewinde „ M3“ steht schon in Zeile 7 von usrprobe.dat.";
     // A name that looks like a placeholder stays as typed.
-    QTest::newRow("percent signs") << "T%1%2" << "%3" << 5 << 4
+    QTest::newRow("percent signs") << "T%1%2"
+                                   << "%3" << 5 << 4
                                    << "Benennung „T%1%2“ mit Gewinde „%3“ steht schon 4-mal in usrprobe.dat, zuerst "
                                       "in Zeile 5.";
 }

@@ -385,7 +385,6 @@ void TestEditorWindow::driveListFollowsTheFolderList()
     QCOMPARE(editor->folder(), QDir::currentPath());
 }
 
-
 void TestEditorWindow::sameEntryQuestion_data()
 {
     QTest::addColumn<QString>("answer"); // the button clicked, or "Esc"
