@@ -155,11 +155,13 @@ void TestViewer::commandLine_data()
     check("negative D2, ball", builtWith(TipKind::Ball, {{&TipInputs::D2, "-2"}}), 0,
           negative(6, "der Durchmesser am Ende", "cone 0 0 -10 4 0 0 -15 -2", "-2") +
               negative(7, diameter, "cylinder 0 0 -15 0 0 -40 -2", "-2") + two);
-    check("negative ball diameter: sphere, both sizes of the hot spot", builtWith(TipKind::Ball, {{&TipInputs::ball_diameter, "-3,5"}}), 0,
+    check("negative ball diameter: sphere, both sizes of the hot spot",
+          builtWith(TipKind::Ball, {{&TipInputs::ball_diameter, "-3,5"}}), 0,
           negative(9, diameter, "sphere 0 0 -40 -3,5", "-3,5") +
               negative(10, first, "hotspot 0 0 -40 0 0 1 -3,5 -3,5 ball", "-3,5") + two);
     check("negative pin diameter, cylinder tip", builtWith(TipKind::Cylinder, {{&TipInputs::ball_diameter, "-2"}}), 0,
-          negative(9, diameter, "cylinder 0 0 -30 0 0 -45 -2", "-2") + negative(10, diameter, "sphere 0 0 -45 -2", "-2") +
+          negative(9, diameter, "cylinder 0 0 -30 0 0 -45 -2", "-2") +
+              negative(10, diameter, "sphere 0 0 -45 -2", "-2") +
               negative(11, first, "hotspot 0 0 -45 0 0 1 -2 15 shank", "-2") + three);
     check("pin ending above its start: a negative shank", builtWith(TipKind::Cylinder, {{&TipInputs::L4, "25"}}), 0,
           negative(11, second, "hotspot 0 0 -25 0 0 1 2 -5 shank", "-5") + one);
@@ -177,9 +179,10 @@ void TestViewer::commandLine_data()
     check("negative extension length", builtWith(TipKind::Extension, {{&TipInputs::length, "-50"}}), 0,
           "1 Eintrag, 0 Probleme\n");
     check("negative cube edge", builtWith(TipKind::Cube, {{&TipInputs::L1, "-10"}}), 0, "1 Eintrag, 0 Probleme\n");
-    check("minus zero and a plus sign are no negative size",
-          builtWith(TipKind::Ball, {{&TipInputs::D1, "-0"}, {&TipInputs::D2, "+2"}, {&TipInputs::ball_diameter, "-0,0"}}),
-          0, "1 Eintrag, 0 Probleme\n");
+    check(
+        "minus zero and a plus sign are no negative size",
+        builtWith(TipKind::Ball, {{&TipInputs::D1, "-0"}, {&TipInputs::D2, "+2"}, {&TipInputs::ball_diameter, "-0,0"}}),
+        0, "1 Eintrag, 0 Probleme\n");
     QByteArray longLine = builtWith(TipKind::Ball, {{&TipInputs::D2, "-2"}});
     longLine.replace("cylinder 0 0 -15", "cylinder" + QByteArray(120, ' ') + "0 0 -15");
     check("a line too long for the quick way", longLine, 0,
