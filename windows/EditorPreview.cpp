@@ -45,6 +45,15 @@ QString inputText(const EditorPort &editor, const CreateFailure &failure)
     return {};
 }
 
+// A decimal separator by its name: "Punkt", "Komma", or itself in quotes.
+QString separatorName(QChar separator)
+{
+    if (separator == u',') {
+        return QStringLiteral("Komma");
+    }
+    return separator == u'.' ? QStringLiteral("Punkt") : QStringLiteral("„%1“").arg(separator);
+}
+
 // What is wrong with an input that holds text, where it can be said more exactly than "missing":
 // a character the file cannot take, or a number written with the other decimal separator.
 QString wrongEntry(const EditorPort &editor, const CreateFailure &failure, const QLocale &locale)
@@ -60,8 +69,10 @@ QString wrongEntry(const EditorPort &editor, const CreateFailure &failure, const
     }
     if (failure.field == InputField::Dimension) {
         if (const std::optional<QString> expected = withLocaleSeparator(text.trimmed(), locale)) {
-            return QStringLiteral("%1: „%2“ ist keine Zahl; geschrieben wird sie hier „%3“.")
-                .arg(failure.caption, text.trimmed(), *expected);
+            const QChar decimal = locale.decimalPoint().front();
+            return QStringLiteral("%1: Eingegeben ist „%2“ mit %3; einzugeben ist „%4“ mit %5.")
+                .arg(failure.caption, text.trimmed(), separatorName(decimal == u',' ? u'.' : u','), *expected,
+                     separatorName(decimal));
         }
     }
     return {};
