@@ -239,6 +239,32 @@ ReplaceResult replacedBy(const fs::path &file, std::string_view replacement, int
     return result;
 }
 
+ReplaceResult changedInPlace(const fs::path &file, std::string_view replacement, const std::string &entryId,
+                             const std::function<ReplaceResult()> &keepCopy,
+                             const std::function<int(bool &begun)> &rewrite)
+{
+    ReplaceResult failed = keepCopy();
+    if (failed.ok()) {
+        if (const int error = atStage(ReplaceStage::BackupKept)) {
+            failed = notReplaced(error);
+        }
+    }
+    if (!failed.ok()) {
+        markChange(file, entryId, false);
+        return failed;
+    }
+    bool begun = false;
+    if (const int error = rewrite(begun)) {
+        if (!begun) {
+            markChange(file, entryId, false);
+        }
+        return notReplaced(error);
+    }
+    const ReplaceResult replaced = replacedBy(file, replacement, nullptr);
+    markChange(file, entryId, true);
+    return replaced;
+}
+
 } // namespace detail
 
 } // namespace merivox

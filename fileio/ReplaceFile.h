@@ -176,6 +176,16 @@ void markChange(const std::filesystem::path &file, const std::string &entryId, b
 ReplaceResult replacedBy(const std::filesystem::path &file, std::string_view replacement,
                          int (*flushFolder)(const std::filesystem::path &file));
 
+// The change made where the file stands (InPlaceChange.h), for volumes that cannot replace the
+// file in one step. keepCopy keeps the old content as the .bak, as a flushed copy, since the file
+// itself is rewritten; rewrite changes the file in place and says whether the recovery note was
+// put in place (begun), returning the system's error. A failure once the note is in place leaves
+// the entry open: the next copy that takes the lock finishes the change, and the entry is judged
+// by the hashes then.
+ReplaceResult changedInPlace(const std::filesystem::path &file, std::string_view replacement, const std::string &entryId,
+                             const std::function<ReplaceResult()> &keepCopy,
+                             const std::function<int(bool &begun)> &rewrite);
+
 } // namespace detail
 
 inline void setReplaceHook(ReplaceHook hook)

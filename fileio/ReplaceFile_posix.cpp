@@ -139,33 +139,13 @@ ReplaceResult keepBackup(const fs::path &file, const struct stat &info, std::str
     return {};
 }
 
-// The change made where the file stands (InPlaceChange.h), as on volumes that cannot replace it
-// in one step; here only when a test forces it. The .bak is a flushed copy, since the file itself
-// is rewritten. A failure once the note is in place leaves the entry open: the next copy that
-// takes the lock finishes the change, and the entry is judged by the hashes then.
+// The change in place (ReplaceFile.h): here only when a test forces it.
 ReplaceResult changedInPlace(const fs::path &file, int fd, const struct stat &info, std::string_view content,
                              std::string_view replacement, const std::string &entryId)
 {
-    ReplaceResult failed = keepBackup(file, info, content, true);
-    if (failed.ok()) {
-        if (const int error = detail::atStage(ReplaceStage::BackupKept)) {
-            failed = notReplaced(error);
-        }
-    }
-    if (!failed.ok()) {
-        detail::markChange(file, entryId, false);
-        return failed;
-    }
-    bool begun = false;
-    if (const int error = detail::changeFileInPlace(file, fd, content, replacement, begun)) {
-        if (!begun) {
-            detail::markChange(file, entryId, false);
-        }
-        return notReplaced(error);
-    }
-    const ReplaceResult replaced = detail::replacedBy(file, replacement, nullptr);
-    detail::markChange(file, entryId, true);
-    return replaced;
+    return detail::changedInPlace(
+        file, replacement, entryId, [&] { return keepBackup(file, info, content, true); },
+        [&](bool &begun) { return detail::changeFileInPlace(file, fd, content, replacement, begun); });
 }
 
 } // namespace

@@ -237,33 +237,13 @@ ReplaceResult keepBackup(const fs::path &file, HANDLE locked, std::string_view c
     return {};
 }
 
-// The change made where the file stands (InPlaceChange.h), for volumes that cannot replace it in
-// one step. The .bak is a flushed copy, since the file itself is rewritten. A failure once the
-// note is in place leaves the entry open: the next copy that takes the lock finishes the change,
-// and the entry is judged by the hashes then.
+// The change in place (ReplaceFile.h), for volumes that cannot replace the file in one step.
 ReplaceResult changedInPlace(const fs::path &file, HANDLE locked, std::string_view content,
                              std::string_view replacement, const std::string &entryId)
 {
-    ReplaceResult failed = keepBackup(file, locked, content, true);
-    if (failed.ok()) {
-        if (const int error = detail::atStage(ReplaceStage::BackupKept)) {
-            failed = notReplaced(error);
-        }
-    }
-    if (!failed.ok()) {
-        detail::markChange(file, entryId, false);
-        return failed;
-    }
-    bool begun = false;
-    if (const DWORD error = detail::changeFileInPlace(file, locked, content, replacement, begun)) {
-        if (!begun) {
-            detail::markChange(file, entryId, false);
-        }
-        return notReplaced(int(error));
-    }
-    const ReplaceResult replaced = detail::replacedBy(file, replacement, nullptr);
-    detail::markChange(file, entryId, true);
-    return replaced;
+    return detail::changedInPlace(
+        file, replacement, entryId, [&] { return keepBackup(file, locked, content, true); },
+        [&](bool &begun) { return int(detail::changeFileInPlace(file, locked, content, replacement, begun)); });
 }
 
 } // namespace
