@@ -2,7 +2,7 @@
 // first, and a record put back byte for byte at its old place or at the end, never twice without
 // being told; run step by step as an operator and another station would, through the functions
 // and through the real program.
-#include "../ProgramOutput.h"
+#include "../support/ProgramOutput.h"
 #include "AppendFile.h"
 #include "HistoryCommand.h"
 #include "OneStepReplace.h"
@@ -11,13 +11,13 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QtTest>
 
 using namespace merivox;
+namespace test = merivox::test;
 
 namespace {
 
@@ -27,19 +27,6 @@ QByteArray rec(char letter, const char *end = "\r\n")
     static const QByteArray letters = "KZHS";
     const int thread = 3 + int(letters.indexOf(letter));
     return "ITEM:" + QByteArray(1, letter) + "1MM M" + QByteArray::number(thread) + "\r\nbegintip\r\nendtip" + end;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 // A moment as the list shows it, in local time.
@@ -70,13 +57,8 @@ StepResult run(const QString &path, const QString &step, bool program)
         QStringList arguments{QStringLiteral("--") + verb};
         arguments += words.mid(1);
         arguments += path;
-        QProcess process;
-        process.setProcessEnvironment(merivox::test::withoutDisplay());
-        if (!merivox::test::runToEnd(process, QStringLiteral(MERIVOX_VIEW), arguments)) {
-            return {-1, {}, QStringLiteral("did not run")};
-        }
-        return {process.exitCode(), merivox::test::programText(process.readAllStandardOutput()),
-                merivox::test::programText(process.readAllStandardError())};
+        const test::ProgramRun run = test::runProgram(QStringLiteral(MERIVOX_VIEW), arguments);
+        return {run.exitCode, run.out, run.err};
     }
     StepResult result;
     QTextStream out(&result.out);
@@ -177,7 +159,7 @@ void TestHistoryCommand::steps()
 
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
-    writeAll(path, before);
+    test::writeFile(path, before);
     StepResult result;
     for (qsizetype i = 0; i < steps.size(); ++i) {
         result = run(path, steps.at(i), program);
@@ -188,7 +170,7 @@ void TestHistoryCommand::steps()
     QCOMPARE(result.exitCode, exitCode);
     QCOMPARE(withoutMoments(result.out), out);
     QVERIFY2(err.isEmpty() ? result.err.isEmpty() : result.err.startsWith(err), qPrintable(result.err));
-    QCOMPARE(readAll(path), after);
+    QCOMPARE(test::fileContent(path), after);
 }
 
 QTEST_GUILESS_MAIN(TestHistoryCommand)

@@ -1,7 +1,7 @@
 // Repairs of lines outside the records: which bytes the reader names for the problem at a line,
 // what merivox-view --repair leaves in the file byte for byte, what it refuses and why, and that
 // a repair never goes through when the file changed since it was read.
-#include "../ProgramOutput.h"
+#include "../support/ProgramOutput.h"
 #include "LineRepair.h"
 #include "OneStepReplace.h"
 #include "ProbeFile.h"
@@ -10,12 +10,12 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QtTest>
 
 using namespace merivox;
+namespace test = merivox::test;
 
 namespace {
 
@@ -23,19 +23,6 @@ const QByteArray kA = "ITEM:AMM M3\r\nbegintip\r\nendtip\r\n"; // lines 1-3
 const QByteArray kB = "ITEM:BMM M4\r\nbegintip\r\nendtip\r\n";
 // The same two records with the line end after A's endtip lost: line 3 holds both.
 const QByteArray kTogether = "ITEM:AMM M3\r\nbegintip\r\nendtipITEM:BMM M4\r\nbegintip\r\nendtip\r\n";
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 } // namespace
 
@@ -186,7 +173,7 @@ void TestRepairCommand::repairs()
 
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
-    writeAll(path, before);
+    test::writeFile(path, before);
     QString outText;
     QString errText;
     QTextStream outStream(&outText);
@@ -194,7 +181,7 @@ void TestRepairCommand::repairs()
     QCOMPARE(repairLine(path, line, outStream, errStream), exitCode);
     QCOMPARE(outText, out);
     QCOMPARE(errText, err);
-    QCOMPARE(readAll(path), after);
+    QCOMPARE(test::fileContent(path), after);
 }
 
 void TestRepairCommand::staleContent_data()
@@ -226,13 +213,13 @@ void TestRepairCommand::staleContent()
 
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
-    writeAll(path, onDisk);
+    test::writeFile(path, onDisk);
     ProbeFileEditor editor;
     QCOMPARE(int(editor.repair(path, seen, begin, end, {})), outcome);
     QCOMPARE(int(editor.cause()), cause);
     QVERIFY(editor.errorString().startsWith(QStringLiteral("Die Datei ")));
     QVERIFY(!editor.canUndo());
-    QCOMPARE(readAll(path), onDisk);
+    QCOMPARE(test::fileContent(path), onDisk);
 }
 
 void TestRepairCommand::program_data()
@@ -268,16 +255,13 @@ void TestRepairCommand::program()
 
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
-    writeAll(path, kTogether);
+    test::writeFile(path, kTogether);
     arguments.replaceInStrings(QStringLiteral("FILE"), path);
-    QProcess process;
-    process.setProcessEnvironment(merivox::test::withoutDisplay());
-    QVERIFY(merivox::test::runToEnd(process, QStringLiteral(MERIVOX_VIEW), arguments));
-    const QString errText = merivox::test::programText(process.readAllStandardError());
-    QVERIFY2(errText.contains(err) && (exitCode == 0) == errText.isEmpty(), qPrintable(errText));
-    QCOMPARE(merivox::test::programText(process.readAllStandardOutput()), out);
-    QCOMPARE(process.exitCode(), exitCode);
-    QCOMPARE(readAll(path), exitCode == 0 ? kA + kB : kTogether);
+    const test::ProgramRun run = test::runProgram(QStringLiteral(MERIVOX_VIEW), arguments);
+    QVERIFY2(run.err.contains(err) && (exitCode == 0) == run.err.isEmpty(), qPrintable(run.err));
+    QCOMPARE(run.out, out);
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(test::fileContent(path), exitCode == 0 ? kA + kB : kTogether);
 }
 
 QTEST_GUILESS_MAIN(TestRepairCommand)
