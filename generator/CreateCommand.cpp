@@ -139,7 +139,26 @@ CreatePlan planCreateCommand(const EditorPort &editor, const EditorState &state,
     return plan;
 }
 
-void runCreateCommand(EditorPort &editor, EditorState &state, MessageSink &messages, const QLocale &locale)
+QString sameEntryQuestion(const QString &name, const QString &thread, const SameEntries &found)
+{
+    // The thread as the file's entries are told apart: blanks at its end do not count.
+    qsizetype end = thread.size();
+    while (end > 0 && (thread.at(end - 1) == QLatin1Char(' ') || thread.at(end - 1) == QLatin1Char('\t'))) {
+        --end;
+    }
+    // Every placeholder is filled in one pass: a name may itself hold "%1".
+    const QString where =
+        found.count > 1
+            ? QStringLiteral("Benennung „%1“ mit Gewinde „%2“ steht schon %3-mal in usrprobe.dat, zuerst in Zeile %4.")
+                  .arg(name, thread.left(end), QString::number(found.count), QString::number(found.firstLine))
+            : QStringLiteral("Benennung „%1“ mit Gewinde „%2“ steht schon in Zeile %3 von usrprobe.dat.")
+                  .arg(name, thread.left(end), QString::number(found.firstLine));
+    return where + QStringLiteral("\nEin weiterer Eintrag gleichen Namens mit gleichem Gewinde wäre ein Problem der "
+                                  "Datei.\n\nTrotzdem anhängen?");
+}
+
+bool runCreateCommand(EditorPort &editor, EditorState &state, MessageSink &messages, const EntryLookup &entries,
+                      const QLocale &locale)
 {
     const CreatePlan plan = planCreateCommand(editor, state, locale);
     state.ball_rgb = plan.ball_rgb;
@@ -150,14 +169,24 @@ void runCreateCommand(EditorPort &editor, EditorState &state, MessageSink &messa
         }
     }
     if (plan.record) {
-        ProbeFileWriter writer;
-        if (!writer.append(plan.inputs->folder, *plan.record)) {
-            messages.showError(writer.errorString());
-        } else {
-            messages.showSuccess(successMessage(plan.inputs->tip_type));
+        // The file as it stands now, not as the preview last read it; no lock is held while the
+        // operator thinks it over.
+        const SameEntries found = entries.sameEntries(plan.inputs->folder, plan.record->lines.first());
+        if (found.count > 0 &&
+            !messages.askAppendAnyway(sameEntryQuestion(plan.inputs->name, plan.inputs->thread, found))) {
+            editor.closeEditor();
+            return false;
         }
+        ProbeFileWriter writer;
+        if (writer.append(plan.inputs->folder, *plan.record)) {
+            messages.showSuccess(successMessage(plan.inputs->tip_type));
+            editor.closeEditor();
+            return true;
+        }
+        messages.showError(writer.errorString());
     }
     editor.closeEditor();
+    return false;
 }
 
 } // namespace merivox

@@ -7,6 +7,8 @@
 //       --> TipInputs and the kind's row of kTipKinds (TipKinds.h)
 //       --> buildRecord (one pure builder per kind, Builders.h) --> TipRecord
 //   then one error message per failed check (MessageSink), each failed field emptied; or
+//   --> EntryLookup: does usrprobe.dat, read as it stands now, name this entry already? Then the
+//       operator is asked (MessageSink::askAppendAnyway) and may leave the file as it is
 //   --> ProbeFileWriter::append (encode, lock, append the whole record, flush, roll back on failure)
 //   --> usrprobe.dat; then one success message, and the editor is asked to close.
 //
@@ -19,13 +21,35 @@
 #include <QList>
 #include <QLocale>
 #include <QString>
+#include <QTime>
 
+#include <array>
+#include <map>
 #include <optional>
 
 namespace merivox {
 
 // The ball material option buttons, in the order in which they are tested.
 enum class BallMaterial { HardMetal, Ruby, Ceramic };
+
+// The editor's shaft material boxes.
+enum class ShaftMaterial { CarbonFibre, Ceramic, Steel };
+
+using DimensionTexts = std::array<QString, std::size(kDimensionFields)>; // by DimensionField
+
+// The editor's inputs as the operator typed and chose them, kept from an "Erstellen" that wrote
+// nothing so that the next opening of the editor of that kind can offer them again.
+struct TypedInput
+{
+    QString name;
+    QString thread;
+    QString thread2;
+    DimensionTexts dimensions; // as typed, before a failed check emptied any of them
+    bool withoutHalfSphere = false;
+    std::optional<ShaftMaterial> shaft; // the box checked, if any
+    std::optional<BallMaterial> ball;   // the option selected, if any
+    QTime time;                         // of the "Erstellen" that wrote nothing
+};
 
 // The values that belong to the editor but outlive its window: each opening starts with
 // empty inputs, while these keep what the last opening left in them.
@@ -34,6 +58,9 @@ struct EditorState
     std::optional<TipKind> tip_type; // none until the editor first opens
     Rgb shaft_rgb = kSteelShaft;
     Rgb ball_rgb = kRubyBall;
+    // Per kind, the input of its last "Erstellen" when that wrote nothing; a later one of the
+    // same kind replaces it, one that writes drops it.
+    std::map<TipKind, TypedInput> unwritten;
 };
 
 // The editor as the Create command sees it.
@@ -61,6 +88,27 @@ public:
     virtual ~MessageSink() = default;
     virtual void showError(const QString &text) = 0;
     virtual void showSuccess(const QString &text) = 0;
+    // A question with two answers, "Trotzdem anhängen" and "Abbrechen" (the default): true for
+    // the first.
+    virtual bool askAppendAnyway(const QString &text) = 0;
+};
+
+// The records of usrprobe.dat that name the same entry as a record about to be appended: the
+// line of the first of them, and how many there are. Nothing found: count 0.
+struct SameEntries
+{
+    int firstLine = 0;
+    qsizetype count = 0;
+};
+
+// Reads usrprobe.dat as it stands right before a record is appended, for the entry that the
+// record's item line names ("ITEM:TIPMM M3"), by the reader's duplicate rule. A file that is
+// missing or cannot be read holds nothing found. Called without any lock held.
+class EntryLookup
+{
+public:
+    virtual ~EntryLookup() = default;
+    virtual SameEntries sameEntries(const QString &folder, const QString &itemLine) const = 0;
 };
 
 // The editor's input that a failed check is about: the name, one of the two thread lists, or a
@@ -92,10 +140,17 @@ struct CreatePlan
 };
 CreatePlan planCreateCommand(const EditorPort &editor, const EditorState &state, const QLocale &locale);
 
-// What the "Erstellen" button does: sets the ball colour, checks the inputs, appends one
-// record to usrprobe.dat in the editor's folder when every check passed, reports each
-// outcome, and always ends by asking the editor to close.
-void runCreateCommand(EditorPort &editor, EditorState &state, MessageSink &messages, const QLocale &locale);
+// What the "Erstellen" button does: sets the ball colour, checks the inputs, and when every check
+// passed looks the entry up in usrprobe.dat in the editor's folder; an entry the file names
+// already is a question to the operator, whose "Abbrechen" leaves the file as it is and shows no
+// success. Otherwise it appends one record, reports each outcome, and always ends by asking the
+// editor to close. True when a record went into the file.
+bool runCreateCommand(EditorPort &editor, EditorState &state, MessageSink &messages, const EntryLookup &entries,
+                      const QLocale &locale);
+
+// The question asked before a record joins the entries of the same name and thread that the
+// file holds already (name and thread as typed).
+QString sameEntryQuestion(const QString &name, const QString &thread, const SameEntries &found);
 
 // The message shown when a dimension field does not hold a number.
 QString notANumberMessage(DimensionField field);

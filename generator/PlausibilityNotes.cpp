@@ -2,6 +2,7 @@
 
 #include "NumberText.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace merivox {
@@ -50,6 +51,17 @@ public:
                 QStringLiteral("%1 ist nicht größer als 0: %2.").arg(size.shown(), consequence));
         }
     }
+    // A thread is written as typed, blanks and all; the list's threads have none.
+    void blanks(const QString &caption, const QString &thread)
+    {
+        const auto count = std::count_if(thread.cbegin(), thread.cend(), [](QChar c) { return c.isSpace(); });
+        if (count > 0) {
+            add(NoteKind::ThreadHasBlank,
+                QStringLiteral("%1: „%2“ enthält %3 und wird so geschrieben; kein Gewinde der Liste enthält eines.")
+                    .arg(caption, thread,
+                         count == 1 ? QStringLiteral("ein Leerzeichen") : QStringLiteral("%1 Leerzeichen").arg(count)));
+        }
+    }
     QList<PlausibilityNote> take() { return std::move(m_notes); }
 
 private:
@@ -65,6 +77,10 @@ QList<PlausibilityNote> plausibilityNotes(const TipInputs &in, const QLocale &lo
     const Named L1{QStringLiteral("L1"), in.L1}, L2{QStringLiteral("L2"), in.L2}, L3{QStringLiteral("L3"), in.L3},
         L4{QStringLiteral("L4"), in.L4}, D1{QStringLiteral("D1"), in.D1}, D2{QStringLiteral("D2"), in.D2},
         length{QStringLiteral("Länge"), in.length}, width{QStringLiteral("Breite"), in.width};
+    notes.blanks(QStringLiteral("Gewinde 1"), in.thread);
+    if (kind == TipKind::Extension) {
+        notes.blanks(QStringLiteral("Gewinde 2"), in.thread2);
+    }
 
     switch (kind) {
     case TipKind::Cube:

@@ -21,6 +21,7 @@ enum class NoteKind {
     HeadNotLargerThanStem, // ball, half sphere or disc not larger than D2
     DiscAboveStem,         // the disc's upper face (L3 - Breite) above the end of the stem
     SecondThreadMissing,   // an extension without the thread at its lower end
+    ThreadHasBlank,        // a typed thread with a blank in it ("M 3"): no thread of the list has one
 };
 
 struct PlausibilityNote

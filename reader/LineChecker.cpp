@@ -53,6 +53,9 @@ void LineChecker::readByRules(quint64 offset, QByteArrayView line)
     if (!verdict.hint.isEmpty()) {
         hint(index, verdict.hint);
     }
+    if (!verdict.negativeSize.isEmpty()) {
+        hint(index, verdict.negativeSize);
+    }
     if (m_sink.wantsLines()) {
         m_sink.line(index, offset);
     }

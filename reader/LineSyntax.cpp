@@ -334,6 +334,16 @@ template <typename Masks> bool readIntactByMasks(QByteArrayView line, const Mask
     if ((fields & nonDigits & ((beyond >> 1) | ((nonDigits >> 1) & (beyond >> 2)))) != 0) {
         return false;
     }
+    // A size with a sign in front gets the full rules, which tell of a negative one: most lines
+    // have signed coordinates, few a signed size, and those few the quick way leaves.
+    if (rule.sizes != 0 && (m.sign & fields) != 0) {
+        Bits f = fields;
+        for (unsigned sizes = rule.sizes; sizes != 0 && f != 0; sizes >>= 1, f &= f - 1) {
+            if ((sizes & 1u) != 0 && (m.sign & f & ~(f - 1)) != 0) {
+                return false;
+            }
+        }
+    }
     out.point = (m.point & numeric) != 0;
     out.comma = (m.comma & numeric) != 0;
     return true;

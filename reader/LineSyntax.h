@@ -21,6 +21,9 @@ struct FieldRule
     int numbers = 0;           // leading numeric fields
     bool trailingWord = false; // a hot spot's shape after its numbers
     bool restIsText = false;   // the thread of a connection: everything after the numbers
+    // Which of the numbers are sizes (a diameter, a hot spot's extent), a bit each from the first
+    // number on: a negative one is worth a hint. Coordinates and fixed values are not sizes.
+    quint16 sizes = 0;
 };
 
 LineKind kindOf(QByteArrayView keyword);
@@ -29,21 +32,21 @@ LineKind kindOf(QByteArrayView keyword);
 inline FieldRule ruleOf(LineKind kind)
 {
     static constexpr std::array<FieldRule, size_t(LineKind::Unknown) + 1> kRules{{
-        {},               // Item
-        {},               // BeginTip
-        {},               // EndTip
-        {1},              // RibCount
-        {1},              // Solid
-        {3},              // Color
-        {7},              // Cylinder
-        {8},              // Cone
-        {4},              // Sphere
-        {9},              // CutSphere
-        {8, true, false}, // HotSpot: the numbers, then a shape
-        {6, false, true}, // LowerConnect: the numbers, then a thread
-        {},               // Face: 1 + 3n, checked by the reader
-        {6, false, true}, // CubeConnect
-        {},               // Unknown
+        {},                      // Item
+        {},                      // BeginTip
+        {},                      // EndTip
+        {1},                     // RibCount
+        {1},                     // Solid
+        {3},                     // Color
+        {7, false, false, 0x40}, // Cylinder: its diameter
+        {8, false, false, 0x88}, // Cone: its diameters at both ends
+        {4, false, false, 0x08}, // Sphere: its diameter
+        {9, false, false, 0x40}, // CutSphere: its diameter, not the fixed tail
+        {8, true, false, 0xc0},  // HotSpot: the numbers, then a shape; its two sizes
+        {6, false, true},        // LowerConnect: the numbers, then a thread
+        {},                      // Face: 1 + 3n, checked by the reader
+        {6, false, true},        // CubeConnect
+        {},                      // Unknown
     }};
     return kRules[size_t(kind)];
 }

@@ -85,7 +85,41 @@ RecordRules::Verdict RecordRules::readLine(QByteArrayView line, quint32 index, P
         kind = syntax::kindOf(m_fields.at[0]);
         trouble = checkFields(kind, line, verdict, open);
     }
+    // The sizes of a line whose numbers were read (the whole line before an item line inside it).
+    if (syntax::ruleOf(kind).sizes != 0 && (trouble.isEmpty() || verdict.item > 0)) {
+        verdict.negativeSize = negativeSize(kind, verdict.item > 0 ? line.first(verdict.item) : line);
+    }
     return verdict;
+}
+
+// The hint on the first size of the line that is below 0 ("-0" is not), or nothing.
+QString RecordRules::negativeSize(LineKind kind, QByteArrayView line) const
+{
+    const unsigned sizes = syntax::ruleOf(kind).sizes;
+    for (int ordinal = 0; (sizes >> ordinal) != 0; ++ordinal) {
+        const QByteArrayView field = m_fields.at[ordinal + 1];
+        if ((sizes >> ordinal & 1u) == 0 || field.isEmpty() || field.front() != '-' || !(syntax::toNumber(field) < 0)) {
+            continue;
+        }
+        return say([&] {
+            return QStringLiteral("Negative Größe: %1 in %2 ist %3.")
+                .arg(sizeName(kind, ordinal), quoted(trimmedRight(line)), QString::fromLatin1(field));
+        });
+    }
+    return {};
+}
+
+QString RecordRules::sizeName(LineKind kind, int ordinal)
+{
+    switch (kind) {
+    case LineKind::Cone:
+        return ordinal == 3 ? QStringLiteral("der Durchmesser am Anfang") : QStringLiteral("der Durchmesser am Ende");
+    case LineKind::HotSpot:
+        return ordinal == 6 ? QStringLiteral("die erste Größe des Antastpunkts")
+                            : QStringLiteral("die zweite Größe des Antastpunkts");
+    default:
+        return QStringLiteral("der Durchmesser");
+    }
 }
 
 // Whether the text before an item line is a whole line of a kind that ends in a number or

@@ -88,6 +88,8 @@ public:
         QString problem; // empty when the line is intact
         // The open record's numbers use both decimal separators from this line on; empty else.
         QString hint;
+        // The line's first size (a diameter, a hot spot's extent) that is below 0; empty else.
+        QString negativeSize;
         // Where the next record's item line starts inside this line, after a whole line whose line
         // end got lost ("endtipITEM:…"); 0 when it does not.
         qsizetype item = 0;
@@ -135,6 +137,9 @@ public:
     static QString lfAlone(bool mixed);
     // The problem of a last line without its line end.
     static QString noLastLineEnd();
+    // What the size that is number ordinal (0-based, after the keyword) of a line of the kind is
+    // called in the hint on a negative one ("der Durchmesser").
+    static QString sizeName(LineKind kind, int ordinal);
 
 private:
     // The text that make makes, when the notes of the line being read are kept.
@@ -143,6 +148,7 @@ private:
         return m_wanted(m_index) ? QString(make()) : QStringLiteral("-");
     }
     QString runTogether(QByteArrayView field) const;
+    QString negativeSize(LineKind kind, QByteArrayView line) const;
     bool completeBefore(QByteArrayView text, LineKind &kind, Verdict &verdict, Parts *open);
     QString checkFields(LineKind kind, QByteArrayView line, Verdict &verdict, Parts *open);
     QString checkLayout(LineKind kind, const syntax::FieldRule &rule, Verdict &verdict, Parts *open);

@@ -45,6 +45,15 @@ QString inputText(const EditorPort &editor, const CreateFailure &failure)
     return {};
 }
 
+// A decimal separator by its name: "Punkt", "Komma", or itself in quotes.
+QString separatorName(QChar separator)
+{
+    if (separator == u',') {
+        return QStringLiteral("Komma");
+    }
+    return separator == u'.' ? QStringLiteral("Punkt") : QStringLiteral("„%1“").arg(separator);
+}
+
 // What is wrong with an input that holds text, where it can be said more exactly than "missing":
 // a character the file cannot take, or a number written with the other decimal separator.
 QString wrongEntry(const EditorPort &editor, const CreateFailure &failure, const QLocale &locale)
@@ -60,8 +69,10 @@ QString wrongEntry(const EditorPort &editor, const CreateFailure &failure, const
     }
     if (failure.field == InputField::Dimension) {
         if (const std::optional<QString> expected = withLocaleSeparator(text.trimmed(), locale)) {
-            return QStringLiteral("%1: „%2“ ist keine Zahl; geschrieben wird sie hier „%3“.")
-                .arg(failure.caption, text.trimmed(), *expected);
+            const QChar decimal = locale.decimalPoint().front();
+            return QStringLiteral("%1: Eingegeben ist „%2“ mit %3; einzugeben ist „%4“ mit %5.")
+                .arg(failure.caption, text.trimmed(), separatorName(decimal == u',' ? u'.' : u','), *expected,
+                     separatorName(decimal));
         }
     }
     return {};
@@ -76,6 +87,11 @@ QString missingEntry(const CreateFailure &failure)
 }
 
 } // namespace
+
+QString typedInputTitle(const QTime &time)
+{
+    return QStringLiteral("Letzte Eingabe, nicht geschrieben (%1 Uhr)").arg(time.toString(QStringLiteral("HH:mm")));
+}
 
 PreviewContent previewContent(const EditorPort &editor, const EditorState &state, const QLocale &locale,
                               const FileSummary *file)
@@ -146,7 +162,11 @@ EditorPreview::EditorPreview(QWidget &editor, const EditorPort &port, const Edit
     connect(m_window, &PreviewWindow::templateChosen, this, &EditorPreview::onTemplateChosen);
     if (m_state.tip_type) {
         m_file->offerTemplates(*m_state.tip_type);
+        if (const auto kept = m_state.unwritten.find(*m_state.tip_type); kept != m_state.unwritten.end()) {
+            m_unwritten = kept->second;
+        }
     }
+    showTemplates();
     auto *show = new QShortcut(QKeySequence(kShowKey), &m_editor);
     show->setContext(Qt::WindowShortcut);
     connect(show, &QShortcut::activated, this, &EditorPreview::bringBack);
@@ -205,11 +225,20 @@ void EditorPreview::showTemplates()
             titles.append(templateTitle(record));
         }
     }
-    m_window->showTemplates(titles, m_summary ? m_summary->templatesFound : 0);
+    m_window->showTemplates(titles, m_summary ? m_summary->templatesFound : 0,
+                            m_unwritten ? typedInputTitle(m_unwritten->time) : QString());
 }
 
 void EditorPreview::onTemplateChosen(int index)
 {
+    if (m_unwritten) {
+        if (index == 0) {
+            m_window->showTemplateNotes({});
+            emit typedInputChosen(*m_unwritten);
+            return;
+        }
+        --index; // the file's templates follow it
+    }
     if (!m_summary || index < 0 || index >= m_summary->templates.size()) {
         return;
     }

@@ -1,5 +1,7 @@
 #include "MessageBoxSink.h"
 
+#include <QPushButton>
+
 namespace merivox {
 
 std::unique_ptr<QMessageBox> MessageBoxSink::createBox(QMessageBox::Icon icon, const QString &text, QWidget *parent)
@@ -9,6 +11,29 @@ std::unique_ptr<QMessageBox> MessageBoxSink::createBox(QMessageBox::Icon icon, c
     box->setWindowModality(Qt::ApplicationModal);
     box->setEscapeButton(QMessageBox::Ok);
     return box;
+}
+
+std::unique_ptr<QMessageBox> MessageBoxSink::createAppendQuestion(const QString &text, QWidget *parent,
+                                                                  QAbstractButton **append)
+{
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, QStringLiteral("Merivox"), text,
+                                             QMessageBox::NoButton, parent);
+    box->setObjectName(QStringLiteral("frmDoppelt"));
+    box->setWindowModality(Qt::ApplicationModal);
+    *append = box->addButton(QStringLiteral("Trotzdem anhängen"), QMessageBox::AcceptRole);
+    QPushButton *cancel = box->addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+    box->setDefaultButton(cancel);
+    box->setEscapeButton(cancel);
+    return box;
+}
+
+bool MessageBoxSink::askAppendAnyway(const QString &text)
+{
+    QAbstractButton *append = nullptr;
+    const std::unique_ptr<QMessageBox> box = createAppendQuestion(text, m_parent, &append);
+    box->exec();
+    // Closed any other way than by "Trotzdem anhängen" (Esc, the close box), nothing is written.
+    return box->clickedButton() == append;
 }
 
 void MessageBoxSink::showError(const QString &text)

@@ -1,6 +1,9 @@
 // The Create command against a stand-in editor that records, in order, every message, every
 // emptied field and the request to close.
+#include "AnsiText.h"
 #include "CreateCommand.h"
+#include "ProbeFile.h"
+#include "ProbeFileEntries.h"
 #include "TestSupport.h"
 
 #include <QTemporaryDir>
@@ -59,6 +62,8 @@ public:
     EditorState state;
     QStringList log;
     QByteArray fileAtSuccess;
+    bool appendAnyway = false; // the answer to the question before an entry is appended again
+    QByteArray fileAtQuestion;
 
     QString nameText() const override { return name; }
     QString threadText() const override { return thread; }
@@ -85,8 +90,19 @@ public:
         log << "success: " + text;
     }
 
+    bool askAppendAnyway(const QString &text) override
+    {
+        fileAtQuestion = readAll(ProbeFileWriterPath());
+        log << "question: " + text;
+        return appendAnyway;
+    }
+
     QString ProbeFileWriterPath() const { return QDir(m_folder).filePath(QStringLiteral("usrprobe.dat")); }
-    void run(const QLocale &locale = kEnglish) { runCreateCommand(*this, state, *this, locale); }
+    bool written = false; // what the command says of its run
+    void run(const QLocale &locale = kEnglish)
+    {
+        written = runCreateCommand(*this, state, *this, ProbeFileEntries(), locale);
+    }
 
 private:
     std::set<F> m_enabled;
@@ -166,6 +182,10 @@ private slots:
     void planHasNoEffects();
     void failuresNameTheirInput_data();
     void failuresNameTheirInput();
+    void sameEntryIsAQuestion_data();
+    void sameEntryIsAQuestion();
+    void unreadableFileIsNoQuestion();
+    void sameEntryQuestionText();
 
 private:
     std::unique_ptr<QTemporaryDir> m_folder;
@@ -213,6 +233,7 @@ void TestCreateCommand::allFieldsEmpty()
     editor.run();
     QCOMPARE(editor.log, expected);
     QVERIFY(!fileWritten());
+    QVERIFY(!editor.written);
 }
 
 void TestCreateCommand::failedFieldIsEmptiedBeforeTheNextMessage()
@@ -289,6 +310,7 @@ void TestCreateCommand::successAfterTheRecordIsComplete()
     QCOMPARE(editor.fileAtSuccess.count("\r\n"), lines);
     QVERIFY(editor.fileAtSuccess.startsWith("ITEM:TIPMM M3\r\n"));
     QCOMPARE(readAll(editor.ProbeFileWriterPath()), editor.fileAtSuccess);
+    QVERIFY(editor.written);
 }
 
 void TestCreateCommand::ballColour_data()
@@ -607,6 +629,139 @@ void TestCreateCommand::failuresNameTheirInput()
         named << parts.join(u' ');
     }
     QCOMPARE(named, expected);
+}
+
+void TestCreateCommand::sameEntryIsAQuestion_data()
+{
+    QTest::addColumn<QByteArray>("before"); // usrprobe.dat before "Erstellen"
+    QTest::addColumn<bool>("appendAnyway"); // the answer, when asked; without a question it is appended
+    QTest::addColumn<QString>("question");  // empty: no question
+    QTest::addColumn<QString>("thread");
+
+    const QByteArray other = "ITEM:OTHERMM M3\r\nbegintip\r\nendtip\r\n";
+    const QByteArray tip = "ITEM:TIPMM M3\r\nbegintip\r\nendtip\r\n";
+    const QByteArray runTogether = "ITEM:OTHERMM M3\r\nbegintip\r\nendtipITEM:TIPMM M3\r\nbegintip\r\nendtip\r\n";
+    const QString rest = QStringLiteral("\nEin weiterer Eintrag gleichen Namens mit gleichem Gewinde wäre ein Problem "
+                                        "der Datei.\n\nTrotzdem anhängen?");
+    const auto once = [&](int line) {
+        return QStringLiteral("question: Benennung „TIP“ mit Gewinde „M3“ steht schon in Zeile %1 von usrprobe.dat.")
+                   .arg(line) +
+               rest;
+    };
+    const auto several = [&](int count, int line) {
+        return QStringLiteral("question: Benennung „TIP“ mit Gewinde „M3“ steht schon %1-mal in usrprobe.dat, zuerst "
+                              "in Zeile %2.")
+                   .arg(count)
+                   .arg(line) +
+               rest;
+    };
+    QTest::newRow("no such entry") << other << false << QString() << QString();
+    QTest::newRow("same name, other thread")
+        << QByteArray("ITEM:TIPMM M4\r\nbegintip\r\nendtip\r\n") << false << QString() << QString();
+    QTest::newRow("same thread, other name")
+        << QByteArray("ITEM:TIP2MM M3\r\nbegintip\r\nendtip\r\n") << false << QString() << QString();
+    QTest::newRow("Abbrechen") << other + tip << false << once(4) << QString();
+    QTest::newRow("Trotzdem anhängen") << other + tip << true << once(4) << QString();
+    QTest::newRow("blanks after the thread count for nothing") << other + "ITEM:TIPMM M3  \r\nbegintip\r\nendtip\r\n"
+                                                               << false << once(4) << QString();
+    QTest::newRow("several, Abbrechen") << tip + other + tip + tip << false << several(3, 1) << QString();
+    QTest::newRow("several, Trotzdem anhängen") << other + tip + tip << true << several(2, 4) << QString();
+    // A record cut off before its end is still the entry for the reader's check.
+    QTest::newRow("damaged match") << other + "ITEM:TIPMM M3\r\nbegintip\r\ncylinder 0 0\r\n"
+                                   << false << once(4) << QString();
+    // Cut off without a line end: the new item line would run into its last line, which the check
+    // calls a fault of its own; the file names the entry all the same, and the operator is asked.
+    QTest::newRow("damaged match, no line end")
+        << other + "ITEM:TIPMM M3\r\nbegintip\r\ncylinder 0 0" << false << once(4) << QString();
+    // A record whose item line follows another line's text on the same line.
+    QTest::newRow("run-together match") << runTogether << false << once(3) << QString();
+    QTest::newRow("run-together, Trotzdem anhängen") << runTogether << true << once(3) << QString();
+    QTest::newRow("LF line ends") << QByteArray("ITEM:OTHERMM M3\nbegintip\nendtip\nITEM:TIPMM M3\n") << false
+                                  << once(4) << QString();
+    // An item line at fault is never looked up by the check, and so is no earlier entry here.
+    QTest::newRow("item line without MM")
+        << QByteArray("ITEM:TIP M3\r\nbegintip\r\nendtip\r\n") << false << QString() << QString();
+    // A thread of one blank: the new item line "ITEM:TIPMM  " names the entry "TIPMM"; so would
+    // "ITEM:TIPMM", but that line lacks "MM " and is at fault, while "ITEM:TIPMM " is the entry.
+    const QString blankThread =
+        QStringLiteral("question: Benennung „TIP“ mit Gewinde „“ steht schon in Zeile 1 von usrprobe.dat.");
+    QTest::newRow("blank thread, earlier line at fault")
+        << QByteArray("ITEM:TIPMM\r\nbegintip\r\nendtip\r\n") << false << QString() << " ";
+    QTest::newRow("blank thread, earlier entry")
+        << QByteArray("ITEM:TIPMM \r\nbegintip\r\nendtip\r\n") << false << blankThread + rest << " ";
+}
+
+void TestCreateCommand::sameEntryIsAQuestion()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(bool, appendAnyway);
+    QFETCH(QString, question);
+    QFETCH(QString, thread);
+    const bool appended = question.isEmpty() || appendAnyway;
+
+    FakeEditor editor(QStringLiteral("1"), folder());
+    fillValid(editor);
+    editor.thread = thread.isNull() ? QStringLiteral("M3") : thread;
+    editor.appendAnyway = appendAnyway;
+    const std::optional<TipRecord> record = planCreateCommand(editor, editor.state, kEnglish).record;
+    QVERIFY(record);
+    const QByteArray recordBytes = *toAnsi(record->lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+    writeAll(editor.ProbeFileWriterPath(), before);
+
+    editor.run();
+    QStringList expected;
+    if (!question.isEmpty()) {
+        expected << question;
+    }
+    if (appended) {
+        expected << QStringLiteral("success: Tastkugel wurde erfolgreich erstellt");
+    }
+    expected << QStringLiteral("closed");
+    QCOMPARE(editor.log, expected);
+    if (!question.isEmpty()) {
+        QCOMPARE(editor.fileAtQuestion, before); // nothing written while the question is open
+    }
+    QCOMPARE(readAll(editor.ProbeFileWriterPath()), appended ? before + recordBytes : before);
+    QCOMPARE(editor.written, appended);
+
+    // The question comes exactly when the reader's check would call the new record a duplicate (of
+    // a file that ends in a line end, so that the new record starts a line of its own).
+    if (!before.endsWith('\n')) {
+        return;
+    }
+    const ProbeFile joined = ProbeFile::fromBytes(before + recordBytes);
+    const int newLine = int(joined.record(joined.recordCount() - 1).firstLine) + 1;
+    bool checkSaysTwice = false;
+    for (const Problem &problem : joined.problems()) {
+        checkSaysTwice = checkSaysTwice || (problem.line == newLine && problem.text.contains(u"steht schon in Zeile"));
+    }
+    QCOMPARE(checkSaysTwice, !question.isEmpty());
+}
+
+// When usrprobe.dat cannot be read, nobody is asked and the record goes to the writer as before:
+// here a usrprobe.dat that is a folder, which the writer then names.
+void TestCreateCommand::unreadableFileIsNoQuestion()
+{
+    FakeEditor editor(QStringLiteral("1"), folder());
+    fillValid(editor);
+    QVERIFY(QDir(folder()).mkdir(QStringLiteral("usrprobe.dat")));
+    QCOMPARE(ProbeFileEntries().sameEntries(folder(), QStringLiteral("ITEM:TIPMM M3")).count, 0);
+    editor.run();
+    QCOMPARE(editor.log.size(), 2);
+    QVERIFY2(editor.log.first().startsWith(QStringLiteral("error: Die Datei ")), qPrintable(editor.log.first()));
+    QCOMPARE(editor.log.last(), QStringLiteral("closed"));
+    QVERIFY(!editor.written);
+}
+
+// The question names the entry as the file holds it: blanks at the end of the thread are no part of
+// it, a blank before it is; a name that looks like a placeholder stays as typed.
+void TestCreateCommand::sameEntryQuestionText()
+{
+    QCOMPARE(sameEntryQuestion(QStringLiteral("A"), QStringLiteral(" M3  "), {7, 1}).section(u'\n', 0, 0),
+             QStringLiteral("Benennung „A“ mit Gewinde „ M3“ steht schon in Zeile 7 von usrprobe.dat."));
+    QCOMPARE(
+        sameEntryQuestion(QStringLiteral("T%1%2"), QStringLiteral("%3"), {5, 4}).section(u'\n', 0, 0),
+        QStringLiteral("Benennung „T%1%2“ mit Gewinde „%3“ steht schon 4-mal in usrprobe.dat, zuerst in Zeile 5."));
 }
 
 QTEST_GUILESS_MAIN(TestCreateCommand)

@@ -23,8 +23,9 @@ TipInputs inputs(TipKind kind, const QString &entries, const QLocale &locale)
     in.thread = in.thread2 = QStringLiteral("M3");
     for (const QString &pair : entries.split(u' ', Qt::SkipEmptyParts)) {
         const QString key = pair.section(u'=', 0, 0), value = pair.section(u'=', 1);
-        if (key == QLatin1String("g2")) {
-            in.thread2 = value;
+        // Threads: "_" stands for a blank.
+        if (key == QLatin1String("g1") || key == QLatin1String("g2")) {
+            (key == QLatin1String("g1") ? in.thread : in.thread2) = QString(value).replace(u'_', u' ');
             continue;
         }
         const auto at =
@@ -122,6 +123,12 @@ void TestPlausibilityNotes::notes_data()
 
     // The extension's lower thread.
     row("extension without Gewinde 2", V, "D1=4 len=50 g2=", {N::SecondThreadMissing});
+
+    // Blanks in a typed thread, wherever they stand; the lower thread counts for the extension only.
+    row("blank inside Gewinde 1", W, "L1=10 g1=M_3", {N::ThreadHasBlank});
+    row("blank after Gewinde 1", B, "L1=10 L2=15 L3=40 D1=4 D2=2 kd=3 g1=M3_", {N::ThreadHasBlank});
+    row("blank in both of an extension's", V, "D1=4 len=50 g1=_M3 g2=M_2", {N::ThreadHasBlank, N::ThreadHasBlank});
+    row("blank in Gewinde 2 of a cube", W, "L1=10 g2=M_2", {});
 }
 
 void TestPlausibilityNotes::notes()
@@ -159,6 +166,12 @@ void TestPlausibilityNotes::wording_data()
         << "Die Scheibe reicht über die Anlagefläche hinaus: L3 − Breite = -1,5 ist kleiner als 0.";
     QTest::newRow("ball and stem") << int(TipKind::Ball) << "L1=10 L2=15 L3=40 D1=4 D2=2,5 kd=2,5" << true
                                    << "Die Kugel (Kugeldurchmesser = 2,5) ist nicht größer als der Schaft (D2 = 2,5).";
+    QTest::newRow("blank in a thread") << int(TipKind::Cube) << "L1=10 g1=M_3" << true
+                                       << "Gewinde 1: „M 3“ enthält ein Leerzeichen und wird so geschrieben; kein "
+                                          "Gewinde der Liste enthält eines.";
+    QTest::newRow("two blanks") << int(TipKind::Cube) << "L1=10 g1=M_3_" << false
+                                << "Gewinde 1: „M 3 “ enthält 2 Leerzeichen und wird so geschrieben; kein Gewinde "
+                                   "der Liste enthält eines.";
     QTest::newRow("size of the head") << int(TipKind::HalfSphere) << "L1=10 L2=20 L3=30 D1=6 D2=3 kd=0" << false
                                       << "Kugeldurchmesser = 0 ist nicht größer als 0: die Halbkugel hat keine Größe.";
 }

@@ -378,7 +378,8 @@ void TestProbeFile::checkStreamsAsWholeFile()
 // Most lines are read the quick way, the rest by the full rules. Lines of every kind, damaged at
 // random in one to three bytes by what the rules look at (blanks, signs, separators, digits,
 // colons, letters that make keywords), each in its record: both ways find the same records and
-// notes, with a mixed-separator hint in every fourth file.
+// notes, with a mixed-separator hint in every fourth file and a sign put in front of a field of
+// another line in every second (negative sizes among them).
 void TestProbeFile::quickWayAsFullRules()
 {
     QByteArray all;
@@ -390,6 +391,7 @@ void TestProbeFile::quickWayAsFullRules()
     QRandomGenerator random(17);
     const auto picked = [&](const QByteArray &from) { return from.at(random.bounded(int(from.size()))); };
     int intact = 0;
+    int negativeSizes = 0;
     for (int round = 0; round < 6000; ++round) {
         QList<QByteArray> damaged = lines;
         const int at = random.bounded(int(lines.size()) - 1);
@@ -409,6 +411,17 @@ void TestProbeFile::quickWayAsFullRules()
         }
         if (round % 4 == 0) {
             damaged[at == 4 ? 5 : 4].replace('.', ',');
+        }
+        if (round % 2 == 1) {
+            // A sign put in front of a field of another line: a size that turns negative (a hint),
+            // a coordinate that becomes "--10" or "-0", a count that turns negative.
+            QByteArray &other = damaged[random.bounded(int(lines.size()) - 1)];
+            const QList<QByteArray> fields = other.split(' ');
+            qsizetype where = 0;
+            for (int f = 1 + random.bounded(int(fields.size())); f > 1; --f) {
+                where = other.indexOf(' ', where) + 1;
+            }
+            other.insert(where, round % 6 == 1 ? '+' : '-');
         }
         if (round % 3 == 0) {
             // Longer lines: past the 62 bytes that one word of masks holds (read on two), and
@@ -431,9 +444,13 @@ void TestProbeFile::quickWayAsFullRules()
                      line.constData());
         }
         intact += quick.problems().isEmpty() ? 1 : 0;
+        for (const Problem &note : quick.notes()) {
+            negativeSizes += note.hint && note.text.startsWith(QStringLiteral("Negative Größe")) ? 1 : 0;
+        }
     }
-    // Both sides of the line between the two ways are reached.
+    // Both sides of the line between the two ways are reached, and a negative size is told often.
     QVERIFY(intact > 300 && intact < 5700);
+    QVERIFY2(negativeSizes > 50, qPrintable(QString::number(negativeSizes)));
 }
 
 // The masks of a line's bytes, made as quickly as the processor allows, against a byte at a time:

@@ -1,8 +1,9 @@
 // merivox-view: --check output and exit status, run as its own process without a display, and
 // the window: table, problems, and a click on a problem that chooses its record.
-#include "../ProgramOutput.h"
+#include "../support/ProgramOutput.h"
 #include "ProbeFile.h"
 #include "ReaderTestSupport.h"
+#include "SampleRecords.h"
 #include "ViewerWindow.h"
 
 #include "FileLoader.h"
@@ -52,6 +53,15 @@ QByteArray damaged()
     bytes.replace("face 4 5,25 5,25 0 5,25 -5,25 0 5,25 -5,25 -10,5 5,25 5,25 -10,5\r\n", "");
     bytes.replace("Color 255 0 0\r\nsphere 0 0 -40 3", "Color 255 0 0\r\nsphere 0 0 -40 3,,5");
     return bytes + encoded(built(TipKind::Ball, example(TipKind::Ball, kGermanLocale), kGermanLocale));
+}
+
+// The record of a kind that the editor builds from its worked example with some dimensions
+// typed otherwise (German).
+QByteArray builtWith(TipKind kind, std::vector<std::pair<Dimension TipInputs::*, const char *>> values)
+{
+    TipInputs in = example(kind, kGermanLocale);
+    setTyped(std::move(values), kGermanLocale)(in);
+    return encoded(built(kind, in, kGermanLocale));
 }
 
 } // namespace
@@ -127,6 +137,70 @@ void TestViewer::commandLine_data()
           "45: Eintrag „W10“ ist abgeschnitten: 1 von 6 Flächen fehlt.\n"
           "63: Name „TIP“ mit Gewinde „M3“ steht schon in Zeile 1.\n"
           "7 Einträge, 4 Probleme\n");
+    // A negative size is a hint: the exit code stays 0, at most one hint a line, the first size.
+    const auto negative = [](int line, const char *size, const char *text, const char *value) {
+        return QStringLiteral("%1: Hinweis: Negative Größe: %2 in „%3“ ist %4.\n")
+            .arg(line)
+            .arg(QString::fromUtf8(size), QString::fromUtf8(text), QString::fromLatin1(value));
+    };
+    const QString one = QStringLiteral("1 Eintrag, 0 Probleme, 1 Hinweis\n");
+    const QString two = QStringLiteral("1 Eintrag, 0 Probleme, 2 Hinweise\n");
+    const QString three = QStringLiteral("1 Eintrag, 0 Probleme, 3 Hinweise\n");
+    const char *const diameter = "der Durchmesser";
+    const char *const first = "die erste Größe des Antastpunkts";
+    const char *const second = "die zweite Größe des Antastpunkts";
+    check("negative D1, ball", builtWith(TipKind::Ball, {{&TipInputs::D1, "-4"}}), 0,
+          negative(5, diameter, "cylinder 0 0 0 0 0 -10 -4", "-4") +
+              negative(6, "der Durchmesser am Anfang", "cone 0 0 -10 -4 0 0 -15 2", "-4") + two);
+    check("negative D2, ball", builtWith(TipKind::Ball, {{&TipInputs::D2, "-2"}}), 0,
+          negative(6, "der Durchmesser am Ende", "cone 0 0 -10 4 0 0 -15 -2", "-2") +
+              negative(7, diameter, "cylinder 0 0 -15 0 0 -40 -2", "-2") + two);
+    check("negative ball diameter: sphere, both sizes of the hot spot",
+          builtWith(TipKind::Ball, {{&TipInputs::ball_diameter, "-3,5"}}), 0,
+          negative(9, diameter, "sphere 0 0 -40 -3,5", "-3,5") +
+              negative(10, first, "hotspot 0 0 -40 0 0 1 -3,5 -3,5 ball", "-3,5") + two);
+    check("negative pin diameter, cylinder tip", builtWith(TipKind::Cylinder, {{&TipInputs::ball_diameter, "-2"}}), 0,
+          negative(9, diameter, "cylinder 0 0 -30 0 0 -45 -2", "-2") +
+              negative(10, diameter, "sphere 0 0 -45 -2", "-2") +
+              negative(11, first, "hotspot 0 0 -45 0 0 1 -2 15 shank", "-2") + three);
+    check("pin ending above its start: a negative shank", builtWith(TipKind::Cylinder, {{&TipInputs::L4, "25"}}), 0,
+          negative(11, second, "hotspot 0 0 -25 0 0 1 2 -5 shank", "-5") + one);
+    check("negative half sphere", builtWith(TipKind::HalfSphere, {{&TipInputs::ball_diameter, "-8"}}), 0,
+          negative(9, diameter, "cutsphere 0 0 -30 0 0 1 -8 2 -10000", "-8") +
+              negative(10, first, "hotspot 0 0 -30 0 0 1 -8 -8 ball", "-8") + two);
+    check("negative disc diameter", builtWith(TipKind::Disc, {{&TipInputs::length, "-12"}}), 0,
+          negative(9, diameter, "cylinder 0 0 -28 0 0 -30 -12", "-12") +
+              negative(10, first, "hotspot 0 0 -29 0 0 1 -12 2 disk", "-12") + two);
+    check("negative disc thickness", builtWith(TipKind::Disc, {{&TipInputs::width, "-2"}}), 0,
+          negative(10, second, "hotspot 0 0 -31 0 0 1 12 -2 disk", "-2") + one);
+    check("negative extension diameter", builtWith(TipKind::Extension, {{&TipInputs::D1, "-1"}}), 0,
+          negative(4, diameter, "cylinder 0 0 0 0 0 -50 -1", "-1") + one);
+    // Lengths that stand only as coordinates are not sizes of a line.
+    check("negative extension length", builtWith(TipKind::Extension, {{&TipInputs::length, "-50"}}), 0,
+          "1 Eintrag, 0 Probleme\n");
+    check("negative cube edge", builtWith(TipKind::Cube, {{&TipInputs::L1, "-10"}}), 0, "1 Eintrag, 0 Probleme\n");
+    check(
+        "minus zero and a plus sign are no negative size",
+        builtWith(TipKind::Ball, {{&TipInputs::D1, "-0"}, {&TipInputs::D2, "+2"}, {&TipInputs::ball_diameter, "-0,0"}}),
+        0, "1 Eintrag, 0 Probleme\n");
+    QByteArray longLine = builtWith(TipKind::Ball, {{&TipInputs::D2, "-2"}});
+    longLine.replace("cylinder 0 0 -15", "cylinder" + QByteArray(120, ' ') + "0 0 -15");
+    check("a line too long for the quick way", longLine, 0,
+          negative(6, "der Durchmesser am Ende", "cone 0 0 -10 4 0 0 -15 -2", "-2") +
+              negative(7, diameter, QByteArray("cylinder" + QByteArray(32, ' ') + "…").constData(), "-2") + two);
+    QByteArray damagedSize = builtWith(TipKind::Ball, {{&TipInputs::ball_diameter, "-3"}});
+    damagedSize.replace("sphere 0 0 -40 -3", "sphere 0 0 -40 -3 7");
+    check("a damaged line has its problem and no hint", damagedSize, 1,
+          "9: Falsche Zahl der Felder: sphere braucht 4 Felder, hier 5.\n" +
+              negative(10, first, "hotspot 0 0 -40 0 0 1 -3 -3 ball", "-3") + "1 Eintrag, 1 Problem, 1 Hinweis\n");
+    QByteArray runTogether = builtWith(TipKind::Cylinder, {{&TipInputs::L4, "25"}}) + kBall;
+    runTogether.replace("endtip\r\nITEM:TIP", "endtipITEM:TIP");
+    runTogether.replace("2 -5 shank\r\nendtip", "2 -5 shank\r\ncylinder 0 0 0 0 0 -10 -4");
+    check("a line run together with the next item line: its whole first part is read", runTogether, 1,
+          "1: Eintrag „ZT1“ ist abgeschnitten: endtip fehlt.\n" +
+              negative(11, second, "hotspot 0 0 -25 0 0 1 2 -5 shank", "-5") +
+              "12: Zwei Zeilen in einer (Zeilenende fehlt?): „ITEM:TIPMM M3“ steht mitten in der Zeile.\n" +
+              negative(12, diameter, "cylinder 0 0 0 0 0 -10 -4", "-4") + "2 Einträge, 2 Probleme, 2 Hinweise\n");
     const QString missing = m_folder.filePath(QStringLiteral("fehlt.dat"));
     row("missing file", {"--check", missing}, {}, 2, {}, QDir::toNativeSeparators(missing) + " existiert nicht.\n");
     row("folder", {"--check", m_folder.path()}, {}, 2, {}, QDir::toNativeSeparators(m_folder.path()) + " ist ein Ordner, keine Datei.\n");

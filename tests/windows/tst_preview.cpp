@@ -226,7 +226,9 @@ void TestPreview::showsWhatIsMissing()
     QCOMPARE(notesOf(editor)->text(), u"Hinweis: Zeile 1 liest sich nicht sauber zurück: Zwei Zeilen in einer "
                                       u"(Zeilenende fehlt?): „ITEM:XMM M3“ steht mitten in der Zeile."_s);
     enter(editor, u"txt_id=TIP;cb_gew=M3 XMM Y"_s); // "MM " in the thread: read back without a problem, yet different
-    QCOMPARE(notesOf(editor)->text(), u"Hinweis: Name und Gewinde lesen sich als „TIPMM M3 X“ und „Y“ zurück: das "
+    QCOMPARE(notesOf(editor)->text(), u"Hinweis: Gewinde 1: „M3 XMM Y“ enthält 2 Leerzeichen und wird so geschrieben; "
+                                      u"kein Gewinde der Liste enthält eines.\n"
+                                      u"Hinweis: Name und Gewinde lesen sich als „TIPMM M3 X“ und „Y“ zurück: das "
                                       u"Gewinde enthält „MM “, und die Zeile ITEM: wird am letzten „MM “ in Name und "
                                       u"Gewinde geteilt."_s);
     enter(editor, u"cb_gew=M3"_s);
@@ -393,11 +395,11 @@ void TestPreview::namesWhatIsWrong_data()
         << u"Noch keine Vorschau. Zu ändern:\n\n• Benennung: „😀“ kann nicht in usrprobe.dat geschrieben werden."_s;
     QTest::newRow("point on a German system")
         << true << u"txt_id=K;cb_gew=M3;txt_L1=2.5"_s + rest
-        << u"Noch keine Vorschau. Zu ändern:\n\n• L1: „2.5“ ist keine Zahl; geschrieben wird sie hier „2,5“."_s;
+        << u"Noch keine Vorschau. Zu ändern:\n\n• L1: Eingegeben ist „2.5“ mit Punkt; einzugeben ist „2,5“ mit Komma."_s;
     QTest::newRow("comma in the C locale, and a missing input")
         << false << u"txt_id=K;txt_L1=2,5"_s + rest
-        << u"Noch keine Vorschau. Es fehlt:\n\n• Gewinde 1\n\nZu ändern:\n\n• L1: „2,5“ ist keine Zahl; "
-           u"geschrieben wird sie hier „2.5“."_s;
+        << u"Noch keine Vorschau. Es fehlt:\n\n• Gewinde 1\n\nZu ändern:\n\n• L1: Eingegeben ist „2,5“ mit Komma; "
+           u"einzugeben ist „2.5“ mit Punkt."_s;
     QTest::newRow("not a number either way")
         << true << u"txt_id=K;cb_gew=M3;txt_L1=2.5.1"_s + rest << u"Noch keine Vorschau. Es fehlt:\n\n• L1 (keine Zahl)"_s;
 }
