@@ -108,7 +108,7 @@ double sheetScale(double partMm, double fitScale)
     return seriesFloor(fitScale);
 }
 
-double paintDataSheet(QPainter &painter, double dotsPerMm, const DataSheetSource &source)
+double paintDataSheet(QPainter &painter, double dotsPerMm, const DataSheetSource &source, double *tableEnd)
 {
     const ProbeFile &file = *source.file;
     const ProbeFile::Record &record = file.record(source.record);
@@ -188,6 +188,9 @@ double paintDataSheet(QPainter &painter, double dotsPerMm, const DataSheetSource
         painter.drawText(box(tableLeft + 31, y, tableWidth - 31, 6), Qt::AlignLeft | Qt::AlignVCenter,
                          metrics.elidedText(row.value, Qt::ElideRight, (tableWidth - 31) * dotsPerMm));
         y += 6;
+    }
+    if (tableEnd) {
+        *tableEnd = y;
     }
 
     // The record as it stands in the file.

@@ -30,8 +30,10 @@ struct DataSheetSource
 double sheetScale(double partMm, double fitScale);
 
 // Paints the sheet on a page of pageMm (A4) whose painter is set up in millimetres times
-// dotsPerMm. Returns the drawing's scale on paper (0 when the part was not drawn).
-double paintDataSheet(QPainter &painter, double dotsPerMm, const DataSheetSource &source);
+// dotsPerMm. Returns the drawing's scale on paper (0 when the part was not drawn). With
+// tableEnd, says in millimetres from the page's top where the table on the right ends: below it,
+// down to the record's text, the right-hand column is free.
+double paintDataSheet(QPainter &painter, double dotsPerMm, const DataSheetSource &source, double *tableEnd = nullptr);
 
 // Writes the sheet as a one-page PDF to path. An existing file is replaced only once the whole
 // new one is written. False with a German reason when it cannot be written.
