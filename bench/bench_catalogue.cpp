@@ -65,9 +65,9 @@ int main(int argc, char *argv[])
     QElapsedTimer timer;
     timer.start();
     QString error;
-    const bool written = sheet ? writeDataSheet(pdf, {&*file, 0, QStringLiteral("usrprobe.dat"), QDate::currentDate()},
-                                                &error)
-                               : writeCatalogue(pdf, {&*file, path, QDate::currentDate()}, {}, &error);
+    const bool written =
+        sheet ? writeDataSheet(pdf, {&*file, 0, QStringLiteral("usrprobe.dat"), QDate::currentDate()}, &error)
+              : writeCatalogue(pdf, {&*file, path, QDate::currentDate()}, {}, &error);
     const double seconds = timer.nsecsElapsed() / 1e9;
     if (!written) {
         out << error << Qt::endl;
@@ -78,7 +78,7 @@ int main(int argc, char *argv[])
         << file->recordCount() << " records, " << pages << " pages, " << QFileInfo(pdf).size() << " bytes of PDF\n"
         << "  " << QString::number(seconds, 'f', 3) << " s, " << QString::number(seconds * 100 / pages, 'f', 3)
         << " s per 100 pages\n"
-        << "  peak memory (VmHWM): " << before << " KiB at start, " << read << " KiB with the file read, "
-        << peakKiB() << " KiB written" << Qt::endl;
+        << "  peak memory (VmHWM): " << before << " KiB at start, " << read << " KiB with the file read, " << peakKiB()
+        << " KiB written" << Qt::endl;
     return 0;
 }

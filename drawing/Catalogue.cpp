@@ -65,8 +65,7 @@ class ProblemCursor final
 public:
     ProblemCursor(const ProbeFile &file, QString path)
         : m_file(file), m_path(std::move(path)), m_batch(file.problems()), m_next(file.nextLine())
-    {
-    }
+    {}
 
     // The next problem, nullptr after the last.
     const Problem *peek()
@@ -144,9 +143,9 @@ constexpr Qt::Alignment kLeft = Qt::AlignLeft | Qt::AlignVCenter;
 constexpr Qt::Alignment kRightAligned = Qt::AlignRight | Qt::AlignVCenter;
 // 180 mm in all, the page's width between its margins.
 constexpr Column kColumns[] = {
-    {u"Zeile", 13, kRightAligned},    {u"Benennung", 37, kLeft},    {u"Gewinde", 24, kLeft},
-    {u"Art", 24, kLeft},              {u"Tast-Ø", 14, kRightAligned}, {u"Gesamtlänge", 22, kRightAligned},
-    {u"Werkstoffe", 30, kLeft},       {u"!", 5, Qt::AlignCenter},   {u"Seite", 11, kRightAligned},
+    {u"Zeile", 13, kRightAligned}, {u"Benennung", 37, kLeft},      {u"Gewinde", 24, kLeft},
+    {u"Art", 24, kLeft},           {u"Tast-Ø", 14, kRightAligned}, {u"Gesamtlänge", 22, kRightAligned},
+    {u"Werkstoffe", 30, kLeft},    {u"!", 5, Qt::AlignCenter},     {u"Seite", 11, kRightAligned},
 };
 constexpr qsizetype kMarkColumn = 7;
 // Between a cell's text and its column's edges.
@@ -209,8 +208,9 @@ void paintHead(QPainter &painter, const QString &fileName)
     painter.setFont(pageFont(10));
     painter.drawText(box(kMargin + 100, kMargin, kRight - kMargin - 100, 10), kRightAligned, QStringLiteral("Merivox"));
     painter.setFont(pageFont(13, true));
-    painter.drawText(box(kMargin, kMargin + 10, kRight - kMargin, 9), kLeft,
-                     QFontMetricsF(painter.font()).elidedText(fileName, Qt::ElideMiddle, (kRight - kMargin) * kDotsPerMm));
+    painter.drawText(
+        box(kMargin, kMargin + 10, kRight - kMargin, 9), kLeft,
+        QFontMetricsF(painter.font()).elidedText(fileName, Qt::ElideMiddle, (kRight - kMargin) * kDotsPerMm));
     painter.setPen(QPen(Qt::black, 0.3 * kDotsPerMm));
     painter.drawLine(at(kMargin, kMargin + 21), at(kRight, kMargin + 21));
 }
@@ -239,7 +239,8 @@ void paintTitleBlock(QPainter &painter, const CatalogueSource &source, const QFi
     const ProbeFile &file = *source.file;
     const QList<std::pair<QString, QString>> rows{
         {QStringLiteral("Datei"), info.fileName()},
-        {QStringLiteral("Ordner"), source.path.isEmpty() ? QStringLiteral("–") : QDir::toNativeSeparators(info.absolutePath())},
+        {QStringLiteral("Ordner"),
+         source.path.isEmpty() ? QStringLiteral("–") : QDir::toNativeSeparators(info.absolutePath())},
         {QStringLiteral("Gedruckt am"), source.printed.toString(QStringLiteral("dd.MM.yyyy"))},
         {QStringLiteral("Einträge"), QString::number(file.recordCount())},
         {QStringLiteral("Probleme"), QString::number(file.problemCount())},
@@ -311,7 +312,8 @@ void paintProblems(QPainter &painter, double top, const QList<Problem> &problems
     painter.setPen(QColor(180, 0, 0));
     painter.setFont(pageFont(9, true));
     painter.drawText(box(kSheetColumnLeft, y, width, 6), kLeft,
-                     count == 1 ? QStringLiteral("Problem dieses Eintrags") : QStringLiteral("Probleme dieses Eintrags"));
+                     count == 1 ? QStringLiteral("Problem dieses Eintrags")
+                                : QStringLiteral("Probleme dieses Eintrags"));
     y += 7;
     painter.setPen(Qt::black);
     painter.setFont(pageFont(8));

@@ -1,8 +1,8 @@
 #include "CatalogueAction.h"
 
 #include "Catalogue.h"
-#include "ProbeFile.h"
 #include "OutputCheck.h"
+#include "ProbeFile.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -31,9 +31,9 @@ QByteArray run(const QString &program, const QStringList &arguments)
 QString pageText(const QString &pdf, qsizetype page)
 {
     const QString number = QString::number(page);
-    QString text = QString::fromUtf8(run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-f"),
-                                                                      number, QStringLiteral("-l"), number, pdf,
-                                                                      QStringLiteral("-")}));
+    QString text =
+        QString::fromUtf8(run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-f"), number,
+                                                            QStringLiteral("-l"), number, pdf, QStringLiteral("-")}));
     text.replace(QRegularExpression(QStringLiteral("[ \\t]+")), QStringLiteral(" "));
     return text;
 }
@@ -174,9 +174,8 @@ void TestCatalogue::catalogue_data()
                                                at(3, "Scheibe M3ANALOG Scheibentaster"),
                                                at(4, "Wuerfel M3ANALOG Würfel"),
                                                at(5, "Verl M3ANALOG Verlängerung – 50,5 mm Stahl")}
-                                << QStringList{}
-                                << QStringList{"Katalog", "Datei usrprobe.dat", "Einträge 6", "Probleme 0",
-                                               "Hinweise 0", "Seite 1 von 7"}
+                                << QStringList{} << QStringList{"Katalog",    "Datei usrprobe.dat", "Einträge 6",
+                                                                "Probleme 0", "Hinweise 0",         "Seite 1 von 7"}
                                 << QList<QStringList>{{"Kugel – Tastkugel", "Seite 2 von 7"},
                                                       {"Zylinder – Zylindertaster", "L4 45 mm"},
                                                       {"Halb – Halbkugel"},
@@ -192,10 +191,10 @@ void TestCatalogue::catalogue_data()
                                    << QStringList{"1 Gut M3 Tastkugel", "13 Kaputt M3 Tastkugel",
                                                   "24 Danach M3 Tastkugel"}
                                    << QStringList{"Kaputt"} << QStringList{"Einträge 3", "Probleme 2"}
-                                   << QList<QStringList>{{"Gut – Tastkugel"},
-                                                         {"Problem dieses Eintrags",
-                                                          "Zeile 19: Unbekannte Zeile: „Quatsch“."},
-                                                         {"Danach – Tastkugel"}};
+                                   << QList<QStringList>{
+                                          {"Gut – Tastkugel"},
+                                          {"Problem dieses Eintrags", "Zeile 19: Unbekannte Zeile: „Quatsch“."},
+                                          {"Danach – Tastkugel"}};
 
     // Five broken records read keeping the problems of two: the others are read again.
     QStringList many;
@@ -220,8 +219,8 @@ void TestCatalogue::catalogue_data()
 
     // 40 records: the overview runs on to a second page, whose rows point past it.
     QStringList rows40{"1 K1 M3 Tastkugel", "386 K36 M3 Tastkugel", "397 K37 M3 Tastkugel", "430 K40 M3 Tastkugel"};
-    QTest::newRow("overview over two pages") << balls(40) << qsizetype(1000) << qsizetype(42) << rows40
-                                             << QStringList{} << QStringList{"Einträge 40"} << QList<QStringList>{};
+    QTest::newRow("overview over two pages") << balls(40) << qsizetype(1000) << qsizetype(42) << rows40 << QStringList{}
+                                             << QStringList{"Einträge 40"} << QList<QStringList>{};
 }
 
 void TestCatalogue::catalogue()

@@ -1,11 +1,11 @@
 // merivox-view: --check output and exit status, run as its own process without a display, and
 // the window: table, problems, and a click on a problem that chooses its record.
 #include "../ProgramOutput.h"
+#include "CatalogueAction.h"
 #include "ProbeFile.h"
 #include "ReaderTestSupport.h"
 #include "SampleRecords.h"
 #include "ViewerWindow.h"
-#include "CatalogueAction.h"
 
 #include "FileLoader.h"
 
@@ -238,8 +238,8 @@ void TestViewer::commandLine_data()
     row("pdf without file", {"--pdf", "OUT"}, {}, 2, {},
         "--pdf braucht AUSGABE.pdf und DATEI, für ein Datenblatt AUSGABE.pdf, ZEILE und DATEI.");
     // Two values: the catalogue of the whole file, written also where the file has problems.
-    row("catalogue", {"--pdf", "OUT", "FILE"}, allKinds(), 0, "Katalog von „usrprobe.dat“ geschrieben (7 Seiten): ",
-        {});
+    row("catalogue", {"--pdf", "OUT", "FILE"}, allKinds(), 0,
+        "Katalog von „usrprobe.dat“ geschrieben (7 Seiten): ", {});
     row("catalogue of a file with a problem", {"--pdf", "OUT", "FILE"}, "Kopf\n" + allKinds(), 0,
         "Katalog von „usrprobe.dat“ geschrieben (7 Seiten): ", {});
     row("catalogue of a file without records", {"--pdf", "OUT", "FILE"}, "Kopf\n", 0,
