@@ -128,9 +128,9 @@ ReplaceResult historyFailure(const FileResult &failed)
 
 ReplaceResult prepareReplacement(const fs::path &file, std::string_view content, std::uint64_t expectedHash,
                                  std::uint64_t begin, std::uint64_t end, std::string_view insert,
-                                 const ChangeNote &note, unsigned long pid, std::string &replacement,
-                                 std::string &entryId)
+                                 const ChangeNote &note, unsigned long pid, PreparedChange &change)
 {
+    std::string &replacement = change.replacement;
     if (contentHash(content) != expectedHash) {
         return notReplaced(FileCause::Changed);
     }
@@ -164,7 +164,7 @@ ReplaceResult prepareReplacement(const fs::path &file, std::string_view content,
     entry.beforeLength = content.size();
     entry.beforeHash = expectedHash;
     entry.afterLength = replacement.size();
-    entry.afterHash = contentHash(replacement);
+    entry.afterHash = change.newHash = contentHash(replacement);
     entry.prefixHash = contentHash(content.substr(0, size_t(begin)));
     entry.name = note.name;
     entry.thread = note.thread;
@@ -174,9 +174,9 @@ ReplaceResult prepareReplacement(const fs::path &file, std::string_view content,
     if (const FileResult written = appendToHistory(file, bytes); !written.ok()) {
         return historyFailure(written);
     }
-    entryId = entry.id;
+    change.entryId = entry.id;
     if (const int error = atStage(ReplaceStage::HistoryWritten)) {
-        markChange(file, entryId, false);
+        markChange(file, change.entryId, false);
         return notReplaced(error);
     }
     return {};
@@ -222,9 +222,9 @@ void markChange(const fs::path &file, const std::string &entryId, bool done)
     }
 }
 
-ReplaceResult replacedBy(const fs::path &file, std::string_view replacement, int (*flushFolder)(const fs::path &file))
+ReplaceResult replacedBy(const fs::path &file, std::uint64_t newHash, int (*flushFolder)(const fs::path &file))
 {
-    ReplaceResult result{{}, contentHash(replacement), true};
+    ReplaceResult result{{}, newHash, true};
     int error = atStage(ReplaceStage::Replaced);
     if (error == 0 && flushFolder) {
         error = flushFolder(file);
@@ -237,6 +237,32 @@ ReplaceResult replacedBy(const fs::path &file, std::string_view replacement, int
         result.systemError = error;
     }
     return result;
+}
+
+ReplaceResult changedInPlace(const fs::path &file, const PreparedChange &change,
+                             const std::function<ReplaceResult()> &keepCopy,
+                             const std::function<int(bool &begun)> &rewrite)
+{
+    ReplaceResult failed = keepCopy();
+    if (failed.ok()) {
+        if (const int error = atStage(ReplaceStage::BackupKept)) {
+            failed = notReplaced(error);
+        }
+    }
+    if (!failed.ok()) {
+        markChange(file, change.entryId, false);
+        return failed;
+    }
+    bool begun = false;
+    if (const int error = rewrite(begun)) {
+        if (!begun) {
+            markChange(file, change.entryId, false);
+        }
+        return notReplaced(error);
+    }
+    const ReplaceResult replaced = replacedBy(file, change.newHash, nullptr);
+    markChange(file, change.entryId, true);
+    return replaced;
 }
 
 } // namespace detail

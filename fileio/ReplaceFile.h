@@ -51,8 +51,8 @@ namespace merivox {
 // the path), FolderMissing, AccessDenied, DiskFull, SizeLimit, IsFolder, else Other.
 struct ReplaceResult : FileResult
 {
-    std::uint64_t newHash = 0; // the hash of the content now at the path, when replaced
-    bool replaced = false;     // the new content stands at the path (also when a later flush failed)
+    std::uint64_t newHash = 0;  // the hash of the content now at the path, when replaced
+    bool replaced = false;      // the new content stands at the path (also when a later flush failed)
     bool historyFailed = false; // the history beside the file could not be read or written: nothing changed
 };
 
@@ -85,7 +85,8 @@ inline ReplaceResult removeFromFile(const std::filesystem::path &path, std::uint
 }
 
 inline ReplaceResult insertIntoFile(const std::filesystem::path &path, std::uint64_t expectedHash, std::uint64_t at,
-                                    std::string_view bytes, const ChangeNote &note = {HistoryAction::Undo, 0, 0, {}, {}})
+                                    std::string_view bytes,
+                                    const ChangeNote &note = {HistoryAction::Undo, 0, 0, {}, {}})
 {
     return spliceFile(path, expectedHash, at, at, bytes, note);
 }
@@ -93,11 +94,11 @@ inline ReplaceResult insertIntoFile(const std::filesystem::path &path, std::uint
 // Points inside spliceFile at which tests look in: to kill the process there, or to make that
 // step fail (a non-zero result is taken as the step's system error).
 enum class ReplaceStage {
-    Locked,       // locked, checked, and the content compared
-    Linking,      // the backup's hard link is next; a non-zero result is taken as the link's error
-    BackupKept,   // the .bak holds the old content
-    NewWritten,   // the new content is written to the temporary file
-    NewFlushed,   // and flushed
+    Locked,        // locked, checked, and the content compared
+    Linking,       // the backup's hard link is next; a non-zero result is taken as the link's error
+    BackupKept,    // the .bak holds the old content
+    NewWritten,    // the new content is written to the temporary file
+    NewFlushed,    // and flushed
     Replaced,      // the temporary file stands at the path
     FolderFlushed, // the folder's entries are flushed; the lock is still held
     // Later additions, in the order they are passed among the others:
@@ -150,15 +151,24 @@ inline ReplaceResult notReplaced(FileCause cause, int systemError = 0)
     return {failure(cause, systemError)};
 }
 
+// What a change becomes once prepared: the new content, its hash (taken once: on a large file it
+// costs as much as the reading), and the id of the change's entry in the history.
+struct PreparedChange
+{
+    std::string replacement;
+    std::uint64_t newHash = 0;
+    std::string entryId;
+};
+
 // What spliceFile does between reading the content under the lock and writing the new one, the
 // same on every platform: checks the content against the hash the caller saw and the range
 // against the content, builds the new content, passes the stage Locked, answers the history's
 // entries that a killed change left without marker (by resolveOutcome; one that fits neither hash
-// stays open), appends this change's entry (its id to entryId) and passes HistoryWritten.
+// stays open), appends this change's entry (its id to change.entryId) and passes HistoryWritten.
 ReplaceResult prepareReplacement(const std::filesystem::path &file, std::string_view content,
                                  std::uint64_t expectedHash, std::uint64_t begin, std::uint64_t end,
                                  std::string_view insert, const ChangeNote &note, unsigned long pid,
-                                 std::string &replacement, std::string &entryId);
+                                 PreparedChange &change);
 
 // Before the .bak (backup) is replaced: appends to the history, as "bak" entries, the records of
 // the .bak that are neither in the file's current content nor among the history's bytes, and
@@ -173,8 +183,18 @@ void markChange(const std::filesystem::path &file, const std::string &entryId, b
 // entries where the system needs it (flushFolder; null where the file system journals the rename
 // itself) and passes the stage FolderFlushed. The file counts as replaced even when one of these
 // fails; the result names that failure beside it.
-ReplaceResult replacedBy(const std::filesystem::path &file, std::string_view replacement,
+ReplaceResult replacedBy(const std::filesystem::path &file, std::uint64_t newHash,
                          int (*flushFolder)(const std::filesystem::path &file));
+
+// The change made where the file stands (InPlaceChange.h), for volumes that cannot replace the
+// file in one step. keepCopy keeps the old content as the .bak, as a flushed copy, since the file
+// itself is rewritten; rewrite changes the file in place and says whether the recovery note was
+// put in place (begun), returning the system's error. A failure once the note is in place leaves
+// the entry open: the next copy that takes the lock finishes the change, and the entry is judged
+// by the hashes then.
+ReplaceResult changedInPlace(const std::filesystem::path &file, const PreparedChange &change,
+                             const std::function<ReplaceResult()> &keepCopy,
+                             const std::function<int(bool &begun)> &rewrite);
 
 } // namespace detail
 

@@ -139,33 +139,13 @@ ReplaceResult keepBackup(const fs::path &file, const struct stat &info, std::str
     return {};
 }
 
-// The change made where the file stands (InPlaceChange.h), as on volumes that cannot replace it
-// in one step; here only when a test forces it. The .bak is a flushed copy, since the file itself
-// is rewritten. A failure once the note is in place leaves the entry open: the next copy that
-// takes the lock finishes the change, and the entry is judged by the hashes then.
+// The change in place (ReplaceFile.h): here only when a test forces it.
 ReplaceResult changedInPlace(const fs::path &file, int fd, const struct stat &info, std::string_view content,
-                             std::string_view replacement, const std::string &entryId)
+                             const detail::PreparedChange &change)
 {
-    ReplaceResult failed = keepBackup(file, info, content, true);
-    if (failed.ok()) {
-        if (const int error = detail::atStage(ReplaceStage::BackupKept)) {
-            failed = notReplaced(error);
-        }
-    }
-    if (!failed.ok()) {
-        detail::markChange(file, entryId, false);
-        return failed;
-    }
-    bool begun = false;
-    if (const int error = detail::changeFileInPlace(file, fd, content, replacement, begun)) {
-        if (!begun) {
-            detail::markChange(file, entryId, false);
-        }
-        return notReplaced(error);
-    }
-    const ReplaceResult replaced = detail::replacedBy(file, replacement, nullptr);
-    detail::markChange(file, entryId, true);
-    return replaced;
+    return detail::changedInPlace(
+        file, change, [&] { return keepBackup(file, info, content, true); },
+        [&](bool &begun) { return detail::changeFileInPlace(file, fd, content, change.replacement, begun); });
 }
 
 } // namespace
@@ -195,24 +175,24 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
     if (const int error = readAll(locked.fd, content)) {
         return notReplaced(error);
     }
-    std::string replacement, entryId;
+    detail::PreparedChange change;
     const unsigned long pid = unsigned(::getpid());
-    if (const ReplaceResult prepared = detail::prepareReplacement(file, content, expectedHash, begin, end, insert, note,
-                                                                  pid, replacement, entryId);
+    if (const ReplaceResult prepared =
+            detail::prepareReplacement(file, content, expectedHash, begin, end, insert, note, pid, change);
         !prepared.ok()) {
         return prepared;
     }
     const auto notChanged = [&](ReplaceResult result) {
-        detail::markChange(file, entryId, false);
+        detail::markChange(file, change.entryId, false);
         return result;
     };
 
     if (detail::inPlaceForced()) {
-        return changedInPlace(file, locked.fd, info, content, replacement, entryId);
+        return changedInPlace(file, locked.fd, info, content, change);
     }
 
     const fs::path temporary = detail::temporaryPath(file, pid, false);
-    if (const ReplaceResult written = writeTemporary(temporary, info, replacement, true); !written.ok()) {
+    if (const ReplaceResult written = writeTemporary(temporary, info, change.replacement, true); !written.ok()) {
         return notChanged(written);
     }
     // The .bak is replaced only now that the new content is ready to take the path's place.
@@ -229,8 +209,8 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
         ::unlink(temporary.c_str());
         return notChanged(notReplaced(error));
     }
-    const ReplaceResult replaced = detail::replacedBy(file, replacement, detail::syncFolder);
-    detail::markChange(file, entryId, true);
+    const ReplaceResult replaced = detail::replacedBy(file, change.newHash, detail::syncFolder);
+    detail::markChange(file, change.entryId, true);
     // Closing the old file's descriptor on return releases the lock.
     return replaced;
 }

@@ -31,9 +31,9 @@ struct RenameInfoEx
 using detail::AccessList;
 using detail::applyAccessList;
 using detail::FileHandle;
-using detail::readAccessList;
 using detail::notReplaced;
 using detail::openShared;
+using detail::readAccessList;
 using detail::readAll;
 using detail::sameFile;
 
@@ -237,33 +237,13 @@ ReplaceResult keepBackup(const fs::path &file, HANDLE locked, std::string_view c
     return {};
 }
 
-// The change made where the file stands (InPlaceChange.h), for volumes that cannot replace it in
-// one step. The .bak is a flushed copy, since the file itself is rewritten. A failure once the
-// note is in place leaves the entry open: the next copy that takes the lock finishes the change,
-// and the entry is judged by the hashes then.
+// The change in place (ReplaceFile.h), for volumes that cannot replace the file in one step.
 ReplaceResult changedInPlace(const fs::path &file, HANDLE locked, std::string_view content,
-                             std::string_view replacement, const std::string &entryId)
+                             const detail::PreparedChange &change)
 {
-    ReplaceResult failed = keepBackup(file, locked, content, true);
-    if (failed.ok()) {
-        if (const int error = detail::atStage(ReplaceStage::BackupKept)) {
-            failed = notReplaced(error);
-        }
-    }
-    if (!failed.ok()) {
-        detail::markChange(file, entryId, false);
-        return failed;
-    }
-    bool begun = false;
-    if (const DWORD error = detail::changeFileInPlace(file, locked, content, replacement, begun)) {
-        if (!begun) {
-            detail::markChange(file, entryId, false);
-        }
-        return notReplaced(int(error));
-    }
-    const ReplaceResult replaced = detail::replacedBy(file, replacement, nullptr);
-    detail::markChange(file, entryId, true);
-    return replaced;
+    return detail::changedInPlace(
+        file, change, [&] { return keepBackup(file, locked, content, true); },
+        [&](bool &begun) { return int(detail::changeFileInPlace(file, locked, content, change.replacement, begun)); });
 }
 
 } // namespace
@@ -286,25 +266,25 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
     if (!readAll(locked.handle, content)) {
         return lastFailure();
     }
-    std::string replacement, entryId;
+    detail::PreparedChange change;
     const unsigned long pid = GetCurrentProcessId();
-    if (const ReplaceResult prepared = detail::prepareReplacement(file, content, expectedHash, begin, end, insert, note,
-                                                                  pid, replacement, entryId);
+    if (const ReplaceResult prepared =
+            detail::prepareReplacement(file, content, expectedHash, begin, end, insert, note, pid, change);
         !prepared.ok()) {
         return prepared;
     }
     const auto notChanged = [&](ReplaceResult result) {
-        detail::markChange(file, entryId, false);
+        detail::markChange(file, change.entryId, false);
         return result;
     };
 
     if (detail::inPlaceForced() || !volumeReplacesInOneStep(locked.handle)) {
-        return changedInPlace(file, locked.handle, content, replacement, entryId);
+        return changedInPlace(file, locked.handle, content, change);
     }
 
     const fs::path temporary = detail::temporaryPath(file, pid, false);
     FileHandle fresh;
-    if (const ReplaceResult written = writeTemporary(temporary, locked.handle, replacement, true, fresh);
+    if (const ReplaceResult written = writeTemporary(temporary, locked.handle, change.replacement, true, fresh);
         !written.ok()) {
         return notChanged(written);
     }
@@ -322,15 +302,15 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
         detail::markForDeletion(fresh.handle);
         fresh.close();
         if (volumeCannotRename(error)) {
-            return changedInPlace(file, locked.handle, content, replacement, entryId);
+            return changedInPlace(file, locked.handle, content, change);
         }
         return notChanged(notReplaced(renameCause(error), error));
     }
     fresh.close();
     // NTFS journals the rename itself; there is no folder to flush as on POSIX. Closing the old
     // file's handle on return releases the lock.
-    const ReplaceResult replaced = detail::replacedBy(file, replacement, nullptr);
-    detail::markChange(file, entryId, true);
+    const ReplaceResult replaced = detail::replacedBy(file, change.newHash, nullptr);
+    detail::markChange(file, change.entryId, true);
     return replaced;
 }
 

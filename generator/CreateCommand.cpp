@@ -157,7 +157,7 @@ QString sameEntryQuestion(const QString &name, const QString &thread, const Same
                                   "Datei.\n\nTrotzdem anhängen?");
 }
 
-void runCreateCommand(EditorPort &editor, EditorState &state, MessageSink &messages, const EntryLookup &entries,
+bool runCreateCommand(EditorPort &editor, EditorState &state, MessageSink &messages, const EntryLookup &entries,
                       const QLocale &locale)
 {
     const CreatePlan plan = planCreateCommand(editor, state, locale);
@@ -175,16 +175,18 @@ void runCreateCommand(EditorPort &editor, EditorState &state, MessageSink &messa
         if (found.count > 0 &&
             !messages.askAppendAnyway(sameEntryQuestion(plan.inputs->name, plan.inputs->thread, found))) {
             editor.closeEditor();
-            return;
+            return false;
         }
         ProbeFileWriter writer;
-        if (!writer.append(plan.inputs->folder, *plan.record)) {
-            messages.showError(writer.errorString());
-        } else {
+        if (writer.append(plan.inputs->folder, *plan.record)) {
             messages.showSuccess(successMessage(plan.inputs->tip_type));
+            editor.closeEditor();
+            return true;
         }
+        messages.showError(writer.errorString());
     }
     editor.closeEditor();
+    return false;
 }
 
 } // namespace merivox

@@ -21,13 +21,35 @@
 #include <QList>
 #include <QLocale>
 #include <QString>
+#include <QTime>
 
+#include <array>
+#include <map>
 #include <optional>
 
 namespace merivox {
 
 // The ball material option buttons, in the order in which they are tested.
 enum class BallMaterial { HardMetal, Ruby, Ceramic };
+
+// The editor's shaft material boxes.
+enum class ShaftMaterial { CarbonFibre, Ceramic, Steel };
+
+using DimensionTexts = std::array<QString, std::size(kDimensionFields)>; // by DimensionField
+
+// The editor's inputs as the operator typed and chose them, kept from an "Erstellen" that wrote
+// nothing so that the next opening of the editor of that kind can offer them again.
+struct TypedInput
+{
+    QString name;
+    QString thread;
+    QString thread2;
+    DimensionTexts dimensions; // as typed, before a failed check emptied any of them
+    bool withoutHalfSphere = false;
+    std::optional<ShaftMaterial> shaft; // the box checked, if any
+    std::optional<BallMaterial> ball;   // the option selected, if any
+    QTime time;                         // of the "Erstellen" that wrote nothing
+};
 
 // The values that belong to the editor but outlive its window: each opening starts with
 // empty inputs, while these keep what the last opening left in them.
@@ -36,6 +58,9 @@ struct EditorState
     std::optional<TipKind> tip_type; // none until the editor first opens
     Rgb shaft_rgb = kSteelShaft;
     Rgb ball_rgb = kRubyBall;
+    // Per kind, the input of its last "Erstellen" when that wrote nothing; a later one of the
+    // same kind replaces it, one that writes drops it.
+    std::map<TipKind, TypedInput> unwritten;
 };
 
 // The editor as the Create command sees it.
@@ -119,8 +144,8 @@ CreatePlan planCreateCommand(const EditorPort &editor, const EditorState &state,
 // passed looks the entry up in usrprobe.dat in the editor's folder; an entry the file names
 // already is a question to the operator, whose "Abbrechen" leaves the file as it is and shows no
 // success. Otherwise it appends one record, reports each outcome, and always ends by asking the
-// editor to close.
-void runCreateCommand(EditorPort &editor, EditorState &state, MessageSink &messages, const EntryLookup &entries,
+// editor to close. True when a record went into the file.
+bool runCreateCommand(EditorPort &editor, EditorState &state, MessageSink &messages, const EntryLookup &entries,
                       const QLocale &locale);
 
 // The question asked before a record joins the entries of the same name and thread that the

@@ -17,9 +17,6 @@ namespace merivox {
 // element's (the second, "ball" in the editor's words, also for a pin, half sphere or disc).
 enum class ColourRole { Shaft, Ball };
 
-// The editor's shaft material boxes.
-enum class ShaftMaterial { CarbonFibre, Ceramic, Steel };
-
 // What the editor chooses to write a colour: in the shaft role one of its shaft boxes, in the
 // ball role one of its ball options; with the material's German name.
 struct MaterialChoice

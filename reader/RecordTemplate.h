@@ -21,8 +21,6 @@
 
 namespace merivox {
 
-using DimensionTexts = std::array<QString, std::size(kDimensionFields)>; // by DimensionField
-
 // What a record offers the editor, as the record writes it (its own decimal separator).
 struct RecordTemplate
 {

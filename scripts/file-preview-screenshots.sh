@@ -2,7 +2,9 @@
 # Screenshots of the preview that knows usrprobe.dat: the note for a name and thread that the file
 # holds already (1280x1024), and a 1024x768 screen under a real window manager (openbox) after the
 # editor was clicked: the preview stays above its editor; and a template chosen from the file with F6
-# and the arrow key, the editor filled from it. Into docs/screenshots/file_preview_*.png.
+# and the arrow key, the editor filled from it. Into docs/screenshots/file_preview_*.png. Then
+# "Erstellen" with that name and thread: the question before a second entry of the same name
+# (editor_duplicate_question.png), with its title bar under openbox.
 # Needs: xvfb, xdotool, imagemagick, openbox, a debug build. Usage: scripts/file-preview-screenshots.sh [DISPLAY]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -77,3 +79,14 @@ sleep 0.5
 xdotool key Down Down # the second entry, K2X30
 sleep 1
 import -window root -crop 1280x640+0+60 +repage "$out/file_preview_template.png"
+
+# "Erstellen" on the name and thread that the file holds: the question, with its title bar,
+# answered with Esc.
+start 1280x1024 openbox
+ball
+at "$editor" 684 500 # cmd_load
+sleep 1.5
+import -window root -crop 1280x640+0+60 +repage "$out/editor_duplicate_question.png"
+xdotool key Escape # "Abbrechen": nothing written, no success box, the editor closes
+sleep 1.5
+[ "$(grep -c 'ITEM:' "$work/Messungen/usrprobe.dat")" = 2 ] || { echo 'a record was appended after "Abbrechen"' >&2; exit 1; }

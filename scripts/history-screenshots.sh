@@ -3,26 +3,14 @@
 # The file holds K1, Z1 and H1; Z1 is removed, a second station appends S1, S1 is removed again
 # (the case in which the .bak alone no longer holds Z1). The list "Entfernte Einträge"
 # (docs/screenshots/viewer_history.png), then Z1 chosen and "Wiederherstellen" pressed: the
-# window with Z1 back at its old place (viewer_history_restored.png). Uses build/debug; needs xvfb,
-# xdotool, imagemagick.
+# window with Z1 back at its old place (viewer_history_restored.png).
+# Shares its set-up with repair-screenshots.sh (screenshot-common.sh).
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-out="$root/docs/screenshots"
-viewer="$root/build/debug/app/viewer/merivox-view"
-if [ -z "${MERIVOX_ON_XVFB:-}" ]; then
-    exec env MERIVOX_ON_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
-fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-record() {
-    printf 'ITEM:%sMM M3\r\nbegintip\r\nribcount 10\r\nColor 142 142 142\r\ncylinder 0 0 0 0 0 -10 4\r\n' "$1"
-    printf 'cone 0 0 -10 4 0 0 -15 2\r\ncylinder 0 0 -15 0 0 -40 2\r\nColor 255 0 0\r\nsphere 0 0 -40 %s\r\n' "$2"
-    printf 'hotspot 0 0 -40 0 0 1 %s %s ball\r\nendtip\r\n' "$2" "$2"
-}
+source "$(dirname "$0")/screenshot-common.sh"
 file="$work/usrprobe.dat"
-{ record K1 3; record Z1 2; record H1 1.5; } >"$file"
+{ record K1 3 $'\r\n'; record Z1 2 $'\r\n'; record H1 1.5 $'\r\n'; } >"$file"
 "$viewer" --remove 12 "$file"
-record S1 4 >>"$file"
+record S1 4 $'\r\n' >>"$file"
 "$viewer" --remove 23 "$file"
 "$viewer" --history "$file"
 

@@ -88,6 +88,11 @@ QString missingEntry(const CreateFailure &failure)
 
 } // namespace
 
+QString typedInputTitle(const QTime &time)
+{
+    return QStringLiteral("Letzte Eingabe, nicht geschrieben (%1 Uhr)").arg(time.toString(QStringLiteral("HH:mm")));
+}
+
 PreviewContent previewContent(const EditorPort &editor, const EditorState &state, const QLocale &locale,
                               const FileSummary *file)
 {
@@ -157,7 +162,11 @@ EditorPreview::EditorPreview(QWidget &editor, const EditorPort &port, const Edit
     connect(m_window, &PreviewWindow::templateChosen, this, &EditorPreview::onTemplateChosen);
     if (m_state.tip_type) {
         m_file->offerTemplates(*m_state.tip_type);
+        if (const auto kept = m_state.unwritten.find(*m_state.tip_type); kept != m_state.unwritten.end()) {
+            m_unwritten = kept->second;
+        }
     }
+    showTemplates();
     auto *show = new QShortcut(QKeySequence(kShowKey), &m_editor);
     show->setContext(Qt::WindowShortcut);
     connect(show, &QShortcut::activated, this, &EditorPreview::bringBack);
@@ -216,11 +225,20 @@ void EditorPreview::showTemplates()
             titles.append(templateTitle(record));
         }
     }
-    m_window->showTemplates(titles, m_summary ? m_summary->templatesFound : 0);
+    m_window->showTemplates(titles, m_summary ? m_summary->templatesFound : 0,
+                            m_unwritten ? typedInputTitle(m_unwritten->time) : QString());
 }
 
 void EditorPreview::onTemplateChosen(int index)
 {
+    if (m_unwritten) {
+        if (index == 0) {
+            m_window->showTemplateNotes({});
+            emit typedInputChosen(*m_unwritten);
+            return;
+        }
+        --index; // the file's templates follow it
+    }
     if (!m_summary || index < 0 || index >= m_summary->templates.size()) {
         return;
     }

@@ -11,7 +11,9 @@
 #include <QPointer>
 #include <QRect>
 #include <QStringList>
+#include <QTime>
 
+#include <optional>
 #include <span>
 
 class QWidget;
@@ -41,6 +43,10 @@ PreviewContent previewContent(const EditorPort &editor, const EditorState &state
 // where the editor's inputs begin, so that they and its buttons stay free.
 QRect previewFrame(const QRect &editorFrame, int inputsLeft, const QRect &screen, int width, int minimumWidth);
 
+// The entry of the list of templates that offers the input of an "Erstellen" that wrote nothing:
+// "Letzte Eingabe, nicht geschrieben (14:05 Uhr)".
+QString typedInputTitle(const QTime &time);
+
 // Keeps a preview window beside the editor while the editor is open: shows it when the editor
 // shows, places it beside the editor, refreshes it on every change of a watched input, hides it
 // when the editor hides. The window is the editor's child, so it goes with it, and transient for
@@ -50,6 +56,7 @@ QRect previewFrame(const QRect &editorFrame, int inputsLeft, const QRect &screen
 // It follows usrprobe.dat in the editor's folder through a FileWatch (on a thread of its own)
 // until "Erstellen" is pressed, and shows what the file holds and what is wrong with it. It offers
 // the file's records of the editor's kind as templates; the editor fills its inputs from one.
+// Where the last "Erstellen" of the kind wrote nothing, its input comes first in that list.
 class EditorPreview final : public QObject
 {
     Q_OBJECT
@@ -81,6 +88,8 @@ public:
 signals:
     // The operator chose a template: the editor's inputs as it gives them, in the editor's locale.
     void templateChosen(const merivox::TemplateFill &fill);
+    // The operator chose the input of the last "Erstellen" of this kind that wrote nothing.
+    void typedInputChosen(const merivox::TypedInput &input);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -103,6 +112,7 @@ private:
     FileWatch *m_file = nullptr;
     QString m_folder;
     SharedSummary m_summary;
+    std::optional<TypedInput> m_unwritten; // as the state held it when the editor opened
 };
 
 } // namespace merivox

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTime>
 #include <algorithm>
 #include <optional>
 
@@ -167,7 +168,7 @@ QFrame *addLine(QWidget *parent, const char *name, QFrame::Shape shape)
 EditorWindow::EditorWindow(TipKind kind, EditorState &state, const QLocale &locale)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                            Qt::MSWindowsFixedSizeDialogHint),
-      m_state(state), m_locale(locale), m_messages(this)
+      m_state(state), m_kind(kind), m_locale(locale), m_messages(this)
 {
     setObjectName(QStringLiteral("Form2"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -250,6 +251,7 @@ EditorWindow::EditorWindow(TipKind kind, EditorState &state, const QLocale &loca
     m_preview->setFolder(m_folders->path());
     connect(m_folders, &FolderList::pathChanged, m_preview, &EditorPreview::setFolder);
     connect(m_preview, &EditorPreview::templateChosen, this, &EditorWindow::fillFrom);
+    connect(m_preview, &EditorPreview::typedInputChosen, this, &EditorWindow::restoreInput);
     setAccessibleDescription(QStringLiteral("F6 zeigt die Vorschau wieder und gibt ihr den Fokus; Esc gibt ihn "
                                             "dem Editor zurück."));
 }
@@ -342,7 +344,15 @@ void EditorWindow::createOptions()
     connect(m_create, &QPushButton::clicked, this, [this] {
         // From here on the preview no longer follows the file, which is about to change.
         m_preview->stopFollowingFile();
-        runCreateCommand(*this, m_state, m_messages, m_entries, m_locale);
+        // What was typed, before a failed check empties a field: offered again at the next opening
+        // of this kind when nothing is written.
+        TypedInput typed = typedInput();
+        typed.time = QTime::currentTime();
+        if (runCreateCommand(*this, m_state, m_messages, m_entries, m_locale)) {
+            m_state.unwritten.erase(m_kind);
+        } else {
+            m_state.unwritten.insert_or_assign(m_kind, std::move(typed));
+        }
     });
     m_cancel = addCommandButton(this, "cmd_abr", QStringLiteral("Abbrechen"));
     connect(m_cancel, &QPushButton::clicked, this, &QWidget::close);
@@ -401,7 +411,25 @@ void EditorWindow::onDriveChosen(int index)
 void EditorWindow::fillFrom(const TemplateFill &fill)
 {
     // A name already typed stays: a template is the start of a variant with a name of its own.
-    if (m_name->text().isEmpty()) {
+    fillInputs(fill, false);
+}
+
+void EditorWindow::restoreInput(const TypedInput &input)
+{
+    TemplateFill whole;
+    whole.name = input.name;
+    whole.thread = input.thread;
+    whole.thread2 = input.thread2;
+    whole.dimensions = input.dimensions;
+    whole.withoutHalfSphere = input.withoutHalfSphere;
+    whole.shaft = input.shaft;
+    whole.ball = input.ball;
+    fillInputs(whole, true);
+}
+
+void EditorWindow::fillInputs(const TemplateFill &fill, bool exactly)
+{
+    if (exactly || m_name->text().isEmpty()) {
         m_name->setText(fill.name);
     }
     m_thread->setEditText(fill.thread);
@@ -420,10 +448,41 @@ void EditorWindow::fillFrom(const TemplateFill &fill)
     // Through the boxes' own handling, as a click would: shaft_rgb follows the box.
     if (fill.shaft) {
         m_shaftBoxes[size_t(*fill.shaft)]->setChecked(true);
+    } else if (exactly) {
+        for (QCheckBox *box : m_shaftBoxes) {
+            box->setChecked(false); // shaft_rgb keeps its colour, as when the operator unticks a box
+        }
     }
     if (fill.ball) {
         m_ballMaterials->button(int(*fill.ball))->setChecked(true);
+    } else if (exactly && m_ballMaterials->checkedButton()) {
+        // No option was selected: the group lets go of its one selected button only while it is
+        // not exclusive.
+        m_ballMaterials->setExclusive(false);
+        m_ballMaterials->checkedButton()->setChecked(false);
+        m_ballMaterials->setExclusive(true);
     }
+}
+
+TypedInput EditorWindow::typedInput() const
+{
+    TypedInput typed;
+    typed.name = m_name->text();
+    typed.thread = m_thread->currentText();
+    typed.thread2 = m_thread2->currentText();
+    for (const DimensionField field : kDimensionFields) {
+        typed.dimensions[size_t(field)] = m_dimensions[size_t(field)]->text();
+    }
+    typed.withoutHalfSphere = m_withoutHalfSphere->isChecked();
+    for (size_t i = 0; i < m_shaftBoxes.size(); ++i) {
+        if (m_shaftBoxes[i]->isChecked()) {
+            typed.shaft = ShaftMaterial(i);
+        }
+    }
+    if (m_ballMaterials->checkedId() >= 0) {
+        typed.ball = BallMaterial(m_ballMaterials->checkedId());
+    }
+    return typed;
 }
 
 QString EditorWindow::nameText() const

@@ -58,8 +58,13 @@ private:
     void onShaftToggled(QCheckBox *box, bool checked);
     void onDriveChosen(int index);
     void fillFrom(const TemplateFill &fill);
+    // The inputs as they stand, and putting them back exactly, the name included.
+    TypedInput typedInput() const;
+    void restoreInput(const TypedInput &input);
+    void fillInputs(const TemplateFill &fill, bool exactly);
 
     EditorState &m_state;
+    TipKind m_kind;
     QLocale m_locale;
     MessageBoxSink m_messages;
     ProbeFileEntries m_entries;

@@ -183,8 +183,8 @@ PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent, Qt::Dialog)
     m_templateCaption->setFont(arial(10.5));
     m_templates = named(new QComboBox(content), "vorschau_vorlage");
     nameControl(m_templates, QStringLiteral("Vorlage aus usrprobe.dat"));
-    m_templates->setAccessibleDescription(QStringLiteral(
-        "Ein Eintrag dieser Art aus usrprobe.dat füllt die Eingaben des Editors; die Benennung nur, wenn sie leer ist."));
+    m_templates->setAccessibleDescription(QStringLiteral("Ein Eintrag dieser Art aus usrprobe.dat füllt die Eingaben "
+                                                         "des Editors; die Benennung nur, wenn sie leer ist."));
     m_templates->setPlaceholderText(QStringLiteral("Eintrag als Vorlage wählen …"));
     m_templates->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_templates->setMinimumContentsLength(12);
@@ -292,25 +292,27 @@ void PreviewWindow::showFile(const QString &status, const QStringList &notes)
     m_fileNotes->setVisible(!notes.isEmpty());
 }
 
-void PreviewWindow::showTemplates(const QStringList &titles, qsizetype found)
+void PreviewWindow::showTemplates(const QStringList &titles, qsizetype found, const QString &first)
 {
-    m_templates->setPlaceholderText(found > titles.size()
-                                        ? QStringLiteral("Vorlage wählen (die letzten %1 von %2) …")
-                                              .arg(titles.size())
-                                              .arg(found)
-                                        : QStringLiteral("Eintrag als Vorlage wählen …"));
+    m_templates->setPlaceholderText(
+        found > titles.size() ? QStringLiteral("Vorlage wählen (die letzten %1 von %2) …").arg(titles.size()).arg(found)
+                              : QStringLiteral("Eintrag als Vorlage wählen …"));
+    QStringList entries = titles;
+    if (!first.isEmpty()) {
+        entries.prepend(first);
+    }
     QStringList shown;
     for (int i = 0; i < m_templates->count(); ++i) {
         shown.append(m_templates->itemText(i));
     }
-    if (shown != titles) {
+    if (shown != entries) {
         m_templates->clear();
-        m_templates->addItems(titles);
+        m_templates->addItems(entries);
         m_templates->setCurrentIndex(-1);
         showTemplateNotes({});
     }
-    m_templateCaption->setVisible(!titles.isEmpty());
-    m_templates->setVisible(!titles.isEmpty());
+    m_templateCaption->setVisible(!entries.isEmpty());
+    m_templates->setVisible(!entries.isEmpty());
 }
 
 void PreviewWindow::showTemplateNotes(const QStringList &notes)

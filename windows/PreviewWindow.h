@@ -36,8 +36,9 @@ public:
     void showFile(const QString &status, const QStringList &notes);
     // The records of the editor's kind in usrprobe.dat, offered as templates ("TIP – M3 (Zeile 12)");
     // the list is hidden while there are none. A list that changes drops the chosen one's notes.
-    // found, where more than the titles, is how many the file holds.
-    void showTemplates(const QStringList &titles, qsizetype found = 0);
+    // found, where more than the titles, is how many the file holds. first, where not empty, is an
+    // entry put before the file's, whether or not the file offers any.
+    void showTemplates(const QStringList &titles, qsizetype found = 0, const QString &first = {});
     // What the chosen template could not give the editor as it stands in the file.
     void showTemplateNotes(const QStringList &notes);
     // Gives the focus to the template list, or where there is none to the record text.

@@ -131,17 +131,27 @@ TEST_CASE("an entry written byte for byte")
     CHECK(historyName("usrprobe.dat") == "usrprobe.dat.history");
 }
 
-TEST_CASE("payloads, names and threads come back exactly")
+TEST_CASE("payloads, names, threads, times and ids come back exactly")
 {
+    using namespace std::chrono;
+    constexpr auto kDefaultWhen = sys_days{2026y / 12 / 8} + 17h + 56min + 48s;
     const struct
     {
         const char *what;
         std::string removed, inserted, name;
+        system_clock::time_point when = kDefaultWhen;
+        const char *whenText = "2026-12-08T17:56:48Z"; // a moment within a second is written as its second
+        unsigned long pid = 0;
+        std::uint64_t stamp = 0;
+        const char *id = nullptr; // historyId(pid, stamp); none: an id of the test's own
     } cases[] = {
-        {"CR only", "ITEM:A\rbegintip\rendtip\r", "", "A"},
-        {"LF only", "ITEM:B\nbegintip\nendtip\n", "", "B"},
-        {"NUL bytes", std::string("ITEM:C\r\n\0\0\r\n", 12), "", std::string("C\0", 2)},
-        {"end-of-file mark", "ITEM:D\r\n\x1a\r\n", "", "D\x1a"},
+        {"CR only", "ITEM:A\rbegintip\rendtip\r", "", "A", sys_days{1970y / 1 / 1}, "1970-01-01T00:00:00Z"},
+        {"LF only", "ITEM:B\nbegintip\nendtip\n", "", "B", sys_days{2024y / 2 / 29} + 23h + 59min + 59s,
+         "2024-02-29T23:59:59Z"},
+        {"NUL bytes", std::string("ITEM:C\r\n\0\0\r\n", 12), "", std::string("C\0", 2), kDefaultWhen + 999ms,
+         "2026-12-08T17:56:48Z", 4711, 0x1234, "0000000000001234-4711"},
+        {"end-of-file mark", "ITEM:D\r\n\x1a\r\n", "", "D\x1a", kDefaultWhen, "2026-12-08T17:56:48Z", 4712, 0x1234,
+         "0000000000001234-4712"},
         {"8-bit bytes", "ITEM:K\xe4put\r\n\xff\x80\r\n", "", "K\xe4put \xfc"},
         {"looks like an entry", "\n@merivox-history 1 x remove\n@end x\n\n@merivox-done x no\n", "", "%41"},
         {"inserted too", "old\r\n", "new\n\0line\r", "N"},
@@ -149,19 +159,25 @@ TEST_CASE("payloads, names and threads come back exactly")
         {"no end of line", "ITEM:F\r\nendtip", "", " "},
     };
     std::string history;
-    int n = 0;
+    std::vector<std::string> written;
     for (const auto &c : cases) {
-        HistoryEntry e = makeEntry("e" + std::to_string(n++), c.removed, c.inserted);
+        const std::string id = c.id ? historyId(c.pid, c.stamp) : "e" + std::to_string(written.size());
+        if (c.id) {
+            CHECK(id == c.id);
+        }
+        HistoryEntry e = makeEntry(id, c.removed, c.inserted);
+        e.when = historyTime(c.when);
         e.name = c.name;
         e.thread = c.name + "/t";
         history += formatEntry(e);
+        written.push_back(id);
     }
     const std::vector<HistoryEntry> read = parseHistory(history);
     REQUIRE(read.size() == std::size(cases));
     for (size_t i = 0; i < read.size(); ++i) {
         const std::string what = cases[i].what;
         CAPTURE(what);
-        CHECK(read[i].id == "e" + std::to_string(i));
+        CHECK(read[i].id == written[i]);
         CHECK(read[i].removed == cases[i].removed);
         CHECK(read[i].inserted == cases[i].inserted);
         CHECK(read[i].name == cases[i].name);
@@ -171,8 +187,8 @@ TEST_CASE("payloads, names and threads come back exactly")
         CHECK(read[i].lastLine == 21);
         CHECK(read[i].beforeHash == 0x0123456789abcdefull);
         CHECK(read[i].afterLength == 100 - cases[i].removed.size());
-        CHECK(read[i].when == "2026-12-08T17:56:48Z");
-        CHECK(read[i].offset == history.find("\n@merivox-history 1 e" + std::to_string(i) + " "));
+        CHECK(read[i].when == cases[i].whenText);
+        CHECK(read[i].offset == history.find("\n@merivox-history 1 " + written[i] + " "));
     }
 }
 
@@ -323,27 +339,6 @@ TEST_CASE("markers and the outcome of an unanswered entry")
         CHECK(offeredForRestore(list[1]));
         CHECK(unresolvedEntries(history).size() == (c.marked ? 0u : 1u));
     }
-}
-
-TEST_CASE("times and ids")
-{
-    using namespace std::chrono;
-    const struct
-    {
-        sys_seconds when;
-        const char *text;
-    } cases[] = {
-        {sys_days{1970y / 1 / 1}, "1970-01-01T00:00:00Z"},
-        {sys_days{2026y / 12 / 8} + 17h + 56min + 48s, "2026-12-08T17:56:48Z"},
-        {sys_days{2024y / 2 / 29} + 23h + 59min + 59s, "2024-02-29T23:59:59Z"},
-    };
-    for (const auto &c : cases) {
-        CHECK(historyTime(c.when) == c.text);
-    }
-    // A moment within a second is written as its second.
-    CHECK(historyTime(cases[1].when + 999ms) == "2026-12-08T17:56:48Z");
-    CHECK(historyId(4711, 0x1234) == "0000000000001234-4711");
-    CHECK(historyId(4711, 0x1234) != historyId(4712, 0x1234));
 }
 
 #ifndef _WIN32 // modes and owners; the access list on Windows is shared with the replacement's temporary file

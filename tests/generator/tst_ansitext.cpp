@@ -4,7 +4,7 @@
 #include "AnsiText.h"
 #include "Windows1252.h"
 
-#include "../ProgramOutput.h"
+#include "../support/ProgramOutput.h"
 
 #include <QtTest>
 

@@ -98,7 +98,11 @@ public:
     }
 
     QString ProbeFileWriterPath() const { return QDir(m_folder).filePath(QStringLiteral("usrprobe.dat")); }
-    void run(const QLocale &locale = kEnglish) { runCreateCommand(*this, state, *this, ProbeFileEntries(), locale); }
+    bool written = false; // what the command says of its run
+    void run(const QLocale &locale = kEnglish)
+    {
+        written = runCreateCommand(*this, state, *this, ProbeFileEntries(), locale);
+    }
 
 private:
     std::set<F> m_enabled;
@@ -230,6 +234,7 @@ void TestCreateCommand::allFieldsEmpty()
     editor.run();
     QCOMPARE(editor.log, expected);
     QVERIFY(!fileWritten());
+    QVERIFY(!editor.written);
 }
 
 void TestCreateCommand::failedFieldIsEmptiedBeforeTheNextMessage()
@@ -306,6 +311,7 @@ void TestCreateCommand::successAfterTheRecordIsComplete()
     QCOMPARE(editor.fileAtSuccess.count("\r\n"), lines);
     QVERIFY(editor.fileAtSuccess.startsWith("ITEM:TIPMM M3\r\n"));
     QCOMPARE(readAll(editor.ProbeFileWriterPath()), editor.fileAtSuccess);
+    QVERIFY(editor.written);
 }
 
 void TestCreateCommand::ballColour_data()
@@ -718,6 +724,7 @@ void TestCreateCommand::sameEntryIsAQuestion()
         QCOMPARE(editor.fileAtQuestion, before); // nothing written while the question is open
     }
     QCOMPARE(readAll(editor.ProbeFileWriterPath()), appended ? before + recordBytes : before);
+    QCOMPARE(editor.written, appended);
 
     // The question comes exactly when the reader's check would call the new record a duplicate (of
     // a file that ends in a line end, so that the new record starts a line of its own).
@@ -745,6 +752,7 @@ void TestCreateCommand::unreadableFileIsNoQuestion()
     QCOMPARE(editor.log.size(), 2);
     QVERIFY2(editor.log.first().startsWith(QStringLiteral("error: Die Datei ")), qPrintable(editor.log.first()));
     QCOMPARE(editor.log.last(), QStringLiteral("closed"));
+    QVERIFY(!editor.written);
 }
 
 void TestCreateCommand::sameEntryQuestionText_data()

@@ -1,23 +1,18 @@
 // merivox-view --history FILE and --restore N FILE: the list of what the history keeps, newest
 // first, and a record put back byte for byte at its old place or at the end, never twice without
-// being told; run step by step as an operator and another station would, through the functions
-// and through the real program.
-#include "../ProgramOutput.h"
+// being told; run step by step through the real program as an operator would, and another
+// station appending between.
+#include "../support/ProgramOutput.h"
 #include "AppendFile.h"
-#include "HistoryCommand.h"
 #include "OneStepReplace.h"
-#include "RemoveCommand.h"
-#include "RepairCommand.h"
 
 #include <QDir>
-#include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTextStream>
 #include <QtTest>
 
 using namespace merivox;
+namespace test = merivox::test;
 
 namespace {
 
@@ -29,19 +24,6 @@ QByteArray rec(char letter, const char *end = "\r\n")
     return "ITEM:" + QByteArray(1, letter) + "1MM M" + QByteArray::number(thread) + "\r\nbegintip\r\nendtip" + end;
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 // A moment as the list shows it, in local time.
 QString withoutMoments(QString text)
 {
@@ -49,14 +31,9 @@ QString withoutMoments(QString text)
     return text.replace(moment, QStringLiteral("WHEN"));
 }
 
-struct StepResult
-{
-    int exitCode = 0;
-    QString out, err;
-};
-
-// One step: "remove LINE", "repair LINE", "append LETTER", "history", "restore N".
-StepResult run(const QString &path, const QString &step, bool program)
+// One step: "remove LINE", "repair LINE", "history", "restore N" through the real program, or
+// "append LETTER" as another station's copy would append.
+test::ProgramRun run(const QString &path, const QString &step)
 {
     const QStringList words = step.split(u' ');
     const QString &verb = words.at(0);
@@ -66,34 +43,8 @@ StepResult run(const QString &path, const QString &step, bool program)
                             .ok();
         return {ok ? 0 : 2, {}, {}};
     }
-    if (program) {
-        QStringList arguments{QStringLiteral("--") + verb};
-        arguments += words.mid(1);
-        arguments += path;
-        QProcess process;
-        process.setProcessEnvironment(merivox::test::withoutDisplay());
-        if (!merivox::test::runToEnd(process, QStringLiteral(MERIVOX_VIEW), arguments)) {
-            return {-1, {}, QStringLiteral("did not run")};
-        }
-        return {process.exitCode(), merivox::test::programText(process.readAllStandardOutput()),
-                merivox::test::programText(process.readAllStandardError())};
-    }
-    StepResult result;
-    QTextStream out(&result.out);
-    QTextStream err(&result.err);
-    const int number = words.size() > 1 ? words.at(1).toInt() : 0;
-    if (verb == QLatin1String("remove")) {
-        result.exitCode = removeRecordAtLine(path, number, out, err);
-    } else if (verb == QLatin1String("repair")) {
-        result.exitCode = repairLine(path, number, out, err);
-    } else if (verb == QLatin1String("history")) {
-        result.exitCode = listHistory(path, out, err);
-    } else {
-        result.exitCode = restoreFromHistory(path, number, out, err);
-    }
-    out.flush();
-    err.flush();
-    return result;
+    return test::runProgram(QStringLiteral(MERIVOX_VIEW), QStringList{QStringLiteral("--") + verb} + words.mid(1) +
+                                                              QStringList{path});
 }
 
 } // namespace
@@ -111,7 +62,6 @@ void TestHistoryCommand::steps_data()
 {
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<QStringList>("steps"); // every step but the last must end with exit status 0
-    QTest::addColumn<bool>("program");      // through the real program, else through the functions
     QTest::addColumn<int>("exitCode");      // of the last step
     QTest::addColumn<QString>("out");       // of the last step, moments as WHEN
     QTest::addColumn<QString>("err");       // of the last step, its start
@@ -119,44 +69,39 @@ void TestHistoryCommand::steps_data()
 
     const QByteArray kzh = rec('K') + rec('Z') + rec('H');
     const QStringList lost{"remove 4", "append S", "remove 7"};
-    for (const bool program : {false, true}) {
-        const QByteArray how = program ? " (program)" : "";
-        QTest::newRow("the lost record listed" + how) << kzh << lost + QStringList{"history"} << program << 0
-                                                      << "1: S1 (Gewinde M6), Zeilen 7 bis 9, entfernt am WHEN\n"
-                                                         "2: Z1 (Gewinde M4), Zeilen 4 bis 6, entfernt am WHEN\n"
-                                                      << QString() << rec('K') + rec('H');
-        QTest::newRow("the lost record restored" + how)
-            << kzh << lost + QStringList{"restore 2"} << program << 0
-            << "Wieder eingefügt an alter Stelle: Z1 (Gewinde M4), Zeilen 4 bis 6.\n"
-            << QString() << kzh;
-        QTest::newRow("restored twice" + how)
-            << kzh << lost + QStringList{"restore 2", "restore 2"} << program << 1 << QString()
-            << "Ein Eintrag Z1 mit Gewinde M4 steht schon in der Datei; nichts eingefügt.\n"
-            << kzh;
-    }
-    QTest::newRow("nothing removed yet") << kzh << QStringList{"history"} << false << 0
+    QTest::newRow("the lost record listed") << kzh << lost + QStringList{"history"} << 0
+                                            << "1: S1 (Gewinde M6), Zeilen 7 bis 9, entfernt am WHEN\n"
+                                               "2: Z1 (Gewinde M4), Zeilen 4 bis 6, entfernt am WHEN\n"
+                                            << QString() << rec('K') + rec('H');
+    QTest::newRow("the lost record restored") << kzh << lost + QStringList{"restore 2"} << 0
+                                              << "Wieder eingefügt an alter Stelle: Z1 (Gewinde M4), Zeilen 4 bis 6.\n"
+                                              << QString() << kzh;
+    QTest::newRow("restored twice") << kzh << lost + QStringList{"restore 2", "restore 2"} << 1 << QString()
+                                    << "Ein Eintrag Z1 mit Gewinde M4 steht schon in der Datei; nichts eingefügt.\n"
+                                    << kzh;
+    QTest::newRow("nothing removed yet") << kzh << QStringList{"history"} << 0
                                          << "Der Verlauf usrprobe.dat.history enthält keine entfernten Einträge.\n"
                                          << QString() << kzh;
-    QTest::newRow("an append after its place") << kzh << QStringList{"remove 4", "append S", "restore 1"} << false << 0
+    QTest::newRow("an append after its place") << kzh << QStringList{"remove 4", "append S", "restore 1"} << 0
                                                << "Wieder eingefügt an alter Stelle: Z1 (Gewinde M4), Zeilen 4 bis 6.\n"
                                                << QString() << kzh + rec('S');
     QTest::newRow("a record after its place removed since")
-        << kzh << QStringList{"remove 4", "remove 4", "restore 2"} << false << 0
+        << kzh << QStringList{"remove 4", "remove 4", "restore 2"} << 0
         << "Wieder eingefügt an alter Stelle: Z1 (Gewinde M4), Zeilen 4 bis 6.\n"
         << QString() << rec('K') + rec('Z');
-    QTest::newRow("the place before it changed") << kzh << QStringList{"remove 7", "remove 1", "restore 2"} << false
+    QTest::newRow("the place before it changed") << kzh << QStringList{"remove 7", "remove 1", "restore 2"}
                                                  << 0 << "Wieder eingefügt am Ende der Datei: H1 (Gewinde M5).\n"
                                                  << QString() << rec('Z') + rec('H');
     QTest::newRow("the last line without end, an append since")
-        << rec('K') + rec('Z', "") << QStringList{"remove 4", "append S", "restore 1"} << false << 0
+        << rec('K') + rec('Z', "") << QStringList{"remove 4", "append S", "restore 1"} << 0
         << "Wieder eingefügt an alter Stelle: Z1 (Gewinde M4), Zeilen 4 bis 6.\n"
         << QString() << rec('K') + rec('Z') + rec('S');
     // Lines of no record taken out by a repair are kept and listed as well.
     const QByteArray stray = rec('K') + "irgendwas\r\n" + rec('Z');
-    QTest::newRow("a repair's line") << stray << QStringList{"repair 4", "history"} << false << 0
+    QTest::newRow("a repair's line") << stray << QStringList{"repair 4", "history"} << 0
                                      << "1: Zeilen ohne Eintrag, Zeile 4, ausgebessert am WHEN\n"
                                      << QString() << rec('K') + rec('Z');
-    QTest::newRow("no such entry") << kzh << QStringList{"remove 4", "restore 2"} << false << 1 << QString()
+    QTest::newRow("no such entry") << kzh << QStringList{"remove 4", "restore 2"} << 1 << QString()
                                    << "Einen Eintrag 2 gibt es nicht: die Liste von „merivox-view --history“ reicht "
                                       "bis 1.\n"
                                    << rec('K') + rec('H');
@@ -166,7 +111,6 @@ void TestHistoryCommand::steps()
 {
     QFETCH(QByteArray, before);
     QFETCH(QStringList, steps);
-    QFETCH(bool, program);
     QFETCH(int, exitCode);
     QFETCH(QString, out);
     QFETCH(QString, err);
@@ -177,10 +121,10 @@ void TestHistoryCommand::steps()
 
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
-    writeAll(path, before);
-    StepResult result;
+    test::writeFile(path, before);
+    test::ProgramRun result;
     for (qsizetype i = 0; i < steps.size(); ++i) {
-        result = run(path, steps.at(i), program);
+        result = run(path, steps.at(i));
         if (i + 1 < steps.size()) {
             QVERIFY2(result.exitCode == 0, qPrintable(steps.at(i) + QStringLiteral(": ") + result.err));
         }
@@ -188,7 +132,7 @@ void TestHistoryCommand::steps()
     QCOMPARE(result.exitCode, exitCode);
     QCOMPARE(withoutMoments(result.out), out);
     QVERIFY2(err.isEmpty() ? result.err.isEmpty() : result.err.startsWith(err), qPrintable(result.err));
-    QCOMPARE(readAll(path), after);
+    QCOMPARE(test::fileContent(path), after);
 }
 
 QTEST_GUILESS_MAIN(TestHistoryCommand)

@@ -1,17 +1,17 @@
 // merivox-view --remove LINE FILE: which record a line names, what is refused and why, and the
 // exact bytes left behind; the exit status through the real program.
-#include "../ProgramOutput.h"
+#include "../support/ProgramOutput.h"
 #include "OneStepReplace.h"
 #include "RemoveCommand.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QtTest>
 
 using namespace merivox;
+namespace test = merivox::test;
 
 namespace {
 
@@ -22,19 +22,6 @@ const QByteArray kB = "ITEM:BMM M4\nbegintip\nendtip\n";
 const QByteArray kStray = "irgendwas\r\n";
 const QByteArray kC = "ITEM:CMM M5\r\nbegintip\r\nendtip";
 const QByteArray kFile = kA + kB + kStray + kC;
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 } // namespace
 
@@ -102,7 +89,7 @@ void TestRemoveCommand::removes()
 
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
-    writeAll(path, before);
+    test::writeFile(path, before);
     QString outText;
     QString errText;
     QTextStream outStream(&outText);
@@ -110,7 +97,7 @@ void TestRemoveCommand::removes()
     QCOMPARE(removeRecordAtLine(path, line, outStream, errStream), exitCode);
     QCOMPARE(outText, out);
     QCOMPARE(errText, err);
-    QCOMPARE(readAll(path), after);
+    QCOMPARE(test::fileContent(path), after);
     QCOMPARE(QFile::exists(path + QStringLiteral(".bak")), exitCode == 0);
 }
 
@@ -148,24 +135,19 @@ void TestRemoveCommand::program()
 
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
-    writeAll(path, kFile);
+    test::writeFile(path, kFile);
     if (backup == "/") {
         QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("usrprobe.dat.bak")));
     } else if (!backup.isEmpty()) {
-        writeAll(path + QStringLiteral(".bak"), backup);
+        test::writeFile(path + QStringLiteral(".bak"), backup);
     }
     arguments.replaceInStrings(QStringLiteral("FILE"), path);
     arguments.replaceInStrings(QStringLiteral("FOLDER"), folder.path());
     err.replace(QStringLiteral("FOLDER/"), QDir::toNativeSeparators(folder.path() + QLatin1Char('/')));
-    // No display needed, as for --check.
-    QProcessEnvironment environment = merivox::test::withoutDisplay();
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    QVERIFY(merivox::test::runToEnd(process, QStringLiteral(MERIVOX_VIEW), arguments));
-    const QString errText = merivox::test::programText(process.readAllStandardError());
-    QVERIFY2(err.isEmpty() ? errText.isEmpty() : errText.startsWith(err), qPrintable(errText));
-    QCOMPARE(process.exitCode(), exitCode);
-    QCOMPARE(readAll(path), exitCode == 0 ? kA + kStray + kC : kFile);
+    const test::ProgramRun run = test::runProgram(QStringLiteral(MERIVOX_VIEW), arguments);
+    QVERIFY2(err.isEmpty() ? run.err.isEmpty() : run.err.startsWith(err), qPrintable(run.err));
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(test::fileContent(path), exitCode == 0 ? kA + kStray + kC : kFile);
 }
 
 QTEST_GUILESS_MAIN(TestRemoveCommand)

@@ -1,21 +1,18 @@
 // Repairs of lines outside the records: which bytes the reader names for the problem at a line,
-// what merivox-view --repair leaves in the file byte for byte, what it refuses and why, and that
-// a repair never goes through when the file changed since it was read.
-#include "../ProgramOutput.h"
+// what merivox-view --repair leaves in the file byte for byte, what it refuses and why (through
+// the real program), and that a repair never goes through when the file changed since it was read.
+#include "../support/ProgramOutput.h"
 #include "LineRepair.h"
 #include "OneStepReplace.h"
 #include "ProbeFile.h"
 #include "ProbeFileEditor.h"
-#include "RepairCommand.h"
 
 #include <QDir>
-#include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
-#include <QTextStream>
 #include <QtTest>
 
 using namespace merivox;
+namespace test = merivox::test;
 
 namespace {
 
@@ -23,19 +20,6 @@ const QByteArray kA = "ITEM:AMM M3\r\nbegintip\r\nendtip\r\n"; // lines 1-3
 const QByteArray kB = "ITEM:BMM M4\r\nbegintip\r\nendtip\r\n";
 // The same two records with the line end after A's endtip lost: line 3 holds both.
 const QByteArray kTogether = "ITEM:AMM M3\r\nbegintip\r\nendtipITEM:BMM M4\r\nbegintip\r\nendtip\r\n";
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 } // namespace
 
@@ -46,8 +30,6 @@ class TestRepairCommand final : public QObject
 private slots:
     void ranges_data();
     void ranges();
-    void repairs_data();
-    void repairs();
     void staleContent_data();
     void staleContent();
     void program_data();
@@ -149,54 +131,6 @@ void TestRepairCommand::ranges()
     }
 }
 
-void TestRepairCommand::repairs_data()
-{
-    QTest::addColumn<QByteArray>("before");
-    QTest::addColumn<int>("line");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QByteArray>("after");
-    QTest::addColumn<QString>("out");
-    QTest::addColumn<QString>("err");
-
-    QTest::newRow("garbage line") << kA + "irgendwas\r\n" + kB << 4 << 0 << kA + kB
-                                  << "Entfernt: Zeile 4 außerhalb jedes Eintrags.\n"
-                                  << "";
-    QTest::newRow("rest of a cut-off record") << kA + "cyl 1 2 3\r\nendtip\r\n" + kB << 5 << 0 << kA + kB
-                                              << "Entfernt: Zeilen 4 bis 5 außerhalb jedes Eintrags.\n"
-                                              << "";
-    QTest::newRow("run-together line") << kTogether << 3 << 0 << kA + kB << "Geteilt: Zeile 3 in die Zeilen 3 und 4.\n"
-                                       << "";
-    QTest::newRow("intact record") << kA + kB << 5 << 1 << kA + kB << ""
-                                   << "Zeile 5 gehört zu einem Eintrag; dafür gibt es keine Ausbesserung.\n";
-    QTest::newRow("past the end") << kA << 9 << 1 << kA << ""
-                                  << "Zeile 9 gibt es nicht: die Datei hat 3 Zeilen.\n";
-}
-
-void TestRepairCommand::repairs()
-{
-    QFETCH(QByteArray, before);
-    QFETCH(int, line);
-    QFETCH(int, exitCode);
-    QFETCH(QByteArray, after);
-    QFETCH(QString, out);
-    QFETCH(QString, err);
-    if (exitCode == 0) {
-        SKIP_WITHOUT_ONE_STEP_REPLACE();
-    }
-
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
-    writeAll(path, before);
-    QString outText;
-    QString errText;
-    QTextStream outStream(&outText);
-    QTextStream errStream(&errText);
-    QCOMPARE(repairLine(path, line, outStream, errStream), exitCode);
-    QCOMPARE(outText, out);
-    QCOMPARE(errText, err);
-    QCOMPARE(readAll(path), after);
-}
-
 void TestRepairCommand::staleContent_data()
 {
     // A repair is made against the content as read: another station's append since, or bytes
@@ -226,40 +160,59 @@ void TestRepairCommand::staleContent()
 
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
-    writeAll(path, onDisk);
+    test::writeFile(path, onDisk);
     ProbeFileEditor editor;
     QCOMPARE(int(editor.repair(path, seen, begin, end, {})), outcome);
     QCOMPARE(int(editor.cause()), cause);
     QVERIFY(editor.errorString().startsWith(QStringLiteral("Die Datei ")));
     QVERIFY(!editor.canUndo());
-    QCOMPARE(readAll(path), onDisk);
+    QCOMPARE(test::fileContent(path), onDisk);
 }
 
 void TestRepairCommand::program_data()
 {
-    QTest::addColumn<QStringList>("arguments"); // FILE: a file holding kTogether
+    // Through the real program: what it leaves in the file byte for byte, what it says, and its
+    // exit status, for repairs, refusals and wrong arguments.
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QStringList>("arguments"); // FILE: the file holding before
     QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("after");
     QTest::addColumn<QString>("out");
-    QTest::addColumn<QString>("err"); // a part of standard error
+    QTest::addColumn<QString>("err"); // all of standard error; FILE: the file's path
 
-    QTest::newRow("split") << QStringList{"--repair", "3", "FILE"} << 0 << "Geteilt: Zeile 3 in die Zeilen 3 und 4.\n"
-                           << "";
-    QTest::newRow("nothing to mend") << QStringList{"--repair", "1", "FILE"} << 1 << ""
-                                     << "Zeile 1 gehört zu einem";
-    QTest::newRow("missing file") << QStringList{"--repair", "3", "FILE.fehlt"} << 2 << ""
-                                  << "existiert nicht.";
-    QTest::newRow("no line") << QStringList{"--repair"} << 2 << ""
-                             << "--repair braucht";
-    QTest::newRow("line 0") << QStringList{"--repair", "0", "FILE"} << 2 << ""
-                            << "„0“ ist keine Zeilennummer: Zeilen zählen ab 1.";
-    QTest::newRow("no file") << QStringList{"--repair", "3"} << 2 << ""
-                             << "--repair braucht";
+    const QString help = QStringLiteral("„merivox-view --help“ zeigt, welche Optionen es gibt.\n");
+    const QString usage = QStringLiteral("--repair braucht eine Zeilennummer und eine DATEI.\n") + help;
+    QTest::newRow("garbage line") << kA + "irgendwas\r\n" + kB << QStringList{"--repair", "4", "FILE"} << 0 << kA + kB
+                                  << "Entfernt: Zeile 4 außerhalb jedes Eintrags.\n"
+                                  << "";
+    QTest::newRow("rest of a cut-off record")
+        << kA + "cyl 1 2 3\r\nendtip\r\n" + kB << QStringList{"--repair", "5", "FILE"} << 0 << kA + kB
+        << "Entfernt: Zeilen 4 bis 5 außerhalb jedes Eintrags.\n"
+        << "";
+    QTest::newRow("run-together line") << kTogether << QStringList{"--repair", "3", "FILE"} << 0 << kA + kB
+                                       << "Geteilt: Zeile 3 in die Zeilen 3 und 4.\n"
+                                       << "";
+    QTest::newRow("intact record") << kA + kB << QStringList{"--repair", "5", "FILE"} << 1 << kA + kB << ""
+                                   << "Zeile 5 gehört zu einem Eintrag; dafür gibt es keine Ausbesserung.\n";
+    QTest::newRow("intact record before a run-together line")
+        << kTogether << QStringList{"--repair", "1", "FILE"} << 1 << kTogether << ""
+        << "Zeile 1 gehört zu einem Eintrag; dafür gibt es keine Ausbesserung.\n";
+    QTest::newRow("past the end") << kA << QStringList{"--repair", "9", "FILE"} << 1 << kA << ""
+                                  << "Zeile 9 gibt es nicht: die Datei hat 3 Zeilen.\n";
+    QTest::newRow("missing file") << kTogether << QStringList{"--repair", "3", "FILE.fehlt"} << 2 << kTogether << ""
+                                  << "FILE.fehlt existiert nicht.\n";
+    QTest::newRow("no line") << kTogether << QStringList{"--repair"} << 2 << kTogether << "" << usage;
+    QTest::newRow("line 0") << kTogether << QStringList{"--repair", "0", "FILE"} << 2 << kTogether << ""
+                            << "„0“ ist keine Zeilennummer: Zeilen zählen ab 1.\n" + help;
+    QTest::newRow("no file") << kTogether << QStringList{"--repair", "3"} << 2 << kTogether << "" << usage;
 }
 
 void TestRepairCommand::program()
 {
+    QFETCH(QByteArray, before);
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
+    QFETCH(QByteArray, after);
     QFETCH(QString, out);
     QFETCH(QString, err);
     if (exitCode == 0) {
@@ -268,16 +221,14 @@ void TestRepairCommand::program()
 
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
-    writeAll(path, kTogether);
+    test::writeFile(path, before);
     arguments.replaceInStrings(QStringLiteral("FILE"), path);
-    QProcess process;
-    process.setProcessEnvironment(merivox::test::withoutDisplay());
-    QVERIFY(merivox::test::runToEnd(process, QStringLiteral(MERIVOX_VIEW), arguments));
-    const QString errText = merivox::test::programText(process.readAllStandardError());
-    QVERIFY2(errText.contains(err) && (exitCode == 0) == errText.isEmpty(), qPrintable(errText));
-    QCOMPARE(merivox::test::programText(process.readAllStandardOutput()), out);
-    QCOMPARE(process.exitCode(), exitCode);
-    QCOMPARE(readAll(path), exitCode == 0 ? kA + kB : kTogether);
+    err.replace(QStringLiteral("FILE"), QDir::toNativeSeparators(path));
+    const test::ProgramRun run = test::runProgram(QStringLiteral(MERIVOX_VIEW), arguments);
+    QCOMPARE(run.err, err);
+    QCOMPARE(run.out, out);
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(test::fileContent(path), after);
 }
 
 QTEST_GUILESS_MAIN(TestRepairCommand)

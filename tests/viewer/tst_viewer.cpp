@@ -1,6 +1,6 @@
 // merivox-view: --check output and exit status, run as its own process without a display, and
 // the window: table, problems, and a click on a problem that chooses its record.
-#include "../ProgramOutput.h"
+#include "../support/ProgramOutput.h"
 #include "CatalogueAction.h"
 #include "ProbeFile.h"
 #include "ReaderTestSupport.h"

@@ -2,7 +2,7 @@
 // read as, and what the real program answers (exit code, standard output, standard error) without
 // a display. A wrong command line says what is wrong in one line, naming the value, and points at
 // --help in one more; the help lists the options that the parser knows, in a fixed layout.
-#include "../ProgramOutput.h"
+#include "../support/ProgramOutput.h"
 #include "ViewerCommand.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "../ProgramOutput.h"
+#include "../support/ProgramOutput.h"
 #include "CommandLine.h"
 #include "QtTranslation.h"
 

@@ -1,6 +1,6 @@
 // The bytes that a command-line answer becomes in a file or pipe, on each platform: UTF-8 with
 // LF on Linux, the ANSI code page (here Windows-1252) with CR LF on Windows.
-#include "../ProgramOutput.h"
+#include "../support/ProgramOutput.h"
 #include "Console.h"
 
 #include <QtTest>

@@ -4,6 +4,7 @@
 #include "FolderList.h"
 #include "PictureLabel.h"
 #include "Pictures.h"
+#include "PreviewWindow.h"
 #include "WindowTestSupport.h"
 
 #include <QAccessible>
@@ -38,6 +39,70 @@ std::unique_ptr<EditorWindow> openEditor(TipKind kind, EditorState &state)
     editor->setAttribute(Qt::WA_DeleteOnClose, false);
     editor->show();
     return editor;
+}
+
+// Every input of an editor in one text, in the order the editor reads them: each text that is not
+// empty as "name=text", each ticked box or selected option by its name, joined by ";".
+QString inputsOf(const QWidget *editor)
+{
+    QStringList shown;
+    for (const auto &[input, label] : kInputs) {
+        const QWidget *widget = child(editor, input);
+        const QString text = qobject_cast<const QComboBox *>(widget)
+                                 ? static_cast<const QComboBox *>(widget)->currentText()
+                                 : static_cast<const QLineEdit *>(widget)->text();
+        if (!text.isEmpty()) {
+            shown.append(QLatin1String(input) + u'=' + text);
+        }
+    }
+    for (const char *name : {"Check_zyl", "Check_SS", "Check_KFS", "Check_ks", "Option_HK", "Option_RK", "Option_kk"}) {
+        if (child<QAbstractButton>(editor, name)->isChecked()) {
+            shown.append(QLatin1String(name));
+        }
+    }
+    return shown.join(u';');
+}
+
+// The operator types and ticks what inputsOf() would show: key by key, box by box, so that what
+// the editor does not take (a disabled field) stays out.
+void typeInto(QWidget *editor, const QString &inputs)
+{
+    for (const QString &entry : inputs.split(u';', Qt::SkipEmptyParts)) {
+        QWidget *input = child(editor, qPrintable(entry.section(u'=', 0, 0)));
+        if (qobject_cast<QAbstractButton *>(input)) {
+            QTest::mouseClick(input, Qt::LeftButton);
+        } else {
+            QTest::keyClicks(input, entry.section(u'=', 1));
+        }
+    }
+}
+
+// The entries of the preview's list of templates.
+QStringList templateEntries(const QWidget *editor)
+{
+    auto *list = editor->findChild<QComboBox *>(u"vorschau_vorlage"_s);
+    QStringList entries;
+    for (int i = 0; list && i < list->count(); ++i) {
+        entries.append(list->itemText(i));
+    }
+    return entries;
+}
+
+// What the list names a kept input by: when "Erstellen" wrote nothing.
+QString keptTitle(const QTime &time)
+{
+    return u"Letzte Eingabe, nicht geschrieben (%1 Uhr)"_s.arg(time.toString(u"HH:mm"_s));
+}
+
+// The operator chooses the list's first entry from the keyboard: F6 into the preview, arrow down.
+void chooseFirstTemplate(QWidget *editor)
+{
+    auto *list = editor->findChild<QComboBox *>(u"vorschau_vorlage"_s);
+    QVERIFY(QTest::qWaitForWindowActive(editor));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+    QTRY_COMPARE(QApplication::focusWidget(), list);
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentIndex(), 0);
 }
 
 // The operator picks the entry at index from the drive list.
@@ -75,6 +140,10 @@ private slots:
     void driveListFollowsTheFolderList();
     void sameEntryQuestion_data();
     void sameEntryQuestion();
+    void lastInputPerKind_data();
+    void lastInputPerKind();
+    void lastInputAfterEachOutcome_data();
+    void lastInputAfterEachOutcome();
 
 private:
     EditorState m_state;
@@ -490,6 +559,184 @@ void TestEditorWindow::sameEntryQuestion()
     } else {
         QCOMPARE(after, before);
     }
+}
+
+void TestEditorWindow::lastInputPerKind_data()
+{
+    // What the operator types (as inputsOf() shows it), the error boxes that "Erstellen" shows, and
+    // the shaft colour that the typed shaft box sets again ({1, 2, 3}: no box).
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("errors");
+    QTest::addColumn<Rgb>("shaft");
+    QTest::addColumn<QString>("emptied"); // the fields that the Create command empties
+    const QString noName = u"Bitte geben Sie einen Namen für die Tastspitze ein"_s;
+    QTest::newRow("ball, no name and 4x0")
+        << int(TipKind::Ball)
+        << u"cb_gew=M3;txt_L1=10;txt_l2=15;txt_l3=4x0;txt_d1=4;txt_d2=2;txt_kd=3;Check_SS;Option_RK"_s
+        << QStringList{noName, u"Bitte nur Zahlen bei L3 eintragen"_s} << Rgb{142, 142, 142} << "txt_l3";
+    QTest::newRow("cylinder, L4 with a letter")
+        << int(TipKind::Cylinder)
+        << u"txt_id=Zyl D2 L30;cb_gew=M2;txt_L1=5;txt_l2=10;txt_l3=20;txt_l4=3O;txt_d1=3;txt_d2=2;txt_kd= 1 ;"
+           u"Check_zyl;Check_KFS;Option_HK"_s
+        << QStringList{u"Bitte nur Zahlen bei L4 eintragen"_s} << Rgb{0, 0, 0} << "txt_l4";
+    QTest::newRow("half sphere, L2 left empty")
+        << int(TipKind::HalfSphere)
+        << u"txt_id=HK 4;cb_gew=M 3;txt_L1=5;txt_l3=20;txt_d1=4;txt_d2=2;txt_kd=8;Option_kk"_s
+        << QStringList{u"Bitte nur Zahlen bei L2 eintragen"_s} << Rgb{1, 2, 3} << "";
+    QTest::newRow("disc, two dimensions wrong")
+        << int(TipKind::Disc)
+        << u"txt_id=Scheibe;cb_gew=KARVO1;txt_L1=5;txt_l2=10;txt_l3=4x0;txt_d1=4;txt_d2=2;txt_l=2;txt_b=1/2;Check_ks"_s
+        << QStringList{u"Bitte nur Zahlen bei L3 eintragen"_s, u"Bitte nur Zahlen bei Breite eintragen"_s}
+        << Rgb{250, 235, 215} << "txt_l3 txt_b";
+    QTest::newRow("cube, no thread") << int(TipKind::Cube) << u"txt_id=W10;txt_L1=4x0;Check_SS;Option_HK"_s
+                                     << QStringList{u"Bitte wählen Sie ein Gewinde aus"_s,
+                                                    u"Bitte nur Zahlen bei L1 eintragen"_s}
+                                     << Rgb{142, 142, 142} << "txt_L1";
+    QTest::newRow("extension, D1 wrong") << int(TipKind::Extension)
+                                         << u"txt_id=Verl 50;cb_gew=M3;cb_gew2=M4;txt_d1=x;txt_l=50;Check_ks"_s
+                                         << QStringList{u"Bitte nur Zahlen bei D1 eintragen"_s} << Rgb{250, 235, 215}
+                                         << "txt_d1";
+}
+
+// A failed "Erstellen" of each kind, then the next opening of that kind: empty, and the list's
+// first entry puts back every input as it was typed, before the failed fields were emptied.
+void TestEditorWindow::lastInputPerKind()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, typed);
+    QFETCH(QStringList, errors);
+    QFETCH(Rgb, shaft);
+    QFETCH(QString, emptied);
+    m_state.unwritten.clear();
+    QTemporaryDir folder; // without usrprobe.dat: the file offers no template
+    auto editor = openEditor(TipKind(kind), m_state);
+    QVERIFY(child<FolderList>(editor.get(), "Dir1")->setPath(folder.path()));
+    typeInto(editor.get(), typed);
+    QCOMPARE(inputsOf(editor.get()), typed);
+    const QTime before = QTime::currentTime();
+    {
+        BoxAnswerer answerer;
+        QTest::mouseClick(child(editor.get(), "cmd_load"), Qt::LeftButton);
+        QStringList shown;
+        for (const SeenBox &box : answerer.boxes()) {
+            QVERIFY(box.icon == QMessageBox::Critical && box.onlyOk);
+            shown.append(box.text);
+        }
+        QCOMPARE(shown, errors);
+    }
+    const QTime after = QTime::currentTime();
+    QVERIFY(!editor->isVisible());
+    QStringList left = typed.split(u';');
+    for (const QString &name : emptied.split(u' ', Qt::SkipEmptyParts)) {
+        left.removeIf([&](const QString &entry) { return entry.startsWith(name + u'='); });
+    }
+    QCOMPARE(inputsOf(editor.get()), left.join(u';'));
+    QVERIFY(QDir(folder.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+    editor.reset();
+
+    auto again = openEditor(TipKind(kind), m_state);
+    QVERIFY(child<FolderList>(again.get(), "Dir1")->setPath(folder.path()));
+    QCOMPARE(inputsOf(again.get()), QString()); // opens empty
+    const QStringList entries = templateEntries(again.get());
+    QCOMPARE(entries.size(), 1);
+    QVERIFY2(entries.first() == keptTitle(before) || entries.first() == keptTitle(after), qPrintable(entries.first()));
+    PreviewWindow *preview = again->findChild<PreviewWindow *>(u"Vorschau"_s);
+    QTRY_VERIFY(preview->isVisible());
+    QVERIFY(child(preview, "vorschau_vorlage")->isVisible());
+    QVERIFY(child(preview, "vorschau_vorlage_titel")->isVisible());
+    QCOMPARE(inputsOf(again.get()), QString()); // nothing filled before the operator chooses
+
+    // The operator had begun otherwise; the entry replaces it all, the name too.
+    QTest::keyClicks(child(again.get(), "txt_id"), u"anders"_s);
+    QTest::mouseClick(child(again.get(), "Option_HK"), Qt::LeftButton);
+    m_state.shaft_rgb = {1, 2, 3};
+    chooseFirstTemplate(again.get());
+    QCOMPARE(inputsOf(again.get()), typed);
+    QCOMPARE(m_state.shaft_rgb, shaft);
+    QVERIFY(child(preview, "vorschau_vorlagenhinweise")->isHidden());
+    again->close();
+}
+
+void TestEditorWindow::lastInputAfterEachOutcome_data()
+{
+    // What usrprobe.dat is before: "record" one cube entry TIP M3 written by the editor, "folder" a
+    // folder of that name, "none" absent. Then what the operator does; the boxes shown; and the
+    // entries the next opening lists, "new" standing for the input just kept, "old" for an older one.
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("boxes");
+    QTest::addColumn<QStringList>("entries");
+    const QString written = u"TIP – M3 (Zeile 1)"_s;
+    QTest::newRow("Abbrechen in the question") << "record"
+                                               << "cmd_load" << 1 << QStringList{u"new"_s, written};
+    QTest::newRow("append failed") << "folder"
+                                   << "cmd_load" << 1 << QStringList{u"new"_s};
+    QTest::newRow("written") << "none"
+                             << "cmd_load" << 1 << QStringList{written};
+    QTest::newRow("editor's Abbrechen") << "none"
+                                        << "cmd_abr" << 0 << QStringList{u"old"_s};
+}
+
+// Only an "Erstellen" that wrote nothing keeps its input; one that wrote lets go of an older one.
+void TestEditorWindow::lastInputAfterEachOutcome()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, button);
+    QFETCH(int, boxes);
+    QFETCH(QStringList, entries);
+    const QString typed = u"txt_id=TIP;cb_gew=M3;txt_L1=5;Check_KFS;Option_kk"_s;
+    QTemporaryDir folder;
+    if (file == u"folder"_s) {
+        QVERIFY(QDir(folder.path()).mkdir(u"usrprobe.dat"_s));
+    } else if (file == u"record"_s) {
+        auto first = openEditor(TipKind::Cube, m_state);
+        QVERIFY(child<FolderList>(first.get(), "Dir1")->setPath(folder.path()));
+        typeInto(first.get(), typed);
+        BoxAnswerer answerer;
+        QTest::mouseClick(child(first.get(), "cmd_load"), Qt::LeftButton);
+        QCOMPARE(answerer.boxes().size(), 1);
+        QCOMPARE(answerer.boxes().first().text, u"Würfel wurde erfolgreich erstellt"_s);
+    }
+    const QString old = u"txt_id=ALT;cb_gew=M4;txt_L1=7"_s;
+    m_state.unwritten.clear();
+    m_state.unwritten[TipKind::Cube] = {u"ALT"_s, u"M4"_s, {}, {u"7"_s}, false, {}, {}, QTime(1, 2)};
+    m_state.unwritten[TipKind::Ball] = {u"KUGEL"_s, u"M2"_s, {}, {}, false, {}, {}, QTime(3, 4)}; // not the cube's
+    const QByteArray before = [&] {
+        QFile dat(folder.filePath(u"usrprobe.dat"_s));
+        return dat.open(QIODevice::ReadOnly) ? dat.readAll() : QByteArray();
+    }();
+
+    auto editor = openEditor(TipKind::Cube, m_state);
+    QVERIFY(child<FolderList>(editor.get(), "Dir1")->setPath(folder.path()));
+    typeInto(editor.get(), typed);
+    const QTime start = QTime::currentTime();
+    {
+        BoxAnswerer answerer;
+        QTest::mouseClick(child(editor.get(), qPrintable(button)), Qt::LeftButton);
+        QCOMPARE(answerer.boxes().size(), boxes);
+    }
+    const QTime end = QTime::currentTime();
+    QVERIFY(!editor->isVisible());
+    QFile dat(folder.filePath(u"usrprobe.dat"_s));
+    const bool grew = dat.open(QIODevice::ReadOnly) && dat.readAll().size() > before.size();
+    QCOMPARE(grew, file == u"none"_s && button == u"cmd_load"_s);
+
+    editor = openEditor(TipKind::Cube, m_state);
+    QVERIFY(child<FolderList>(editor.get(), "Dir1")->setPath(folder.path()));
+    QTRY_COMPARE(templateEntries(editor.get()).size(), entries.size()); // the file's templates come later
+    QStringList shown = templateEntries(editor.get());
+    if (shown.first() == keptTitle(start) || shown.first() == keptTitle(end)) {
+        shown.first() = u"new"_s;
+    } else if (shown.first() == keptTitle(QTime(1, 2))) {
+        shown.first() = u"old"_s;
+    }
+    QCOMPARE(shown, entries);
+    if (entries.first() == u"new"_s || entries.first() == u"old"_s) {
+        chooseFirstTemplate(editor.get());
+        QCOMPARE(inputsOf(editor.get()), entries.first() == u"new"_s ? typed : old);
+    }
+    editor->close();
 }
 
 QTEST_MAIN(TestEditorWindow)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QOperatingSystemVersion>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -64,6 +65,41 @@ inline bool runToEnd(QProcess &process, const QString &program, const QStringLis
         return false;
     }
     return true;
+}
+
+// What one run of a program left: its exit code (-1 when it did not run to its end) and its
+// standard output and error as text.
+struct ProgramRun
+{
+    int exitCode = -1;
+    QString out, err;
+};
+
+// Runs PROGRAM with ARGUMENTS and no display to reach, as the command-line modes need none.
+inline ProgramRun runProgram(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.setProcessEnvironment(withoutDisplay());
+    if (!runToEnd(process, program, arguments)) {
+        return {-1, {}, QStringLiteral("did not run")};
+    }
+    return {process.exitCode(), programText(process.readAllStandardOutput()),
+            programText(process.readAllStandardError())};
+}
+
+// A whole file's bytes; empty when it cannot be read.
+inline QByteArray fileContent(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Makes BYTES the whole content of the file at PATH.
+inline void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 } // namespace merivox::test
