@@ -5,6 +5,7 @@
 # bytes in memory (as the viewer window holds a file). Run from a build folder, e.g. build/release:
 #   sh ../../bench/bench_catalogue.sh
 set -e
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} # no display needed
 bench=${1:-./bench/bench_catalogue}
 folder=$(mktemp -d)
 trap 'rm -rf "$folder"' EXIT
