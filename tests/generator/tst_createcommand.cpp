@@ -185,7 +185,6 @@ private slots:
     void sameEntryIsAQuestion_data();
     void sameEntryIsAQuestion();
     void unreadableFileIsNoQuestion();
-    void sameEntryQuestionText_data();
     void sameEntryQuestionText();
 
 private:
@@ -635,9 +634,8 @@ void TestCreateCommand::failuresNameTheirInput()
 void TestCreateCommand::sameEntryIsAQuestion_data()
 {
     QTest::addColumn<QByteArray>("before"); // usrprobe.dat before "Erstellen"
-    QTest::addColumn<bool>("appendAnyway"); // the answer, when asked
+    QTest::addColumn<bool>("appendAnyway"); // the answer, when asked; without a question it is appended
     QTest::addColumn<QString>("question");  // empty: no question
-    QTest::addColumn<bool>("appended");
     QTest::addColumn<QString>("thread");
 
     const QByteArray other = "ITEM:OTHERMM M3\r\nbegintip\r\nendtip\r\n";
@@ -657,40 +655,40 @@ void TestCreateCommand::sameEntryIsAQuestion_data()
                    .arg(line) +
                rest;
     };
-    QTest::newRow("no such entry") << other << false << QString() << true << QString();
+    QTest::newRow("no such entry") << other << false << QString() << QString();
     QTest::newRow("same name, other thread")
-        << QByteArray("ITEM:TIPMM M4\r\nbegintip\r\nendtip\r\n") << false << QString() << true << QString();
+        << QByteArray("ITEM:TIPMM M4\r\nbegintip\r\nendtip\r\n") << false << QString() << QString();
     QTest::newRow("same thread, other name")
-        << QByteArray("ITEM:TIP2MM M3\r\nbegintip\r\nendtip\r\n") << false << QString() << true << QString();
-    QTest::newRow("Abbrechen") << other + tip << false << once(4) << false << QString();
-    QTest::newRow("Trotzdem anhängen") << other + tip << true << once(4) << true << QString();
+        << QByteArray("ITEM:TIP2MM M3\r\nbegintip\r\nendtip\r\n") << false << QString() << QString();
+    QTest::newRow("Abbrechen") << other + tip << false << once(4) << QString();
+    QTest::newRow("Trotzdem anhängen") << other + tip << true << once(4) << QString();
     QTest::newRow("blanks after the thread count for nothing") << other + "ITEM:TIPMM M3  \r\nbegintip\r\nendtip\r\n"
-                                                               << false << once(4) << false << QString();
-    QTest::newRow("several, Abbrechen") << tip + other + tip + tip << false << several(3, 1) << false << QString();
-    QTest::newRow("several, Trotzdem anhängen") << other + tip + tip << true << several(2, 4) << true << QString();
+                                                               << false << once(4) << QString();
+    QTest::newRow("several, Abbrechen") << tip + other + tip + tip << false << several(3, 1) << QString();
+    QTest::newRow("several, Trotzdem anhängen") << other + tip + tip << true << several(2, 4) << QString();
     // A record cut off before its end is still the entry for the reader's check.
     QTest::newRow("damaged match") << other + "ITEM:TIPMM M3\r\nbegintip\r\ncylinder 0 0\r\n"
-                                   << false << once(4) << false << QString();
+                                   << false << once(4) << QString();
     // Cut off without a line end: the new item line would run into its last line, which the check
     // calls a fault of its own; the file names the entry all the same, and the operator is asked.
     QTest::newRow("damaged match, no line end")
-        << other + "ITEM:TIPMM M3\r\nbegintip\r\ncylinder 0 0" << false << once(4) << false << QString();
+        << other + "ITEM:TIPMM M3\r\nbegintip\r\ncylinder 0 0" << false << once(4) << QString();
     // A record whose item line follows another line's text on the same line.
-    QTest::newRow("run-together match") << runTogether << false << once(3) << false << QString();
-    QTest::newRow("run-together, Trotzdem anhängen") << runTogether << true << once(3) << true << QString();
+    QTest::newRow("run-together match") << runTogether << false << once(3) << QString();
+    QTest::newRow("run-together, Trotzdem anhängen") << runTogether << true << once(3) << QString();
     QTest::newRow("LF line ends") << QByteArray("ITEM:OTHERMM M3\nbegintip\nendtip\nITEM:TIPMM M3\n") << false
-                                  << once(4) << false << QString();
+                                  << once(4) << QString();
     // An item line at fault is never looked up by the check, and so is no earlier entry here.
     QTest::newRow("item line without MM")
-        << QByteArray("ITEM:TIP M3\r\nbegintip\r\nendtip\r\n") << false << QString() << true << QString();
+        << QByteArray("ITEM:TIP M3\r\nbegintip\r\nendtip\r\n") << false << QString() << QString();
     // A thread of one blank: the new item line "ITEM:TIPMM  " names the entry "TIPMM"; so would
     // "ITEM:TIPMM", but that line lacks "MM " and is at fault, while "ITEM:TIPMM " is the entry.
     const QString blankThread =
         QStringLiteral("question: Benennung „TIP“ mit Gewinde „“ steht schon in Zeile 1 von usrprobe.dat.");
     QTest::newRow("blank thread, earlier line at fault")
-        << QByteArray("ITEM:TIPMM\r\nbegintip\r\nendtip\r\n") << false << QString() << true << " ";
+        << QByteArray("ITEM:TIPMM\r\nbegintip\r\nendtip\r\n") << false << QString() << " ";
     QTest::newRow("blank thread, earlier entry")
-        << QByteArray("ITEM:TIPMM \r\nbegintip\r\nendtip\r\n") << false << blankThread + rest << false << " ";
+        << QByteArray("ITEM:TIPMM \r\nbegintip\r\nendtip\r\n") << false << blankThread + rest << " ";
 }
 
 void TestCreateCommand::sameEntryIsAQuestion()
@@ -698,8 +696,8 @@ void TestCreateCommand::sameEntryIsAQuestion()
     QFETCH(QByteArray, before);
     QFETCH(bool, appendAnyway);
     QFETCH(QString, question);
-    QFETCH(bool, appended);
     QFETCH(QString, thread);
+    const bool appended = question.isEmpty() || appendAnyway;
 
     FakeEditor editor(QStringLiteral("1"), folder());
     fillValid(editor);
@@ -755,42 +753,15 @@ void TestCreateCommand::unreadableFileIsNoQuestion()
     QVERIFY(!editor.written);
 }
 
-void TestCreateCommand::sameEntryQuestionText_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("thread");
-    QTest::addColumn<int>("firstLine");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<QString>("firstSentence");
-
-    QTest::newRow("one") << "Zylinder D2 L30"
-                         << "M2" << 12 << 1
-                         << "Benennung „Zylinder D2 L30“ mit Gewinde „M2“ steht schon in Zeile 12 von usrprobe.dat.";
-    QTest::newRow("two") << "A"
-                         << "M3" << 1 << 2
-                         << "Benennung „A“ mit Gewinde „M3“ steht schon 2-mal in usrprobe.dat, zuerst in Zeile 1.";
-    // Blanks at the end of the thread are no part of the entry; a blank before it is.
-    QTest::newRow("thread with blanks") << "A"
-                                        << " M3  " << 7 << 1
-                                        << "Benennung „A“ mit Gewinde „ M3“ steht schon in Zeile 7 von usrprobe.dat.";
-    // A name that looks like a placeholder stays as typed.
-    QTest::newRow("percent signs") << "T%1%2"
-                                   << "%3" << 5 << 4
-                                   << "Benennung „T%1%2“ mit Gewinde „%3“ steht schon 4-mal in usrprobe.dat, zuerst "
-                                      "in Zeile 5.";
-}
-
+// The question names the entry as the file holds it: blanks at the end of the thread are no part of
+// it, a blank before it is; a name that looks like a placeholder stays as typed.
 void TestCreateCommand::sameEntryQuestionText()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, thread);
-    QFETCH(int, firstLine);
-    QFETCH(int, count);
-    QFETCH(QString, firstSentence);
-
-    const QString text = sameEntryQuestion(name, thread, {firstLine, count});
-    QCOMPARE(text.section(QLatin1Char('\n'), 0, 0), firstSentence);
-    QVERIFY(text.endsWith(QStringLiteral("\n\nTrotzdem anhängen?")));
+    QCOMPARE(sameEntryQuestion(QStringLiteral("A"), QStringLiteral(" M3  "), {7, 1}).section(u'\n', 0, 0),
+             QStringLiteral("Benennung „A“ mit Gewinde „ M3“ steht schon in Zeile 7 von usrprobe.dat."));
+    QCOMPARE(
+        sameEntryQuestion(QStringLiteral("T%1%2"), QStringLiteral("%3"), {5, 4}).section(u'\n', 0, 0),
+        QStringLiteral("Benennung „T%1%2“ mit Gewinde „%3“ steht schon 4-mal in usrprobe.dat, zuerst in Zeile 5."));
 }
 
 QTEST_GUILESS_MAIN(TestCreateCommand)

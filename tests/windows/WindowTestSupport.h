@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <cmath>
@@ -63,21 +64,39 @@ struct SeenBox
     QString title;
     QString text;
     QMessageBox::Icon icon;
-    bool onlyOk; // a single button, OK
+    bool onlyOk;         // a single button, OK
+    QStringList buttons; // their texts, sorted, each marked " (default)", " (Esc)" or " (default, Esc)"
 };
 
-// While it lives, answers every modal message box as the operator would: notes it and presses OK.
+// While it lives, answers every modal message box as the operator would: notes it and presses OK,
+// or, where the box offers it, the button named answer; answer "Esc" presses that key.
 class BoxAnswerer
 {
 public:
-    BoxAnswerer()
+    explicit BoxAnswerer(const QString &answer = {})
     {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+        QObject::connect(&m_timer, &QTimer::timeout, [this, answer] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (box && box->isVisible()) {
-                m_boxes.append({box->windowTitle(), box->text(), box->icon(),
-                                box->buttons().size() == 1 && box->button(QMessageBox::Ok)});
-                box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click() : box->reject();
+            if (!box || !box->isVisible()) {
+                return;
+            }
+            QStringList buttons;
+            QAbstractButton *chosen = box->button(QMessageBox::Ok);
+            for (QAbstractButton *button : box->buttons()) {
+                const bool isDefault = button == box->defaultButton(), isEsc = button == box->escapeButton();
+                buttons << button->text() + QLatin1String(isDefault && isEsc ? " (default, Esc)"
+                                                          : isDefault        ? " (default)"
+                                                          : isEsc            ? " (Esc)"
+                                                                             : "");
+                chosen = button->text() == answer ? button : chosen;
+            }
+            buttons.sort();
+            m_boxes.append({box->windowTitle(), box->text(), box->icon(),
+                            box->buttons().size() == 1 && box->button(QMessageBox::Ok), buttons});
+            if (answer == QLatin1String("Esc")) {
+                QTest::keyClick(box, Qt::Key_Escape);
+            } else {
+                chosen ? chosen->click() : box->reject();
             }
         });
         m_timer.start(10);
