@@ -25,7 +25,7 @@ constexpr double kPageWidth = 210.0; // A4, millimetres, as the data sheet
 constexpr double kPageHeight = 297.0;
 constexpr double kMargin = 15.0;
 constexpr double kRight = kPageWidth - kMargin;
-constexpr int kDotsPerInch = 96; // the data sheet's resolution
+constexpr int kDotsPerInch = kSheetDotsPerInch;
 constexpr double kDotsPerMm = kDotsPerInch / 25.4;
 constexpr double kRowHeight = 5.0;
 // Where the overview's column heads stand on its first page (beneath the title block) and on
@@ -361,13 +361,9 @@ bool writeCatalogue(const QString &path, const CatalogueSource &source, const Ca
         }
         return false;
     };
-    const QFileInfo target(path);
-    if (target.isDir()) {
-        return fail(QStringLiteral("%1 ist ein Ordner, keine Datei.").arg(path));
-    }
-    if (!target.absoluteDir().exists()) {
-        return fail(
-            QStringLiteral("Der Ordner %1 existiert nicht.").arg(QDir::toNativeSeparators(target.absolutePath())));
+    QSaveFile out(path);
+    if (!openPdfOutput(out, error)) {
+        return false;
     }
     const ProbeFile &file = *source.file;
     const QFileInfo info(source.path);
@@ -388,16 +384,10 @@ bool writeCatalogue(const QString &path, const CatalogueSource &source, const Ca
         }
     }
 
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly)) {
-        return fail(QStringLiteral("%1 kann nicht geschrieben werden: %2").arg(path, out.errorString()));
-    }
     bool stopped = false;
     {
         QPdfWriter writer(&out);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        writer.setResolution(kDotsPerInch);
+        setUpPages(writer);
         writer.setTitle(QStringLiteral("Katalog %1").arg(info.fileName()));
         writer.setCreator(QStringLiteral("Merivox"));
         QPainter painter;
