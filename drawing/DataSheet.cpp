@@ -27,7 +27,7 @@ constexpr double kMargin = 15.0;
 constexpr double kSmallest = 20.0;
 // The PDF's own resolution: painter units of 1/96 inch, as on a screen, so that the drawing's
 // lines, arrows and gaps come out as they do there.
-constexpr int kDotsPerInch = 96;
+constexpr int kDotsPerInch = kSheetDotsPerInch;
 
 QFont sheetFont(double points, bool bold = false)
 {
@@ -108,7 +108,7 @@ double sheetScale(double partMm, double fitScale)
     return seriesFloor(fitScale);
 }
 
-double paintDataSheet(QPainter &painter, double dotsPerMm, const DataSheetSource &source)
+double paintDataSheet(QPainter &painter, double dotsPerMm, const DataSheetSource &source, double *tableEnd)
 {
     const ProbeFile &file = *source.file;
     const ProbeFile::Record &record = file.record(source.record);
@@ -189,6 +189,9 @@ double paintDataSheet(QPainter &painter, double dotsPerMm, const DataSheetSource
                          metrics.elidedText(row.value, Qt::ElideRight, (tableWidth - 31) * dotsPerMm));
         y += 6;
     }
+    if (tableEnd) {
+        *tableEnd = y;
+    }
 
     // The record as it stands in the file.
     double textTop = kMargin + 195;
@@ -225,7 +228,7 @@ double paintDataSheet(QPainter &painter, double dotsPerMm, const DataSheetSource
     return scale;
 }
 
-bool writeDataSheet(const QString &path, const DataSheetSource &source, QString *error)
+bool openPdfOutput(QSaveFile &out, QString *error)
 {
     const auto fail = [&](const QString &reason) {
         if (error) {
@@ -233,6 +236,7 @@ bool writeDataSheet(const QString &path, const DataSheetSource &source, QString 
         }
         return false;
     };
+    const QString path = out.fileName();
     const QFileInfo target(path);
     if (target.isDir()) {
         return fail(QStringLiteral("%1 ist ein Ordner, keine Datei.").arg(path));
@@ -241,15 +245,34 @@ bool writeDataSheet(const QString &path, const DataSheetSource &source, QString 
         return fail(
             QStringLiteral("Der Ordner %1 existiert nicht.").arg(QDir::toNativeSeparators(target.absolutePath())));
     }
-    QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly)) {
         return fail(QStringLiteral("%1 kann nicht geschrieben werden: %2").arg(path, out.errorString()));
     }
+    return true;
+}
+
+void setUpPages(QPdfWriter &writer)
+{
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    writer.setResolution(kSheetDotsPerInch);
+}
+
+bool writeDataSheet(const QString &path, const DataSheetSource &source, QString *error)
+{
+    const auto fail = [&](const QString &reason) {
+        if (error) {
+            *error = reason;
+        }
+        return false;
+    };
+    QSaveFile out(path);
+    if (!openPdfOutput(out, error)) {
+        return false;
+    }
     {
         QPdfWriter writer(&out);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        writer.setResolution(kDotsPerInch);
+        setUpPages(writer);
         writer.setTitle(QStringLiteral("Datenblatt %1").arg(source.file->name(source.record)));
         writer.setCreator(QStringLiteral("Merivox"));
         QPainter painter;

@@ -53,6 +53,10 @@ struct OptionDefinition final
     QList<Value> values;     // as the help shows them after the names
     QString missing;         // what is said when a value is missing
     QStringList description; // the help's lines, wrapped as shown
+    // A shorter form of the option, with fewer values, that does something else: the help shows
+    // it as a call of its own.
+    QList<Value> shortValues = {};
+    Action shortAction = Action::Refused;
 };
 
 const QList<OptionDefinition> &optionDefinitions()
@@ -106,11 +110,19 @@ const QList<OptionDefinition> &optionDefinitions()
         {Action::Sheet,
          {QStringLiteral("pdf")},
          {Value::Output, Value::Line, Value::File},
-         QStringLiteral("--pdf braucht AUSGABE.pdf, ZEILE und DATEI."),
+         QStringLiteral("--pdf braucht AUSGABE.pdf und DATEI, für ein Datenblatt AUSGABE.pdf, ZEILE und DATEI."),
          {QStringLiteral("schreibt das Datenblatt (eine A4-Seite) des Eintrags, zu dem die"),
           QStringLiteral("Zeile ZEILE gehört. Rückgabewert 0: geschrieben, 1: die Zeile gehört"),
           QStringLiteral("zu keinem oder zu zwei Einträgen, 2: Datei nicht lesbar oder"),
-          QStringLiteral("AUSGABE.pdf nicht schreibbar.")}},
+          QStringLiteral("AUSGABE.pdf nicht schreibbar."),
+          QStringLiteral("Ohne ZEILE: der Katalog der ganzen Datei, ein PDF mit Titel (Datei,"),
+          QStringLiteral("Ordner, Datum, Zahl der Einträge, Probleme und Hinweise), einer"),
+          QStringLiteral("Übersicht aller Einträge und dem Datenblatt jedes Eintrags, der"),
+          QStringLiteral("Probleme seines Eintrags nennt. Rückgabewert 0: geschrieben (auch"),
+          QStringLiteral("mit Problemen in der Datei), 2: Datei nicht lesbar oder AUSGABE.pdf"),
+          QStringLiteral("nicht schreibbar.")},
+         {Value::Output, Value::File},
+         Action::Catalogue},
         {Action::Help, {QStringLiteral("h"), QStringLiteral("help")}, {}, {}, {QStringLiteral("zeigt diese Hilfe.")}},
         {Action::Version,
          {QStringLiteral("v"), QStringLiteral("version")},
@@ -126,18 +138,23 @@ QString spelled(const QString &name)
     return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
 }
 
-// "--pdf AUSGABE.pdf ZEILE DATEI", "-h, --help"
-QString syntax(const OptionDefinition &option)
+// "--pdf AUSGABE.pdf ZEILE DATEI", "-h, --help"; with values, the option's form with those.
+QString syntax(const OptionDefinition &option, const QList<Value> &values)
 {
     QStringList names;
     for (const QString &name : option.names) {
         names.append(spelled(name));
     }
     QString text = names.join(QStringLiteral(", "));
-    for (const Value value : option.values) {
+    for (const Value value : values) {
         text += QLatin1Char(' ') + valueName(value);
     }
     return text;
+}
+
+QString syntax(const OptionDefinition &option)
+{
+    return syntax(option, option.values);
 }
 
 const OptionDefinition *findOption(QStringView name)
@@ -298,6 +315,9 @@ QString viewerHelpText()
         if (!option.values.isEmpty()) {
             text += QStringLiteral("        merivox-view ") + syntax(option) + QLatin1Char('\n');
         }
+        if (!option.shortValues.isEmpty()) {
+            text += QStringLiteral("        merivox-view ") + syntax(option, option.shortValues) + QLatin1Char('\n');
+        }
     }
     text += QStringLiteral(
         "\n"
@@ -386,19 +406,22 @@ ViewerRequest readViewerArguments(const QStringList &arguments)
         return refused(chosen->missing);
     }
     given.prepend(own);
-    if (given.size() < chosen->values.size()) {
+    // The shorter form where exactly its values are given.
+    const bool shorter = !chosen->shortValues.isEmpty() && given.size() == chosen->shortValues.size();
+    const QList<Value> &values = shorter ? chosen->shortValues : chosen->values;
+    if (given.size() < values.size()) {
         return refused(chosen->missing);
     }
-    if (given.size() > chosen->values.size()) {
-        return refused(tooMany(given.at(chosen->values.size()), syntax(*chosen)));
+    if (given.size() > values.size()) {
+        return refused(tooMany(given.at(values.size()), syntax(*chosen)));
     }
     for (qsizetype i = 0; i < given.size(); ++i) {
         QString why;
-        if (!takeValue(chosen->values.at(i), given.at(i), request, &why)) {
+        if (!takeValue(values.at(i), given.at(i), request, &why)) {
             return refused(why);
         }
     }
-    request.action = chosen->action;
+    request.action = shorter ? chosen->shortAction : chosen->action;
     return request;
 }
 
@@ -442,8 +465,9 @@ std::optional<int> answerWithoutDisplay(const ViewerRequest &request, int &argc,
         QCoreApplication app(argc, argv);
         return restoreFromHistory(request.path, request.entry, out, err);
     }
-    case ViewerRequest::Action::Sheet: {
-        // Refused here already, so that nothing is loaded for a sheet that is not written.
+    case ViewerRequest::Action::Sheet:
+    case ViewerRequest::Action::Catalogue: {
+        // Refused here already, so that nothing is loaded for a PDF that is not written.
         const QString refusal = outputRefusal(request.pdfPath, request.path, pdfOutput());
         if (!refusal.isEmpty()) {
             err << refusal << Qt::endl;

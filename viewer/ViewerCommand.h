@@ -13,12 +13,12 @@ namespace merivox {
 // What merivox-view is asked to do, read from its arguments without any application object.
 struct ViewerRequest final
 {
-    enum class Action { Help, Version, Check, Remove, Repair, History, Restore, Sheet, Window, Refused };
+    enum class Action { Help, Version, Check, Remove, Repair, History, Restore, Sheet, Catalogue, Window, Refused };
     Action action = Action::Window;
     QString path;     // the probe file; for the window empty when the file dialog is to ask for it
     int line = 0;     // --remove, --pdf: the line whose record is meant
     int entry = 0;    // --restore: the number of the entry in --history's list
-    QString pdfPath;  // --pdf
+    QString pdfPath;  // --pdf, the data sheet's or the catalogue's
     QString refusal;  // Refused: what is wrong, one line, printed before the pointer to --help
 };
 
@@ -37,8 +37,9 @@ QString viewerHelpText();
 
 // Answers what needs neither a window nor fonts (--help, --version, --check, --remove, --repair,
 // --history, --restore, a refused
-// command line, a data sheet refused for where it would be written) on out and err and returns
-// the exit code; nullopt for the window and the data sheet. Needs Qt Core only.
+// command line, a data sheet or catalogue refused for where it would be written) on out and err
+// and returns the exit code; nullopt for the window, the data sheet and the catalogue. Needs Qt
+// Core only.
 std::optional<int> answerWithoutDisplay(const ViewerRequest &request, int &argc, char *argv[], QTextStream &out,
                                         QTextStream &err);
 

@@ -1,5 +1,6 @@
 #include "ViewerStartup.h"
 
+#include "Catalogue.h"
 #include "Console.h"
 #include "DataSheet.h"
 #include "HeadlessPlatform.h"
@@ -43,6 +44,33 @@ int writeSheetFile(const QString &pdfPath, int line, const QString &path, QTextS
     return 0;
 }
 
+int writeCatalogueFile(const QString &pdfPath, const QString &path, QTextStream &out, QTextStream &err)
+{
+    QString error = outputRefusal(pdfPath, path, pdfOutput());
+    if (!error.isEmpty()) {
+        err << error << Qt::endl;
+        return 2;
+    }
+    // A file of any size costs only its records: the pages read their lines from the disk again.
+    ProbeFile::Keep keep;
+    keep.bytesOnDisk = true;
+    const std::optional<ProbeFile> file = ProbeFile::read(path, &error, keep);
+    if (!file) {
+        err << error << Qt::endl;
+        return 2;
+    }
+    if (!writeCatalogue(pdfPath, {&*file, path, QDate::currentDate()}, {}, &error)) {
+        err << error << Qt::endl;
+        return 2;
+    }
+    const qsizetype pages = cataloguePageCount(file->recordCount());
+    out << QStringLiteral("Katalog von „%1“ geschrieben (%2): %3")
+               .arg(QFileInfo(path).fileName(),
+                    pages == 1 ? QStringLiteral("1 Seite") : QStringLiteral("%1 Seiten").arg(pages), pdfPath)
+        << Qt::endl;
+    return 0;
+}
+
 int runViewer(int argc, char *argv[])
 {
     // Handed to the console when the function returns: on Windows as Unicode text or code-page bytes.
@@ -59,6 +87,11 @@ int runViewer(int argc, char *argv[])
         chooseHeadlessPlatform();
         QGuiApplication app(argc, argv);
         return writeSheetFile(request.pdfPath, request.line, request.path, out, err);
+    }
+    if (request.action == ViewerRequest::Action::Catalogue) {
+        chooseHeadlessPlatform();
+        QGuiApplication app(argc, argv);
+        return writeCatalogueFile(request.pdfPath, request.path, out, err);
     }
 
     QApplication app(argc, argv);

@@ -18,4 +18,11 @@ int runViewer(int argc, char *argv[]);
 // QGuiApplication.
 int writeSheetFile(const QString &pdfPath, int line, const QString &path, QTextStream &out, QTextStream &err);
 
+// Writes the catalogue of the whole file at path (Catalogue.h) as a PDF to pdfPath. Returns 0
+// when it is written, whatever problems the file has (the catalogue names them); 2 when the file
+// cannot be read, the PDF may not be written there (outputRefusal in OutputCheck.h) or cannot be;
+// the reason goes to err. The file's bytes stay on disk while the pages are made. Needs a
+// QGuiApplication.
+int writeCatalogueFile(const QString &pdfPath, const QString &path, QTextStream &out, QTextStream &err);
+
 } // namespace merivox

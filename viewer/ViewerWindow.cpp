@@ -1,5 +1,6 @@
 #include "ViewerWindow.h"
 
+#include "CatalogueAction.h"
 #include "DataSheet.h"
 #include "FileFollower.h"
 #include "FileLoader.h"
@@ -156,6 +157,8 @@ ViewerWindow::ViewerWindow(QWidget *parent)
     m_sheetAction->setObjectName(QStringLiteral("act_datenblatt"));
     m_sheetAction->setShortcut(QKeySequence::Print);
     m_sheetAction->setEnabled(false);
+    m_catalogue = new CatalogueAction(this);
+    fileMenu->addAction(m_catalogue->action());
     fileMenu->addSeparator();
     QAction *quit = fileMenu->addAction(QStringLiteral("&Beenden"), this, &QWidget::close);
     quit->setShortcut(QKeySequence::Quit);
@@ -263,6 +266,7 @@ void ViewerWindow::showFile(ProbeFile file, const QString &path)
     m_follower->follow(path);
     m_remover->setPath(path);
     m_historyAction->setEnabled(true);
+    m_catalogue->setFile(&*m_file, path);
     m_model->setFile(&*m_file);
     m_problemModel->setFile(&*m_file);
     m_nameFit->setRows(m_file->longestKeys());

@@ -19,6 +19,7 @@ class QTableView;
 
 namespace merivox {
 
+class CatalogueAction;
 class FileLoader;
 class FileFollower;
 class NameColumnFit;
@@ -87,6 +88,7 @@ private:
     std::optional<ProbeFile> m_file;
     QString m_path;
     QAction *m_sheetAction = nullptr;
+    CatalogueAction *m_catalogue = nullptr;
     QAction *m_historyAction = nullptr;
     RecordTableModel *m_model = nullptr;
     QTableView *m_table = nullptr;

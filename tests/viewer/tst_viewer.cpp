@@ -1,6 +1,7 @@
 // merivox-view: --check output and exit status, run as its own process without a display, and
 // the window: table, problems, and a click on a problem that chooses its record.
 #include "../support/ProgramOutput.h"
+#include "CatalogueAction.h"
 #include "ProbeFile.h"
 #include "ReaderTestSupport.h"
 #include "SampleRecords.h"
@@ -19,6 +20,9 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTimer>
 
 #ifndef Q_OS_WIN
 #include <sys/resource.h>
@@ -84,6 +88,10 @@ private slots:
     void countsStay_data();
     void countsStay();
     void memory();
+    void catalogueQuestion_data();
+    void catalogueQuestion();
+    void catalogue_data();
+    void catalogue();
 
 private:
     QTemporaryDir m_folder;
@@ -227,7 +235,17 @@ void TestViewer::commandLine_data()
         m_folder.path() + " ist ein Ordner, keine Datei.\n");
     row("pdf, missing folder", {"--pdf", m_folder.filePath("fehlt/Datenblatt.pdf"), "1", "FILE"}, allKinds(), 2, {},
         "Der Ordner " + QDir::toNativeSeparators(m_folder.filePath("fehlt")) + " existiert nicht.\n");
-    row("pdf without file", {"--pdf", "OUT", "1"}, {}, 2, {}, "--pdf braucht AUSGABE.pdf, ZEILE und DATEI.");
+    row("pdf without file", {"--pdf", "OUT"}, {}, 2, {},
+        "--pdf braucht AUSGABE.pdf und DATEI, für ein Datenblatt AUSGABE.pdf, ZEILE und DATEI.");
+    // Two values: the catalogue of the whole file, written also where the file has problems.
+    row("catalogue", {"--pdf", "OUT", "FILE"}, allKinds(), 0,
+        "Katalog von „usrprobe.dat“ geschrieben (7 Seiten): ", {});
+    row("catalogue of a file with a problem", {"--pdf", "OUT", "FILE"}, "Kopf\n" + allKinds(), 0,
+        "Katalog von „usrprobe.dat“ geschrieben (7 Seiten): ", {});
+    row("catalogue of a file without records", {"--pdf", "OUT", "FILE"}, "Kopf\n", 0,
+        "Katalog von „usrprobe.dat“ geschrieben (1 Seite): ", {});
+    row("catalogue, missing file", {"--pdf", "OUT", missing}, {}, 2, {},
+        QDir::toNativeSeparators(missing) + " existiert nicht.\n");
     row("help", {"--help"}, {}, 0, "Aufruf: merivox-view [DATEI]", {});
     row("version", {"--version"}, {}, 0, "merivox-view " MERIVOX_PROJECT_VERSION "\n", {});
 }
@@ -661,6 +679,113 @@ void TestViewer::memory()
                                                 .arg(bound)));
     }
 #endif
+}
+
+void TestViewer::catalogueQuestion_data()
+{
+    QTest::addColumn<qsizetype>("records");
+    QTest::addColumn<QString>("question");
+
+    QTest::newRow("none") << qsizetype(0) << QString();
+    QTest::newRow("1000: written without a question") << qsizetype(1000) << QString();
+    QTest::newRow("1001") << qsizetype(1001)
+                          << "Die Datei hat 1001 Einträge: ihr Katalog wird 1024 Seiten lang.\n\nKatalog schreiben?";
+    QTest::newRow("5000") << qsizetype(5000)
+                          << "Die Datei hat 5000 Einträge: ihr Katalog wird 5112 Seiten lang.\n\nKatalog schreiben?";
+}
+
+void TestViewer::catalogueQuestion()
+{
+    QFETCH(qsizetype, records);
+    QFETCH(QString, question);
+    QCOMPARE(CatalogueAction::question(records), question);
+}
+
+void TestViewer::catalogue_data()
+{
+    QTest::addColumn<int>("records");
+    QTest::addColumn<bool>("cancel");   // "Abbrechen" as soon as the progress shows
+    QTest::addColumn<bool>("existing"); // a file under the name before
+
+    QTest::newRow("written") << 3 << false << false;
+    QTest::newRow("written over an older one") << 3 << false << true;
+    QTest::newRow("Abbrechen") << 600 << true << false;
+    QTest::newRow("Abbrechen, an older one stays") << 600 << true << true;
+}
+
+void TestViewer::catalogue()
+{
+    QFETCH(int, records);
+    QFETCH(bool, cancel);
+    QFETCH(bool, existing);
+
+    QByteArray bytes;
+    for (int i = 0; i < records; ++i) {
+        TipInputs in = example(TipKind::Ball, kGermanLocale);
+        in.name = QStringLiteral("K%1").arg(i);
+        bytes += encoded(built(TipKind::Ball, in, kGermanLocale));
+    }
+    const QString path = write(QStringLiteral("katalog.dat"), bytes);
+    QTemporaryDir out;
+    QVERIFY(out.isValid());
+    const QString pdf = out.filePath(QStringLiteral("Katalog.pdf"));
+    const QByteArray before = "%PDF-1.4 an older catalogue";
+    if (existing) {
+        QFile old(pdf);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(before) == before.size());
+    }
+
+    ViewerWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *action = window.findChild<QAction *>(QStringLiteral("act_katalog"));
+    auto *catalogue = window.findChild<CatalogueAction *>();
+    QVERIFY(action && catalogue);
+    QCOMPARE(action->text(), QStringLiteral("&Katalog als PDF …"));
+    QCOMPARE(action->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+P")));
+    QVERIFY(!action->isEnabled());
+    QVERIFY(window.openFile(path));
+    QVERIFY(action->isEnabled());
+
+    // The progress dialog serves the window's events: a timer of the window's runs meanwhile.
+    int ticks = 0;
+    bool shown = false;
+    QTimer timer;
+    timer.setInterval(10);
+    connect(&timer, &QTimer::timeout, this, [&] {
+        ++ticks;
+        auto *progress = window.findChild<QProgressDialog *>(QStringLiteral("dlg_katalog"));
+        if (progress && progress->isVisible()) {
+            shown = true;
+            QCOMPARE(progress->findChild<QPushButton *>()->text(), QStringLiteral("Abbrechen"));
+            if (cancel) {
+                progress->cancel();
+            }
+        }
+    });
+    timer.start();
+    QCOMPARE(catalogue->write(pdf), !cancel);
+    timer.stop();
+    QFile written(pdf);
+    if (cancel) {
+        QVERIFY(shown);
+        QVERIFY(ticks > 0);
+        QCOMPARE(written.exists(), existing);
+        if (existing) {
+            QVERIFY(written.open(QIODevice::ReadOnly));
+            QCOMPARE(written.readAll(), before);
+        }
+    } else {
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.readAll().startsWith("%PDF-1."));
+        QVERIFY(written.size() > before.size() * 100);
+    }
+    // Nothing else is left in the folder, and the probe file is as it was.
+    QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(),
+             existing || !cancel ? 1 : 0);
+    QFile probe(path);
+    QVERIFY(probe.open(QIODevice::ReadOnly));
+    QCOMPARE(probe.readAll(), bytes);
 }
 
 QTEST_MAIN(TestViewer)

@@ -100,6 +100,10 @@ void TestViewerCommandLine::requests_data()
     row({"a.dat", "--restore=12"}, Action::Restore, "a.dat", 0, {});
     row({"--pdf", "o.pdf", "1", "a.dat"}, Action::Sheet, "a.dat", 1, "o.pdf");
     row({"--pdf", "Blatt Ω.pdf", "007", "Prüfung_Ω_漢.dat"}, Action::Sheet, "Prüfung_Ω_漢.dat", 7, "Blatt Ω.pdf");
+    // Two values: the catalogue of the whole file; a file named like a line number is a file.
+    row({"--pdf", "k.pdf", "a.dat"}, Action::Catalogue, "a.dat", 0, "k.pdf");
+    row({"a.dat", "--pdf=Katalog Ω.pdf"}, Action::Catalogue, "a.dat", 0, "Katalog Ω.pdf");
+    row({"--pdf", "k.pdf", "12"}, Action::Catalogue, "12", 0, "k.pdf");
     row({"--check", "a.dat", "-h"}, Action::Help, {}, 0, {});
     row({"-v", "--help"}, Action::Help, {}, 0, {}); // help wins over version
     row({"-hv"}, Action::Help, {}, 0, {});
@@ -138,7 +142,8 @@ void TestViewerCommandLine::program_data()
     const QString version = QStringLiteral("merivox-view " MERIVOX_PROJECT_VERSION "\n");
     const QString counts = QStringLiteral("2 Einträge, 0 Probleme\n");
     const QString removeMissing = refused("--remove braucht eine Zeilennummer und eine DATEI.");
-    const QString sheetMissing = refused("--pdf braucht AUSGABE.pdf, ZEILE und DATEI.");
+    const QString sheetMissing =
+        refused("--pdf braucht AUSGABE.pdf und DATEI, für ein Datenblatt AUSGABE.pdf, ZEILE und DATEI.");
     const auto row = [](const char *name, const QStringList &arguments, int exitCode, const QString &out,
                         const QString &err) {
         QTest::newRow(name) << arguments << exitCode << out << err;
@@ -198,12 +203,22 @@ void TestViewerCommandLine::program_data()
     row("pdf, line not a number", {"--pdf", "DIR/neu.pdf", "x", "FILE"}, 2, {}, refused("„x“ ist keine Zeilennummer."));
     row("pdf, line 0", {"--pdf", "DIR/neu.pdf", "0", "FILE"}, 2, {},
         refused("„0“ ist keine Zeilennummer: Zeilen zählen ab 1."));
-    row("pdf without file", {"--pdf", "DIR/neu.pdf", "1"}, 2, {}, sheetMissing);
-    row("pdf without line", {"--pdf", "DIR/neu.pdf"}, 2, {}, sheetMissing);
+    row("pdf without file", {"--pdf", "DIR/neu.pdf"}, 2, {}, sheetMissing);
     row("pdf alone", {"--pdf"}, 2, {}, sheetMissing);
     row("pdf, empty output", {"--pdf", "", "1", "FILE"}, 2, {}, refused("AUSGABE.pdf ist leer: ein Dateiname fehlt."));
     row("pdf, two files", {"--pdf", "DIR/neu.pdf", "1", "FILE", "FILE"}, 2, {},
         refused("„FILE“ ist ein Argument zu viel (Aufruf: merivox-view --pdf AUSGABE.pdf ZEILE DATEI)."));
+    row("catalogue", {"--pdf", "DIR/neu.pdf", "FILE"}, 0,
+        "Katalog von „usrprobe.dat“ geschrieben (3 Seiten): DIR/neu.pdf\n", {});
+    row("catalogue, value joined", {"FILE", "--pdf=DIR/neu.pdf"}, 0,
+        "Katalog von „usrprobe.dat“ geschrieben (3 Seiten): DIR/neu.pdf\n", {});
+    row("catalogue over the file read", {"--pdf", "FILE", "FILE"}, 2, {},
+        "<DIR/usrprobe.dat> ist die Datei, die gelesen wird: sie wird nicht überschrieben.\n");
+    row("catalogue, missing file", {"--pdf", "DIR/neu.pdf", "DIR/fehlt.dat"}, 2, {},
+        "<DIR/fehlt.dat> existiert nicht.\n");
+    row("catalogue into a missing folder", {"--pdf", "DIR/fehlt/neu.pdf", "FILE"}, 2, {},
+        "Der Ordner <DIR/fehlt> existiert nicht.\n");
+    row("catalogue, empty output", {"--pdf", "", "FILE"}, 2, {}, refused("AUSGABE.pdf ist leer: ein Dateiname fehlt."));
 
     row("two files", {"FILE", "b.dat"}, 2, {},
         refused("„b.dat“ ist ein Argument zu viel (Aufruf: merivox-view [DATEI])."));
@@ -248,7 +263,8 @@ void TestViewerCommandLine::program()
     // No display to reach: whatever needs none must not try. The sheet needs fonts but finds a
     // platform without a display by itself.
     QProcessEnvironment environment = test::withoutDisplay();
-    if (arguments.contains(QStringLiteral("--pdf"))) {
+    const bool pdf = !arguments.filter(QRegularExpression(QStringLiteral("^--pdf(=|$)"))).isEmpty();
+    if (pdf) {
         environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder); // as a desktop session has it
         environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("qt.qpa.windows=false"));
@@ -269,7 +285,7 @@ void TestViewerCommandLine::program()
     // Nothing is written but the sheet that was asked for and could be.
     QCOMPARE(readFile(m_file), kFile);
     QCOMPARE(readFile(m_unicode), kFile);
-    QCOMPARE(readFile(sheet).startsWith("%PDF-"), exitCode == 0 && arguments.contains(QStringLiteral("--pdf")));
+    QCOMPARE(readFile(sheet).startsWith("%PDF-"), exitCode == 0 && pdf);
 }
 
 void TestViewerCommandLine::helpListsWhatTheParserKnows()
@@ -312,7 +328,8 @@ void TestViewerCommandLine::helpListsWhatTheParserKnows()
                                            "        merivox-view --repair ZEILE DATEI\n"
                                            "        merivox-view --history DATEI\n"
                                            "        merivox-view --restore NR DATEI\n"
-                                           "        merivox-view --pdf AUSGABE.pdf ZEILE DATEI\n\n")));
+                                           "        merivox-view --pdf AUSGABE.pdf ZEILE DATEI\n"
+                                           "        merivox-view --pdf AUSGABE.pdf DATEI\n\n")));
 }
 
 QTEST_GUILESS_MAIN(TestViewerCommandLine)
