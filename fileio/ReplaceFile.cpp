@@ -175,6 +175,9 @@ ReplaceResult prepareReplacement(const fs::path &file, std::string_view content,
         return historyFailure(written);
     }
     change.entryId = entry.id;
+    change.entry = std::move(entry);
+    change.entry.outcome = HistoryOutcome::Done;
+    change.entry.marked = true;
     if (const int error = atStage(ReplaceStage::HistoryWritten)) {
         markChange(file, change.entryId, false);
         return notReplaced(error);
@@ -222,9 +225,9 @@ void markChange(const fs::path &file, const std::string &entryId, bool done)
     }
 }
 
-ReplaceResult replacedBy(const fs::path &file, std::uint64_t newHash, int (*flushFolder)(const fs::path &file))
+ReplaceResult replacedBy(const fs::path &file, const PreparedChange &change, int (*flushFolder)(const fs::path &file))
 {
-    ReplaceResult result{{}, newHash, true};
+    ReplaceResult result{{}, change.newHash, true, false, change.entry};
     int error = atStage(ReplaceStage::Replaced);
     if (error == 0 && flushFolder) {
         error = flushFolder(file);
@@ -260,7 +263,7 @@ ReplaceResult changedInPlace(const fs::path &file, const PreparedChange &change,
         }
         return notReplaced(error);
     }
-    const ReplaceResult replaced = replacedBy(file, change.newHash, nullptr);
+    const ReplaceResult replaced = replacedBy(file, change, nullptr);
     markChange(file, change.entryId, true);
     return replaced;
 }

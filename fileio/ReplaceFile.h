@@ -54,6 +54,7 @@ struct ReplaceResult : FileResult
     std::uint64_t newHash = 0;  // the hash of the content now at the path, when replaced
     bool replaced = false;      // the new content stands at the path (also when a later flush failed)
     bool historyFailed = false; // the history beside the file could not be read or written: nothing changed
+    HistoryEntry entry;         // when replaced: the history entry of this change, its outcome Done
 };
 
 // The hash by which a caller names the content it saw (64-bit FNV-1a).
@@ -141,14 +142,17 @@ void removeLeftovers(const std::filesystem::path &file);
 
 // A replacement that ended before anything was replaced: for the cause that the table gives the
 // system's error, or for a cause of its own.
-inline ReplaceResult notReplaced(int systemError)
-{
-    return {failure(systemError)};
-}
-
 inline ReplaceResult notReplaced(FileCause cause, int systemError = 0)
 {
-    return {failure(cause, systemError)};
+    ReplaceResult result;
+    result.cause = cause;
+    result.systemError = systemError;
+    return result;
+}
+
+inline ReplaceResult notReplaced(int systemError)
+{
+    return notReplaced(causeOf(systemError), systemError);
 }
 
 // What a change becomes once prepared: the new content, its hash (taken once: on a large file it
@@ -158,6 +162,7 @@ struct PreparedChange
     std::string replacement;
     std::uint64_t newHash = 0;
     std::string entryId;
+    HistoryEntry entry; // as written to the history
 };
 
 // What spliceFile does between reading the content under the lock and writing the new one, the
@@ -183,7 +188,7 @@ void markChange(const std::filesystem::path &file, const std::string &entryId, b
 // entries where the system needs it (flushFolder; null where the file system journals the rename
 // itself) and passes the stage FolderFlushed. The file counts as replaced even when one of these
 // fails; the result names that failure beside it.
-ReplaceResult replacedBy(const std::filesystem::path &file, std::uint64_t newHash,
+ReplaceResult replacedBy(const std::filesystem::path &file, const PreparedChange &change,
                          int (*flushFolder)(const std::filesystem::path &file));
 
 // The change made where the file stands (InPlaceChange.h), for volumes that cannot replace the

@@ -209,7 +209,7 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
         ::unlink(temporary.c_str());
         return notChanged(notReplaced(error));
     }
-    const ReplaceResult replaced = detail::replacedBy(file, change.newHash, detail::syncFolder);
+    const ReplaceResult replaced = detail::replacedBy(file, change, detail::syncFolder);
     detail::markChange(file, change.entryId, true);
     // Closing the old file's descriptor on return releases the lock.
     return replaced;

@@ -309,7 +309,7 @@ ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::
     fresh.close();
     // NTFS journals the rename itself; there is no folder to flush as on POSIX. Closing the old
     // file's handle on return releases the lock.
-    const ReplaceResult replaced = detail::replacedBy(file, change.newHash, nullptr);
+    const ReplaceResult replaced = detail::replacedBy(file, change, nullptr);
     detail::markChange(file, change.entryId, true);
     return replaced;
 }
