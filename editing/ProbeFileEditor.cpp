@@ -1,13 +1,14 @@
 #include "ProbeFileEditor.h"
 
-#include "Windows1252.h"
-
 #include "AppendFile.h"
-#include "ProbeFileWriter.h"
+#include "LineRepair.h"
+#include "ProbeFile.h"
 #include "ReadFile.h"
+#include "ReaderTexts.h"
+#include "RecordBytes.h"
+#include "RemovedRecords.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 namespace merivox {
 
@@ -23,20 +24,9 @@ std::string_view bytesOf(const QByteArray &bytes)
     return {bytes.constData(), size_t(bytes.size())};
 }
 
-std::string stringOf(const QByteArray &bytes)
+std::string stringOf(QByteArrayView bytes)
 {
-    return std::string(bytesOf(bytes));
-}
-
-QByteArray arrayOf(std::string_view bytes)
-{
-    return QByteArray(bytes.data(), qsizetype(bytes.size()));
-}
-
-// "usrprobe.dat.history" for the file at path.
-QString historyFileName(const QString &path)
-{
-    return QFileInfo(path).fileName() + QStringLiteral(".history");
+    return std::string(bytes.constData(), size_t(bytes.size()));
 }
 
 // How often the file is read again when it changed between reading it and taking its lock: each
@@ -47,231 +37,211 @@ constexpr int kAttempts = 5;
 // refuses it.
 constexpr std::uint64_t kLargest = std::uint64_t(4) << 30;
 
-} // namespace
-
-ProbeFileEditor::Removed ProbeFileEditor::Removed::fromHistory(const HistoryEntry &entry)
+// Bytes to put back, with what is known of the bytes before their old place.
+struct PutBack
 {
-    Removed removed;
-    removed.bytes = arrayOf(entry.removed);
-    removed.at = qint64(entry.at);
-    // What is known of the bytes before its place: their own hash, or in an entry without it the
-    // whole content that the change left. A record rescued from a .bak was never at this place of
-    // the file: it only goes to the end.
-    removed.knownLength = entry.action == HistoryAction::Backup ? -1
-                          : entry.prefixHash                    ? qint64(entry.at)
-                                                                : qint64(entry.afterLength);
-    removed.knownHash = entry.prefixHash.value_or(entry.afterHash);
-    removed.name = arrayOf(entry.name);
-    removed.thread = arrayOf(entry.thread);
-    return removed;
-}
+    HistoryAction action = HistoryAction::Undo;
+    std::string bytes; // exactly as taken out
+    std::uint64_t at = 0;
+    // The file's first knownLength bytes as the removal left them hash to knownHash, and at <=
+    // knownLength: while the file still starts with them, the bytes before at are the same as when
+    // the bytes were taken out, and the old place is still their place. -1: no old place.
+    qint64 knownLength = -1;
+    std::uint64_t knownHash = 0;
+    std::string nameBytes, threadBytes; // the record's, as its bytes stood in the file, for the history
+    // The record that the bytes hold as the reader reads them: its name and thread as they stand
+    // in the file, for the duplicate rule (empty for lines of no record), and for the questions.
+    QByteArray keyName, keyThread;
+    QString name, thread;
 
-QString ProbeFileEditor::reasonText(FileCause cause, int systemError, const QString &path)
-{
-    switch (cause) {
-    case FileCause::Changed:
-        return QStringLiteral("Die Datei wurde geändert, seit sie eingelesen wurde.");
-    case FileCause::BadRange:
-        return QStringLiteral("Der Eintrag steht nicht in der Datei.");
-    case FileCause::InUse:
-        return QStringLiteral("Die Datei wird von einem anderen Programm verwendet, oder das Laufwerk kann sie nicht "
-                              "in einem Schritt ersetzen.");
-    case FileCause::ForeignBackup:
-        return QStringLiteral("Die Sicherung %1 lässt sich nicht lesen und wird nicht überschrieben.")
-            .arg(QFileInfo(path + QStringLiteral(".bak")).fileName());
-    case FileCause::NoPermissions:
-        return QStringLiteral("Die Zugriffsrechte der Datei lassen sich nicht auf die neue Fassung übertragen.");
-    case FileCause::Missing:
-        return QStringLiteral("Die Datei existiert nicht.");
-    // The same causes as when a record is appended, in the same words.
-    case FileCause::None:
-    case FileCause::FolderMissing:
-    case FileCause::AccessDenied:
-    case FileCause::FolderAccessDenied:
-    case FileCause::DiskFull:
-    case FileCause::SizeLimit:
-    case FileCause::IsFolder:
-    case FileCause::NotRegular:
-    case FileCause::TooLarge:
-    case FileCause::Other:
-        break;
+    PutBack(const HistoryEntry &entry, HistoryAction as)
+        : action(as), bytes(entry.removed), at(entry.at),
+          // A record rescued from a .bak was never at this place of the file: it only goes to the
+          // end. An entry without the hash of the bytes before its place has the whole content
+          // that the change left.
+          knownLength(entry.action == HistoryAction::Backup ? -1
+                      : entry.prefixHash                    ? qint64(entry.at)
+                                                            : qint64(entry.afterLength)),
+          knownHash(entry.prefixHash.value_or(entry.afterHash)), nameBytes(entry.name), threadBytes(entry.thread),
+          keyName(QByteArray::fromStdString(entry.name)), keyThread(QByteArray::fromStdString(entry.thread))
+    {}
+
+    // Whether content still has the old place, at the start of a line.
+    bool oldPlaceIn(std::string_view content) const
+    {
+        const bool known = knownLength >= 0 && at <= std::uint64_t(knownLength) &&
+                           std::uint64_t(knownLength) <= content.size() &&
+                           contentHash(content.substr(0, size_t(knownLength))) == knownHash;
+        return known && (at == 0 || content[at - 1] == '\n' || content[at - 1] == '\r');
     }
-    return ProbeFileWriter::reasonText(cause, systemError);
-}
+};
 
-QString ProbeFileEditor::historyReasonText(FileCause cause, int systemError, const QString &path)
+// Whether a record of the name and thread stands in content, by the reader's reading of it.
+bool standsIn(const ProbeFile &file, QByteArrayView name, QByteArrayView thread)
 {
-    QString why;
-    switch (cause) {
-    case FileCause::NoPermissions:
-        why = QStringLiteral("Die Zugriffsrechte der Datei lassen sich nicht auf ihn übertragen.");
-        break;
-    case FileCause::IsFolder:
-        why = QStringLiteral("Unter seinem Namen besteht ein Ordner.");
-        break;
-    case FileCause::NotRegular:
-        why = QStringLiteral("Er ist keine gewöhnliche Datei.");
-        break;
-    // As when a record is appended, in the same words.
-    case FileCause::None:
-    case FileCause::Missing:
-    case FileCause::FolderMissing:
-    case FileCause::AccessDenied:
-    case FileCause::FolderAccessDenied:
-    case FileCause::DiskFull:
-    case FileCause::SizeLimit:
-    case FileCause::TooLarge:
-    case FileCause::InUse:
-    case FileCause::Changed:
-    case FileCause::BadRange:
-    case FileCause::ForeignBackup:
-    case FileCause::Other:
-        why = ProbeFileWriter::reasonText(cause, systemError);
-        break;
+    for (qsizetype i = 0; i < file.recordCount(); ++i) {
+        const auto [hasName, hasThread] = file.nameAndThreadBytes(i);
+        if (hasName == name && hasThread == thread) {
+            return true;
+        }
     }
-    return QStringLiteral("Der Verlauf %1 ließ sich nicht lesen oder schreiben; die Datei wurde nicht geändert.\n%2")
-        .arg(historyFileName(path), why);
+    return false;
 }
 
-ProbeFileEditor::Outcome ProbeFileEditor::finish(const ReplaceResult &result, const QString &failedText)
+ReadResult readWhole(const QString &path, QByteArray &content)
 {
-    m_cause = result.cause;
-    m_error.clear();
-    if (result.ok()) {
-        return Outcome::Done;
-    }
-    const QString where = QDir::toNativeSeparators(m_path);
-    const QString reason = result.historyFailed ? historyReasonText(result.cause, result.systemError, m_path)
-                                                : reasonText(result.cause, result.systemError, m_path);
-    m_error = result.replaced
-                  ? QStringLiteral("Die Datei %1 wurde ersetzt, aber nicht sicher auf den Datenträger geschrieben.\n%2")
-                        .arg(where, reason)
-                  : failedText.arg(where, reason);
-    if (result.historyFailed) {
-        return Outcome::Failed;
-    }
-    const bool refused =
-        result.cause == FileCause::Changed || result.cause == FileCause::InUse || result.cause == FileCause::BadRange;
-    return refused && !result.replaced ? Outcome::Refused : Outcome::Failed;
+    std::uint64_t got = 0;
+    const ReadResult read = readWholeFile(
+        nativePath(path), kLargest,
+        [&content](std::uint64_t size) {
+            content.resize(qsizetype(size));
+            return content.data();
+        },
+        got);
+    content.resize(read.ok() ? qsizetype(got) : 0);
+    return read;
 }
 
-ProbeFileEditor::Outcome ProbeFileEditor::remove(const QString &path, const QByteArray &seen, qint64 begin, qint64 end,
-                                                 const QByteArray &name, const QByteArray &thread)
+// Puts the bytes back into the file at path. content is the file as last read (null: not read
+// yet), there whether it holds a record of the bytes' name and thread (not known: looked up).
+ChangeOutcome putBack(const QString &path, const PutBack &back, ChangeQuestions &questions, QByteArray content,
+                      std::optional<bool> there)
 {
-    m_path = path;
-    m_canUndo = false;
-    ChangeNote note{HistoryAction::Remove, 0, 0, stringOf(name), stringOf(thread)};
-    const ReplaceResult result =
-        removeFromFile(nativePath(path), contentHash(bytesOf(seen)), std::uint64_t(begin), std::uint64_t(end), note);
-    if (result.replaced) {
-        m_last =
-            Removed{seen.mid(begin, end - begin), begin, begin, contentHash(bytesOf(seen.first(begin))), name, thread};
-        m_canUndo = true;
-    }
-    return finish(result, QStringLiteral("Der Eintrag konnte nicht aus der Datei %1 entfernt werden.\n%2"));
-}
-
-ProbeFileEditor::Outcome ProbeFileEditor::repair(const QString &path, const QByteArray &seen, qint64 begin, qint64 end,
-                                                 const QByteArray &insert)
-{
-    m_path = path;
-    m_canUndo = false;
-    const ReplaceResult result =
-        spliceFile(nativePath(path), contentHash(bytesOf(seen)), std::uint64_t(begin), std::uint64_t(end),
-                   bytesOf(insert), ChangeNote{HistoryAction::Repair, 0, 0, {}, {}});
-    return finish(result, QStringLiteral("Die Datei %1 konnte nicht ausgebessert werden.\n%2"));
-}
-
-ProbeFileEditor::Outcome ProbeFileEditor::putBack(const QString &path, const Removed &removed, Place place,
-                                                  HistoryAction action, const AlreadyThere &alreadyThere)
-{
-    m_path = path;
-    m_oldPlaceGone = false;
-    m_alreadyInFile = false;
-    const QString failedText = QStringLiteral("Der Eintrag konnte nicht wieder in die Datei %1 eingefügt werden.\n%2\n"
-                                              "Er bleibt im Verlauf %3 aufbewahrt.")
-                                   .arg(QStringLiteral("%1"), QStringLiteral("%2"), historyFileName(path));
-    const std::filesystem::path file = nativePath(path);
+    // Lines of no record are never a second copy of one.
+    bool secondCopyAgreed = back.keyName.isEmpty();
+    bool atEnd = false;
     ReplaceResult result;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        std::string content;
-        std::uint64_t got = 0;
-        const ReadResult read = readWholeFile(
-            file, kLargest,
-            [&content](std::uint64_t size) {
-                content.resize(size_t(size));
-                return content.data();
-            },
-            got);
-        if (!read.ok()) {
-            return finish(ReplaceResult{{read.cause, read.systemError}}, failedText);
-        }
-        content.resize(size_t(got));
-        if (alreadyThere && alreadyThere(content)) {
-            m_alreadyInFile = true;
-            m_cause = FileCause::Changed;
-            m_error = QStringLiteral("Ein Eintrag %1 mit Gewinde %2 steht schon in der Datei; nichts eingefügt.\n"
-                                     "Er bleibt im Verlauf %3 aufbewahrt.")
-                          .arg(windows1252::decode(removed.name), windows1252::decode(removed.thread),
-                               historyFileName(path));
-            return Outcome::Refused;
-        }
-
-        std::string bytes = stringOf(removed.bytes);
-        std::uint64_t at = content.size();
-        if (place == Place::OldPlace) {
-            const bool known =
-                removed.knownLength >= 0 && removed.at <= removed.knownLength &&
-                std::uint64_t(removed.knownLength) <= content.size() &&
-                contentHash(std::string_view(content).substr(0, size_t(removed.knownLength))) == removed.knownHash;
-            const bool lineStart = known && (removed.at == 0 || content[size_t(removed.at) - 1] == '\n' ||
-                                             content[size_t(removed.at) - 1] == '\r');
-            if (!lineStart) {
-                m_oldPlaceGone = true;
-                m_cause = FileCause::Changed;
-                m_error = QStringLiteral("Die Datei vor der Stelle, an der der Eintrag stand, wurde seither geändert; "
-                                         "er kann nur am Ende der Datei wieder eingefügt werden.\n"
-                                         "Er bleibt im Verlauf %1 aufbewahrt.")
-                              .arg(historyFileName(path));
-                return Outcome::Refused;
+        if (attempt > 0 || content.isNull()) {
+            const ReadResult read = readWhole(path, content);
+            if (!read.ok()) {
+                return ChangeOutcome::of(detail::notReplaced(read.cause, read.systemError),
+                                         ChangeOutcome::Action::PutBack, path);
             }
-            at = std::uint64_t(removed.at);
+            there.reset();
+        }
+        if (!secondCopyAgreed) {
+            if (!there) {
+                there = standsIn(ProbeFile::fromBytes(content), back.keyName, back.keyThread);
+            }
+            if (*there) {
+                if (!questions.putSecondCopy(recordText(back.name, back.thread))) {
+                    return ChangeOutcome::alreadyInFile(back.name, back.thread, true);
+                }
+                secondCopyAgreed = true;
+            }
+        }
+        const std::string_view now = bytesOf(content);
+        if (!atEnd && !back.oldPlaceIn(now)) {
+            if (!questions.putAtEnd(ChangeOutcome::oldPlaceGone(path, false).text)) {
+                return ChangeOutcome::oldPlaceGone(path, true);
+            }
+            atEnd = true;
+        }
+        std::string bytes = back.bytes;
+        std::uint64_t at = now.size();
+        if (!atEnd) {
+            at = back.at;
             // Bytes that ended without a line end (the file's last line) get one when lines follow now.
-            if (at < content.size() && !bytes.empty()) {
+            if (at < now.size() && !bytes.empty()) {
                 bytes += detail::lineEndAfter(bytes.back());
             }
-        } else if (!content.empty()) {
-            bytes.insert(0, detail::lineEndAfter(content.back()));
+        } else if (!now.empty()) {
+            bytes.insert(0, detail::lineEndAfter(now.back()));
         }
-        result = spliceFile(file, contentHash(content), at, at, bytes,
-                            ChangeNote{action, 0, 0, stringOf(removed.name), stringOf(removed.thread)});
+        result = spliceFile(nativePath(path), contentHash(now), at, at, bytes,
+                            ChangeNote{back.action, 0, 0, back.nameBytes, back.threadBytes});
         // Changed between reading and locking: another station appended; read again.
         if (result.replaced || result.cause != FileCause::Changed) {
             break;
         }
     }
-    return finish(result, failedText);
+    ChangeOutcome outcome = ChangeOutcome::of(result, ChangeOutcome::Action::PutBack, path);
+    outcome.atEnd = atEnd;
+    return outcome;
 }
 
-ProbeFileEditor::Outcome ProbeFileEditor::undo(const AlreadyThere &alreadyThere)
+} // namespace
+
+std::optional<RemovalPlan> RemovalPlan::of(const ProbeFile &file, qsizetype record, QString *why)
 {
-    if (!m_canUndo) {
-        return Outcome::Refused;
+    if (record < 0 || record >= file.recordCount()) {
+        return std::nullopt;
     }
-    const Outcome outcome = putBack(m_path, m_last, Place::OldPlace, HistoryAction::Undo, alreadyThere);
-    if (outcome == Outcome::Done) {
-        m_canUndo = false;
+    const std::optional<ByteRange> range = recordBytes(file, record, why);
+    if (!range) {
+        return std::nullopt;
+    }
+    RemovalPlan plan;
+    plan.begin = range->begin;
+    plan.end = range->end;
+    plan.firstLine = int(file.record(record).firstLine) + 1;
+    plan.lastLine = plan.firstLine + int(file.record(record).lineCount) - 1;
+    plan.name = file.name(record);
+    plan.thread = file.thread(record);
+    const auto [name, thread] = file.nameAndThreadBytes(record);
+    plan.nameBytes = name.toByteArray();
+    plan.threadBytes = thread.toByteArray();
+    return plan;
+}
+
+QString RemovalPlan::what() const
+{
+    return QStringLiteral("%1 (Gewinde %2), Zeilen %3 bis %4")
+        .arg(visible(name), visible(thread))
+        .arg(firstLine)
+        .arg(lastLine);
+}
+
+ChangeOutcome ProbeFileEditor::remove(const QString &path, const QByteArray &seen, const RemovalPlan &plan)
+{
+    m_path = path;
+    m_canUndo = false;
+    const ChangeNote note{HistoryAction::Remove, 0, 0, stringOf(plan.nameBytes), stringOf(plan.threadBytes)};
+    ChangeOutcome outcome = ChangeOutcome::of(removeFromFile(nativePath(path), contentHash(bytesOf(seen)),
+                                                             std::uint64_t(plan.begin), std::uint64_t(plan.end), note),
+                                              ChangeOutcome::Action::Remove, path);
+    if (outcome.changed) {
+        m_last = outcome.entry;
+        m_lastName = plan.name;
+        m_lastThread = plan.thread;
+        m_canUndo = true;
     }
     return outcome;
 }
 
-ProbeFileEditor::Outcome ProbeFileEditor::undoAtEnd(const AlreadyThere &alreadyThere)
+ChangeOutcome ProbeFileEditor::repair(const QString &path, const QByteArray &seen, const LineRepair &repair)
+{
+    const ReplaceResult result =
+        spliceFile(nativePath(path), contentHash(bytesOf(seen)), std::uint64_t(repair.begin), std::uint64_t(repair.end),
+                   bytesOf(repair.insert), ChangeNote{HistoryAction::Repair, 0, 0, {}, {}});
+    return ChangeOutcome::of(result, ChangeOutcome::Action::Repair, path);
+}
+
+ChangeOutcome ProbeFileEditor::restore(const QString &path, const RemovedRecords &list, qsizetype row,
+                                       ChangeQuestions &questions)
+{
+    const RemovedRecords::Row &chosen = list.rows().at(row);
+    PutBack back(chosen.entry, HistoryAction::Restore);
+    // As the list read the bytes: the record they hold, whatever the entry was written with.
+    back.keyName = chosen.nameBytes;
+    back.keyThread = chosen.threadBytes;
+    back.name = chosen.name;
+    back.thread = chosen.thread;
+    // The list was read with the file: its content and whether the record stands in it.
+    return putBack(path, back, questions, list.content(), list.alreadyInFile(row));
+}
+
+ChangeOutcome ProbeFileEditor::undo(ChangeQuestions &questions)
 {
     if (!m_canUndo) {
-        return Outcome::Refused;
+        return ChangeOutcome::of(detail::notReplaced(FileCause::BadRange), ChangeOutcome::Action::PutBack, m_path);
     }
-    const Outcome outcome = putBack(m_path, m_last, Place::End, HistoryAction::Undo, alreadyThere);
-    if (outcome == Outcome::Done) {
+    PutBack back(m_last, HistoryAction::Undo);
+    back.name = m_lastName;
+    back.thread = m_lastThread;
+    ChangeOutcome outcome = putBack(m_path, back, questions, QByteArray(), std::nullopt);
+    if (outcome.changed) {
         m_canUndo = false;
     }
     return outcome;
@@ -287,13 +257,12 @@ bool ProbeFileEditor::stillUndoable(const QByteArray &current)
         m_canUndo = false;
         return false;
     }
-    const std::string bytes = stringOf(m_last.bytes);
     for (const HistoryEntry &entry : historyNewestFirst(history, bytesOf(current))) {
-        if (entry.action == HistoryAction::Remove && entry.at == std::uint64_t(m_last.at) && entry.removed == bytes) {
+        if (entry.action == HistoryAction::Remove && entry.at == m_last.at && entry.removed == m_last.removed) {
             break; // the removal itself: nothing put it back since
         }
         if ((entry.action == HistoryAction::Undo || entry.action == HistoryAction::Restore) &&
-            entry.outcome != HistoryOutcome::NotDone && entry.inserted.find(bytes) != std::string::npos) {
+            entry.outcome != HistoryOutcome::NotDone && entry.inserted.find(m_last.removed) != std::string::npos) {
             m_canUndo = false;
             break;
         }

@@ -1,113 +1,79 @@
 #pragma once
 
-#include "ReplaceFile.h"
+// Every change of usrprobe.dat other than an append, for the viewer's window and its command line
+// alike: taking a record out, putting removed bytes back (undo, or an entry of the history) and
+// mending lines outside the records. Every other byte of the file stays as it was. Each change
+// replaces the file under the lock that appending takes, only while the file still holds the
+// content the change was read from (its hash), and only after the bytes it takes out and puts in
+// are in the history beside it (usrprobe.dat.history); the old content stays as usrprobe.dat.bak.
+//
+//   front end (window or command line): reads the file, chooses, confirms
+//     --> RemovalPlan / LineRepair / RemovedRecords row: what exactly the change takes out or puts in
+//     --> ProbeFileEditor: asks its questions through ChangeQuestions, changes the file
+//     --> ChangeOutcome: done (with the history's entry) or why not, in one German text
+
+#include "ChangeOutcome.h"
+#include "ChangeQuestions.h"
 
 #include <QByteArray>
 #include <QString>
 
-#include <functional>
-#include <string_view>
+#include <optional>
 
 namespace merivox {
 
-// Takes one record out of usrprobe.dat and can put it back ("Rückgängig"), for the viewer and
-// its command line; puts back what the history beside the file keeps. Every other byte of the
-// file stays as it was. Every step replaces the file in one step under the lock that appending
-// takes, only when the file still holds the content that the step was checked against, and
-// only after the bytes it takes out and puts in are in the history (usrprobe.dat.history); the
-// old content is kept beside it as usrprobe.dat.bak.
+class LineRepair;
+class ProbeFile;
+class RemovedRecords;
+
+// One record of a file as read, ready to be taken out: its bytes and what the operator is told.
+struct RemovalPlan
+{
+    qint64 begin = 0, end = 0; // the bytes of its lines, with their line ends
+    int firstLine = 0, lastLine = 0;
+    QString name, thread;              // as the reader reads them
+    QByteArray nameBytes, threadBytes; // as they stand in the file, for the history
+
+    // The plan for record of file; nothing when its bytes cannot be taken out alone (a line it
+    // shares with another record), why then says so.
+    static std::optional<RemovalPlan> of(const ProbeFile &file, qsizetype record, QString *why = nullptr);
+
+    // "TIP (Gewinde M3), Zeilen 4 bis 12"
+    QString what() const;
+};
+
 class ProbeFileEditor final
 {
 public:
-    // How a step ended, as the command line's exit status tells it.
-    enum class Outcome {
-        Done = 0,    // the file holds the new content
-        Refused = 1, // nothing changed: the file changed since it was read, or is in use
-        Failed = 2,  // nothing changed, or the file could not be written as a whole
-    };
+    // Takes the planned record out of the file at path, whose whole content as read is seen. Done,
+    // the removal can be undone while the file before its place stays as it is.
+    ChangeOutcome remove(const QString &path, const QByteArray &seen, const RemovalPlan &plan);
 
-    // Where put-back bytes go: where they were taken out, or after the file's last line.
-    enum class Place { OldPlace, End };
+    // Mends the file at path, whose whole content as read is seen. Not undone by undo().
+    ChangeOutcome repair(const QString &path, const QByteArray &seen, const LineRepair &repair);
 
-    // Whether the file's content holds a record of the same name and thread as the bytes about to
-    // be put back (the reader's rule, passed in by the caller).
-    using AlreadyThere = std::function<bool(std::string_view content)>;
+    // Puts the bytes of the list's row back into the file at path whose content the list was read
+    // with: at their old place while the file before it is unchanged, else at the end once
+    // questions agree; a second record of the same name and thread only once questions agree.
+    ChangeOutcome restore(const QString &path, const RemovedRecords &list, qsizetype row, ChangeQuestions &questions);
 
-    // Bytes that can be put back: those of the last removal, or of a history entry.
-    struct Removed
-    {
-        QByteArray bytes; // exactly as taken out
-        qint64 at = 0;    // where they started
-        // The file's first knownLength bytes as the removal left them hash to knownHash, and
-        // at <= knownLength: while the file still starts with them, the bytes before at are the
-        // same as when the record was taken out, and the old place is still its place.
-        qint64 knownLength = 0;
-        std::uint64_t knownHash = 0;
-        QByteArray name, thread; // the record's, as its bytes stood in the file
-
-        // The removed bytes of a history entry, with what it tells of the bytes before their place.
-        static Removed fromHistory(const HistoryEntry &entry);
-    };
-
-    // Takes out the bytes [begin, end) of the file at path, given the whole content as read;
-    // name and thread are the record's, for the history.
-    Outcome remove(const QString &path, const QByteArray &seen, qint64 begin, qint64 end, const QByteArray &name = {},
-                   const QByteArray &thread = {});
-
-    // Mends the file at path, given the whole content as read: replaces the bytes [begin, end)
-    // by insert (lines that belong to no record taken out, or a line end put into a line that
-    // holds two). A repair is not undone by undo().
-    Outcome repair(const QString &path, const QByteArray &seen, qint64 begin, qint64 end, const QByteArray &insert);
-
-    // Puts the last removed bytes back where they were, while the file before that place has not
-    // changed since; appends after it do not matter. Otherwise nothing changes and oldPlaceGone()
-    // says so: the caller may ask the operator, then undoAtEnd().
-    Outcome undo(const AlreadyThere &alreadyThere = {});
-    // Puts the last removed bytes back after the file's last line.
-    Outcome undoAtEnd(const AlreadyThere &alreadyThere = {});
+    // Puts the last record taken out back, as restore() does.
+    ChangeOutcome undo(ChangeQuestions &questions);
     bool canUndo() const { return m_canUndo; }
-    // The bytes that undo() would put back.
-    const Removed &lastRemoved() const { return m_last; }
-    // Whether the last removal may still be undone, now that the file holds current: not when its
-    // history says that the removed bytes were put back meanwhile (from another window or station,
-    // or from the history's list), nor when the history cannot be read. Gives the removal up
-    // otherwise.
+    // The history's entry of the last removal.
+    const HistoryEntry &lastRemoval() const { return m_last; }
+    // Whether the last removal may still be undone, now that the file holds current: not when the
+    // history says that its bytes were put back meanwhile (from another window or station, or from
+    // the history's list), nor when the history cannot be read. Gives the removal up otherwise.
     bool stillUndoable(const QByteArray &current);
     // Gives up the last removal: it stays in the history only.
     void forgetRemoval() { m_canUndo = false; }
 
-    // Puts bytes back into the file at path: at their old place, which needs the file's start up
-    // to it unchanged (checked against the file as it is under the lock), or at the end. A refusal
-    // because the old place is gone sets oldPlaceGone() and changes nothing. The history says
-    // action (HistoryAction::Undo or HistoryAction::Restore).
-    // When alreadyThere is given and says of the file's content as read that it holds a record of
-    // the same name and thread, nothing changes and alreadyInFile() says so; the content is the one
-    // whose hash the locked replace checks, so the answer still holds under the lock.
-    Outcome putBack(const QString &path, const Removed &removed, Place place, HistoryAction action,
-                    const AlreadyThere &alreadyThere = {});
-    bool oldPlaceGone() const { return m_oldPlaceGone; }
-    bool alreadyInFile() const { return m_alreadyInFile; }
-
-    // The German reason of the last step that did not end with Done.
-    QString errorString() const { return m_error; }
-    FileCause cause() const { return m_cause; }
-
-    // The operator's words for a cause.
-    static QString reasonText(FileCause cause, int systemError, const QString &path);
-    // The operator's words for a history that could not be read or written: its name, and that
-    // the file was not changed.
-    static QString historyReasonText(FileCause cause, int systemError, const QString &path);
-
 private:
-    Outcome finish(const ReplaceResult &result, const QString &failedText);
-
     QString m_path;
-    Removed m_last;
+    HistoryEntry m_last;
+    QString m_lastName, m_lastThread;
     bool m_canUndo = false;
-    bool m_oldPlaceGone = false;
-    bool m_alreadyInFile = false;
-    FileCause m_cause = FileCause::None;
-    QString m_error;
 };
 
 } // namespace merivox

@@ -1,7 +1,7 @@
 #include "RemovedRecords.h"
 
+#include "ChangeOutcome.h"
 #include "ProbeFile.h"
-#include "ReaderTexts.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -52,6 +52,7 @@ RemovedRecords RemovedRecords::of(std::string_view history, const ProbeFile &fil
         list.m_inFile.append({name.toByteArray(), thread.toByteArray()});
     }
     const QByteArray current = file.bytes();
+    list.m_content = current;
     for (HistoryEntry &entry :
          historyNewestFirst(history, std::string_view(current.constData(), size_t(current.size())))) {
         if (!offeredForRestore(entry)) {
@@ -102,32 +103,10 @@ bool RemovedRecords::alreadyInFile(qsizetype row) const
     return !shown.nameBytes.isEmpty() && m_inFile.contains(std::pair{shown.nameBytes, shown.threadBytes});
 }
 
-ProbeFileEditor::AlreadyThere RemovedRecords::alreadyThere(qsizetype row) const
-{
-    const Row &shown = m_rows.at(row);
-    return shown.nameBytes.isEmpty() ? ProbeFileEditor::AlreadyThere() : sameKeyIn(shown.nameBytes, shown.threadBytes);
-}
-
-ProbeFileEditor::AlreadyThere RemovedRecords::sameKeyIn(const QByteArray &name, const QByteArray &thread)
-{
-    return [name, thread](std::string_view content) {
-        const ProbeFile file = ProbeFile::fromBytes(QByteArray(content.data(), qsizetype(content.size())));
-        for (qsizetype i = 0; i < file.recordCount(); ++i) {
-            const auto [hasName, hasThread] = file.nameAndThreadBytes(i);
-            if (hasName == name && hasThread == thread) {
-                return true;
-            }
-        }
-        return false;
-    };
-}
-
 QString RemovedRecords::listLine(qsizetype row) const
 {
     const Row &shown = m_rows.at(row);
-    const QString what = shown.name.isEmpty()
-                             ? QStringLiteral("Zeilen ohne Eintrag")
-                             : QStringLiteral("%1 (Gewinde %2)").arg(visible(shown.name), visible(shown.thread));
+    const QString what = recordText(shown.name, shown.thread);
     const QString lines =
         shown.entry.lastLine > shown.entry.firstLine ? QStringLiteral("Zeilen ") : QStringLiteral("Zeile ");
     return QStringLiteral("%1: %2, %3%4, %5 am %6")

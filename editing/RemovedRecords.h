@@ -1,7 +1,6 @@
 #pragma once
 
 #include "History.h"
-#include "ProbeFileEditor.h"
 
 #include <QByteArray>
 #include <QList>
@@ -15,7 +14,8 @@ class ProbeFile;
 
 // What the history beside a probe file offers for putting back, as the window's "Entfernte
 // Einträge …" and merivox-view --history list it and --restore numbers it: the entries whose bytes
-// were taken out, newest first, without those whose change did not happen. Qt Core only.
+// were taken out, newest first, without those whose change did not happen. ProbeFileEditor::restore
+// puts a row back.
 class RemovedRecords final
 {
 public:
@@ -39,17 +39,15 @@ public:
     const QList<Row> &rows() const { return m_rows; }
     // Whether a record of the row's name and thread stands in the file as read.
     bool alreadyInFile(qsizetype row) const;
-    // The check that putting back the row's bytes makes against the file's content under the lock:
-    // whether a record of its name and thread stands there (nothing for lines of no record).
-    ProbeFileEditor::AlreadyThere alreadyThere(qsizetype row) const;
-    // The same for any record's name and thread bytes.
-    static ProbeFileEditor::AlreadyThere sameKeyIn(const QByteArray &name, const QByteArray &thread);
+    // The file's content that the list was read with.
+    const QByteArray &content() const { return m_content; }
 
     // The row as --history prints it, numbered from 1.
     QString listLine(qsizetype row) const;
 
 private:
     QList<Row> m_rows;
+    QByteArray m_content;
     QList<std::pair<QByteArray, QByteArray>> m_inFile; // every record's name and thread bytes
 };
 

@@ -2,41 +2,11 @@
 
 #include "AnsiText.h"
 #include "AppendFile.h"
+#include "FileCauseText.h"
 
 #include <QDir>
 
 namespace merivox {
-
-QString ProbeFileWriter::reasonText(FileCause cause, int systemError)
-{
-    switch (cause) {
-    // An append creates a missing file: "not found" can only mean the folder on the way to it.
-    case FileCause::Missing:
-    case FileCause::FolderMissing:
-        return QStringLiteral("Der Ordner existiert nicht.");
-    case FileCause::AccessDenied:
-        return QStringLiteral("Zugriff verweigert.");
-    case FileCause::DiskFull:
-        return QStringLiteral("Auf dem Datenträger ist nicht genügend Speicherplatz frei.");
-    case FileCause::SizeLimit:
-        return QStringLiteral("Die Datei hat die erlaubte Größe erreicht.");
-    case FileCause::IsFolder:
-        return QStringLiteral("Unter diesem Namen besteht bereits ein Ordner.");
-    // The system's own words for the rest, an append held up by another program among them.
-    case FileCause::None:
-    case FileCause::FolderAccessDenied:
-    case FileCause::NotRegular:
-    case FileCause::TooLarge:
-    case FileCause::InUse:
-    case FileCause::Changed:
-    case FileCause::BadRange:
-    case FileCause::ForeignBackup:
-    case FileCause::NoPermissions:
-    case FileCause::Other:
-        break;
-    }
-    return qt_error_string(systemError);
-}
 
 QString ProbeFileWriter::filePath(const QString &folder)
 {
@@ -78,7 +48,7 @@ bool ProbeFileWriter::append(const QString &folder, const TipRecord &record)
     const std::filesystem::path native(QDir::toNativeSeparators(path).toStdU16String());
     const AppendResult result = appendToFile(native, std::string_view(bytes->constData(), size_t(bytes->size())));
     if (!result.ok()) {
-        return fail(path, reasonText(result.cause, result.systemError));
+        return fail(path, causeText(FileTask::Append, result.cause, result.systemError));
     }
     return true;
 }

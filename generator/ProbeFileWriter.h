@@ -30,10 +30,6 @@ public:
     bool append(const QString &folder, const TipRecord &record);
     QString errorString() const { return m_error; }
 
-    // The operator's words for what stopped a write to the file; the system's own text where
-    // the cause has no words of its own.
-    static QString reasonText(FileCause cause, int systemError);
-
 private:
     bool fail(const QString &path, const QString &reason);
     QString m_error;

@@ -1,6 +1,7 @@
 #include "ProbeFile.h"
 
 #include "AnsiText.h"
+#include "FileCauseText.h"
 #include "LineChecker.h"
 #include "LineSyntax.h"
 #include "NoteStream.h"
@@ -80,41 +81,7 @@ constexpr std::uint64_t kLargest = std::numeric_limits<quint32>::max();
 
 QString readFailure(const QString &path, const ReadResult &result)
 {
-    const QString shown = QDir::toNativeSeparators(path);
-    const auto unreadable = [&](const QString &reason) {
-        return QStringLiteral("%1 kann nicht gelesen werden: %2").arg(shown, reason);
-    };
-    switch (result.cause) {
-    case FileCause::Missing:
-        return QStringLiteral("%1 existiert nicht.").arg(shown);
-    // The same causes as when the file is written, in the same words.
-    case FileCause::FolderMissing:
-        return unreadable(QStringLiteral("Der Ordner existiert nicht."));
-    case FileCause::AccessDenied:
-        return unreadable(QStringLiteral("Zugriff verweigert."));
-    case FileCause::FolderAccessDenied:
-        return unreadable(QStringLiteral("Zugriff auf den Ordner verweigert."));
-    case FileCause::IsFolder:
-        return QStringLiteral("%1 ist ein Ordner, keine Datei.").arg(shown);
-    case FileCause::NotRegular:
-        return QStringLiteral("%1 ist keine gewöhnliche Datei (sondern ein Gerät, eine Pipe oder ein Socket) und wird "
-                              "nicht gelesen.")
-            .arg(shown);
-    case FileCause::TooLarge:
-        return QStringLiteral("%1 ist zu groß (über 4 GB).").arg(shown);
-    case FileCause::InUse:
-        return unreadable(QStringLiteral("Die Datei wird gerade von einem anderen Programm beschrieben."));
-    case FileCause::None:
-    case FileCause::DiskFull:
-    case FileCause::SizeLimit:
-    case FileCause::Changed:
-    case FileCause::BadRange:
-    case FileCause::ForeignBackup:
-    case FileCause::NoPermissions:
-    case FileCause::Other:
-        break;
-    }
-    return unreadable(qt_error_string(result.systemError));
+    return causeText(FileTask::Read, result.cause, result.systemError, path);
 }
 
 } // namespace
@@ -129,14 +96,15 @@ std::optional<ProbeFile> ProbeFile::read(const QString &path, QString *error, Ke
     QByteArray bytes;
     std::uint64_t got = 0;
     // Line offsets are 32 bits wide.
-    const ReadResult result = readWholeFile(native, kLargest,
-                                            [&bytes](std::uint64_t size) {
-                                                // Exactly the file's size: resize() would reserve
-                                                // room to grow as well.
-                                                bytes = QByteArray(qsizetype(size), Qt::Uninitialized);
-                                                return bytes.data();
-                                            },
-                                            got);
+    const ReadResult result = readWholeFile(
+        native, kLargest,
+        [&bytes](std::uint64_t size) {
+            // Exactly the file's size: resize() would reserve
+            // room to grow as well.
+            bytes = QByteArray(qsizetype(size), Qt::Uninitialized);
+            return bytes.data();
+        },
+        got);
     if (!result.ok()) {
         if (error) {
             *error = readFailure(path, result);
@@ -219,9 +187,10 @@ std::optional<ProbeFile::Totals> ProbeFile::check(const QString &path, const std
         NoteStream stream(file, each);
         LineChecker checker(stream);
         checker.expectBytes(file.size());
-        result = feedPieces(
-            file, checker, [](quint64, QByteArrayView, bool) { return true; }, [](quint64 next) { return next; })
-                     .result;
+        result =
+            feedPieces(
+                file, checker, [](quint64, QByteArrayView, bool) { return true; }, [](quint64 next) { return next; })
+                .result;
         if (result.ok()) {
             checker.finish();
             return checker.totals();
@@ -268,7 +237,9 @@ std::optional<ProbeFile> ProbeFile::readLeavingOnDisk(const QString &path, QStri
         }
         return true;
     };
-    const auto keepFrom = [&disk](quint64 next) { return std::min(next, quint64(disk.hashed())); };
+    const auto keepFrom = [&disk](quint64 next) {
+        return std::min(next, quint64(disk.hashed()));
+    };
     const Fed fed = feedPieces(input, checker, seen, keepFrom);
     if (fed.stopped || !fed.result.ok()) {
         if (error) {
@@ -369,9 +340,9 @@ ProbeFile::Record ProbeFile::record(qsizetype i) const
     record.firstLine = firstLineOf(i);
     record.lineCount = kept.lineCount;
     if (kept.lineCount == kLong) {
-        record.lineCount = std::lower_bound(m_long.begin(), m_long.end(), quint32(i),
-                                            [](const auto &entry, quint32 r) { return entry.first < r; })
-                               ->second;
+        record.lineCount = std::lower_bound(m_long.begin(), m_long.end(), quint32(i), [](const auto &entry, quint32 r) {
+                               return entry.first < r;
+                           })->second;
     }
     unpackWhat(kept.what, record);
     return record;
@@ -501,9 +472,9 @@ QList<RecordLine> ProbeFile::lines(qsizetype record) const
             return;
         }
         syntax::split(bytes, f);
-        line.kind = f.count == 0 ? LineKind::Unknown
+        line.kind = f.count == 0                                  ? LineKind::Unknown
                     : f.at[0].startsWith(QByteArrayView("ITEM:")) ? LineKind::Item
-                                                                   : syntax::kindOf(f.at[0]);
+                                                                  : syntax::kindOf(f.at[0]);
         const syntax::FieldRule rule = syntax::ruleOf(line.kind);
         const int first = line.kind == LineKind::Unknown ? 0 : 1;
         int last = std::min(f.count, syntax::Fields::kMax);

@@ -1,8 +1,12 @@
-// Taking a record out of the file and putting it back, as the viewer and its command line do it:
-// the outcome that decides the exit status, and the German reason.
+// Every change of the file as the viewer's window and its command line make it, run against the
+// editing room directly: taking a record out, putting it back (undo, or from the history), and the
+// questions each may ask; the outcome that decides the exit status, and its one German text.
 #include "AppendFile.h"
+#include "LineRepair.h"
 #include "OneStepReplace.h"
+#include "ProbeFile.h"
 #include "ProbeFileEditor.h"
+#include "RemovedRecords.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -29,6 +33,44 @@ std::vector<HistoryEntry> historyOf(const QString &path)
     return parseHistory(readAll(path + QStringLiteral(".history")).toStdString());
 }
 
+// The bytes [begin, end) as a record of name and thread to take out.
+RemovalPlan planOf(qint64 begin, qint64 end, const QByteArray &name = {}, const QByteArray &thread = {})
+{
+    RemovalPlan plan;
+    plan.begin = begin;
+    plan.end = end;
+    plan.name = QString::fromLatin1(name);
+    plan.thread = QString::fromLatin1(thread);
+    plan.nameBytes = name;
+    plan.threadBytes = thread;
+    return plan;
+}
+
+// Answers given in advance; every question asked is noted ("Ende: <why>", "Zweites: <what>").
+class Answers final : public ChangeQuestions
+{
+public:
+    Answers(bool atEnd, bool secondCopy) : m_atEnd(atEnd), m_secondCopy(secondCopy) {}
+    bool putAtEnd(const QString &why) override
+    {
+        asked << QStringLiteral("Ende: ") + why;
+        return m_atEnd;
+    }
+    bool putSecondCopy(const QString &what) override
+    {
+        asked << QStringLiteral("Zweites: ") + what;
+        return m_secondCopy;
+    }
+    QStringList asked;
+
+private:
+    bool m_atEnd, m_secondCopy;
+};
+
+const QString kOldPlaceGone =
+    QStringLiteral("Die Datei vor der Stelle, an der der Eintrag stand, wurde seither geändert; er kann nur am Ende "
+                   "der Datei wieder eingefügt werden.\nEr bleibt im Verlauf usrprobe.dat.history aufbewahrt.");
+
 } // namespace
 
 class TestProbeFileEditor final : public QObject
@@ -41,6 +83,8 @@ private slots:
     void refusedOrFailed();
     void undoPlaces_data();
     void undoPlaces();
+    void secondCopy_data();
+    void secondCopy();
     void historyUnwritable_data();
     void historyUnwritable();
     void putBackFromHistory();
@@ -53,27 +97,36 @@ void TestProbeFileEditor::removeAndUndo()
     const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
     writeAll(path, kFirst + kSecond);
     ProbeFileEditor editor;
+    Answers never(false, false);
     QVERIFY(!editor.canUndo());
-    QCOMPARE(editor.remove(path, kFirst + kSecond, 0, kFirst.size()), ProbeFileEditor::Outcome::Done);
+    const ChangeOutcome removed = editor.remove(path, kFirst + kSecond, planOf(0, kFirst.size(), "A", "M3"));
+    QVERIFY(removed.done());
+    QCOMPARE(removed.exitCode(), 0);
+    // The done outcome carries the history's entry, for undoing it.
+    QCOMPARE(removed.entry.action, HistoryAction::Remove);
+    QCOMPARE(QByteArray::fromStdString(removed.entry.removed), kFirst);
+    QCOMPARE(removed.entry.id, historyOf(path).back().id);
     QCOMPARE(readAll(path), kSecond);
     QCOMPARE(readAll(path + QStringLiteral(".bak")), kFirst + kSecond);
     QVERIFY(editor.canUndo());
-    QCOMPARE(editor.undo(), ProbeFileEditor::Outcome::Done);
+    const ChangeOutcome undone = editor.undo(never);
+    QVERIFY(undone.done());
+    QVERIFY(!undone.atEnd);
+    QCOMPARE(undone.entry.action, HistoryAction::Undo);
+    QVERIFY(never.asked.isEmpty());
     QCOMPARE(readAll(path), kFirst + kSecond);
     QVERIFY(!editor.canUndo());
-    QCOMPARE(editor.undo(), ProbeFileEditor::Outcome::Refused);
+    QCOMPARE(editor.undo(never).exitCode(), 1);
 
-    // An undo after the file changed before the record's place is refused with where the record
-    // is kept; it stays offered, since it can still go to the end.
-    QCOMPARE(editor.remove(path, kFirst + kSecond, kFirst.size(), kFirst.size() + kSecond.size()),
-             ProbeFileEditor::Outcome::Done);
+    // An undo after the file changed before the record's place asks; declined, nothing changes and
+    // the removal stays offered, since it can still go to the end.
+    QVERIFY(editor.remove(path, kFirst + kSecond, planOf(kFirst.size(), kFirst.size() + kSecond.size())).done());
     writeAll(path, kSecond + kFirst);
-    QCOMPARE(editor.undo(), ProbeFileEditor::Outcome::Refused);
-    QVERIFY(editor.oldPlaceGone());
-    QCOMPARE(editor.errorString(),
-             QStringLiteral("Die Datei vor der Stelle, an der der Eintrag stand, wurde seither geändert; er kann nur "
-                            "am Ende der Datei wieder eingefügt werden.\n"
-                            "Er bleibt im Verlauf usrprobe.dat.history aufbewahrt."));
+    const ChangeOutcome gone = editor.undo(never);
+    QCOMPARE(gone.kind, ChangeOutcome::Kind::OldPlaceGone);
+    QVERIFY(gone.declined);
+    QCOMPARE(gone.text, kOldPlaceGone);
+    QCOMPARE(never.asked, QStringList{QStringLiteral("Ende: ") + kOldPlaceGone});
     QVERIFY(editor.canUndo());
     QCOMPARE(readAll(path), kSecond + kFirst);
 }
@@ -84,23 +137,24 @@ void TestProbeFileEditor::refusedOrFailed_data()
     QTest::addColumn<QByteArray>("seen");   // what the caller read
     QTest::addColumn<qint64>("end");        // the removed range is [0, end)
     QTest::addColumn<QByteArray>("backup"); // a usrprobe.dat.bak already there, unless empty; "/": a folder
-    QTest::addColumn<ProbeFileEditor::Outcome>("outcome");
+    QTest::addColumn<ChangeOutcome::Kind>("kind");
+    QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("reason");
 
     const QByteArray content = kFirst + kSecond;
     QTest::newRow("changed") << "usrprobe.dat" << kFirst << qint64(5) << QByteArray()
-                             << ProbeFileEditor::Outcome::Refused
+                             << ChangeOutcome::Kind::FileChanged << 1
                              << "Die Datei wurde geändert, seit sie eingelesen wurde.";
     QTest::newRow("range") << "usrprobe.dat" << content << content.size() + 1 << QByteArray()
-                           << ProbeFileEditor::Outcome::Refused << "Der Eintrag steht nicht in der Datei.";
+                           << ChangeOutcome::Kind::Failed << 1 << "Der Eintrag steht nicht in der Datei.";
     QTest::newRow("unreadable backup") << "usrprobe.dat" << content << qint64(5) << QByteArray("/")
-                                       << ProbeFileEditor::Outcome::Failed
+                                       << ChangeOutcome::Kind::Failed << 2
                                        << "Die Sicherung usrprobe.dat.bak lässt sich nicht lesen und wird nicht "
                                           "überschrieben.";
-    QTest::newRow("no file") << "fehlt.dat" << content << qint64(5) << QByteArray() << ProbeFileEditor::Outcome::Failed
+    QTest::newRow("no file") << "fehlt.dat" << content << qint64(5) << QByteArray() << ChangeOutcome::Kind::Failed << 2
                              << "Die Datei existiert nicht.";
     QTest::newRow("no folder") << "fehlt/usrprobe.dat" << content << qint64(5) << QByteArray()
-                               << ProbeFileEditor::Outcome::Failed << "Der Ordner existiert nicht.";
+                               << ChangeOutcome::Kind::Failed << 2 << "Der Ordner existiert nicht.";
 }
 
 void TestProbeFileEditor::refusedOrFailed()
@@ -109,7 +163,8 @@ void TestProbeFileEditor::refusedOrFailed()
     QFETCH(QByteArray, seen);
     QFETCH(qint64, end);
     QFETCH(QByteArray, backup);
-    QFETCH(ProbeFileEditor::Outcome, outcome);
+    QFETCH(ChangeOutcome::Kind, kind);
+    QFETCH(int, exitCode);
     QFETCH(QString, reason);
 
     QTemporaryDir folder;
@@ -122,9 +177,12 @@ void TestProbeFileEditor::refusedOrFailed()
     }
     const QString path = folder.filePath(name);
     ProbeFileEditor editor;
-    QCOMPARE(editor.remove(path, seen, 0, end), outcome);
-    QCOMPARE(editor.errorString(), QStringLiteral("Der Eintrag konnte nicht aus der Datei %1 entfernt werden.\n%2")
-                                       .arg(QDir::toNativeSeparators(path), reason));
+    const ChangeOutcome outcome = editor.remove(path, seen, planOf(0, end));
+    QCOMPARE(outcome.kind, kind);
+    QCOMPARE(outcome.exitCode(), exitCode);
+    QVERIFY(!outcome.changed);
+    QCOMPARE(outcome.text, QStringLiteral("Der Eintrag konnte nicht aus der Datei %1 entfernt werden.\n%2")
+                               .arg(QDir::toNativeSeparators(path), reason));
     QVERIFY(!editor.canUndo());
     QCOMPARE(readAll(folder.filePath(QStringLiteral("usrprobe.dat"))), content);
 }
@@ -186,53 +244,108 @@ void TestProbeFileEditor::undoPlaces()
     const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
     writeAll(path, before);
     ProbeFileEditor editor;
-    QCOMPARE(editor.remove(path, before, begin, end, "B", "M3"), ProbeFileEditor::Outcome::Done);
-    ProbeFileEditor other;
+    QVERIFY(editor.remove(path, before, planOf(begin, end, "Q", "M9")).done());
     if (otherEnd > 0) {
-        QCOMPARE(other.remove(path, readAll(path), otherBegin, otherEnd), ProbeFileEditor::Outcome::Done);
+        QVERIFY(ProbeFileEditor().remove(path, readAll(path), planOf(otherBegin, otherEnd)).done());
     }
     if (!appended.isEmpty()) {
         QVERIFY(appendToFile(native(path), appended.toStdString()).ok());
     }
     const QByteArray changed = readAll(path);
-    // A record of the same name and thread in the file, as the caller's check finds it in the
-    // content that it is given (the one the locked replace then checks): nothing is put back.
-    for (const bool atEnd : {false, true}) {
-        QByteArray given;
-        const auto alreadyThere = [&given](std::string_view content) {
-            given = QByteArray(content.data(), qsizetype(content.size()));
-            return true;
-        };
-        QCOMPARE(atEnd ? editor.undoAtEnd(alreadyThere) : editor.undo(alreadyThere), ProbeFileEditor::Outcome::Refused);
-        QVERIFY(editor.alreadyInFile());
-        QCOMPARE(given, changed);
-        QVERIFY(editor.errorString().startsWith(QStringLiteral("Ein Eintrag B mit Gewinde M3 steht schon in der Datei")));
-        QVERIFY(editor.errorString().endsWith(QStringLiteral("Er bleibt im Verlauf usrprobe.dat.history aufbewahrt.")));
+    if (!oldPlace) {
+        // Asked whether it goes to the end, and told no: nothing changes, the undo stays offered.
+        Answers no(false, false);
+        const ChangeOutcome declined = editor.undo(no);
+        QCOMPARE(declined.kind, ChangeOutcome::Kind::OldPlaceGone);
+        QCOMPARE(declined.exitCode(), 1);
+        QCOMPARE(no.asked.size(), 1);
         QVERIFY(editor.canUndo());
         QCOMPARE(readAll(path), changed);
     }
-    if (oldPlace) {
-        QCOMPARE(editor.undo(), ProbeFileEditor::Outcome::Done);
-        QVERIFY(!editor.oldPlaceGone());
-    } else {
-        QCOMPARE(editor.undo(), ProbeFileEditor::Outcome::Refused);
-        QVERIFY(editor.oldPlaceGone());
-        QVERIFY(editor.canUndo());
-        QCOMPARE(readAll(path), changed);
-        QVERIFY2(editor.undoAtEnd() == ProbeFileEditor::Outcome::Done, qPrintable(editor.errorString()));
-    }
+    Answers yes(true, false);
+    const ChangeOutcome outcome = editor.undo(yes);
+    QVERIFY2(outcome.done(), qPrintable(outcome.text));
+    QCOMPARE(outcome.atEnd, !oldPlace);
+    QCOMPARE(yes.asked.size(), oldPlace ? 0 : 1);
     QCOMPARE(readAll(path), after);
     QVERIFY(!editor.canUndo());
     // The history holds the removal, then the undo with the bytes it put in.
     const std::vector<HistoryEntry> history = historyOf(path);
     QCOMPARE(history.size(), size_t(otherEnd > 0 ? 3 : 2));
     QCOMPARE(history.front().action, HistoryAction::Remove);
-    QCOMPARE(history.front().name, std::string("B"));
-    QCOMPARE(history.front().thread, std::string("M3"));
+    QCOMPARE(history.front().name, std::string("Q"));
+    QCOMPARE(history.front().thread, std::string("M9"));
     QCOMPARE(QByteArray::fromStdString(history.front().removed), before.mid(begin, end - begin));
     QCOMPARE(history.back().action, HistoryAction::Undo);
     QCOMPARE(history.back().outcome, HistoryOutcome::Done);
+    QCOMPARE(history.back().id, outcome.entry.id);
     QVERIFY(history.back().inserted.find(history.front().removed) != std::string::npos);
+}
+
+void TestProbeFileEditor::secondCopy_data()
+{
+    QTest::addColumn<QByteArray>("name"); // of the record taken out, then written anew by another station
+    QTest::addColumn<bool>("twice");      // the answer to "put in a second one anyway?"
+    QTest::addColumn<bool>("restore");    // put back from the history's list, else undone
+    QTest::addColumn<QString>("what");    // the record as the question and the refusal name it
+
+    for (const bool restore : {false, true}) {
+        const char *how = restore ? "restore" : "undo";
+        QTest::addRow("%s, no", how) << QByteArray("B") << false << restore << "B (Gewinde M3)";
+        QTest::addRow("%s, yes", how) << QByteArray("B") << true << restore << "B (Gewinde M3)";
+        // Nothing read from the file reaches a terminal or a window as a control code.
+        QTest::addRow("%s, a name with an escape sequence", how)
+            << QByteArray("\x1b]0;x\x07") << false << restore << "\\x1b]0;x\\x07 (Gewinde M3)";
+    }
+}
+
+void TestProbeFileEditor::secondCopy()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(bool, twice);
+    QFETCH(bool, restore);
+    QFETCH(QString, what);
+    SKIP_WITHOUT_ONE_STEP_REPLACE();
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
+    const QByteArray record = "ITEM:" + name + "MM M3\r\nbegintip\r\nendtip\r\n";
+    writeAll(path, kFirst + record + kThird);
+    const ProbeFile read = ProbeFile::fromBytes(readAll(path));
+    const std::optional<RemovalPlan> plan = RemovalPlan::of(read, 1);
+    QVERIFY(plan);
+    ProbeFileEditor editor;
+    QVERIFY(editor.remove(path, read.bytes(), *plan).done());
+    // Another station writes a record of the same name and thread meanwhile.
+    QVERIFY(appendToFile(native(path), record.toStdString()).ok());
+    const QByteArray changed = readAll(path);
+
+    Answers answers(true, twice);
+    ChangeOutcome outcome;
+    if (restore) {
+        QString error;
+        const std::optional<RemovedRecords> list = RemovedRecords::read(path, &error);
+        QVERIFY2(list, qPrintable(error));
+        QVERIFY(list->alreadyInFile(0));
+        outcome = ProbeFileEditor().restore(path, *list, 0, answers);
+    } else {
+        outcome = editor.undo(answers);
+    }
+    QCOMPARE(answers.asked, QStringList{QStringLiteral("Zweites: ") + what});
+    if (twice) {
+        QVERIFY2(outcome.done(), qPrintable(outcome.text));
+        QCOMPARE(readAll(path), kFirst + record + kThird + record);
+        return;
+    }
+    QCOMPARE(outcome.kind, ChangeOutcome::Kind::AlreadyInFile);
+    QVERIFY(outcome.declined);
+    QCOMPARE(outcome.exitCode(), 1);
+    QVERIFY2(outcome.text.startsWith(QStringLiteral("Ein Eintrag %1 mit Gewinde M3 steht schon in der Datei; nichts "
+                                                    "eingefügt.\n")
+                                         .arg(what.left(what.indexOf(QStringLiteral(" (Gewinde"))))),
+             qPrintable(outcome.text));
+    QVERIFY(!outcome.text.contains(QChar(0x1b)));
+    QCOMPARE(readAll(path), changed);
 }
 
 void TestProbeFileEditor::historyUnwritable_data()
@@ -244,43 +357,50 @@ void TestProbeFileEditor::historyUnwritable_data()
                             << "Der Eintrag konnte nicht aus der Datei %1 entfernt werden.";
     QTest::newRow("repair") << "repair"
                             << "Die Datei %1 konnte nicht ausgebessert werden.";
-    QTest::newRow("restore") << "restore"
-                             << "Der Eintrag konnte nicht wieder in die Datei %1 eingefügt werden.";
+    QTest::newRow("undo") << "undo"
+                          << "Der Eintrag konnte nicht wieder in die Datei %1 eingefügt werden.";
 }
 
 void TestProbeFileEditor::historyUnwritable()
 {
     QFETCH(QString, step);
     QFETCH(QString, first);
+    SKIP_WITHOUT_ONE_STEP_REPLACE();
 
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
     const QByteArray content = kFirst + kSecond;
     writeAll(path, content);
-    // A folder in the history's place: neither read nor written.
-    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("usrprobe.dat.history")));
     ProbeFileEditor editor;
-    ProbeFileEditor::Outcome outcome = ProbeFileEditor::Outcome::Done;
-    if (step == QLatin1String("remove")) {
-        outcome = editor.remove(path, content, 0, kFirst.size(), "A", "M3");
-    } else if (step == QLatin1String("repair")) {
-        outcome = editor.repair(path, content, 0, 0, "\r\n");
-    } else {
-        ProbeFileEditor::Removed removed;
-        removed.bytes = kThird;
-        removed.at = content.size();
-        removed.knownLength = content.size();
-        removed.knownHash = contentHash(content.toStdString());
-        outcome = editor.putBack(path, removed, ProbeFileEditor::Place::OldPlace, HistoryAction::Restore);
+    if (step == QLatin1String("undo")) {
+        QVERIFY(editor.remove(path, content, planOf(0, kFirst.size(), "A", "M3")).done());
+        QVERIFY(QFile::remove(path + QStringLiteral(".bak")));
+        writeAll(path, content); // as it was, so that only the history stands in the way
     }
-    QCOMPARE(outcome, ProbeFileEditor::Outcome::Failed);
-    QVERIFY(!editor.canUndo());
-    const QStringList lines = editor.errorString().split(u'\n');
-    QVERIFY2(lines.size() >= 3, qPrintable(editor.errorString()));
+    // A folder in the history's place: neither read nor written.
+    QFile::remove(path + QStringLiteral(".history"));
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("usrprobe.dat.history")));
+    ChangeOutcome outcome;
+    Answers answers(true, true);
+    if (step == QLatin1String("remove")) {
+        outcome = editor.remove(path, content, planOf(0, kFirst.size(), "A", "M3"));
+    } else if (step == QLatin1String("repair")) {
+        LineRepair split;
+        split.kind = LineRepair::Kind::SplitLine;
+        split.insert = "\r\n";
+        outcome = editor.repair(path, content, split);
+    } else {
+        outcome = editor.undo(answers);
+    }
+    QCOMPARE(outcome.kind, ChangeOutcome::Kind::Failed);
+    QCOMPARE(outcome.exitCode(), 2);
+    QVERIFY(outcome.historyFailed);
+    const QStringList lines = outcome.text.split(u'\n');
+    QVERIFY2(lines.size() >= 3, qPrintable(outcome.text));
     QCOMPARE(lines.at(0), first.arg(QDir::toNativeSeparators(path)));
     QCOMPARE(lines.at(1), QStringLiteral("Der Verlauf usrprobe.dat.history ließ sich nicht lesen oder schreiben; die "
                                          "Datei wurde nicht geändert."));
-    QVERIFY2(!lines.at(2).isEmpty(), qPrintable(editor.errorString()));
+    QVERIFY2(!lines.at(2).isEmpty(), qPrintable(outcome.text));
     QCOMPARE(readAll(path), content);
     QVERIFY(!QFile::exists(path + QStringLiteral(".bak")));
 }
@@ -288,25 +408,26 @@ void TestProbeFileEditor::historyUnwritable()
 void TestProbeFileEditor::putBackFromHistory()
 {
     // A record put back from the history: at its old place while the file still starts with what
-    // its removal left, wherever appends went since; a record of a .bak only at the end; a file
-    // that is gone is named with where the record is kept.
+    // its removal left, wherever appends went since; a record of a .bak only at the end, once
+    // agreed; a file that is gone is named with where the record is kept.
     SKIP_WITHOUT_ONE_STEP_REPLACE();
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
     const QByteArray three = kFirst + kSecond + kThird;
     writeAll(path, three);
     ProbeFileEditor editor;
-    QCOMPARE(editor.remove(path, three, kFirst.size(), kFirst.size() + kSecond.size(), "B", "M3"),
-             ProbeFileEditor::Outcome::Done);
+    QVERIFY(editor.remove(path, three, planOf(kFirst.size(), kFirst.size() + kSecond.size(), "B", "M3")).done());
     QVERIFY(appendToFile(native(path), kOther.toStdString()).ok());
-    HistoryEntry entry = historyOf(path).front();
-    const ProbeFileEditor::Removed removed = ProbeFileEditor::Removed::fromHistory(entry);
-    QCOMPARE(removed.bytes, kSecond);
-    QCOMPARE(removed.name, QByteArray("B"));
 
-    ProbeFileEditor other; // another window or station
-    QCOMPARE(other.putBack(path, removed, ProbeFileEditor::Place::OldPlace, HistoryAction::Restore),
-             ProbeFileEditor::Outcome::Done);
+    QString error;
+    std::optional<RemovedRecords> list = RemovedRecords::read(path, &error);
+    QVERIFY2(list, qPrintable(error));
+    QCOMPARE(list->rows().size(), 1);
+    QCOMPARE(list->content(), three.first(kFirst.size()) + kThird + kOther);
+    Answers never(false, false);
+    const ChangeOutcome restored = ProbeFileEditor().restore(path, *list, 0, never); // another window or station
+    QVERIFY2(restored.done(), qPrintable(restored.text));
+    QVERIFY(never.asked.isEmpty());
     QCOMPARE(readAll(path), three + kOther);
     QCOMPARE(historyOf(path).back().action, HistoryAction::Restore);
     // The window that removed it no longer offers to undo it.
@@ -314,20 +435,20 @@ void TestProbeFileEditor::putBackFromHistory()
     QVERIFY(!editor.stillUndoable(readAll(path)));
     QVERIFY(!editor.canUndo());
 
-    entry.action = HistoryAction::Backup;
-    QCOMPARE(other.putBack(path, ProbeFileEditor::Removed::fromHistory(entry), ProbeFileEditor::Place::OldPlace,
-                           HistoryAction::Restore),
-             ProbeFileEditor::Outcome::Refused);
-    QVERIFY(other.oldPlaceGone());
+    // The list read before the restore: its content is no longer the file's, so the restore reads
+    // the file again; the record stands there now.
+    const ChangeOutcome twice = ProbeFileEditor().restore(path, *list, 0, never);
+    QCOMPARE(twice.kind, ChangeOutcome::Kind::AlreadyInFile);
+    QCOMPARE(never.asked, QStringList{QStringLiteral("Zweites: B (Gewinde M3)")});
     QCOMPARE(readAll(path), three + kOther);
 
     QVERIFY(QFile::remove(path));
-    QCOMPARE(other.putBack(path, removed, ProbeFileEditor::Place::End, HistoryAction::Restore),
-             ProbeFileEditor::Outcome::Failed);
-    QCOMPARE(other.errorString(), QStringLiteral("Der Eintrag konnte nicht wieder in die Datei %1 eingefügt werden.\n"
-                                                 "Die Datei existiert nicht.\n"
-                                                 "Er bleibt im Verlauf usrprobe.dat.history aufbewahrt.")
-                                      .arg(QDir::toNativeSeparators(path)));
+    const ChangeOutcome gone = ProbeFileEditor().restore(path, *list, 0, never);
+    QCOMPARE(gone.kind, ChangeOutcome::Kind::Failed);
+    QCOMPARE(gone.text, QStringLiteral("Der Eintrag konnte nicht wieder in die Datei %1 eingefügt werden.\n"
+                                       "Die Datei existiert nicht.\n"
+                                       "Er bleibt im Verlauf usrprobe.dat.history aufbewahrt.")
+                            .arg(QDir::toNativeSeparators(path)));
 }
 
 QTEST_GUILESS_MAIN(TestProbeFileEditor)

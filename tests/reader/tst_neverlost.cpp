@@ -55,12 +55,13 @@ QByteArray readProbeFile(const QString &path)
 {
     QByteArray bytes;
     std::uint64_t got = 0;
-    const ReadResult read = readWholeFile(std::filesystem::path(path.toStdU16String()), UINT64_MAX,
-                                          [&](std::uint64_t size) {
-                                              bytes.resize(qsizetype(size));
-                                              return bytes.data();
-                                          },
-                                          got);
+    const ReadResult read = readWholeFile(
+        std::filesystem::path(path.toStdU16String()), UINT64_MAX,
+        [&](std::uint64_t size) {
+            bytes.resize(qsizetype(size));
+            return bytes.data();
+        },
+        got);
     bytes.resize(read.ok() ? qsizetype(got) : 0);
     return bytes;
 }
@@ -154,12 +155,10 @@ std::pair<qint64, qint64> rangeOf(const ProbeFile &file, qsizetype record)
 
 // Undoes the editor's last removal as the window does when the operator agrees to the end but not
 // to a second copy.
-ProbeFileEditor::Outcome undo(ProbeFileEditor &editor)
+bool undo(ProbeFileEditor &editor)
 {
-    const ProbeFileEditor::Removed &last = editor.lastRemoved();
-    const ProbeFileEditor::AlreadyThere check = RemovedRecords::sameKeyIn(last.name, last.thread);
-    const ProbeFileEditor::Outcome outcome = editor.undo(check);
-    return editor.oldPlaceGone() ? editor.undoAtEnd(check) : outcome;
+    FixedAnswers answers;
+    return editor.undo(answers).done();
 }
 
 // One process's random steps. Returns its exit code: 0, or 1 with the broken rule on stderr.
@@ -194,21 +193,23 @@ int work(const QString &folderPath, int worker, quint32 seed, int steps)
         } else if (dice < 60) {
             if (file.recordCount() > 0) {
                 const qsizetype record = qsizetype(random.bounded(int(file.recordCount())));
-                const auto [begin, end] = rangeOf(file, record);
+                RemovalPlan plan;
+                std::tie(plan.begin, plan.end) = rangeOf(file, record);
                 const auto [name, thread] = file.nameAndThreadBytes(record);
-                if (editor.remove(path, seen, begin, end, name.toByteArray(), thread.toByteArray()) ==
-                    ProbeFileEditor::Outcome::Done) {
+                plan.nameBytes = name.toByteArray();
+                plan.threadBytes = thread.toByteArray();
+                if (editor.remove(path, seen, plan).done()) {
                     ++done[1];
                     // Now and then undone at once, before the others have changed much.
                     if (random.bounded(3) == 0) {
-                        done[2] += undo(editor) == ProbeFileEditor::Outcome::Done;
+                        done[2] += undo(editor);
                     }
                 }
             }
         } else if (dice < 70) {
             // As the window offers it: not once the history says the bytes went back meanwhile.
             if (editor.canUndo() && editor.stillUndoable(seen)) {
-                done[2] += undo(editor) == ProbeFileEditor::Outcome::Done;
+                done[2] += undo(editor);
             }
         } else if (dice < 85) {
             // Restores a record that the history keeps, as the window's list does: at its old place
@@ -224,22 +225,14 @@ int work(const QString &folderPath, int worker, quint32 seed, int steps)
             }
             if (!records.isEmpty()) {
                 const qsizetype row = records.at(qsizetype(random.bounded(int(records.size()))));
-                const auto removed = ProbeFileEditor::Removed::fromHistory(list.rows().at(row).entry);
-                ProbeFileEditor restorer;
-                auto outcome = restorer.putBack(path, removed, ProbeFileEditor::Place::OldPlace,
-                                                HistoryAction::Restore, list.alreadyThere(row));
-                if (restorer.oldPlaceGone()) {
-                    outcome = restorer.putBack(path, removed, ProbeFileEditor::Place::End, HistoryAction::Restore,
-                                               list.alreadyThere(row));
-                }
-                done[3] += outcome == ProbeFileEditor::Outcome::Done;
+                FixedAnswers answers;
+                done[3] += ProbeFileEditor().restore(path, list, row, answers).done();
             }
         } else if (!file.problems().isEmpty()) {
             const QList<Problem> &problems = file.problems();
             const Problem &problem = problems.at(qsizetype(random.bounded(int(problems.size()))));
             if (const std::optional<LineRepair> repair = LineRepair::of(file, problem.line)) {
-                done[4] += editor.repair(path, seen, repair->begin, repair->end, repair->insert) ==
-                           ProbeFileEditor::Outcome::Done;
+                done[4] += editor.repair(path, seen, *repair).done();
             }
         }
         if (const QString broken = lastingViolation(folder, path); !broken.isEmpty()) {

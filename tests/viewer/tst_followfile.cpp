@@ -8,6 +8,7 @@
 #include "ProbeFile.h"
 #include "ProbeFileEditor.h"
 #include "RecordKey.h"
+#include "RemovedRecords.h"
 #include "SettledRead.h"
 #include "ViewerWindow.h"
 
@@ -294,8 +295,9 @@ void TestFollowFile::windowFollows()
             QVERIFY(writeAll(path, rec("X") + before));
         } else {
             // The first record out, as another copy of the viewer takes it.
-            ProbeFileEditor editor;
-            QCOMPARE(editor.remove(path, before, 0, rec("A").size()), ProbeFileEditor::Outcome::Done);
+            RemovalPlan first;
+            first.end = rec("A").size();
+            QVERIFY(ProbeFileEditor().remove(path, before, first).done());
         }
         QTRY_COMPARE_WITH_TIMEOUT(table->model()->rowCount(), rowCounts.at(step), 5000);
         QCOMPARE(table->currentIndex().row(), chosenRows.at(step));
@@ -409,7 +411,8 @@ void TestFollowFile::repairInWindow_data()
         << stray << 7 << false << QString() << QStringList{"Abbrechen"} << QStringList{"Zeile 7"} << stray;
     QTest::newRow("run-together line, Entf")
         << together << 3 << false << QString() << QStringList{"&Teilen"}
-        << QStringList{"In Zeile 3 steht „ITEM:“, der Anfang eines Eintrags, mitten in der Zeile."} << rec("A") + rec("B", "M4");
+        << QStringList{"In Zeile 3 steht „ITEM:“, der Anfang eines Eintrags, mitten in der Zeile."}
+        << rec("A") + rec("B", "M4");
     QTest::newRow("run-together line, menu")
         << together << 3 << true << QStringLiteral("Zeile 3 teilen …") << QStringList{"&Teilen"}
         << QStringList{"Vor „ITEM:“"} << rec("A") + rec("B", "M4");
@@ -532,7 +535,6 @@ void TestFollowFile::undoInWindow()
     QVERIFY(undo->isEnabled());
 
     // Another station, while the window shows the file.
-    ProbeFileEditor other;
     const QByteArray now = readAll(path);
     const ProbeFile shown = ProbeFile::fromBytes(now);
     int rows = 2;
@@ -541,15 +543,17 @@ void TestFollowFile::undoInWindow()
         rows = 3;
     } else if (meanwhile.startsWith(QLatin1String("remove"))) {
         const qsizetype record = meanwhile.endsWith(u'A') ? 0 : 1;
-        const qsizetype begin = shown.startOfLine(int(shown.record(record).firstLine) + 1);
-        const qsizetype end = begin + rec("A").size();
-        QCOMPARE(other.remove(path, now, begin, end), ProbeFileEditor::Outcome::Done);
+        const std::optional<RemovalPlan> plan = RemovalPlan::of(shown, record);
+        QVERIFY(plan);
+        QVERIFY(ProbeFileEditor().remove(path, now, *plan).done());
         rows = 1;
     } else {
-        const std::vector<HistoryEntry> history = parseHistory(readAll(path + ".history").toStdString());
-        QCOMPARE(other.putBack(path, ProbeFileEditor::Removed::fromHistory(history.front()),
-                               ProbeFileEditor::Place::OldPlace, HistoryAction::Restore),
-                 ProbeFileEditor::Outcome::Done);
+        QString error;
+        const std::optional<RemovedRecords> list = RemovedRecords::read(path, &error);
+        QVERIFY2(list, qPrintable(error));
+        FixedAnswers answers;
+        // The oldest removal, as the history's list numbers it.
+        QVERIFY(ProbeFileEditor().restore(path, *list, list->rows().size() - 1, answers).done());
         rows = 3;
     }
     QTRY_COMPARE_WITH_TIMEOUT(table->model()->rowCount(), rows, 5000);
@@ -591,9 +595,10 @@ void TestFollowFile::historyDialog()
     const QByteArray abc = recs({"A", "B/M4", "C"});
     QVERIFY(writeAll(path, abc));
     ProbeFileEditor editor;
-    const qint64 a = rec("A").size();
-    QCOMPARE(editor.remove(path, abc, a, 2 * a, "B", "M4"), ProbeFileEditor::Outcome::Done);
-    QCOMPARE(editor.remove(path, recs({"A", "C"}), 0, a, "A", "M3"), ProbeFileEditor::Outcome::Done);
+    const std::optional<RemovalPlan> b = RemovalPlan::of(ProbeFile::fromBytes(abc), 1);
+    QVERIFY(b && editor.remove(path, abc, *b).done());
+    const std::optional<RemovalPlan> a = RemovalPlan::of(ProbeFile::fromBytes(recs({"A", "C"})), 0);
+    QVERIFY(a && editor.remove(path, recs({"A", "C"}), *a).done());
 
     HistoryDialog dialog(path, nullptr);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Entfernte Einträge – usrprobe.dat"));

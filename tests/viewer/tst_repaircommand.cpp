@@ -76,7 +76,8 @@ void TestRepairCommand::ranges_data()
         << qint64(30) << qint64(30) << QByteArray("\n");
     // Text before the item line that is no line of a record: split, it is a stray line of its own.
     const QByteArray garbageTogether = kA + "MüllITEM:BMM M4\r\nbegintip\r\nendtip\r\n";
-    QTest::newRow("run together with garbage") << garbageTogether << 4 << 4 << 4 << a + 5 << a + 5 << QByteArray("\r\n");
+    QTest::newRow("run together with garbage")
+        << garbageTogether << 4 << 4 << 4 << a + 5 << a + 5 << QByteArray("\r\n");
     QTest::newRow("a line of the record not yet split off")
         << garbageTogether << 5 << 0 << 0 << qint64(0) << qint64(0) << QByteArray();
     QTest::newRow("stray run ends before a run-together line")
@@ -144,9 +145,9 @@ void TestRepairCommand::staleContent_data()
 
     const QByteArray stray = kA + "irgendwas\r\n";
     QTest::newRow("appended since") << stray << stray + kB << qint64(kA.size()) << qint64(stray.size())
-                                    << int(ProbeFileEditor::Outcome::Refused) << int(FileCause::Changed);
+                                    << int(ChangeOutcome::Kind::FileChanged) << int(FileCause::Changed);
     QTest::newRow("past the end") << stray << stray << qint64(stray.size()) << qint64(stray.size() + 4)
-                                  << int(ProbeFileEditor::Outcome::Refused) << int(FileCause::BadRange);
+                                  << int(ChangeOutcome::Kind::Failed) << int(FileCause::BadRange);
 }
 
 void TestRepairCommand::staleContent()
@@ -161,11 +162,15 @@ void TestRepairCommand::staleContent()
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
     test::writeFile(path, onDisk);
-    ProbeFileEditor editor;
-    QCOMPARE(int(editor.repair(path, seen, begin, end, {})), outcome);
-    QCOMPARE(int(editor.cause()), cause);
-    QVERIFY(editor.errorString().startsWith(QStringLiteral("Die Datei ")));
-    QVERIFY(!editor.canUndo());
+    LineRepair repair;
+    repair.begin = begin;
+    repair.end = end;
+    const ChangeOutcome done = ProbeFileEditor().repair(path, seen, repair);
+    QCOMPARE(int(done.kind), outcome);
+    QCOMPARE(int(done.cause), cause);
+    // Both are refusals of the moment: the command line's exit status 1.
+    QCOMPARE(done.exitCode(), 1);
+    QVERIFY(done.text.startsWith(QStringLiteral("Die Datei ")));
     QCOMPARE(test::fileContent(path), onDisk);
 }
 

@@ -1,7 +1,6 @@
 #include "HistoryCommand.h"
 
 #include "ProbeFileEditor.h"
-#include "ReaderTexts.h"
 #include "RemovedRecords.h"
 
 #include <QFileInfo>
@@ -55,43 +54,20 @@ int restoreFromHistory(const QString &path, int number, QTextStream &out, QTextS
             << Qt::endl;
         return 1;
     }
+    // Asked for by number, the record goes where it still can: after the file's last line when its
+    // old place is gone; never in a second time.
+    FixedAnswers answers;
     const qsizetype row = number - 1;
+    const ChangeOutcome outcome = ProbeFileEditor().restore(path, *list, row, answers);
+    if (!outcome.done()) {
+        err << outcome.text << Qt::endl;
+        return outcome.exitCode();
+    }
     const RemovedRecords::Row &chosen = list->rows().at(row);
-    if (list->alreadyInFile(row)) {
-        err << QStringLiteral("Ein Eintrag %1 mit Gewinde %2 steht schon in der Datei; nichts eingefügt.\n"
-                              "Um ihn ein zweites Mal einzufügen, im Fenster unter „Bearbeiten > Entfernte Einträge …“ "
-                              "wiederherstellen, oder zuerst den vorhandenen entfernen.")
-                   .arg(visible(chosen.name), visible(chosen.thread))
-            << Qt::endl;
-        return 1;
-    }
-    ProbeFileEditor editor;
-    const ProbeFileEditor::Removed removed = ProbeFileEditor::Removed::fromHistory(chosen.entry);
-    // Checked again against the content that the locked replace sees: another station may have put
-    // the record back since the list was read.
-    const ProbeFileEditor::AlreadyThere twice = list->alreadyThere(row);
-    ProbeFileEditor::Outcome outcome =
-        editor.putBack(path, removed, ProbeFileEditor::Place::OldPlace, HistoryAction::Restore, twice);
-    bool atEnd = false;
-    if (editor.oldPlaceGone()) {
-        // Asked for by number, the record goes where it still can: after the file's last line.
-        atEnd = true;
-        outcome = editor.putBack(path, removed, ProbeFileEditor::Place::End, HistoryAction::Restore, twice);
-    }
-    if (outcome != ProbeFileEditor::Outcome::Done) {
-        err << editor.errorString() << Qt::endl;
-        return int(outcome);
-    }
-    const QString what = chosen.name.isEmpty()
-                             ? QStringLiteral("Zeilen ohne Eintrag")
-                             : QStringLiteral("%1 (Gewinde %2)").arg(visible(chosen.name), visible(chosen.thread));
-    out << (atEnd ? QStringLiteral("Wieder eingefügt am Ende der Datei: %1.").arg(what)
-                  : QStringLiteral("Wieder eingefügt an alter Stelle: %1, %2 %3.")
-                        .arg(what,
-                             chosen.entry.lastLine > chosen.entry.firstLine ? QStringLiteral("Zeilen")
-                                                                            : QStringLiteral("Zeile"),
-                             chosen.lines))
-        << Qt::endl;
+    const QString lines =
+        (chosen.entry.lastLine > chosen.entry.firstLine ? QStringLiteral("Zeilen ") : QStringLiteral("Zeile ")) +
+        chosen.lines;
+    out << changeTexts::putBack(recordText(chosen.name, chosen.thread), outcome.atEnd, lines) << Qt::endl;
     return 0;
 }
 

@@ -21,15 +21,13 @@ int repairLine(const QString &path, int line, QTextStream &out, QTextStream &err
         err << error << Qt::endl;
         return 1;
     }
-    ProbeFileEditor editor;
-    const ProbeFileEditor::Outcome outcome =
-        editor.repair(path, read->bytes(), repair->begin, repair->end, repair->insert);
-    if (outcome != ProbeFileEditor::Outcome::Done) {
-        err << editor.errorString() << Qt::endl;
-        return int(outcome);
+    const ChangeOutcome outcome = ProbeFileEditor().repair(path, read->bytes(), *repair);
+    if (outcome.done()) {
+        out << repair->doneText() << Qt::endl;
+    } else {
+        err << outcome.text << Qt::endl;
     }
-    out << repair->doneText() << Qt::endl;
-    return 0;
+    return outcome.exitCode();
 }
 
 } // namespace merivox

@@ -1,10 +1,10 @@
 #include "ViewerCommand.h"
 
+#include "HistoryCommand.h"
 #include "InPlaceChange.h"
 #include "ProbeFile.h"
 #include "ReaderTexts.h"
 #include "RemoveCommand.h"
-#include "HistoryCommand.h"
 #include "RepairCommand.h"
 
 #include "OutputCheck.h"
@@ -483,8 +483,9 @@ std::optional<int> answerWithoutDisplay(const ViewerRequest &request, int &argc,
 
 QString countText(qsizetype records, qsizetype problems, qsizetype hints)
 {
-    QString text = QStringLiteral("%1, %2").arg(counted(records, QStringLiteral("Eintrag"), QStringLiteral("Einträge")),
-                                                counted(problems, QStringLiteral("Problem"), QStringLiteral("Probleme")));
+    QString text =
+        QStringLiteral("%1, %2").arg(counted(records, QStringLiteral("Eintrag"), QStringLiteral("Einträge")),
+                                     counted(problems, QStringLiteral("Problem"), QStringLiteral("Probleme")));
     if (hints > 0) {
         text += QStringLiteral(", ") + counted(hints, QStringLiteral("Hinweis"), QStringLiteral("Hinweise"));
     }

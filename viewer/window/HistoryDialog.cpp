@@ -1,30 +1,20 @@
 #include "HistoryDialog.h"
 
+#include "ChangeBoxes.h"
+#include "ProbeFileEditor.h"
 #include "ReaderTexts.h"
-#include "RemoveAction.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QVBoxLayout>
 
 namespace merivox {
-
-namespace {
-
-QString recordText(const RemovedRecords::Row &row)
-{
-    return row.name.isEmpty() ? QStringLiteral("Zeilen ohne Eintrag")
-                              : QStringLiteral("%1 (Gewinde %2)").arg(visible(row.name), visible(row.thread));
-}
-
-} // namespace
 
 HistoryDialog::HistoryDialog(const QString &path, QWidget *parent)
     : QDialog(parent), m_path(path), m_model(new QStandardItemModel(this)), m_table(new QTableView), m_note(new QLabel),
@@ -120,48 +110,15 @@ void HistoryDialog::restoreChosen()
     }
     chooseRow(int(now));
     const RemovedRecords::Row &chosen = m_list.rows().at(now);
-    bool secondCopy = false;
-    if (m_list.alreadyInFile(now)) {
-        if (!RemoveAction::askSecondCopy(this, recordText(chosen))) {
-            return;
-        }
-        secondCopy = true;
+    const QString what = recordText(chosen.name, chosen.thread);
+    ChangeBoxes boxes(this);
+    const ChangeOutcome outcome = ProbeFileEditor().restore(m_path, m_list, now, boxes);
+    if (outcome.declined) {
+        return;
     }
-    // Unless the operator asked for a second copy, the record is put back only while the file,
-    // as the locked replace sees it, holds none of its name and thread.
-    const ProbeFileEditor::AlreadyThere check = secondCopy ? ProbeFileEditor::AlreadyThere() : m_list.alreadyThere(now);
-    const ProbeFileEditor::Removed removed = ProbeFileEditor::Removed::fromHistory(chosen.entry);
-    const QString what = recordText(chosen);
-    ProbeFileEditor::Outcome outcome =
-        m_editor.putBack(m_path, removed, ProbeFileEditor::Place::OldPlace, HistoryAction::Restore, check);
-    bool atEnd = false;
-    // No lock is held while the question is open: the end is found anew once it is answered.
-    if (m_editor.oldPlaceGone()) {
-        if (!RemoveAction::askAtEnd(this, m_editor.errorString())) {
-            return;
-        }
-        atEnd = true;
-        outcome = m_editor.putBack(m_path, removed, ProbeFileEditor::Place::End, HistoryAction::Restore, check);
-    }
-    tell(outcome);
-    emit fileChanged(outcome != ProbeFileEditor::Outcome::Done ? QString()
-                     : atEnd ? QStringLiteral("Wieder eingefügt am Ende der Datei: %1.").arg(what)
-                             : QStringLiteral("Wieder eingefügt an alter Stelle: %1.").arg(what));
+    boxes.tell(outcome);
+    emit fileChanged(outcome.done() ? changeTexts::putBack(what, outcome.atEnd) : QString());
     readList();
-}
-
-void HistoryDialog::tell(ProbeFileEditor::Outcome outcome)
-{
-    switch (outcome) {
-    case ProbeFileEditor::Outcome::Done:
-        return;
-    case ProbeFileEditor::Outcome::Refused:
-        QMessageBox::warning(this, windowTitle(), m_editor.errorString());
-        return;
-    case ProbeFileEditor::Outcome::Failed:
-        QMessageBox::critical(this, windowTitle(), m_editor.errorString());
-        return;
-    }
 }
 
 } // namespace merivox

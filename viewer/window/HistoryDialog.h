@@ -1,6 +1,5 @@
 #pragma once
 
-#include "ProbeFileEditor.h"
 #include "RemovedRecords.h"
 
 #include <QDialog>
@@ -38,15 +37,12 @@ signals:
     void fileChanged(const QString &note);
 
 private:
-    void tell(ProbeFileEditor::Outcome outcome);
-
     QString m_path;
     RemovedRecords m_list;
     QStandardItemModel *m_model;
     QTableView *m_table;
     QLabel *m_note;
     QPushButton *m_restore;
-    ProbeFileEditor m_editor;
 };
 
 } // namespace merivox

@@ -43,20 +43,13 @@ public:
     // put back meanwhile.
     void fileRead(const ProbeFile &file);
 
-    // Asks whether bytes whose old place is gone (why) go to the end of the file instead.
-    static bool askAtEnd(QWidget *window, const QString &why);
-    // Asks whether a record of whose name and thread (what) one stands in the file already is to
-    // be put in a second time; "Abbrechen" is the default.
-    static bool askSecondCopy(QWidget *window, const QString &what);
-
 signals:
     // The file may have changed: read it again, choose the record that key names and show the note
     // in the status bar.
     void fileChanged(const merivox::RecordKey &key, const QString &note);
 
 private:
-    bool confirmed(const QString &path, const ProbeFile &file, qsizetype record, int first, int last);
-    void tell(ProbeFileEditor::Outcome outcome, const QString &rereadNote);
+    bool confirmed(const QString &path, const RemovalPlan &plan);
 
     QWidget *m_window;
     QAction *m_remove;

@@ -1,6 +1,8 @@
 #include "RepairAction.h"
 
+#include "ChangeBoxes.h"
 #include "ProbeFile.h"
+#include "ProbeFileEditor.h"
 
 #include <QMenu>
 #include <QMessageBox>
@@ -63,23 +65,9 @@ void RepairAction::mend(const QString &path, const QByteArray &seen, const LineR
     if (!confirmed(found)) {
         return;
     }
-    const ProbeFileEditor::Outcome outcome = m_editor.repair(path, seen, found.begin, found.end, found.insert);
-    switch (outcome) {
-    case ProbeFileEditor::Outcome::Done:
-        emit fileChanged(found.doneText());
-        return;
-    case ProbeFileEditor::Outcome::Refused:
-        QMessageBox::warning(m_window, m_window->windowTitle(),
-                             m_editor.cause() == FileCause::Changed
-                                 ? m_editor.errorString() +
-                                       QStringLiteral("\nNichts geändert; die Datei wird neu eingelesen.")
-                                 : m_editor.errorString());
-        break;
-    case ProbeFileEditor::Outcome::Failed:
-        QMessageBox::critical(m_window, m_window->windowTitle(), m_editor.errorString());
-        break;
-    }
-    emit fileChanged(QString());
+    const ChangeOutcome outcome = ProbeFileEditor().repair(path, seen, found);
+    ChangeBoxes(m_window).tell(outcome, QStringLiteral("Nichts geändert; die Datei wird neu eingelesen."));
+    emit fileChanged(outcome.done() ? found.doneText() : QString());
 }
 
 } // namespace merivox

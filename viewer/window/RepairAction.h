@@ -1,7 +1,6 @@
 #pragma once
 
 #include "LineRepair.h"
-#include "ProbeFileEditor.h"
 
 #include <QObject>
 
@@ -42,7 +41,6 @@ private:
     void mend(const QString &path, const QByteArray &seen, const LineRepair &repair);
 
     QWidget *m_window;
-    ProbeFileEditor m_editor;
 };
 
 } // namespace merivox

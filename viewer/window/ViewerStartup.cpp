@@ -7,6 +7,7 @@
 #include "OutputCheck.h"
 #include "ProbeFile.h"
 #include "QtTranslation.h"
+#include "ReaderTexts.h"
 #include "ScreenPlacement.h"
 #include "ViewerCommand.h"
 #include "ViewerWindow.h"
@@ -40,7 +41,7 @@ int writeSheetFile(const QString &pdfPath, int line, const QString &path, QTextS
         err << error << Qt::endl;
         return 2;
     }
-    out << QStringLiteral("Datenblatt von „%1“ geschrieben: %2").arg(file->name(*record), pdfPath) << Qt::endl;
+    out << QStringLiteral("Datenblatt von „%1“ geschrieben: %2").arg(visible(file->name(*record)), pdfPath) << Qt::endl;
     return 0;
 }
 

@@ -4,6 +4,8 @@
 #include "DataSheet.h"
 #include "FileFollower.h"
 #include "FileLoader.h"
+#include "HistoryDialog.h"
+#include "InPlaceChange.h"
 #include "NameColumnFit.h"
 #include "OutputCheck.h"
 #include "Pictures.h"
@@ -11,8 +13,6 @@
 #include "ReaderTexts.h"
 #include "RecordTableModel.h"
 #include "RecordView.h"
-#include "HistoryDialog.h"
-#include "InPlaceChange.h"
 #include "RemoveAction.h"
 #include "RepairAction.h"
 #include "ViewerCommand.h"
@@ -23,8 +23,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
-#include <QKeyEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -34,13 +34,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -249,9 +249,9 @@ void ViewerWindow::loaded(bool ok, const QString &error)
         }
         return;
     }
-    statusBar()->showMessage(error.isEmpty() ? QStringLiteral("Lesen abgebrochen: %1")
-                                                   .arg(QDir::toNativeSeparators(m_loader->path()))
-                                             : QString());
+    statusBar()->showMessage(
+        error.isEmpty() ? QStringLiteral("Lesen abgebrochen: %1").arg(QDir::toNativeSeparators(m_loader->path()))
+                        : QString());
     if (!error.isEmpty()) {
         QMessageBox::critical(this, windowTitle(), error);
     }
@@ -397,7 +397,7 @@ void ViewerWindow::saveDataSheet()
         return;
     }
     const QFileInfo source(m_path);
-    QString name = m_file->name(current.row()).trimmed();
+    QString name = visible(m_file->name(current.row())).trimmed();
     name.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|]")), QStringLiteral("_"));
     const QString suggested = source.dir().filePath(QStringLiteral("Datenblatt %1.pdf").arg(name));
     const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Datenblatt als PDF speichern"), suggested,
@@ -440,7 +440,9 @@ void ViewerWindow::reloadFile()
     m_rowAtReload = m_table->currentIndex().row();
     FileLoader::Locate locate;
     if (m_chooseAfterRead) {
-        locate = [key = *m_chooseAfterRead](const ProbeFile &file) { return findRecord(file, key); };
+        locate = [key = *m_chooseAfterRead](const ProbeFile &file) {
+            return findRecord(file, key);
+        };
     } else if (m_rowAtReload >= 0) {
         locate = [before = *m_file, row = m_rowAtReload](const ProbeFile &file) {
             return findRecord(file, recordKey(before, row));
