@@ -79,6 +79,12 @@ void TestHistoryCommand::steps_data()
     QTest::newRow("restored twice") << kzh << lost + QStringList{"restore 2", "restore 2"} << 1 << QString()
                                     << "Ein Eintrag Z1 mit Gewinde M4 steht schon in der Datei; nichts eingefügt.\n"
                                     << kzh;
+    // A name from the file reaches the terminal with its control codes shown, not sent.
+    const QByteArray escape = "ITEM:\x1b]0;x\x07MM M3\r\nbegintip\r\nendtip\r\n";
+    QTest::newRow("its name and thread in the file, a name with an escape sequence")
+        << rec('K') + escape + rec('H') + escape << QStringList{"remove 4", "restore 1"} << 1 << QString()
+        << "Ein Eintrag \\x1b]0;x\\x07 mit Gewinde M3 steht schon in der Datei; nichts eingefügt.\n"
+        << rec('K') + rec('H') + escape;
     QTest::newRow("nothing removed yet") << kzh << QStringList{"history"} << 0
                                          << "Der Verlauf usrprobe.dat.history enthält keine entfernten Einträge.\n"
                                          << QString() << kzh;

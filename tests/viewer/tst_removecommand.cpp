@@ -62,6 +62,11 @@ void TestRemoveCommand::removes_data()
                                                 "Ausbessern lässt sie sich mit „merivox-view --repair 1 DATEI“.\n";
     QTest::newRow("past the end") << kFile << 11 << 1 << kFile << ""
                                   << "Zeile 11 gibt es nicht: die Datei hat 10 Zeilen.\n";
+    // Nothing read from the file reaches the terminal as a control code.
+    const QByteArray escape = "ITEM:\x1b]0;x\x07MM M3\r\nbegintip\r\nendtip\r\n";
+    QTest::newRow("a name with an escape sequence")
+        << kA + escape << 4 << 0 << kA << "Entfernt: \\x1b]0;x\\x07 (Gewinde M3), Zeilen 4 bis 6.\n"
+        << "";
     const QByteArray runTogether = "ITEM:AMM M3\r\nbegintip\r\nendtipITEM:BMM M4\r\nbegintip\r\nendtip\r\n";
     for (const int line : {1, 4}) {
         QTest::addRow("shared line, asked for line %d", line)

@@ -221,6 +221,10 @@ void TestViewer::commandLine_data()
     };
     pdf("pdf", "13", allKinds(), 0, "Datenblatt von „ZT1“ geschrieben: ", {});
     pdf("pdf, item line", "12", allKinds(), 0, "Datenblatt von „ZT1“ geschrieben: ", {});
+    // A name from the file reaches the terminal with its control codes shown, not sent.
+    QByteArray escaped = allKinds();
+    escaped.replace("ITEM:ZT1", "ITEM:\x1b]0;x\x07");
+    pdf("pdf, a name with an escape sequence", "12", escaped, 0, "Datenblatt von „\\x1b]0;x\\x07“ geschrieben: ", {});
     pdf("pdf, line outside every record", "1", "Kopf\n" + allKinds(), 1, {},
         "Zeile 1 gehört zu keinem Eintrag: vor ihr steht keine Zeile ITEM:.\n");
     QByteArray shared = allKinds();
