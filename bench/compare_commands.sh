@@ -19,7 +19,8 @@
 #
 # Usage: bench/compare_commands.sh OLD_VIEW NEW_VIEW   (paths of two merivox-view programs; the
 # window part module must stand beside each, as in its build tree, for --pdf; needs python3)
-# Exits 0 when every case passes, 1 when any differs, 2 on a wrong call.
+# Exits 0 when every case passes, 1 when any differs, 2 on a wrong call. With KEEP=DIR, the
+# reports of both builds are kept in DIR/old and DIR/new, one CASE.txt each, for reading.
 set -euo pipefail
 [ $# -eq 2 ] || { echo "usage: $0 OLD_VIEW NEW_VIEW" >&2; exit 2; }
 for view in "$1" "$2"; do
@@ -274,6 +275,10 @@ for entry in "${cases[@]}"; do
     run_case "$new" "$results/new/$name.txt" "${fields[@]:1}"
 done
 rm -rf "$run"
+if [ -n "${KEEP:-}" ]; then
+    mkdir -p "$KEEP"
+    cp -a "$results/old" "$results/new" "$KEEP/"
+fi
 
 # ---------------------------------------------------------------------------------------------
 # Comparing, case by case.
