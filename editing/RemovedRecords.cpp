@@ -1,6 +1,7 @@
 #include "RemovedRecords.h"
 
 #include "ChangeOutcome.h"
+#include "FileCauseText.h"
 #include "ProbeFile.h"
 
 #include <QDateTime>
@@ -90,7 +91,7 @@ std::optional<RemovedRecords> RemovedRecords::read(const QString &path, QString 
         if (error) {
             *error = QStringLiteral("Der Verlauf %1 lässt sich nicht lesen: %2")
                          .arg(QDir::toNativeSeparators(path + QStringLiteral(".history")),
-                              qt_error_string(read.systemError));
+                              causeText(FileTask::History, read.cause, read.systemError, path));
         }
         return std::nullopt;
     }

@@ -403,6 +403,11 @@ void TestProbeFileEditor::historyUnwritable()
     QVERIFY2(!lines.at(2).isEmpty(), qPrintable(outcome.text));
     QCOMPARE(readAll(path), content);
     QVERIFY(!QFile::exists(path + QStringLiteral(".bak")));
+    // Nor can the history's list be read, and it says why.
+    QString error;
+    QVERIFY(!RemovedRecords::read(path, &error));
+    QCOMPARE(error, QStringLiteral("Der Verlauf %1 lässt sich nicht lesen: Unter seinem Namen besteht ein Ordner.")
+                        .arg(QDir::toNativeSeparators(path + QStringLiteral(".history"))));
 }
 
 void TestProbeFileEditor::putBackFromHistory()
