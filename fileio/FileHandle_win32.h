@@ -3,8 +3,10 @@
 // What appending, replacing and reading share on Windows (FileHandle_win32.cpp): the handle that
 // closes itself, the lock that appending and replacing take, the looks whether a path is a folder
 // or still names an open file, writing every byte at a position, marking a file for deletion and
-// copying a file's access list to another.
+// copying a file's access list to another; and the locked file's steps of LockedFile.h.
 // Included by the Windows implementation files only; FileHandle_posix.h is its POSIX counterpart.
+
+#include "LockedFile.h"
 
 #include <windows.h>
 
@@ -80,11 +82,43 @@ DWORD readAccessList(HANDLE file, AccessList &list);
 // WRITE_DAC); ERROR_SUCCESS or the error.
 DWORD applyAccessList(HANDLE file, const AccessList &list);
 
-// The in-place change (InPlaceChange.h) on the file's locked handle, with the note beside it
-// (InPlaceChange_win32.cpp): finishing one that a killed copy left, and making one.
-// ERROR_SUCCESS, or the error.
+// The locked file's steps (LockedFile.h) on its handle: those of a replacement in
+// ReplaceFile_win32.cpp, those of the change in place in InPlaceChange_win32.cpp.
+class WindowsLockedFile final : public LockedFile
+{
+public:
+    // The file locked on handle; the handle is closed with this object when owned.
+    WindowsLockedFile(const std::filesystem::path &path, HANDLE locked, bool owned);
+
+    std::string identity() override;
+    int readFile(std::string &out) override;
+    int writeAt(std::uint64_t offset, std::string_view bytes) override;
+    int setLength(std::uint64_t length) override;
+    int flushFile() override;
+    bool replacesInOneStep() override;
+
+    int look(const std::filesystem::path &path, bool &found, bool &isThisFile) override;
+    bool readBackup(const std::filesystem::path &backup, std::string &out) override;
+    int link(const std::filesystem::path &path) override;
+    bool lacksHardLinks(int error) override;
+    ReplaceResult writeNew(const std::filesystem::path &path, std::string_view bytes, NewFile kind) override;
+    ReplaceResult renameOver(bool &inPlaceInstead) override;
+    void removeNew() override;
+    int moveOver(const std::filesystem::path &from, const std::filesystem::path &to) override;
+    int remove(const std::filesystem::path &path) override;
+    int flushFolder() override { return 0; } // NTFS journals its renames; MoveFileExW writes through
+
+    int readNote(std::string &out, bool &found) override;
+    int setStep(std::uint64_t offset, char step) override;
+
+private:
+    HANDLE m_locked;
+    FileHandle m_owned;
+    FileHandle m_new; // the new content's file, open from writeNew until renameOver
+};
+
+// Finishes a change in place that a killed copy left beside the file locked on the handle (an
+// append's); ERROR_SUCCESS, or the error.
 DWORD recoverFileChange(const std::filesystem::path &file, HANDLE locked);
-DWORD changeFileInPlace(const std::filesystem::path &file, HANDLE locked, std::string_view content,
-                        std::string_view replacement, bool &begun);
 
 } // namespace merivox::detail

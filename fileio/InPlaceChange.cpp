@@ -223,12 +223,38 @@ std::optional<std::uint64_t> stateLength(const RecoveryNote &note, std::string_v
 
 namespace {
 
-int rewrite(InPlaceAccess &access, const RecoveryNote &note, bool &begun)
+// Writes the note under the temporary name of a replacement's new file, which the change in place
+// has none of (a killed copy's is removed as its leftover under the lock), with the file's
+// permissions, flushed, and renames it over the note's name, replacing an earlier note.
+int writeNote(LockedFile &locked, std::string_view bytes)
+{
+    const fs::path temporary = temporaryPath(locked.path(), processId(), false);
+    locked.remove(temporary); // a dead copy's of the same process id
+    if (const ReplaceResult written = locked.writeNew(temporary, bytes, NewFile::Note); !written.ok()) {
+        return written.systemError;
+    }
+    if (const int error = locked.moveOver(temporary, changeNotePath(locked.path()))) {
+        locked.remove(temporary);
+        return error;
+    }
+    return locked.flushFolder();
+}
+
+// No note is no error.
+int removeNote(LockedFile &locked)
+{
+    if (const int error = locked.remove(changeNotePath(locked.path()))) {
+        return error;
+    }
+    return locked.flushFolder();
+}
+
+int rewrite(LockedFile &locked, const RecoveryNote &note, bool &begun)
 {
     const std::string bytes = formatNote(note);
     const std::uint64_t step = stepOffset(bytes);
     begun = false;
-    if (const int error = access.writeNote(bytes)) {
+    if (const int error = writeNote(locked, bytes)) {
         return error;
     }
     begun = true;
@@ -236,58 +262,58 @@ int rewrite(InPlaceAccess &access, const RecoveryNote &note, bool &begun)
         return error;
     }
     if (note.newLength > note.oldLength) {
-        if (const int error = access.setStep(step, '1')) {
+        if (const int error = locked.setStep(step, '1')) {
             return error;
         }
-        if (const int error = access.setLength(note.newLength)) {
+        if (const int error = locked.setLength(note.newLength)) {
             return error;
         }
-        if (const int error = access.flushFile()) {
+        if (const int error = locked.flushFile()) {
             return error;
         }
     }
     if (const int error = atStage(ReplaceStage::Extended)) {
         return error;
     }
-    if (const int error = access.setStep(step, '2')) {
+    if (const int error = locked.setStep(step, '2')) {
         return error;
     }
     // In two halves, so that a test can stop the rewrite between them.
     const std::string_view tail = note.tail;
     const size_t half = tail.size() / 2;
-    if (const int error = access.writeAt(note.at, tail.substr(0, half))) {
+    if (const int error = locked.writeAt(note.at, tail.substr(0, half))) {
         return error;
     }
     if (const int error = atStage(ReplaceStage::HalfWritten)) {
         return error;
     }
-    if (const int error = access.writeAt(note.at + half, tail.substr(half))) {
+    if (const int error = locked.writeAt(note.at + half, tail.substr(half))) {
         return error;
     }
-    if (const int error = access.flushFile()) {
+    if (const int error = locked.flushFile()) {
         return error;
     }
     if (const int error = atStage(ReplaceStage::Rewritten)) {
         return error;
     }
     if (note.newLength < note.oldLength) {
-        if (const int error = access.setStep(step, '3')) {
+        if (const int error = locked.setStep(step, '3')) {
             return error;
         }
-        if (const int error = access.setLength(note.newLength)) {
+        if (const int error = locked.setLength(note.newLength)) {
             return error;
         }
-        if (const int error = access.flushFile()) {
+        if (const int error = locked.flushFile()) {
             return error;
         }
     }
     if (const int error = atStage(ReplaceStage::Cut)) {
         return error;
     }
-    if (const int error = access.setStep(step, '4')) {
+    if (const int error = locked.setStep(step, '4')) {
         return error;
     }
-    if (const int error = access.removeNote()) {
+    if (const int error = removeNote(locked)) {
         return error;
     }
     return atStage(ReplaceStage::NoteRemoved);
@@ -295,43 +321,43 @@ int rewrite(InPlaceAccess &access, const RecoveryNote &note, bool &begun)
 
 } // namespace
 
-int changeInPlace(InPlaceAccess &access, std::string_view content, std::string_view replacement, bool &begun)
+int changeInPlace(LockedFile &locked, std::string_view content, std::string_view replacement, bool &begun)
 {
-    return rewrite(access, noteFor(access.identity(), content, replacement), begun);
+    return rewrite(locked, noteFor(locked.identity(), content, replacement), begun);
 }
 
-int recoverChange(InPlaceAccess &access)
+int recoverChange(LockedFile &locked)
 {
     std::string bytes;
     bool found = false;
-    if (const int error = access.readNote(bytes, found); error || !found) {
+    if (const int error = locked.readNote(bytes, found); error || !found) {
         return error;
     }
     const std::optional<RecoveryNote> note = parseNote(bytes);
     if (!note) {
         // Torn or damaged: it is renamed into place whole, before the rewrite starts.
-        return access.removeNote();
+        return removeNote(locked);
     }
-    if (note->file != access.identity()) {
-        return access.removeNote(); // another file took the name: the note is not this file's
+    if (note->file != locked.identity()) {
+        return removeNote(locked); // another file took the name: the note is not this file's
     }
     std::string current;
-    if (const int error = access.readFile(current)) {
+    if (const int error = locked.readFile(current)) {
         return error;
     }
     const std::optional<std::uint64_t> length = stateLength(*note, current);
     if (!length) {
         // The file was replaced by a copy that knows no note; the history keeps the change.
-        return access.removeNote();
+        return removeNote(locked);
     }
     // The new content, then what was appended after the kill.
     std::string target = std::string(std::string_view(current).substr(0, size_t(note->at))) + note->tail;
     target.append(std::string_view(current).substr(size_t(*length)));
     if (target == current) {
-        return access.removeNote();
+        return removeNote(locked);
     }
     bool begun = false;
-    return rewrite(access, noteFor(note->file, current, target), begun);
+    return rewrite(locked, noteFor(note->file, current, target), begun);
 }
 
 } // namespace detail

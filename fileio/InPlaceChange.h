@@ -4,7 +4,8 @@
 // lock's handle keeps it open (FAT and exFAT, many network shares). All of it runs under the lock
 // that appending and replacing take, after the history entry of the change is written and the
 // old content is kept as a flushed copy in the .bak. No Qt here, for the same reason as
-// AppendFile.h; InPlaceChange_posix.cpp and InPlaceChange_win32.cpp give the system's steps.
+// AppendFile.h; the sequence is here and in InPlaceChange.cpp, the system's steps on the file and
+// its note are those of LockedFile.h.
 //
 // The recovery note "<file>.merivox-change" says that a change is under way. It is written under
 // the temporary name of a replacement's new file ("<file>.merivox-<pid>.tmp", ReplaceFile.h), with
@@ -34,6 +35,7 @@
 // hand), is removed and the file left alone.
 
 #include "FileCause.h"
+#include "LockedFile.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -81,38 +83,16 @@ std::optional<RecoveryNote> parseNote(std::string_view bytes);
 // bytes (what follows was appended since); nothing when the file fits no state of the change.
 std::optional<std::uint64_t> stateLength(const RecoveryNote &note, std::string_view current);
 
-// The system's steps on the locked file and its note; each gives 0 or the system's error.
-class InPlaceAccess
-{
-public:
-    virtual ~InPlaceAccess() = default;
-    // The locked file's identity (digits and letters), as the note names it.
-    virtual std::string identity() = 0;
-    virtual int readFile(std::string &out) = 0;
-    virtual int writeAt(std::uint64_t offset, std::string_view bytes) = 0;
-    virtual int setLength(std::uint64_t length) = 0;
-    virtual int flushFile() = 0;
-    // The note's bytes into out; found is false (and 0 returned) when there is none.
-    virtual int readNote(std::string &out, bool &found) = 0;
-    // Writes the note under its temporary name with the file's permissions, flushes it, and
-    // renames it over the note's name (replacing an earlier note); the folder is flushed.
-    virtual int writeNote(std::string_view bytes) = 0;
-    // Writes the step digit at offset in the note and flushes it.
-    virtual int setStep(std::uint64_t offset, char step) = 0;
-    // Removes the note and flushes the folder; no note is no error.
-    virtual int removeNote() = 0;
-};
-
 // Changes the file's content into replacement where it stands, through a note (see above), and
 // passes the in-place stages of ReplaceFile.h. content is what the file holds now. 0 or the
 // system's error of the step that failed; begun says whether the note was in place by then (it
 // stays, and the next copy that takes the lock finishes the change) or nothing was changed.
-int changeInPlace(InPlaceAccess &access, std::string_view content, std::string_view replacement, bool &begun);
+int changeInPlace(LockedFile &locked, std::string_view content, std::string_view replacement, bool &begun);
 
 // Finishes the change that a note beside the file describes, if there is one; called right after
 // the lock is taken, before anything else reads or changes the file. 0 when no note was found or
 // the change is finished (or the note was stale and removed), else the system's error.
-int recoverChange(InPlaceAccess &access);
+int recoverChange(LockedFile &locked);
 
 } // namespace detail
 

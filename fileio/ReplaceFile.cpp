@@ -1,7 +1,11 @@
 #include "ReplaceFile.h"
 
+#include "InPlaceChange.h"
+#include "LockedFile.h"
+
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <system_error>
 
 namespace merivox {
@@ -225,12 +229,18 @@ void markChange(const fs::path &file, const std::string &entryId, bool done)
     }
 }
 
-ReplaceResult replacedBy(const fs::path &file, const PreparedChange &change, int (*flushFolder)(const fs::path &file))
+namespace {
+
+// With the new content standing at the path: passes the stage Replaced, flushes the folder's
+// entries where asked (not after a change in place, which names nothing new) and passes the
+// stage FolderFlushed. The file counts as replaced even when one of these fails; the result names
+// that failure beside it.
+ReplaceResult replacedBy(LockedFile &locked, const PreparedChange &change, bool flushFolder)
 {
     ReplaceResult result{{}, change.newHash, true, false, change.entry};
     int error = atStage(ReplaceStage::Replaced);
     if (error == 0 && flushFolder) {
-        error = flushFolder(file);
+        error = locked.flushFolder();
     }
     if (error == 0) {
         error = atStage(ReplaceStage::FolderFlushed);
@@ -242,11 +252,73 @@ ReplaceResult replacedBy(const fs::path &file, const PreparedChange &change, int
     return result;
 }
 
-ReplaceResult changedInPlace(const fs::path &file, const PreparedChange &change,
-                             const std::function<ReplaceResult()> &keepCopy,
-                             const std::function<int(bool &begun)> &rewrite)
+// Keeps the old content as the .bak: a hard link to the locked file, made under a temporary name
+// and renamed over an earlier .bak of this program's; where the file system has no hard links, or
+// where the file is to be changed in place (copy; then also over a link made before), a flushed
+// copy. Then the folder is flushed, so that the backup's name is on disk before the path's name
+// can change.
+ReplaceResult keepBackup(LockedFile &locked, std::string_view content, bool copy)
 {
-    ReplaceResult failed = keepCopy();
+    const fs::path &file = locked.path();
+    const fs::path backup = backupPath(file);
+    bool found = false, isThisFile = false;
+    if (const int error = locked.look(backup, found, isThisFile)) {
+        return notReplaced(error);
+    }
+    if (found) {
+        if (isThisFile && !copy) {
+            return {}; // a killed removal already linked it
+        }
+        std::string earlier;
+        if (!locked.readBackup(backup, earlier)) {
+            return notReplaced(FileCause::ForeignBackup);
+        }
+        if (const ReplaceResult rescued = rescueBackup(file, earlier, content); !rescued.ok()) {
+            return rescued;
+        }
+    }
+
+    const fs::path temporary = temporaryPath(file, processId(), true);
+    bool linked = false;
+    if (!copy) {
+        int error = atStage(ReplaceStage::Linking);
+        if (error == 0) {
+            error = locked.link(temporary);
+        }
+        if (error == 0) {
+            const int looked = locked.look(temporary, found, isThisFile);
+            if (looked != 0 || !found || !isThisFile) {
+                locked.remove(temporary);
+                return notReplaced(FileCause::Changed, looked);
+            }
+            linked = true;
+        } else if (!locked.lacksHardLinks(error)) {
+            return notReplaced(error);
+        }
+    }
+    if (!linked) {
+        if (const ReplaceResult copied = locked.writeNew(temporary, content, NewFile::Backup); !copied.ok()) {
+            return copied;
+        }
+    }
+    if (const int error = locked.moveOver(temporary, backup)) {
+        locked.remove(temporary);
+        return notReplaced(error);
+    }
+    if (const int error = locked.flushFolder()) {
+        return notReplaced(error);
+    }
+    return {};
+}
+
+// The change made where the file stands (InPlaceChange.h), for volumes that cannot replace the
+// file in one step: the old content is kept as the .bak as a flushed copy, since the file itself
+// is rewritten. A failure once the recovery note is in place leaves the entry open: the next copy
+// that takes the lock finishes the change, and the entry is judged by the hashes then.
+ReplaceResult changedInPlace(LockedFile &locked, std::string_view content, const PreparedChange &change)
+{
+    const fs::path &file = locked.path();
+    ReplaceResult failed = keepBackup(locked, content, true);
     if (failed.ok()) {
         if (const int error = atStage(ReplaceStage::BackupKept)) {
             failed = notReplaced(error);
@@ -257,17 +329,77 @@ ReplaceResult changedInPlace(const fs::path &file, const PreparedChange &change,
         return failed;
     }
     bool begun = false;
-    if (const int error = rewrite(begun)) {
+    if (const int error = changeInPlace(locked, content, change.replacement, begun)) {
         if (!begun) {
             markChange(file, change.entryId, false);
         }
         return notReplaced(error);
     }
-    const ReplaceResult replaced = replacedBy(file, change, nullptr);
+    const ReplaceResult replaced = replacedBy(locked, change, false);
     markChange(file, change.entryId, true);
     return replaced;
 }
 
+} // namespace
+
 } // namespace detail
+
+ReplaceResult spliceFile(const fs::path &path, std::uint64_t expectedHash, std::uint64_t begin, std::uint64_t end,
+                         std::string_view insert, const ChangeNote &note)
+{
+    using namespace detail;
+    const fs::path file = followLink(path);
+    std::unique_ptr<LockedFile> locked;
+    if (const ReplaceResult opened = openLocked(file, locked); !opened.ok()) {
+        return opened;
+    }
+    removeLeftovers(file);
+
+    // A change in place that a killed copy left is finished before anything else.
+    if (const int error = recoverChange(*locked)) {
+        return notReplaced(error);
+    }
+    std::string content;
+    if (const int error = locked->readFile(content)) {
+        return notReplaced(error);
+    }
+    PreparedChange change;
+    if (const ReplaceResult prepared =
+            prepareReplacement(file, content, expectedHash, begin, end, insert, note, processId(), change);
+        !prepared.ok()) {
+        return prepared;
+    }
+    const auto notChanged = [&](ReplaceResult result) {
+        markChange(file, change.entryId, false);
+        return result;
+    };
+
+    if (inPlaceForced() || !locked->replacesInOneStep()) {
+        return changedInPlace(*locked, content, change);
+    }
+    if (const ReplaceResult written =
+            locked->writeNew(temporaryPath(file, processId(), false), change.replacement, NewFile::Content);
+        !written.ok()) {
+        return notChanged(written);
+    }
+    // The .bak is replaced only now that the new content is ready to take the path's place.
+    if (const ReplaceResult kept = keepBackup(*locked, content, false); !kept.ok()) {
+        locked->removeNew();
+        return notChanged(kept);
+    }
+    if (const int error = atStage(ReplaceStage::BackupKept)) {
+        locked->removeNew();
+        return notChanged(notReplaced(error));
+    }
+    bool inPlaceInstead = false;
+    if (const ReplaceResult renamed = locked->renameOver(inPlaceInstead); !renamed.ok() || inPlaceInstead) {
+        locked->removeNew();
+        return inPlaceInstead ? changedInPlace(*locked, content, change) : notChanged(renamed);
+    }
+    const ReplaceResult replaced = replacedBy(*locked, change, true);
+    markChange(file, change.entryId, true);
+    // Closing the locked file on return releases the lock.
+    return replaced;
+}
 
 } // namespace merivox

@@ -2,8 +2,9 @@
 
 // The operating-system half of taking a record out of the file, or putting one back: the file's
 // whole content replaced in one step, under the same lock that appendToFile takes. No Qt here,
-// for the same reason as AppendFile.h; ReplaceFile_posix.cpp and ReplaceFile_win32.cpp implement
-// it, ReplaceFile.cpp holds what both share.
+// for the same reason as AppendFile.h. ReplaceFile.cpp holds the sequence, the same on every
+// platform; the system's steps it calls are those of LockedFile.h, in ReplaceFile_posix.cpp and
+// ReplaceFile_win32.cpp.
 //
 // One call, all under the lock, in this order:
 //   1. the path (a symbolic link at it is followed) is opened and locked, and must still name the
@@ -40,7 +41,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -183,23 +183,6 @@ ReplaceResult rescueBackup(const std::filesystem::path &file, std::string_view b
 // Once the change's outcome is known: the marker of entry id, and the stage Marked. A marker that
 // cannot be written is left to the next change, which judges the entry by the hashes.
 void markChange(const std::filesystem::path &file, const std::string &entryId, bool done);
-
-// With the new content standing at the path: passes the stage Replaced, flushes the folder's
-// entries where the system needs it (flushFolder; null where the file system journals the rename
-// itself) and passes the stage FolderFlushed. The file counts as replaced even when one of these
-// fails; the result names that failure beside it.
-ReplaceResult replacedBy(const std::filesystem::path &file, const PreparedChange &change,
-                         int (*flushFolder)(const std::filesystem::path &file));
-
-// The change made where the file stands (InPlaceChange.h), for volumes that cannot replace the
-// file in one step. keepCopy keeps the old content as the .bak, as a flushed copy, since the file
-// itself is rewritten; rewrite changes the file in place and says whether the recovery note was
-// put in place (begun), returning the system's error. A failure once the note is in place leaves
-// the entry open: the next copy that takes the lock finishes the change, and the entry is judged
-// by the hashes then.
-ReplaceResult changedInPlace(const std::filesystem::path &file, const PreparedChange &change,
-                             const std::function<ReplaceResult()> &keepCopy,
-                             const std::function<int(bool &begun)> &rewrite);
 
 } // namespace detail
 

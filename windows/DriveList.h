@@ -2,6 +2,8 @@
 
 #include <QComboBox>
 
+class QStorageInfo;
+
 namespace merivox {
 
 // The drive list: the drive letters on Windows, the mounted volumes elsewhere. Each entry keeps
@@ -28,7 +30,13 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void addVolume(const QString &name, const QString &root);
+    // The platform's part (DriveList_posix.cpp / _win32.cpp): the entries the list starts with,
+    // and the entry for a volume that it left out, which says whether it was added.
+    void addDrives();
+    bool addLeftOut(const QStorageInfo &volume);
+
+    // An entry: its whole name, its volume's root folder, and what the closed list shows.
+    void addVolume(const QString &name, const QString &root, const QString &shown);
 };
 
 } // namespace merivox

@@ -5,6 +5,7 @@
 #include "FileLayerTest.h"
 #include "InPlaceChange.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -431,6 +432,46 @@ TEST_CASE("where the file system has no hard links, the backup is a flushed copy
         CHECK(g_names == (g_inPlace ? 1ul : names)); // in place, the .bak is always a copy
         CHECK(fileBytes(folder.backup()) == kSeed);
         CHECK(folder.temporaries().empty());
+    }
+}
+
+TEST_CASE("a link refused for another reason than missing hard links changes nothing")
+{
+    HookGuard hook([](ReplaceStage stage) { return stage == ReplaceStage::Linking ? g_refuseLinks : 0; });
+    // The link's error, and the cause it ends with; a file system without hard links gets a copy.
+    const std::pair<int, FileCause> cases[] = {
+        {kNoLinks, FileCause::None}, {kAccessDenied, FileCause::AccessDenied}, {kDiskFull, FileCause::DiskFull}};
+    const std::string earlier = kSeed + kFirst; // an earlier .bak, which must survive a failure
+    for (const auto &[refused, cause] : cases) {
+        CAPTURE(refused);
+        g_refuseLinks = refused;
+        Folder folder;
+        writeBytes(folder.file(), kSeed);
+        writeBytes(folder.backup(), earlier);
+        const ReplaceResult result = removeSecond(folder);
+        CHECK(folder.temporaries().empty());
+        // In place the .bak is always a copy: the link is never tried.
+        if (g_inPlace || cause == FileCause::None) {
+            if (replacedHere(result)) {
+                CHECK(fileBytes(folder.file()) == kFirst + kThird);
+                CHECK(fileBytes(folder.backup()) == kSeed);
+            }
+            continue;
+        }
+        CHECK(result.cause == cause);
+        CHECK(result.systemError == refused);
+        CHECK_FALSE(result.replaced);
+        CHECK(fileBytes(folder.file()) == kSeed);
+        CHECK(fileBytes(folder.backup()) == earlier);
+        // The removal's entry says that it was not made.
+        std::string history;
+        REQUIRE(readHistory(folder.file(), history).ok());
+        const std::vector<HistoryEntry> entries = parseHistory(history);
+        const auto removal = std::find_if(entries.begin(), entries.end(),
+                                          [](const HistoryEntry &e) { return e.action == HistoryAction::Remove; });
+        REQUIRE(removal != entries.end());
+        CHECK(removal->marked);
+        CHECK(removal->outcome == HistoryOutcome::NotDone);
     }
 }
 
