@@ -88,6 +88,8 @@ private slots:
     void historyUnwritable_data();
     void historyUnwritable();
     void putBackFromHistory();
+    void backupRescued_data();
+    void backupRescued();
 };
 
 void TestProbeFileEditor::removeAndUndo()
@@ -454,6 +456,48 @@ void TestProbeFileEditor::putBackFromHistory()
                                        "Die Datei existiert nicht.\n"
                                        "Er bleibt im Verlauf usrprobe.dat.history aufbewahrt.")
                             .arg(QDir::toNativeSeparators(path)));
+}
+
+void TestProbeFileEditor::backupRescued_data()
+{
+    QTest::addColumn<QByteArray>("backup");
+    QTest::addColumn<QByteArray>("current");
+    QTest::addColumn<QList<QByteArray>>("rescued"); // what the history must hold besides the removal's entry
+
+    const QByteArray a = "ITEM:A\r\n", b = "ITEM:B\r\n", c = "ITEM:C\r\n", d = "ITEM:D\r\n";
+    const QByteArray odd("ITEM:B\r\nx\0\x1a\xe4\r", 13);
+    QTest::newRow("appended since: every byte still in the file") << a + b + c << a + b + c + d << QList<QByteArray>{};
+    QTest::newRow("put back since") << a + c << a + b + c << QList<QByteArray>{};
+    QTest::newRow("taken out by an older copy without a history") << a + b + c << a + c + d << QList<QByteArray>{b};
+    QTest::newRow("two records taken out") << a + b + c + d << a + d << QList<QByteArray>{b, c};
+    QTest::newRow("a line changed by hand") << a + "ITEM:X\r\n" + c << a + b + c << QList<QByteArray>{"ITEM:X\r\n"};
+    QTest::newRow("text before the first record")
+        << "saved by hand\r\n" + a << a + b << QList<QByteArray>{"saved by hand\r\n"};
+    QTest::newRow("odd bytes kept exactly") << a + odd << a + c << QList<QByteArray>{odd};
+}
+
+void TestProbeFileEditor::backupRescued()
+{
+    // Replacing a .bak of any content keeps in the history what only the .bak held.
+    QFETCH(QByteArray, backup);
+    QFETCH(QByteArray, current);
+    QFETCH(QList<QByteArray>, rescued);
+    SKIP_WITHOUT_ONE_STEP_REPLACE();
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("usrprobe.dat"));
+    writeAll(path, current);
+    writeAll(path + QStringLiteral(".bak"), backup);
+    // Takes out the first record; its bytes go into the history as the removal's entry.
+    QVERIFY(ProbeFileEditor().remove(path, current, planOf(0, 8)).done());
+    QCOMPARE(readAll(path + QStringLiteral(".bak")), current);
+    QList<QByteArray> kept;
+    for (const HistoryEntry &entry : historyOf(path)) {
+        if (entry.action == HistoryAction::Backup) {
+            kept += QByteArray::fromStdString(entry.removed);
+        }
+    }
+    QCOMPARE(kept, rescued);
 }
 
 QTEST_GUILESS_MAIN(TestProbeFileEditor)
