@@ -465,8 +465,7 @@ namespace {
 // Calls each(start, end, firstLine, lastLine) for every record of text as recordsOnlyIn counts
 // them: runs of lines from one line that starts with "ITEM:" to the next, the lines before the
 // first such line as one run of their own.
-template <typename Each>
-void forEachRecord(std::string_view text, Each each)
+template <typename Each> void forEachRecord(std::string_view text, Each each)
 {
     size_t start = 0;
     std::uint64_t line = 1, startLine = 1;
@@ -521,10 +520,16 @@ std::vector<BackupRecord> recordsOnlyIn(std::string_view backup, std::string_vie
     return found;
 }
 
+std::filesystem::path historyPath(const std::filesystem::path &file)
+{
+    std::filesystem::path history = detail::followLink(file);
+    history += ".history";
+    return history;
+}
+
 FileResult readHistory(const std::filesystem::path &file, std::string &out)
 {
-    std::filesystem::path history = file;
-    history += ".history";
+    const std::filesystem::path history = historyPath(file);
     out.clear();
     std::uint64_t got = 0;
     const ReadResult read = readWholeFile(

@@ -17,8 +17,8 @@
 // digits) of the header line from "@merivox-history" up to the word before " crc=", followed by the
 // removed and the inserted bytes. prefix, the contentHash of the file's first <at> bytes before
 // the change, lets a removal be put back at its place as long as the bytes before it stay as they
-// were; entries written before it was added lack it and are read all the same. The leading "\n" keeps a new entry off the rest of one that a
-// kill tore: a reader skips the torn one and finds the next at its "\n@merivox-history ".
+// were; entries written before it was added lack it and are read all the same. The leading "\n" keeps a new entry off
+// the rest of one that a kill tore: a reader skips the torn one and finds the next at its "\n@merivox-history ".
 //
 // Once a change's outcome is known, a marker follows: "\n@merivox-done <id> yes\n" when the file
 // was changed, "... no\n" when it was not (refused as changed or in use, a full disk). An entry
@@ -30,8 +30,8 @@
 #include "FileCause.h"
 
 #include <chrono>
-#include <filesystem>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -57,22 +57,26 @@ struct HistoryEntry
 {
     std::string id; // unique in the history: letters, digits and '-'
     HistoryAction action = HistoryAction::Remove;
-    std::string when;          // UTC, 2026-12-08T17:56:48Z
-    std::uint64_t at = 0;      // the byte at which the change starts in the file before it
-    std::uint64_t firstLine = 0, lastLine = 0; // the lines taken out (or put in), counted from 1
+    std::string when;                               // UTC, 2026-12-08T17:56:48Z
+    std::uint64_t at = 0;                           // the byte at which the change starts in the file before it
+    std::uint64_t firstLine = 0, lastLine = 0;      // the lines taken out (or put in), counted from 1
     std::uint64_t beforeLength = 0, beforeHash = 0; // the whole file before the change
     std::uint64_t afterLength = 0, afterHash = 0;   // and after it
-    std::string name, thread;  // the record's, exactly as its bytes stand in the file
-    std::string removed;       // the bytes taken out, exactly
-    std::string inserted;      // the bytes put in, exactly
-    std::optional<std::uint64_t> prefixHash; // contentHash of the file's first <at> bytes before the change
-    HistoryOutcome outcome = HistoryOutcome::Open; // from its marker, else Open until resolved
-    bool marked = false;       // a marker gave the outcome
-    std::uint64_t offset = 0;  // where the entry starts in the history's bytes
+    std::string name, thread;                       // the record's, exactly as its bytes stand in the file
+    std::string removed;                            // the bytes taken out, exactly
+    std::string inserted;                           // the bytes put in, exactly
+    std::optional<std::uint64_t> prefixHash;        // contentHash of the file's first <at> bytes before the change
+    HistoryOutcome outcome = HistoryOutcome::Open;  // from its marker, else Open until resolved
+    bool marked = false;                            // a marker gave the outcome
+    std::uint64_t offset = 0;                       // where the entry starts in the history's bytes
 };
 
 // The history's name beside the file.
 std::string historyName(std::string_view fileName);
+
+// The history of the file at path: beside the file that a symbolic link at path names, as every
+// change keeps it, so that any path to the file finds the same history.
+std::filesystem::path historyPath(const std::filesystem::path &file);
 
 // The crc32 (reflected polynomial 0xEDB88320, start and end inverted) of the bytes, continuing from
 // an earlier result.

@@ -39,8 +39,7 @@ FileResult appendToHistory(const fs::path &file, std::string_view bytes)
         const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
         return error == ENOENT && fs::is_directory(folder) ? failure(FileCause::Missing, error) : failure(error);
     }
-    fs::path history = file;
-    history += ".history";
+    const fs::path history = historyPath(file);
     bool created = true;
     FileHandle out(::open(history.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (out.fd < 0 && errno == EEXIST) {

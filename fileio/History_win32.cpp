@@ -29,15 +29,14 @@ FileResult appendToHistory(const fs::path &file, std::string_view bytes)
     if (const DWORD error = detail::readAccessList(like.handle, access)) {
         return failure(FileCause::NoPermissions, int(error));
     }
-    fs::path history = file;
-    history += ".history";
+    const fs::path history = historyPath(file);
     if (detail::isFolder(history)) {
         return failure(FileCause::IsFolder);
     }
     constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     bool created = true;
-    FileHandle out(CreateFileW(history.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC | READ_CONTROL, kShare,
-                               nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle out(CreateFileW(history.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC | READ_CONTROL,
+                               kShare, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out.valid() && GetLastError() == ERROR_FILE_EXISTS) {
         created = false;
         out.handle = CreateFileW(history.c_str(), GENERIC_READ | GENERIC_WRITE, kShare, nullptr, OPEN_EXISTING,

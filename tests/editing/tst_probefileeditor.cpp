@@ -10,6 +10,7 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 using namespace merivox;
@@ -90,6 +91,7 @@ private slots:
     void putBackFromHistory();
     void backupRescued_data();
     void backupRescued();
+    void throughALink();
 };
 
 void TestProbeFileEditor::removeAndUndo()
@@ -498,6 +500,46 @@ void TestProbeFileEditor::backupRescued()
         }
     }
     QCOMPARE(kept, rescued);
+}
+
+void TestProbeFileEditor::throughALink()
+{
+    // A station's usrprobe.dat is a symbolic link to a shared file: whichever path a change and a
+    // look at the history take, they meet at the one history beside the shared file.
+    SKIP_WITHOUT_ONE_STEP_REPLACE();
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("share")));
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("station")));
+    const QString shared = folder.filePath(QStringLiteral("share/usrprobe.dat"));
+    const QString link = folder.filePath(QStringLiteral("station/usrprobe.dat"));
+    const QByteArray three = kFirst + kSecond + kThird;
+    writeAll(shared, three);
+    std::error_code error;
+    std::filesystem::create_symlink(native(shared), native(link), error);
+    if (error) {
+        QSKIP("no symbolic links here");
+    }
+    ProbeFileEditor editor;
+    QVERIFY(editor.remove(link, three, planOf(kFirst.size(), kFirst.size() + kSecond.size(), "B", "M3")).done());
+    QVERIFY(QFileInfo(link).isSymLink());
+    QVERIFY(QFile::exists(shared + QStringLiteral(".history")));
+    QVERIFY(!QFile::exists(link + QStringLiteral(".history")));
+    for (const QString &path : {link, shared}) {
+        QString why;
+        const std::optional<RemovedRecords> list = RemovedRecords::read(path, &why);
+        QVERIFY2(list, qPrintable(why));
+        QCOMPARE(list->rows().size(), 1);
+    }
+    QVERIFY(editor.stillUndoable(readAll(link)));
+
+    QString why;
+    const std::optional<RemovedRecords> list = RemovedRecords::read(link, &why);
+    QVERIFY2(list, qPrintable(why));
+    Answers never(false, false);
+    QVERIFY(ProbeFileEditor().restore(link, *list, 0, never).done());
+    QCOMPARE(readAll(shared), three);
+    // The window that removed it sees, through the link, that it went back meanwhile.
+    QVERIFY(!editor.stillUndoable(readAll(link)));
 }
 
 QTEST_GUILESS_MAIN(TestProbeFileEditor)
