@@ -8,13 +8,12 @@
 
 namespace merivox {
 
-namespace {
-
-// "usrprobe.dat.history" for the file at path.
 QString historyFileName(const QString &path)
 {
     return QFileInfo(path).fileName() + QStringLiteral(".history");
 }
+
+namespace {
 
 // What is said when an action did not come to its end: %1 the file, %2 the reason.
 QString failedText(ChangeOutcome::Action action, const QString &path)
@@ -116,6 +115,11 @@ QString recordText(const QString &name, const QString &thread)
 }
 
 namespace changeTexts {
+
+QString historyEmpty(const QString &path)
+{
+    return QStringLiteral("Der Verlauf %1 enthält keine entfernten Einträge.").arg(historyFileName(path));
+}
 
 QString removed(const QString &what)
 {

@@ -49,7 +49,13 @@ struct ChangeOutcome
 // character of the file shown as "\x1b".
 QString recordText(const QString &name, const QString &thread);
 
+// "usrprobe.dat.history": the name of the history beside the file at path.
+QString historyFileName(const QString &path);
+
 namespace changeTexts {
+
+// "Der Verlauf usrprobe.dat.history enthält keine entfernten Einträge."
+QString historyEmpty(const QString &path);
 
 // "Entfernt: TIP (Gewinde M3), Zeilen 4 bis 12."
 QString removed(const QString &what);

@@ -90,7 +90,7 @@ std::optional<RemovedRecords> RemovedRecords::read(const QString &path, QString 
     if (!read.ok()) {
         if (error) {
             *error = QStringLiteral("Der Verlauf %1 lässt sich nicht lesen: %2")
-                         .arg(QDir::toNativeSeparators(path + QStringLiteral(".history")),
+                         .arg(QDir::toNativeSeparators(path) + QStringLiteral(".history"),
                               causeText(FileTask::History, read.cause, read.systemError, path));
         }
         return std::nullopt;
@@ -107,12 +107,9 @@ bool RemovedRecords::alreadyInFile(qsizetype row) const
 QString RemovedRecords::listLine(qsizetype row) const
 {
     const Row &shown = m_rows.at(row);
-    const QString what = recordText(shown.name, shown.thread);
-    const QString lines =
-        shown.entry.lastLine > shown.entry.firstLine ? QStringLiteral("Zeilen ") : QStringLiteral("Zeile ");
-    return QStringLiteral("%1: %2, %3%4, %5 am %6")
+    return QStringLiteral("%1: %2, %3, %4 am %5")
         .arg(row + 1)
-        .arg(what, lines, shown.lines, shown.action, shown.when);
+        .arg(recordText(shown.name, shown.thread), shown.linesNamed(), shown.action, shown.when);
 }
 
 } // namespace merivox

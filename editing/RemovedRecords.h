@@ -28,6 +28,12 @@ public:
         QString lines;  // "12 bis 21", or "7" for one line
         QString action; // what took them out, in the operator's words
         QByteArray nameBytes, threadBytes;
+
+        // "Zeilen 12 bis 21", or "Zeile 7"
+        QString linesNamed() const
+        {
+            return (entry.lastLine > entry.firstLine ? QStringLiteral("Zeilen ") : QStringLiteral("Zeile ")) + lines;
+        }
     };
 
     // Reads the file at path and its history. Nothing, with the German reason, when either cannot

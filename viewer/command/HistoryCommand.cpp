@@ -3,19 +3,9 @@
 #include "ProbeFileEditor.h"
 #include "RemovedRecords.h"
 
-#include <QFileInfo>
 #include <QTextStream>
 
 namespace merivox {
-
-namespace {
-
-QString historyOf(const QString &path)
-{
-    return QFileInfo(path).fileName() + QStringLiteral(".history");
-}
-
-} // namespace
 
 int listHistory(const QString &path, QTextStream &out, QTextStream &err)
 {
@@ -26,7 +16,7 @@ int listHistory(const QString &path, QTextStream &out, QTextStream &err)
         return 2;
     }
     if (list->rows().isEmpty()) {
-        out << QStringLiteral("Der Verlauf %1 enthält keine entfernten Einträge.").arg(historyOf(path)) << Qt::endl;
+        out << changeTexts::historyEmpty(path) << Qt::endl;
         return 0;
     }
     for (qsizetype row = 0; row < list->rows().size(); ++row) {
@@ -46,7 +36,7 @@ int restoreFromHistory(const QString &path, int number, QTextStream &out, QTextS
     }
     const qsizetype count = list->rows().size();
     if (number < 1 || number > count) {
-        err << (count == 0 ? QStringLiteral("Der Verlauf %1 enthält keine entfernten Einträge.").arg(historyOf(path))
+        err << (count == 0 ? changeTexts::historyEmpty(path)
                            : QStringLiteral("Einen Eintrag %1 gibt es nicht: die Liste von „merivox-view --history“ "
                                             "reicht bis %2.")
                                  .arg(number)
@@ -64,10 +54,7 @@ int restoreFromHistory(const QString &path, int number, QTextStream &out, QTextS
         return outcome.exitCode();
     }
     const RemovedRecords::Row &chosen = list->rows().at(row);
-    const QString lines =
-        (chosen.entry.lastLine > chosen.entry.firstLine ? QStringLiteral("Zeilen ") : QStringLiteral("Zeile ")) +
-        chosen.lines;
-    out << changeTexts::putBack(recordText(chosen.name, chosen.thread), outcome.atEnd, lines) << Qt::endl;
+    out << changeTexts::putBack(recordText(chosen.name, chosen.thread), outcome.atEnd, chosen.linesNamed()) << Qt::endl;
     return 0;
 }
 

@@ -68,15 +68,14 @@ void HistoryDialog::readList()
             new QStandardItem(lines)};
         m_model->appendRow(items);
     }
-    const QString history = QFileInfo(m_path).fileName() + QStringLiteral(".history");
     if (!read) {
         m_note->setText(error);
     } else if (m_list.rows().isEmpty()) {
-        m_note->setText(QStringLiteral("Der Verlauf %1 enthält keine entfernten Einträge.").arg(history));
+        m_note->setText(changeTexts::historyEmpty(m_path));
     } else {
         m_note->setText(QStringLiteral("Aus dem Verlauf %1, die neuesten zuerst. Ein Eintrag kommt an seine alte "
                                        "Stelle zurück, solange die Datei davor unverändert ist.")
-                            .arg(history));
+                            .arg(historyFileName(m_path)));
     }
     m_table->resizeColumnsToContents();
     m_restore->setEnabled(!m_list.rows().isEmpty());
